@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "CQuireApp.h"
+
+#include "BackupFile.h"
+#include "CMainFrame.h"
+#include "CProfileFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+namespace {
+
+const char* const kGeneral = "General";
+const char* const kGeneralSettings = "General Settings";
+
+std::string ToLocal(const QString& text)
+{
+    return text.toStdString();
+}
+
+QString FromLocal(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+QString WithSlash(QString folder)
+{
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+} // namespace
+
+CQuireApp* CQuireApp::s_pInstance = nullptr;
+
+CQuireApp::CQuireApp()
+{
+    s_pInstance = this;
+}
+
+CQuireApp::~CQuireApp()
+{
+    if (s_pInstance == this)
+        s_pInstance = nullptr;
+}
+
+bool CQuireApp::InitInstance()
+{
+    GetAppPath();
+    GetAppDataPath();
+    m_szSettingsFile = m_szAppDataPath + QStringLiteral("Settings.ini");
+    GetAppSettings();
+
+    m_pMainFrame = std::make_unique<CMainFrame>();
+    m_pMainFrame->show();
+    return true;
+}
+
+int CQuireApp::ExitInstance(int nExitCode)
+{
+    // The settings path is empty when start-up ended before the settings were loaded; the file
+    // is then left as it is.
+    if (!m_szSettingsFile.isEmpty())
+        WriteAppSettings();
+    m_pMainFrame.reset();
+    return nExitCode;
+}
+
+void CQuireApp::GetAppPath()
+{
+    m_szAppPath = WithSlash(QCoreApplication::applicationDirPath());
+}
+
+void CQuireApp::GetAppDataPath()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (base.isEmpty()) {
+        GetAppPath();
+        base = m_szAppPath;
+    }
+    QString path = WithSlash(base) + QStringLiteral("Vellum/");
+    QDir().mkpath(path);
+    path += QStringLiteral("Quire Binder/");
+    QDir().mkpath(path);
+    m_szAppDataPath = path;
+}
+
+void CQuireApp::GetAppSettings()
+{
+    CProfileFile profile(QFile::encodeName(m_szSettingsFile).toStdString());
+    profile.Load();
+
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty()) {
+        if (m_szAppPath.isEmpty())
+            GetAppPath();
+        documents = m_szAppPath;
+    }
+    const std::string defaultSavePath = ToLocal(WithSlash(documents));
+
+    m_nOpenResult = profile.GetInt(kGeneral, "OpenResult", 1);
+    m_nAutoBackup = profile.GetInt(kGeneral, "AutoBackup", 1);
+    m_szSavePath = FromLocal(profile.GetString(kGeneral, "SavePath", defaultSavePath));
+    m_szPDFTitle = FromLocal(profile.GetString(kGeneral, "PDFTitle", ""));
+    m_szPDFAuthor = FromLocal(profile.GetString(kGeneral, "PDFAuthor", ""));
+    m_szPDFSubject = FromLocal(profile.GetString(kGeneral, "PDFSubject", ""));
+    m_szPDFKeywords = FromLocal(profile.GetString(kGeneral, "PDFKeywords", ""));
+    m_nPropertiesAlways = profile.GetInt(kGeneralSettings, "PropertiesAlways", 0);
+}
+
+bool CQuireApp::WriteAppSettings()
+{
+    CProfileFile profile(QFile::encodeName(m_szSettingsFile).toStdString());
+    if (!profile.Load())
+        return false;
+    profile.SetString(kGeneral, "OpenResult", std::to_string(m_nOpenResult));
+    profile.SetString(kGeneral, "AutoBackup", std::to_string(m_nAutoBackup));
+    profile.SetString(kGeneral, "SavePath", ToLocal(m_szSavePath));
+    if (m_nPropertiesAlways == 1) {
+        profile.SetString(kGeneral, "PDFTitle", ToLocal(m_szPDFTitle));
+        profile.SetString(kGeneral, "PDFAuthor", ToLocal(m_szPDFAuthor));
+        profile.SetString(kGeneral, "PDFSubject", ToLocal(m_szPDFSubject));
+        profile.SetString(kGeneral, "PDFKeywords", ToLocal(m_szPDFKeywords));
+    }
+    return profile.Save();
+}
+
+QString CQuireApp::doBackupFile(const QString& szPath)
+{
+    return QFile::decodeName(quire::doBackupFile(QFile::encodeName(szPath).toStdString()).c_str());
+}

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "CQuireApp.h"
+#include "CSignalCloser.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quire Binder"));
+    QApplication::setOrganizationName(QStringLiteral("Vellum"));
+    CSignalCloser closer;
+    CQuireApp app;
+    if (!app.InitInstance())
+        return app.ExitInstance(0);
+    return app.ExitInstance(QApplication::exec());
+}

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
+# One entry point for a fresh Debian 12 machine:
+#   ./build.sh run    install what is missing, build, start the desktop program
+#   ./build.sh test   install what is missing, build, run every test
+#   ./build.sh deps   only install what is missing
+#   ./build.sh asan   build with AddressSanitizer + UBSan and run the non-GUI tests
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(
+    build-essential cmake ninja-build pkg-config
+    libqpdf-dev qpdf
+    qt6-base-dev qt6-svg-dev libgl-dev
+    libgtest-dev libgmock-dev
+    poppler-utils
+)
+
+install_deps()
+{
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "build.sh: installing ${missing[*]}" >&2
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+jobs()
+{
+    nproc 2>/dev/null || echo 2
+}
+
+build()
+{
+    local preset=$1
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$(jobs)"
+}
+
+case "${1:-}" in
+run)
+    install_deps
+    build default
+    shift
+    exec ./build/quire-binder "$@"
+    ;;
+test)
+    install_deps
+    build default
+    ctest --test-dir build --output-on-failure -j "$(jobs)"
+    ;;
+asan)
+    install_deps
+    build asan
+    ctest --test-dir build-asan --output-on-failure -j "$(jobs)" -LE gui
+    ;;
+deps)
+    install_deps
+    ;;
+*)
+    echo "usage: $0 run|test|asan|deps" >&2
+    exit 2
+    ;;
+esac

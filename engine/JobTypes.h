@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace quire {
+
+// One row of the job list as a job takes it: the record's path, check flag and bookmark text, and
+// the three page texts of the row's cells (page count, begin page, end page) exactly as typed.
+struct JobRow
+{
+    std::string szFilePath;
+    bool bChecked = true;
+    std::string szBookmark;
+    std::string szPages;
+    std::string szBeginPage;
+    std::string szEndPage;
+};
+
+struct MergeOptions
+{
+    std::string outputPath;
+    bool autoBackup = true; // copy an existing output to its time-stamped backup first
+    std::string title;      // document information; empty texts are not set
+    std::string author;
+    std::string subject;
+    std::string keywords;
+};
+
+struct SplitOptions
+{
+    bool autoBackup = true;
+};
+
+// A row that failed or was passed over, with a sentence that names the file and the reason.
+struct RowError
+{
+    int row = -1; // index into the job's rows; -1 for the job as a whole
+    std::string path;
+    std::string message;
+};
+
+// What a job did. `ok` is false when the job failed as a whole (merge) or any row failed (split).
+struct JobReport
+{
+    bool ok = false;
+    bool stopped = false;                    // the stop flag ended the job early
+    std::vector<std::string> filesWritten;   // in the order written
+    std::vector<std::string> backupsMade;    // backup copies of replaced outputs
+    std::vector<int> rowsTaken;              // rows the job took up (their nJobState becomes 0)
+    int pagesWritten = 0;
+    int bookmarksKept = 0;                   // source outline entries carried into outputs
+    int bookmarksDropped = 0;                // source outline entries trimmed away
+    int bookmarksCreated = 0;                // bookmarks made from a row's bookmark text
+    std::vector<std::string> renamedFields;  // "old -> new" for form fields renamed to stay apart
+    std::vector<std::string> repairedInputs; // sources that qpdf had to repair to read
+    std::vector<std::string> notes;          // anything else worth telling (restrictions not carried over, ...)
+    std::vector<RowError> errors;            // per-row failures and skipped rows, and a whole-job refusal
+};
+
+// Receives progress from a job's own thread. Every call comes from the thread that runs the job.
+class IJobObserver
+{
+public:
+    virtual ~IJobObserver() = default;
+    // A status line ("Merging your PDF files, please wait a moment...", "Merging Finished.").
+    virtual void OnStatus(const std::string& text) { (void)text; }
+    // Work on a checked row begins: it is number `ordinal` (from 1) of `total` checked rows.
+    virtual void OnRow(int row, int ordinal, int total, const std::string& path)
+    {
+        (void)row;
+        (void)ordinal;
+        (void)total;
+        (void)path;
+    }
+};
+
+// The stop request a job checks before each row. Null means "never stop".
+using StopFlag = const std::atomic<bool>*;
+
+} // namespace quire

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace pdf {
+
+// The one error the PDF layer raises. what() is a whole sentence that names the file and the reason
+// ("/docs/a.pdf needs a password", "/docs/b.pdf is not a PDF file", "/docs/c.pdf is damaged beyond
+// repair: ...", "/docs/d.pdf cannot be read: No such file or directory").
+class PdfError : public std::runtime_error
+{
+public:
+    enum class Kind
+    {
+        Password,    // needs a password
+        NotPdf,      // is not a PDF file
+        Damaged,     // is damaged beyond repair
+        Unreadable,  // cannot be read (OS error)
+        Unwritable,  // cannot be written
+        Changed,     // changed or vanished since it was read
+        Refused,     // the request itself is refused (same file as a source, no pages, ...)
+        OutOfMemory, // ran out of memory
+    };
+
+    PdfError(Kind kind, std::string path, std::string reason, const std::string& sentence)
+        : std::runtime_error(sentence)
+        , m_kind(kind)
+        , m_path(std::move(path))
+        , m_reason(std::move(reason))
+    {
+    }
+
+    Kind kind() const { return m_kind; }
+    const std::string& path() const { return m_path; }
+    // The reason alone, without the file name.
+    const std::string& reason() const { return m_reason; }
+
+private:
+    Kind m_kind;
+    std::string m_path;
+    std::string m_reason;
+};
+
+} // namespace pdf

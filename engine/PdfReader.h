@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include "PdfError.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pdf {
+
+// A source PDF file. Construction parses the file (repairing damage where qpdf can; warnings are
+// collected, never printed) and throws PdfError when it cannot: "needs a password", "is not a PDF
+// file", "is damaged beyond repair", "cannot be read: <reason>". A file with only an owner password
+// opens.
+//
+// Close() releases the file descriptor; the parsed objects stay valid as long as any copy of the
+// reader (or an output that took pages from it) still holds them, and the file is reopened on
+// demand. Copies share one parsed document.
+class PdfReader
+{
+public:
+    explicit PdfReader(const std::string& path);
+    ~PdfReader();
+    PdfReader(const PdfReader&);
+    PdfReader& operator=(const PdfReader&);
+
+    const std::string& Path() const;
+    int NumberOfPages() const;
+    // The catalog's /Outlines entry resolves to a dictionary.
+    bool HasOutline() const;
+    // The catalog has an /AcroForm with at least one field.
+    bool HasAcroForm() const;
+    bool IsEncrypted() const;
+    // The document information as UTF-8 texts ("Title", "Author", "Subject", "Keywords", ...).
+    std::map<std::string, std::string> Info() const;
+    // Repairs qpdf made while reading; empty for a sound file.
+    const std::vector<std::string>& Warnings() const;
+    bool WasRepaired() const { return !Warnings().empty(); }
+    void Close();
+
+    // The engine's own handle on the parsed document; opaque outside the PDF layer.
+    struct Impl;
+    const std::shared_ptr<Impl>& impl() const { return m_impl; }
+
+private:
+    std::shared_ptr<Impl> m_impl;
+};
+
+} // namespace pdf

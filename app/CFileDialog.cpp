@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "CFileDialog.h"
+
+#include <QFileDialog>
+#include <QList>
+
+namespace {
+
+bool g_bTestMode = false;
+QList<QStringList> g_answers;
+QStringList g_titles;
+
+QStringList NextAnswer(const QString& title)
+{
+    g_titles.append(title);
+    return g_answers.isEmpty() ? QStringList() : g_answers.takeFirst();
+}
+
+} // namespace
+
+QStringList CFileDialog::GetOpenFileNames(QWidget* parent, const QString& title, const QString& folder,
+                                          const QString& filter)
+{
+    if (g_bTestMode)
+        return NextAnswer(title);
+    return QFileDialog::getOpenFileNames(parent, title, folder, filter);
+}
+
+QString CFileDialog::GetSaveFileName(QWidget* parent, const QString& title, const QString& path,
+                                     const QString& filter)
+{
+    if (g_bTestMode) {
+        const QStringList answer = NextAnswer(title);
+        return answer.isEmpty() ? QString() : answer.first();
+    }
+    return QFileDialog::getSaveFileName(parent, title, path, filter);
+}
+
+void CFileDialog::SetTestMode(bool bOn)
+{
+    g_bTestMode = bOn;
+    g_answers.clear();
+    g_titles.clear();
+}
+
+void CFileDialog::SetNextFileNames(const QStringList& names)
+{
+    g_answers.append(names);
+}
+
+QStringList CFileDialog::TakeShownTitles()
+{
+    QStringList titles;
+    titles.swap(g_titles);
+    return titles;
+}

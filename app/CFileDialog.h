@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The program's open and save dialogs. In test mode no dialog is shown: the next queued answer is
+// returned at once (an empty answer is a cancel), and the dialog's title is recorded.
+class CFileDialog
+{
+public:
+    static QStringList GetOpenFileNames(QWidget* parent, const QString& title, const QString& folder,
+                                        const QString& filter);
+    static QString GetSaveFileName(QWidget* parent, const QString& title, const QString& path,
+                                   const QString& filter);
+
+    static void SetTestMode(bool bOn);
+    static void SetNextFileNames(const QStringList& names);
+    static void SetNextFileName(const QString& name) { SetNextFileNames(name.isEmpty() ? QStringList() : QStringList {name}); }
+    static QStringList TakeShownTitles();
+};

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace pdf {
 
@@ -32,6 +33,12 @@ public:
     {
     }
 
+    // The error of `kind` for `path` with the sentence built from the kind's plain words and `reason`:
+    // "<path> needs a password", "<path> is not a PDF file", "<path> is damaged beyond repair: <reason>",
+    // "<path> cannot be read: <reason>", "<path> cannot be written: <reason>", "<path> changed or vanished
+    // while the job ran", "<path> <reason>" (Refused), "<path> needs more memory than is available".
+    static PdfError Make(Kind kind, const std::string& path, const std::string& reason = std::string());
+
     Kind kind() const { return m_kind; }
     const std::string& path() const { return m_path; }
     // The reason alone, without the file name.
@@ -42,5 +49,9 @@ private:
     std::string m_path;
     std::string m_reason;
 };
+
+// Turns the exception being handled (qpdf's, the standard library's, std::bad_alloc, or a PdfError
+// passed through unchanged) into a PdfError about `path`. Call it only inside a catch block.
+[[noreturn]] void RethrowAsPdfError(const std::string& path);
 
 } // namespace pdf

@@ -1,0 +1,579 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "PdfCopy.h"
+#include "FileIdentity.h"
+#include "PathSplit.h"
+#include "PdfReader.h"
+#include "PdfReaderImpl.h"
+
+#include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFExc.hh>
+#include <qpdf/QPDFFormFieldObjectHelper.hh>
+#include <qpdf/QPDFMatrix.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+#include <qpdf/QUtil.hh>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <new>
+#include <set>
+#include <sstream>
+#include <unistd.h>
+
+namespace pdf {
+
+namespace {
+
+// Up to this many sources keep their descriptor open while the output is written; beyond it each
+// read reopens its file, so a merge of thousands of files stays within the descriptor limit.
+constexpr std::size_t kHoldOpenLimit = 32;
+
+std::atomic<unsigned> g_tempCounter {0};
+
+bool IsAscii(const std::string& text)
+{
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// A PDF text string: plain when ASCII, else UTF-16BE with its byte order mark.
+QPDFObjectHandle TextString(const std::string& utf8)
+{
+    return IsAscii(utf8) ? QPDFObjectHandle::newString(utf8) : QPDFObjectHandle::newString(QUtil::utf8_to_utf16(utf8));
+}
+
+std::vector<std::string> Words(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    std::string word;
+    while (in >> word)
+        words.push_back(word);
+    return words;
+}
+
+// A destination array [page /View args...]. A view whose name or number of arguments does not fit
+// becomes /Fit, which shows the whole page instead of guessing a position.
+QPDFObjectHandle MakeDestination(QPDFObjectHandle page, const std::string& viewText)
+{
+    static const std::map<std::string, std::size_t> kArgs = {{"XYZ", 3},  {"Fit", 0},  {"FitH", 1},  {"FitV", 1},
+                                                             {"FitR", 4}, {"FitB", 0}, {"FitBH", 1}, {"FitBV", 1}};
+    QPDFObjectHandle dest = QPDFObjectHandle::newArray();
+    dest.appendItem(page);
+    const std::vector<std::string> words = Words(viewText);
+    std::vector<QPDFObjectHandle> args;
+    bool usable = !words.empty();
+    if (usable) {
+        auto known = kArgs.find(words[0]);
+        usable = known != kArgs.end() && known->second == words.size() - 1;
+    }
+    for (std::size_t i = 1; usable && i < words.size(); ++i) {
+        const std::string& w = words[i];
+        if (w == "null") {
+            args.push_back(QPDFObjectHandle::newNull());
+            continue;
+        }
+        const bool numeric = !w.empty() && w.find_first_not_of("+-.0123456789") == std::string::npos
+            && w.find_first_of("0123456789") != std::string::npos;
+        if (!numeric) {
+            usable = false;
+            break;
+        }
+        args.push_back(w.find('.') != std::string::npos ? QPDFObjectHandle::newReal(w)
+                                                        : QPDFObjectHandle::newInteger(QUtil::string_to_ll(w.c_str())));
+    }
+    if (!usable) {
+        dest.appendItem(QPDFObjectHandle::newName("/Fit"));
+        return dest;
+    }
+    dest.appendItem(QPDFObjectHandle::newName("/" + words[0]));
+    for (auto& a : args)
+        dest.appendItem(a);
+    return dest;
+}
+
+int Visible(const BookmarkList& list)
+{
+    int n = 0;
+    for (const Bookmark& b : list) {
+        ++n;
+        auto open = b.fields.find("Open");
+        if (!b.kids.empty() && open != b.fields.end() && open->second == "true")
+            n += Visible(b.kids);
+    }
+    return n;
+}
+
+std::string FieldName(QPDFObjectHandle field)
+{
+    return QPDFFormFieldObjectHelper(field).getFullyQualifiedName();
+}
+
+} // namespace
+
+struct PdfCopy::Impl
+{
+    Document& document;
+    std::string outputPath;
+    std::shared_ptr<QPDF> out;
+    std::unique_ptr<QPDFAcroFormDocumentHelper> outForm;
+    std::vector<std::shared_ptr<PdfReader::Impl>> sources;
+    std::set<PdfReader::Impl*> sourceSet;
+    std::vector<QPDFObjectHandle> outPages;
+    PDFVersion version {1, 3};
+    BookmarkList outlines;
+    std::vector<std::string> renamed;
+    std::vector<std::string> warnings;
+    bool written = false;
+
+    Impl(Document& doc, std::string path)
+        : document(doc)
+        , outputPath(std::move(path))
+        , out(QPDF::create())
+    {
+        out->setSuppressWarnings(true);
+        out->emptyPDF();
+    }
+
+    void CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base);
+    void FixLinks(PdfReader::Impl& src, int from, int to, std::size_t base, std::size_t index,
+                  const std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>& pairs);
+    void WriteOutline();
+    void AddItems(QPDFObjectHandle parent, const BookmarkList& list);
+    void WriteInfo();
+    void VerifySources() const;
+    void Write(const std::function<void()>& beforeReplace);
+};
+
+PdfCopy::PdfCopy(Document& document, std::string outputPath)
+    : m_impl(std::make_unique<Impl>(document, std::move(outputPath)))
+{
+}
+
+PdfCopy::~PdfCopy() = default;
+
+void PdfCopy::CheckOutputPath(const std::string& outputPath, const std::vector<std::string>& sourcePaths)
+{
+    if (outputPath.empty())
+        throw PdfError(PdfError::Kind::Refused, outputPath, "no output file is given", "No output file is given.");
+    std::error_code ec;
+    if (std::filesystem::is_directory(outputPath, ec))
+        throw PdfError::Make(PdfError::Kind::Refused, outputPath, "is a folder; give the name of a file to write");
+    const std::string folder = quire::PathLocation(outputPath);
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
+        throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, "its folder does not exist");
+    for (const std::string& source : sourcePaths) {
+        if (FileIdentity::SameFile(outputPath, source))
+            throw PdfError::Make(PdfError::Kind::Refused, outputPath,
+                                 "is one of the source files and would be overwritten; choose another output file");
+    }
+}
+
+int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
+{
+    const std::shared_ptr<PdfReader::Impl>& src = reader.impl();
+    from = std::max(from, 1);
+    to = std::min(to, static_cast<int>(src->pages.size()));
+    if (from > to)
+        return 0;
+    if (m_impl->sourceSet.insert(src.get()).second)
+        m_impl->sources.push_back(src);
+    const bool wasClosed = src->closed;
+    if (wasClosed)
+        src->HoldDescriptor();
+    const std::size_t base = m_impl->outPages.size();
+    try {
+        m_impl->version.updateIfGreater(src->version);
+        QPDFPageDocumentHelper outDoc(*m_impl->out);
+        for (int p = from; p <= to; ++p) {
+            outDoc.addPage(QPDFPageObjectHelper(src->pages[static_cast<std::size_t>(p - 1)]), false);
+            // QPDF::getAllPages() is qpdf's own cache, updated by addPage: taking its last entry is
+            // O(1), where the page helper would build a new vector on every call.
+            m_impl->outPages.push_back(m_impl->out->getAllPages().back());
+        }
+        m_impl->CopyAnnotations(*src, from, to, base);
+    } catch (...) {
+        if (wasClosed)
+            src->ReleaseDescriptor();
+        RethrowAsPdfError(src->path);
+    }
+    if (wasClosed)
+        src->ReleaseDescriptor();
+    return to - from + 1;
+}
+
+void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base)
+{
+    // Pairs of (source annotation, its copy) per copied page, for the link fix-up below.
+    std::vector<std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>> pairs(static_cast<std::size_t>(to - from + 1));
+    const bool hasForm = src.qpdf->getRoot().getKey("/AcroForm").isDictionary();
+    bool formCopied = false;
+    if (hasForm) {
+        try {
+            // NOTE: one transform for the whole range, not one per page: each transform has its own
+            // copy map, so per-page copies would split a field with widgets on several pages into
+            // several fields.
+            std::vector<std::vector<QPDFObjectHandle>> perPage;
+            QPDFObjectHandle all = QPDFObjectHandle::newArray();
+            for (int p = from; p <= to; ++p) {
+                std::vector<QPDFObjectHandle> annots;
+                QPDFObjectHandle a = src.pages[static_cast<std::size_t>(p - 1)].getKey("/Annots");
+                if (a.isArray()) {
+                    for (QPDFObjectHandle& x : a.aitems()) {
+                        // qpdf skips anything but dictionaries; filtering here keeps the indexes aligned.
+                        if (x.isDictionary()) {
+                            annots.push_back(x);
+                            all.appendItem(x);
+                        }
+                    }
+                }
+                perPage.push_back(std::move(annots));
+            }
+            if (all.getArrayNItems() > 0) {
+                if (!outForm)
+                    outForm = std::make_unique<QPDFAcroFormDocumentHelper>(*out);
+                QPDFAcroFormDocumentHelper srcForm(*src.qpdf);
+                std::vector<QPDFObjectHandle> newAnnots;
+                std::vector<QPDFObjectHandle> newFields;
+                std::set<QPDFObjGen> oldFields;
+                outForm->transformAnnotations(all, newAnnots, newFields, oldFields, QPDFMatrix(), src.qpdf.get(),
+                                              &srcForm);
+                if (newAnnots.size() != static_cast<std::size_t>(all.getArrayNItems()))
+                    throw std::runtime_error("the annotations could not be matched with their copies");
+                // A widget shared by several pages of the range comes back once per page; its field
+                // must still be added once.
+                std::set<QPDFObjGen> seenFields;
+                std::erase_if(newFields, [&](QPDFObjectHandle& f) {
+                    return f.isIndirect() && !seenFields.insert(f.getObjGen()).second;
+                });
+                std::vector<std::string> before;
+                for (auto& f : newFields)
+                    before.push_back(FieldName(f));
+                outForm->addAndRenameFormFields(newFields);
+                for (std::size_t i = 0; i < newFields.size(); ++i) {
+                    const std::string after = FieldName(newFields[i]);
+                    if (after != before[i])
+                        renamed.push_back(before[i] + " -> " + after);
+                }
+                std::size_t k = 0;
+                for (std::size_t i = 0; i < perPage.size(); ++i) {
+                    QPDFObjectHandle annots = QPDFObjectHandle::newArray();
+                    for (auto& old : perPage[i]) {
+                        pairs[i].emplace_back(old, newAnnots[k]);
+                        annots.appendItem(newAnnots[k++]);
+                    }
+                    if (perPage[i].empty())
+                        outPages[base + i].removeKey("/Annots");
+                    else
+                        outPages[base + i].replaceKey("/Annots", annots);
+                }
+            }
+            formCopied = true;
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (const std::exception& e) {
+            // The pages are in; only the form is lost. Say so rather than fail the whole job.
+            warnings.push_back("the form of " + src.path + " could not be copied: " + e.what());
+            for (auto& p : pairs)
+                p.clear();
+        }
+    }
+    if (!formCopied) {
+        // Without a form the annotations came along with the pages; pair them by position.
+        for (int p = from; p <= to; ++p) {
+            const std::size_t i = static_cast<std::size_t>(p - from);
+            QPDFObjectHandle a = src.pages[static_cast<std::size_t>(p - 1)].getKey("/Annots");
+            QPDFObjectHandle b = outPages[base + i].getKey("/Annots");
+            if (!a.isArray() || !b.isArray() || a.getArrayNItems() != b.getArrayNItems())
+                continue;
+            const int n = a.getArrayNItems();
+            for (int j = 0; j < n; ++j) {
+                QPDFObjectHandle x = a.getArrayItem(j);
+                if (x.isDictionary())
+                    pairs[i].emplace_back(x, b.getArrayItem(j));
+            }
+        }
+    }
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        if (!pairs[i].empty())
+            FixLinks(src, from, to, base, i, pairs[i]);
+    }
+}
+
+void PdfCopy::Impl::FixLinks(PdfReader::Impl& src, int from, int to, std::size_t base, std::size_t index,
+                             const std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>& pairs)
+{
+    // qpdf copies a link to a page it has not copied yet with a null target: every forward link
+    // would be dead. Each internal link is resolved in the source and pointed at the copy of its
+    // page, or removed when that page is not part of this output.
+    std::set<QPDFObjGen> drop;
+    for (auto [old, copy] : pairs) {
+        QPDFObjectHandle subtype = old.getKey("/Subtype");
+        if (!subtype.isName() || subtype.getName() != "/Link" || !copy.isDictionary())
+            continue;
+        const bool hasDest = !old.getKey("/Dest").isNull();
+        QPDFObjectHandle action = old.getKey("/A");
+        QPDFObjectHandle kind = action.isDictionary() ? action.getKey("/S") : QPDFObjectHandle::newNull();
+        const bool isGoTo = !hasDest && kind.isName() && kind.getName() == "/GoTo";
+        if (!hasDest && !isGoTo)
+            continue;
+        auto target = src.ResolveItem(old);
+        if (target && target->page >= from && target->page <= to) {
+            QPDFObjectHandle page = outPages[base + static_cast<std::size_t>(target->page - from)];
+            QPDFObjectHandle dest = MakeDestination(page, target->ViewText());
+            QPDFObjectHandle link = copy;
+            link.replaceKey("/Dest", dest);
+            link.removeKey("/A");
+        } else if (copy.isIndirect()) {
+            drop.insert(copy.getObjGen());
+        } else {
+            // A direct copy cannot be told apart in the page's list; without a target it does nothing.
+            QPDFObjectHandle link = copy;
+            link.removeKey("/Dest");
+            link.removeKey("/A");
+        }
+    }
+    if (drop.empty())
+        return;
+    QPDFObjectHandle page = outPages[base + index];
+    QPDFObjectHandle annots = page.getKey("/Annots");
+    if (!annots.isArray())
+        return;
+    QPDFObjectHandle kept = QPDFObjectHandle::newArray();
+    for (QPDFObjectHandle& a : annots.aitems()) {
+        if (!(a.isIndirect() && drop.count(a.getObjGen())))
+            kept.appendItem(a);
+    }
+    page.replaceKey("/Annots", kept);
+}
+
+void PdfCopy::SetOutlines(const BookmarkList& outlines)
+{
+    m_impl->outlines = outlines;
+}
+
+int PdfCopy::PageCount() const
+{
+    return static_cast<int>(m_impl->outPages.size());
+}
+
+const std::vector<std::string>& PdfCopy::RenamedFields() const
+{
+    return m_impl->renamed;
+}
+
+const std::vector<std::string>& PdfCopy::Warnings() const
+{
+    return m_impl->warnings;
+}
+
+void PdfCopy::Impl::WriteOutline()
+{
+    if (outlines.empty())
+        return;
+    QPDFObjectHandle root = out->makeIndirectObject(QPDFObjectHandle::newDictionary());
+    root.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
+    AddItems(root, outlines);
+    root.replaceKey("/Count", QPDFObjectHandle::newInteger(Visible(outlines)));
+    out->getRoot().replaceKey("/Outlines", root);
+}
+
+void PdfCopy::Impl::AddItems(QPDFObjectHandle parent, const BookmarkList& list)
+{
+    std::vector<QPDFObjectHandle> items;
+    items.reserve(list.size());
+    for (const Bookmark& b : list) {
+        QPDFObjectHandle item = out->makeIndirectObject(QPDFObjectHandle::newDictionary());
+        auto title = b.fields.find("Title");
+        item.replaceKey("/Title", TextString(title == b.fields.end() ? std::string() : title->second));
+        item.replaceKey("/Parent", parent);
+        const int page = b.Page();
+        if (page >= 1 && page <= static_cast<int>(outPages.size())) {
+            auto view = b.fields.find("View");
+            item.replaceKey("/Dest", MakeDestination(outPages[static_cast<std::size_t>(page - 1)],
+                                                     view == b.fields.end() ? std::string() : view->second));
+        } else if (auto action = b.fields.find("Action"); action != b.fields.end() && action->second == "URI") {
+            auto uri = b.fields.find("URI");
+            QPDFObjectHandle a = QPDFObjectHandle::newDictionary();
+            a.replaceKey("/S", QPDFObjectHandle::newName("/URI"));
+            a.replaceKey("/URI", QPDFObjectHandle::newString(uri == b.fields.end() ? std::string() : uri->second));
+            item.replaceKey("/A", a);
+        }
+        if (auto color = b.fields.find("Color"); color != b.fields.end()) {
+            const std::vector<std::string> rgb = Words(color->second);
+            if (rgb.size() == 3) {
+                QPDFObjectHandle c = QPDFObjectHandle::newArray();
+                for (const auto& v : rgb)
+                    c.appendItem(QPDFObjectHandle::newReal(v));
+                item.replaceKey("/C", c);
+            }
+        }
+        if (auto style = b.fields.find("Style"); style != b.fields.end()) {
+            int flags = 0;
+            if (style->second.find("italic") != std::string::npos)
+                flags |= 1;
+            if (style->second.find("bold") != std::string::npos)
+                flags |= 2;
+            if (flags)
+                item.replaceKey("/F", QPDFObjectHandle::newInteger(flags));
+        }
+        if (!b.kids.empty()) {
+            AddItems(item, b.kids);
+            auto open = b.fields.find("Open");
+            const int visible = Visible(b.kids);
+            item.replaceKey("/Count",
+                            QPDFObjectHandle::newInteger(open != b.fields.end() && open->second == "true" ? visible : -visible));
+        }
+        items.push_back(item);
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            items[i].replaceKey("/Prev", items[i - 1]);
+        if (i + 1 < items.size())
+            items[i].replaceKey("/Next", items[i + 1]);
+    }
+    if (!items.empty()) {
+        parent.replaceKey("/First", items.front());
+        parent.replaceKey("/Last", items.back());
+    }
+}
+
+void PdfCopy::Impl::WriteInfo()
+{
+    QPDFObjectHandle info = out->makeIndirectObject(QPDFObjectHandle::newDictionary());
+    for (const auto& [key, value] : document.Info())
+        info.replaceKey("/" + key, TextString(value));
+    const std::string now = QUtil::qpdf_time_to_pdf_time(QUtil::get_current_qpdf_time());
+    info.replaceKey("/CreationDate", QPDFObjectHandle::newString(now));
+    info.replaceKey("/ModDate", QPDFObjectHandle::newString(now));
+    out->getTrailer().replaceKey("/Info", info);
+}
+
+void PdfCopy::Impl::VerifySources() const
+{
+    for (const auto& src : sources) {
+        const auto now = FileIdentity::Of(src->path);
+        if (!now || !src->identity || !(*now == *src->identity))
+            throw PdfError::Make(PdfError::Kind::Changed, src->path,
+                                 now ? "it was modified after it was read" : "it is no longer there");
+    }
+}
+
+void PdfCopy::Close(const std::function<void()>& beforeReplace)
+{
+    Impl& d = *m_impl;
+    if (d.written)
+        return;
+    if (d.outPages.empty())
+        throw PdfError::Make(PdfError::Kind::Refused, d.outputPath, "would have no pages; nothing was written");
+    std::vector<std::string> paths;
+    for (const auto& src : d.sources)
+        paths.push_back(src->path);
+    CheckOutputPath(d.outputPath, paths);
+    try {
+        d.WriteOutline();
+        d.WriteInfo();
+    } catch (const std::bad_alloc&) {
+        throw PdfError::Make(PdfError::Kind::OutOfMemory, d.outputPath);
+    } catch (const std::exception& e) {
+        throw PdfError::Make(PdfError::Kind::Unwritable, d.outputPath, e.what());
+    }
+    d.VerifySources();
+    const bool hold = d.sources.size() <= kHoldOpenLimit;
+    if (hold) {
+        for (const auto& src : d.sources)
+            src->HoldDescriptor();
+    }
+    try {
+        d.Write(beforeReplace);
+    } catch (...) {
+        for (const auto& src : d.sources)
+            src->ReleaseDescriptor();
+        throw;
+    }
+    for (const auto& src : d.sources)
+        src->ReleaseDescriptor();
+    d.written = true;
+    d.document.Close();
+}
+
+void PdfCopy::Impl::Write(const std::function<void()>& beforeReplace)
+{
+    const std::string folder = quire::PathLocation(outputPath);
+    const std::string name = outputPath.substr(folder.size());
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = folder + "." + name + "." + std::to_string(::getpid()) + "." + std::to_string(g_tempCounter++) + ".tmp";
+        // O_EXCL: never write through a file or link someone else placed under the same name.
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, std::strerror(errno));
+    FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
+        const int err = errno;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, std::strerror(err));
+    }
+    try {
+        try {
+            QPDFWriter writer(*out);
+            writer.setOutputFile(temp.c_str(), file, false);
+            writer.setMinimumPDFVersion(version);
+            writer.setObjectStreamMode(qpdf_o_generate);
+            writer.write();
+        } catch (const PdfError&) {
+            throw;
+        } catch (const std::bad_alloc&) {
+            throw PdfError::Make(PdfError::Kind::OutOfMemory, outputPath);
+        } catch (const std::exception& e) {
+            // A source that vanished is the likelier cause than the output; name it when it is.
+            VerifySources();
+            throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, e.what());
+        }
+        if (std::fflush(file) != 0 || ::fsync(::fileno(file)) != 0)
+            throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, std::strerror(errno));
+        const int closed = std::fclose(file);
+        file = nullptr;
+        if (closed != 0)
+            throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, std::strerror(errno));
+        // NOTE: qpdf does not fail when a source cannot be read during the write: it warns and writes
+        // empty page contents. A changed source, or any read failure, fails the job instead.
+        VerifySources();
+        for (const QPDFExc& w : out->getWarnings()) {
+            if (w.getErrorCode() == qpdf_e_system)
+                throw PdfError::Make(PdfError::Kind::Unreadable, w.getFilename().empty() ? outputPath : w.getFilename(),
+                                     w.getMessageDetail());
+            warnings.push_back(w.what());
+        }
+        if (beforeReplace)
+            beforeReplace();
+        if (::rename(temp.c_str(), outputPath.c_str()) != 0)
+            throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, std::strerror(errno));
+    } catch (...) {
+        if (file)
+            std::fclose(file);
+        ::unlink(temp.c_str());
+        throw;
+    }
+    // Make the rename itself durable; a failure here loses nothing that was not already on disk.
+    const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+} // namespace pdf

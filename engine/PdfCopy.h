@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include "Document.h"
+#include "PdfError.h"
+#include "SimpleBookmark.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pdf {
+
+class PdfReader;
+
+// Builds one output file from pages of any number of sources.
+//
+// The output starts empty; AddPages appends pages in order. Nothing touches the disk before Close:
+// it writes to a temporary file in the output's folder, flushes it to disk and renames it over the
+// output, so a failed write leaves no output and an existing file untouched.
+//
+// Every source reader given to AddPages is kept alive until Close has written the file, because the
+// page contents are read from the sources only then. Close checks that no source changed or vanished
+// in the meantime and fails rather than writing blank pages.
+class PdfCopy
+{
+public:
+    PdfCopy(Document& document, std::string outputPath);
+    ~PdfCopy();
+    PdfCopy(const PdfCopy&) = delete;
+    PdfCopy& operator=(const PdfCopy&) = delete;
+
+    // Refuses an output path that is empty, names a folder, lies in a folder that does not exist, or
+    // is the same file as one of `sourcePaths` (same path, "./" alias, hard or symbolic link).
+    // Creates nothing. Throws PdfError (Refused or Unwritable).
+    static void CheckOutputPath(const std::string& outputPath, const std::vector<std::string>& sourcePaths);
+
+    // Appends pages [from, to] (1-based, inclusive, clamped to the source's pages) of `reader`; returns
+    // the number appended. The form fields with a widget on those pages come along and keep working:
+    // one copy per call, so a field with widgets on several of the pages stays one field; a field whose
+    // name is already in the output is renamed "name+1", "name+2", ... (see RenamedFields). Links on the
+    // pages that lead to a page of the range are pointed at its copy; links to pages outside the range
+    // are removed. Throws PdfError naming the source.
+    int AddPages(const PdfReader& reader, int from, int to);
+
+    // The outline of the output, its pages counted from 1; written by Close. Entries whose page is
+    // outside the output keep their title and kids without a target.
+    void SetOutlines(const BookmarkList& outlines);
+
+    int PageCount() const;
+
+    // Writes the file: the pages, the outline, the document's information, object streams, a PDF
+    // version at least that of every source. Refuses (PdfError::Kind::Refused) an output without
+    // pages and writes nothing. `beforeReplace`, when given, runs once the complete file waits beside
+    // the output, just before it replaces it (the place for a backup copy of the old output).
+    void Close(const std::function<void()>& beforeReplace = {});
+
+    // "old -> new" for each form field renamed so as not to clash with a field already in the output.
+    const std::vector<std::string>& RenamedFields() const;
+    // What qpdf reported while copying and writing, and forms that could not be copied.
+    const std::vector<std::string>& Warnings() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace pdf

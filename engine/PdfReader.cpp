@@ -1,0 +1,259 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "PdfReader.h"
+#include "PdfReaderImpl.h"
+
+#include <qpdf/QPDFExc.hh>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace pdf {
+
+namespace {
+
+// A file whose first kilobyte carries no "%PDF-" header and that qpdf cannot read either is not a
+// PDF at all; one with a header that qpdf cannot read is a damaged PDF. qpdf itself reads some
+// headerless files by recovery, so the header alone decides nothing.
+bool HasPdfHeader(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    char head[1024];
+    in.read(head, sizeof head);
+    const std::string text(head, static_cast<std::size_t>(in.gcount()));
+    return text.find("%PDF-") != std::string::npos;
+}
+
+std::string WithoutTrailingNuls(std::string text)
+{
+    while (!text.empty() && text.back() == '\0')
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+PdfReader::PdfReader(const std::string& path)
+    : m_impl(std::make_shared<Impl>())
+{
+    m_impl->path = path;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw PdfError::Make(PdfError::Kind::Unreadable, path, "it is a folder");
+    m_impl->identity = FileIdentity::Of(path);
+    if (!m_impl->identity)
+        throw PdfError::Make(PdfError::Kind::Unreadable, path, std::strerror(errno));
+
+    try {
+        try {
+            m_impl->input = std::make_shared<ClosedFileInputSource>(path.c_str());
+            m_impl->input->stayOpen(true);
+            m_impl->qpdf = QPDF::create();
+            m_impl->qpdf->setSuppressWarnings(true);
+            m_impl->qpdf->processInputSource(m_impl->input);
+            // A missing catalog or a broken page tree only shows when first used: find out now, so
+            // a file that cannot be used fails here and not halfway through a job.
+            if (!m_impl->qpdf->getRoot().isDictionary())
+                throw PdfError::Make(PdfError::Kind::Damaged, path, "it has no document catalog");
+            m_impl->pages = m_impl->qpdf->getAllPages();
+            m_impl->version = m_impl->qpdf->getVersionAsPDFVersion();
+            for (const QPDFExc& w : m_impl->qpdf->getWarnings())
+                m_impl->warnings.push_back(w.getMessageDetail());
+        } catch (...) {
+            RethrowAsPdfError(path);
+        }
+    } catch (const PdfError& e) {
+        m_impl->qpdf.reset();
+        m_impl->input.reset();
+        if (e.kind() == PdfError::Kind::Damaged && !HasPdfHeader(path))
+            throw PdfError::Make(PdfError::Kind::NotPdf, path);
+        throw;
+    }
+}
+
+PdfReader::~PdfReader() = default;
+PdfReader::PdfReader(const PdfReader&) = default;
+PdfReader& PdfReader::operator=(const PdfReader&) = default;
+
+const std::string& PdfReader::Path() const
+{
+    return m_impl->path;
+}
+
+int PdfReader::NumberOfPages() const
+{
+    return static_cast<int>(m_impl->pages.size());
+}
+
+bool PdfReader::HasOutline() const
+{
+    try {
+        return m_impl->qpdf->getRoot().getKey("/Outlines").isDictionary();
+    } catch (...) {
+        RethrowAsPdfError(m_impl->path);
+    }
+}
+
+bool PdfReader::HasAcroForm() const
+{
+    try {
+        QPDFObjectHandle form = m_impl->qpdf->getRoot().getKey("/AcroForm");
+        if (!form.isDictionary())
+            return false;
+        QPDFObjectHandle fields = form.getKey("/Fields");
+        return fields.isArray() && fields.getArrayNItems() > 0;
+    } catch (...) {
+        RethrowAsPdfError(m_impl->path);
+    }
+}
+
+bool PdfReader::IsEncrypted() const
+{
+    return m_impl->qpdf->isEncrypted();
+}
+
+std::map<std::string, std::string> PdfReader::Info() const
+{
+    std::map<std::string, std::string> info;
+    try {
+        QPDFObjectHandle dict = m_impl->qpdf->getTrailer().getKey("/Info");
+        if (!dict.isDictionary())
+            return info;
+        for (auto [key, value] : dict.ditems()) {
+            if (value.isString() && key.size() > 1)
+                info[key.substr(1)] = WithoutTrailingNuls(value.getUTF8Value());
+        }
+    } catch (...) {
+        RethrowAsPdfError(m_impl->path);
+    }
+    return info;
+}
+
+const std::vector<std::string>& PdfReader::Warnings() const
+{
+    return m_impl->warnings;
+}
+
+void PdfReader::Close()
+{
+    m_impl->ReleaseDescriptor();
+    m_impl->closed = true;
+}
+
+std::string Target::ViewText() const
+{
+    std::string text;
+    for (QPDFObjectHandle item : view) {
+        if (!text.empty())
+            text += ' ';
+        if (item.isName())
+            text += item.getName().substr(1);
+        else if (item.isNumber())
+            text += item.unparse();
+        else
+            text += "null";
+    }
+    return text;
+}
+
+int PdfReader::Impl::PageNumberOf(QPDFObjectHandle page)
+{
+    if (!m_pageNumbers) {
+        // Built once per document: looking pages up one by one would make a big merge quadratic.
+        m_pageNumbers.emplace();
+        int n = 0;
+        for (QPDFObjectHandle p : pages)
+            m_pageNumbers->emplace(p.getObjGen(), ++n);
+    }
+    if (!page.isIndirect())
+        return 0;
+    auto it = m_pageNumbers->find(page.getObjGen());
+    return it == m_pageNumbers->end() ? 0 : it->second;
+}
+
+std::optional<Target> PdfReader::Impl::ResolveItem(QPDFObjectHandle item)
+{
+    if (!item.isDictionary())
+        return std::nullopt;
+    QPDFObjectHandle dest = item.getKey("/Dest");
+    if (dest.isNull()) {
+        QPDFObjectHandle action = item.getKey("/A");
+        if (!action.isDictionary())
+            return std::nullopt;
+        QPDFObjectHandle kind = action.getKey("/S");
+        if (!kind.isName() || kind.getName() != "/GoTo")
+            return std::nullopt;
+        dest = action.getKey("/D");
+    }
+    return ResolveDestination(dest);
+}
+
+std::optional<Target> PdfReader::Impl::ResolveDestination(QPDFObjectHandle dest)
+{
+    // A name leads to a dictionary or array, a dictionary to its /D: a few hops at most, bounded so
+    // that a value naming itself cannot loop.
+    for (int hop = 0; hop < 4 && !dest.isArray(); ++hop) {
+        if (dest.isName()) {
+            QPDFObjectHandle dests = qpdf->getRoot().getKey("/Dests");
+            if (!dests.isDictionary())
+                return std::nullopt;
+            dest = dests.getKey(dest.getName());
+        } else if (dest.isString()) {
+            if (!m_destTree) {
+                m_destTree.emplace();
+                QPDFObjectHandle names = qpdf->getRoot().getKey("/Names");
+                QPDFObjectHandle tree = names.isDictionary() ? names.getKey("/Dests") : QPDFObjectHandle::newNull();
+                if (tree.isDictionary())
+                    m_destTree->reset(new QPDFNameTreeObjectHelper(tree, *qpdf));
+            }
+            if (!*m_destTree)
+                return std::nullopt;
+            QPDFObjectHandle found;
+            try {
+                if (!(*m_destTree)->findObject(dest.getUTF8Value(), found))
+                    return std::nullopt;
+            } catch (const std::exception&) {
+                // qpdf throws on a loop in the name tree: the destination is then unusable.
+                return std::nullopt;
+            }
+            dest = found;
+        } else if (dest.isDictionary()) {
+            dest = dest.getKey("/D");
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!dest.isArray() || dest.getArrayNItems() < 1)
+        return std::nullopt;
+    Target target;
+    QPDFObjectHandle first = dest.getArrayItem(0);
+    if (first.isDictionary()) {
+        target.page = PageNumberOf(first);
+    } else if (first.isInteger()) {
+        // Local destinations must name a page object, but some producers write a 0-based index.
+        const long long index = first.getIntValue();
+        if (index >= 0 && index < static_cast<long long>(pages.size()))
+            target.page = static_cast<int>(index) + 1;
+    }
+    if (target.page == 0)
+        return std::nullopt;
+    const int n = dest.getArrayNItems();
+    for (int i = 1; i < n; ++i)
+        target.view.push_back(dest.getArrayItem(i));
+    return target;
+}
+
+void PdfReader::Impl::ReleaseDescriptor()
+{
+    if (input)
+        input->stayOpen(false);
+}
+
+void PdfReader::Impl::HoldDescriptor()
+{
+    if (input)
+        input->stayOpen(true);
+}
+
+} // namespace pdf

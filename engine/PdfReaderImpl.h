@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+// The parsed document behind a PdfReader. Private to the PDF layer: only its .cpp files include
+// this header, so qpdf stays out of every other header.
+
+#include "FileIdentity.h"
+#include "PdfReader.h"
+
+#include <qpdf/ClosedFileInputSource.hh>
+#include <qpdf/PDFVersion.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFNameTreeObjectHelper.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pdf {
+
+// Where a destination leads: a 1-based page of this document and the rest of the destination
+// array (the view: /XYZ left top zoom, /Fit, /FitH top ...).
+struct Target
+{
+    int page = 0;
+    std::vector<QPDFObjectHandle> view;
+
+    // The view as text: names without their slash, numbers as written, anything else "null"
+    // ("XYZ 72 700 null", "Fit", "FitH 700").
+    std::string ViewText() const;
+};
+
+struct PdfReader::Impl
+{
+    std::string path;
+    std::shared_ptr<ClosedFileInputSource> input;
+    std::shared_ptr<QPDF> qpdf;
+    std::vector<QPDFObjectHandle> pages; // the page objects in order
+    std::optional<FileIdentity> identity; // the file as it was when it was read
+    std::vector<std::string> warnings;
+    PDFVersion version;
+    bool closed = false;
+
+    // The 1-based number of the page object `page`, or 0 when it is not a page of this document.
+    int PageNumberOf(QPDFObjectHandle page);
+
+    // Resolves an outline item's or link annotation's destination: /Dest, else an /A GoTo action;
+    // names through the catalog's /Dests, strings through the /Names /Dests tree, << /D [...] >>
+    // values unwrapped. Nothing when it does not lead to a page of this document.
+    std::optional<Target> ResolveItem(QPDFObjectHandle item);
+    std::optional<Target> ResolveDestination(QPDFObjectHandle dest);
+
+    // Reopens the file around every read from now on, so the reader holds no descriptor.
+    void ReleaseDescriptor();
+    // Keeps one descriptor open across reads until ReleaseDescriptor().
+    void HoldDescriptor();
+
+private:
+    std::optional<std::map<QPDFObjGen, int>> m_pageNumbers;
+    std::optional<std::unique_ptr<QPDFNameTreeObjectHelper>> m_destTree;
+};
+
+} // namespace pdf

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "RowRules.h"
+#include "PdfString.h"
+
+namespace quire {
+
+PageRange RowRules::Range(const JobRow& row, int realPages)
+{
+    const PageRange typed = row.szPages.empty() ? PageRange::Normalise(realPages, row.szBeginPage, row.szEndPage)
+                                                : PageRange::Normalise(row.szPages, row.szBeginPage, row.szEndPage);
+    return typed.ClampedTo(realPages);
+}
+
+void RowRules::TrimBookmarks(pdf::BookmarkList& list, const PageRange& range)
+{
+    const int begin = range.Begin();
+    const int end = range.End();
+    const int pages = range.Pages();
+    if (begin > 1)
+        pdf::SimpleBookmark::EliminatePages(list, 1, begin - 1);
+    if (end < pages)
+        pdf::SimpleBookmark::EliminatePages(list, end + 1, pages);
+    if (begin > 1)
+        pdf::SimpleBookmark::ShiftPageNumbers(list, 1 - begin, begin, end);
+}
+
+pdf::BookmarkList RowRules::CreatedBookmark(const std::string& text, int page)
+{
+    if (text.empty())
+        return {};
+    std::string title;
+    for (char c : text) {
+        if (c != '>' && c != '(' && c != ')')
+            title += c;
+    }
+    pdf::Bookmark b;
+    b.fields["Title"] = pdf::PdfString(title).ToUnicodeString();
+    b.fields["Page"] = std::to_string(page);
+    b.fields["Action"] = "GoTo";
+    return {b};
+}
+
+} // namespace quire

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include "JobTypes.h"
+#include "PageRange.h"
+#include "SimpleBookmark.h"
+
+#include <string>
+
+namespace quire {
+
+// The rules merge and split share for one row.
+class RowRules
+{
+public:
+    // The row's range from its three texts, for a source that really has `realPages` pages. An empty
+    // page-count text stands for the real count; a count text that is out of date never lets the range
+    // reach past the source's last page.
+    static PageRange Range(const JobRow& row, int realPages);
+
+    // Trims a source outline to `range` and renumbers it so that the first page of the range is 1:
+    //   begin > 1, end < pages: eliminate (1, begin-1) and (end+1, pages), shift by 1-begin over (begin, end)
+    //   begin > 1, end = pages: eliminate (1, begin-1), shift by 1-begin over (begin, end)
+    //   begin = 1, end < pages: eliminate (end+1, pages)
+    //   begin = 1, end = pages: nothing
+    static void TrimBookmarks(pdf::BookmarkList& list, const PageRange& range);
+
+    // The bookmark made for a source without an outline: "Title" is `text` with every '>', '(' and ')'
+    // removed, "Page" is `page`, "Action" is "GoTo". Empty when `text` is empty.
+    static pdf::BookmarkList CreatedBookmark(const std::string& text, int page);
+};
+
+} // namespace quire

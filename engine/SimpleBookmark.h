@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pdf {
+
+class PdfReader;
+
+// One outline entry: a map from key text to value text, and its kids.
+//
+// Keys (all values are UTF-8 texts):
+//   "Title"  the entry's text
+//   "Action" "GoTo" when "Page" is set; "URI" for a web link (then "URI" holds the address)
+//   "Page"   the 1-based target page in decimal
+//   "View"   the rest of the destination: "XYZ 72 700 null", "Fit", "FitH 700", ...
+//   "Open"   "true" / "false", only on entries with kids
+//   "Color"  "r g b" (0..1 each), left out when black
+//   "Style"  "bold", "italic" or "bold italic"
+// Entries the jobs create themselves carry only "Title", "Page" and "Action".
+struct Bookmark
+{
+    std::map<std::string, std::string> fields;
+    std::vector<Bookmark> kids;
+
+    // The target page, or 0 when the entry leads to no page of its document.
+    int Page() const;
+    bool HasTarget() const { return Page() > 0; }
+};
+
+using BookmarkList = std::vector<Bookmark>;
+
+// The outline operations the jobs need.
+class SimpleBookmark
+{
+public:
+    // The outline tree of `reader` as a list, or nothing when the catalog has no /Outlines
+    // dictionary. Cannot loop: every item is read at most once, at most 64 levels deep and 100,000
+    // items in all. An item whose destination does not resolve to a page of the document keeps its
+    // title and kids. Throws PdfError only for a source that cannot be read.
+    static std::optional<BookmarkList> GetBookmark(const PdfReader& reader);
+
+    // Afterwards no entry points to a page in [from, to]. An entry that pointed into the range loses
+    // its target; it is removed when it has no kids left and stays as a heading when it has. A
+    // heading whose kids this call removed all is removed too; an entry that never had a target nor
+    // kids stays. from > to does nothing.
+    static void EliminatePages(BookmarkList& list, int from, int to);
+
+    // Adds `delta` to the page of every entry, at every depth, whose page lies in [from, to].
+    static void ShiftPageNumbers(BookmarkList& list, int delta, int from, int to);
+
+    // The number of entries at every depth.
+    static int Count(const BookmarkList& list);
+};
+
+} // namespace pdf

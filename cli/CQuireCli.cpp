@@ -1,0 +1,220 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "CQuireCli.h"
+
+#include "CPath.h"
+#include "CTerminalProgress.h"
+#include "JsonText.h"
+#include "MergeJob.h"
+#include "PdfReader.h"
+#include "SplitJob.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#ifndef QUIRE_VERSION
+#define QUIRE_VERSION "0"
+#endif
+
+CQuireCli::CQuireCli(std::ostream& out, std::ostream& err, bool bProgress, quire::StopFlag stop)
+    : m_out(out)
+    , m_err(err)
+    , m_bProgress(bProgress)
+    , m_stop(stop)
+{ }
+
+int CQuireCli::Run(const std::vector<std::string>& args)
+{
+    CliCommand command;
+    try {
+        command = CCommandLine::Parse(args);
+    } catch (const CCommandLine::UsageError& e) {
+        m_err << "quire: " << e.what() << "\n" << CCommandLine::Synopsis() << "Try 'quire --help' for more.\n";
+        return kExitUsage;
+    }
+    switch (command.verb) {
+    case CliCommand::Verb::Help:
+        m_out << CCommandLine::HelpText();
+        return kExitOk;
+    case CliCommand::Verb::Version:
+        m_out << "quire (Quire Binder) " << QUIRE_VERSION << "\n";
+        return kExitOk;
+    case CliCommand::Verb::Merge:
+        return RunMerge(command);
+    case CliCommand::Verb::Split:
+        return RunSplit(command);
+    case CliCommand::Verb::Info:
+        return RunInfo(command);
+    }
+    return kExitUsage;
+}
+
+void CQuireCli::Error(const std::string& sentence)
+{
+    m_err << "quire: " << sentence << "\n";
+}
+
+std::vector<quire::JobRow> CQuireCli::MakeRows(const CliCommand& command)
+{
+    std::vector<quire::JobRow> rows;
+    for (const CliInput& input : command.inputs) {
+        // NOTE: the files are not opened here: the job reads each one anyway and names a file it
+        // cannot read. An empty page-count text stands for the real count, and the file title is what
+        // the desktop program's intake gives as bookmark text; the job uses it only for a file
+        // without an outline, which is exactly when the intake would have set it.
+        quire::JobRow row;
+        row.szFilePath = input.szFilePath;
+        row.bChecked = true;
+        row.szBookmark = input.szBookmark ? *input.szBookmark : CPath(input.szFilePath).GetFileTitle();
+        row.szBeginPage = input.bHasRange ? input.szBeginPage : std::string(1, '1');
+        row.szEndPage = input.bHasRange ? input.szEndPage : std::string();
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+int CQuireCli::Conclude(const quire::JobReport& report)
+{
+    for (const std::string& path : report.repairedInputs)
+        Error("note: " + path + " was damaged and has been repaired while reading");
+    for (const std::string& renamed : report.renamedFields)
+        Error("note: form field renamed to keep it apart: " + renamed);
+    for (const std::string& note : report.notes)
+        Error("note: " + note);
+    for (const quire::RowError& error : report.errors)
+        Error(error.message);
+    if (report.stopped)
+        Error("stopped before all files were done");
+    // NOTE: a report that is not ok must never end in status 0, even if it carries no message.
+    if (!report.ok && report.errors.empty() && !report.stopped)
+        Error("the job failed");
+    return report.ok && report.errors.empty() && !report.stopped ? kExitOk : kExitFailed;
+}
+
+int CQuireCli::RunMerge(const CliCommand& command)
+{
+    const std::vector<quire::JobRow> rows = MakeRows(command);
+    quire::MergeOptions options;
+    options.outputPath = command.szOutput;
+    options.autoBackup = !command.bNoBackup;
+    options.title = command.szTitle;
+    options.author = command.szAuthor;
+    options.subject = command.szSubject;
+    options.keywords = command.szKeywords;
+
+    std::unique_ptr<CTerminalProgress> progress;
+    if (m_bProgress)
+        progress = std::make_unique<CTerminalProgress>(stderr, "merging");
+    const quire::JobReport report = quire::RunMerge(rows, options, progress.get(), m_stop);
+    progress.reset();
+
+    const int status = Conclude(report);
+    if (status == kExitOk && command.bOpen)
+        OpenInViewer(command.szOutput);
+    return status;
+}
+
+int CQuireCli::RunSplit(const CliCommand& command)
+{
+    const std::vector<quire::JobRow> rows = MakeRows(command);
+    quire::SplitOptions options;
+    options.autoBackup = !command.bNoBackup;
+    std::unique_ptr<CTerminalProgress> progress;
+    if (m_bProgress)
+        progress = std::make_unique<CTerminalProgress>(stderr, "splitting");
+    const quire::JobReport report = quire::RunSplit(rows, options, progress.get(), m_stop);
+    progress.reset();
+    for (const std::string& path : report.filesWritten)
+        m_out << path << "\n";
+    m_out.flush();
+
+    const int status = Conclude(report);
+    if (command.bOpen && !report.filesWritten.empty())
+        OpenInViewer(report.filesWritten.back());
+    return status;
+}
+
+int CQuireCli::RunInfo(const CliCommand& command)
+{
+    int status = kExitOk;
+    if (command.bJson)
+        m_out << "[";
+    bool bFirst = true;
+    for (const CliInput& input : command.inputs) {
+        const std::string& path = input.szFilePath;
+        std::string line;
+        try {
+            pdf::PdfReader reader(path);
+            const int nPages = reader.NumberOfPages();
+            const bool bOutline = reader.HasOutline();
+            const bool bForm = reader.HasAcroForm();
+            const bool bEncrypted = reader.IsEncrypted();
+            const std::map<std::string, std::string> info = reader.Info();
+            reader.Close();
+            const auto text = [&](const char* key) {
+                const auto it = info.find(key);
+                return it == info.end() ? std::string() : it->second;
+            };
+            if (command.bJson) {
+                line = "{\"path\": " + JsonQuote(path) + ", \"pages\": " + std::to_string(nPages)
+                    + ", \"outline\": " + (bOutline ? "true" : "false") + ", \"form\": " + (bForm ? "true" : "false")
+                    + ", \"encrypted\": " + (bEncrypted ? "true" : "false") + ", \"title\": " + JsonQuote(text("Title"))
+                    + ", \"author\": " + JsonQuote(text("Author")) + ", \"subject\": " + JsonQuote(text("Subject"))
+                    + ", \"keywords\": " + JsonQuote(text("Keywords")) + "}";
+            } else {
+                line = path + ": " + std::to_string(nPages) + " pages, outline " + (bOutline ? "yes" : "no") + ", form "
+                    + (bForm ? "yes" : "no") + (bEncrypted ? ", encrypted" : "");
+            }
+        } catch (const std::exception& e) {
+            // The reader raises PdfError, whose text names the file; anything else gets the name here.
+            const auto* pdfError = dynamic_cast<const pdf::PdfError*>(&e);
+            const std::string sentence = pdfError ? std::string(e.what()) : path + " cannot be read: " + e.what();
+            Error(sentence);
+            status = kExitFailed;
+            if (!command.bJson)
+                continue;
+            line = "{\"path\": " + JsonQuote(path) + ", \"error\": " + JsonQuote(sentence) + "}";
+        }
+        if (command.bJson) {
+            m_out << (bFirst ? "\n  " : ",\n  ") << line;
+            bFirst = false;
+        } else {
+            m_out << line << "\n";
+        }
+        m_out.flush();
+    }
+    if (command.bJson)
+        m_out << "\n]\n";
+    return status;
+}
+
+void CQuireCli::OpenInViewer(const std::string& path)
+{
+    m_out.flush();
+    m_err.flush();
+    // Detached through a second child, so that the viewer outlives this process and leaves no zombie;
+    // like the desktop program's "open", its answer is not waited for.
+    const pid_t child = fork();
+    if (child < 0)
+        return;
+    if (child == 0) {
+        setsid();
+        if (fork() == 0) {
+            const int devnull = open("/dev/null", O_RDWR);
+            if (devnull >= 0) {
+                dup2(devnull, STDIN_FILENO);
+                dup2(devnull, STDOUT_FILENO);
+                dup2(devnull, STDERR_FILENO);
+            }
+            execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        _exit(0);
+    }
+    int wstatus = 0;
+    waitpid(child, &wstatus, 0);
+}

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include "CCommandLine.h"
+#include "JobTypes.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// The `quire` command-line tool: parses the arguments and runs merge, split or info on the engine.
+//
+// Exit status: 0 when everything was done, 1 when a file could not be read or written (each such
+// file is named on the error stream with the reason), 2 for wrong usage (the problem and the synopsis
+// on the error stream). Results go to `out`: the paths a split wrote, one per line, and info's lines
+// or JSON array.
+class CQuireCli
+{
+public:
+    enum ExitCode {
+        kExitOk = 0,
+        kExitFailed = 1,
+        kExitUsage = 2,
+    };
+
+    // `bProgress`: show per-file progress on stderr (a terminal). `stop`: a request to stop before the
+    // next file, or null.
+    CQuireCli(std::ostream& out, std::ostream& err, bool bProgress, quire::StopFlag stop);
+
+    int Run(const std::vector<std::string>& args);
+
+private:
+    int RunMerge(const CliCommand& command);
+    int RunSplit(const CliCommand& command);
+    int RunInfo(const CliCommand& command);
+
+    // One job row per INPUT, with the RANGE's texts and the bookmark text the desktop program's
+    // intake would give the file, or the one --bookmark gave.
+    static std::vector<quire::JobRow> MakeRows(const CliCommand& command);
+    // Reports the report's errors and notes; returns the exit status it calls for.
+    int Conclude(const quire::JobReport& report);
+    void Error(const std::string& sentence);
+    void OpenInViewer(const std::string& path);
+
+    std::ostream& m_out;
+    std::ostream& m_err;
+    bool m_bProgress;
+    quire::StopFlag m_stop;
+};

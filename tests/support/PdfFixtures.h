@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+// PDF files for tests, built in code with qpdf, and the second readers that check what a test
+// wrote (qpdf --check, pdfinfo, pdftotext as child processes; qpdf's own outline and form helpers
+// in process, which share no code with the engine's outline walker).
+//
+// Every page of a fixture shows one line of real text in Helvetica, "<tag> page <n>", so
+// PageTexts() tells which source page ended up where. Link with the `quire_test_pdf` library.
+//
+//   quire::fixtures::PdfSpec spec;
+//   spec.tag = "A";
+//   spec.pages = 10;
+//   spec.outline = quire::fixtures::OnePerPage(10);   // "Chapter 1" -> page 1, ...
+//   quire::fixtures::WritePdf(dir + "/a.pdf", spec);
+//   EXPECT_EQ(quire::fixtures::PageTexts(dir + "/a.pdf")[2], "A page 3");
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quire::fixtures {
+
+// How an outline item (or link) names its target.
+enum class DestKind
+{
+    Explicit,     // /Dest [page /XYZ 72 720 0]
+    OldDests,     // /Dest /name, resolved through the catalog's /Dests dictionary ([page /Fit])
+    NameTree,     // /Dest (name), resolved through the /Names /Dests tree ([page /FitH 700])
+    NameTreeDict, // as NameTree, the tree's value being << /D [page /Fit] >>
+    GoToAction,   // /A << /S /GoTo /D [page /Fit] >>
+    Uri,          // /A << /S /URI /URI (https://example.com/) >>; `page` is ignored
+    None,         // no target at all: a heading
+};
+
+struct OutlineSpec
+{
+    std::string title; // UTF-8; non-ASCII titles are written as UTF-16BE text strings
+    int page = 0;      // 1-based target page; 0 with any kind but Uri means no target
+    DestKind kind = DestKind::Explicit;
+    std::vector<OutlineSpec> kids;
+    bool open = true; // /Count positive (open) or negative (closed) on items with kids
+    bool bold = false;
+    bool red = false; // /C [1 0 0]
+};
+
+enum class FieldKind
+{
+    Text,     // /FT /Tx with value `value`
+    CheckBox, // /FT /Btn, states /Yes and /Off
+    Radio,    // /FT /Btn radio group; one button per entry of `pages`, states /B1, /B2, ...
+};
+
+struct FieldSpec
+{
+    FieldKind kind = FieldKind::Text;
+    std::string name;
+    // One widget per entry, on that 1-based page. More than one entry makes one field with widgets
+    // on several pages (a radio group: several buttons).
+    std::vector<int> pages = {1};
+    std::string value;
+};
+
+struct LinkSpec
+{
+    int fromPage = 1; // the page the link sits on
+    int toPage = 1;   // the page it leads to
+    DestKind kind = DestKind::Explicit; // Explicit, GoToAction or NameTree
+};
+
+struct PdfSpec
+{
+    std::string tag = "doc"; // pages show "<tag> page <n>"; keep it free of parentheses and backslashes
+    int pages = 1;
+    std::vector<OutlineSpec> outline; // empty: no /Outlines in the catalog (unless emptyOutline)
+    bool emptyOutline = false;        // an /Outlines dictionary without items
+    bool outlineLoop = false;         // the last top-level item's /Next points back at the first
+    bool kidLoop = false;             // the first item's first kid's /Next points back at that kid
+    std::vector<FieldSpec> fields;
+    std::vector<LinkSpec> links;
+    std::map<std::string, std::string> info; // document information, e.g. {"Title", "Report"}
+    std::string userPassword;                // non-empty: needs this password to open (AES-256)
+    std::string ownerPassword;               // non-empty alone: encrypted, opens without a password
+    std::string version = "1.4";
+};
+
+// Writes the described file (fails the calling test through ADD_FAILURE when it cannot).
+void WritePdf(const std::string& path, const PdfSpec& spec);
+
+// A flat outline with one item per page: "<prefix> <n>" -> page n, explicit destinations.
+std::vector<OutlineSpec> OnePerPage(int pages, const std::string& prefix = "Chapter");
+
+// A sound file whose startxref points nowhere: qpdf opens it by rebuilding the cross-reference table.
+void WriteRepairablePdf(const std::string& path, const std::string& tag, int pages);
+// A PDF whose only cross-reference is a stream and whose startxref is wrong: qpdf cannot recover it.
+void WriteDamagedPdf(const std::string& path);
+// The first half of a sound PDF with object streams.
+void WriteTruncatedPdf(const std::string& path);
+void WriteZeroByteFile(const std::string& path);
+// A text file named like a PDF.
+void WriteNotPdf(const std::string& path);
+
+// ---- reading back with a second tool ----
+
+struct ToolRun
+{
+    int exitCode = -1; // 124 when the time limit ended it
+    std::string out;
+    std::string err;
+};
+
+// Runs a program (no shell) under `timeout`, capturing its output.
+ToolRun RunTool(const std::vector<std::string>& argv, int timeoutSeconds = 120);
+
+// `qpdf --check` exits 0 (warnings, exit 3, count as failure). `log` receives its output.
+bool QpdfCheckPasses(const std::string& path, std::string* log = nullptr);
+
+// `pdfinfo -enc UTF-8` as key -> value ("Pages" -> "12", "Title" -> "...", "Creator" -> ...);
+// empty when pdfinfo fails.
+std::map<std::string, std::string> PdfInfo(const std::string& path);
+
+// `pdftotext -layout`, one entry per page, each trimmed of surrounding white space.
+std::vector<std::string> PageTexts(const std::string& path);
+
+// The outline as qpdf's own outline helper reads it: one line per item, two spaces of indent per
+// level, "<title> -> <page>" (1-based; "-" when the item has no page). Only for files without loops.
+std::vector<std::string> OutlineOf(const std::string& path);
+
+// The form's terminal fields as "<full name>: <n> widget(s) on page(s) p,q", sorted by name.
+std::vector<std::string> FieldsOf(const std::string& path);
+
+// The link annotations as "<from page> -> <to page>" (to page "-" when the target is not a page of the
+// file), in page order.
+std::vector<std::string> LinksOf(const std::string& path);
+
+// The PDF version from the file's header ("1.7").
+std::string HeaderVersion(const std::string& path);
+
+} // namespace quire::fixtures

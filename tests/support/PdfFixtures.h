@@ -44,6 +44,18 @@ struct OutlineSpec
     bool red = false; // /C [1 0 0]
 };
 
+// An outline item in one expression: Item("Chapter 1", 1), Item("Part", 0, DestKind::None, {...}).
+inline OutlineSpec Item(const std::string& title, int page, DestKind kind = DestKind::Explicit,
+                        std::vector<OutlineSpec> kids = {})
+{
+    OutlineSpec item;
+    item.title = title;
+    item.page = page;
+    item.kind = kind;
+    item.kids = std::move(kids);
+    return item;
+}
+
 enum class FieldKind
 {
     Text,     // /FT /Tx with value `value`

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <set>
 
 #ifndef QUIRE_VERSION
 #define QUIRE_VERSION "0"
@@ -81,8 +82,11 @@ int CQuireCli::Conclude(const quire::JobReport& report)
 {
     for (const std::string& path : report.repairedInputs)
         Error("note: " + path + " was damaged and has been repaired while reading");
+    // A field with widgets on several pages is reported once per widget; tell it once.
+    std::set<std::string> told;
     for (const std::string& renamed : report.renamedFields)
-        Error("note: form field renamed to keep it apart: " + renamed);
+        if (told.insert(renamed).second)
+            Error("note: form field renamed to keep it apart: " + renamed);
     for (const std::string& note : report.notes)
         Error("note: " + note);
     for (const quire::RowError& error : report.errors)

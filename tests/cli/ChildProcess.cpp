@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "ChildProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace {
+
+void MakePipe(int fds[2])
+{
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+}
+
+} // namespace
+
+ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options)
+{
+    int outPipe[2];
+    int errPipe[2] = {-1, -1};
+    MakePipe(outPipe);
+    int errRead = -1;
+    int errWrite = -1;
+    if (options.bStderrOnTerminal) {
+        if (openpty(&errRead, &errWrite, nullptr, nullptr, nullptr) != 0)
+            throw std::runtime_error("openpty failed");
+        fcntl(errRead, F_SETFD, FD_CLOEXEC);
+        fcntl(errWrite, F_SETFD, FD_CLOEXEC);
+    } else {
+        MakePipe(errPipe);
+        errRead = errPipe[0];
+        errWrite = errPipe[1];
+    }
+
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+
+    const pid_t pid = fork();
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        const int devnull = open("/dev/null", O_RDONLY);
+        dup2(devnull, STDIN_FILENO);
+        dup2(outPipe[1], STDOUT_FILENO);
+        dup2(errWrite, STDERR_FILENO);
+        if (!options.workingDir.empty() && chdir(options.workingDir.c_str()) != 0)
+            _exit(126);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(outPipe[1]);
+    close(errWrite);
+
+    ChildResult result;
+    const auto deadline = std::chrono::steady_clock::now() + options.limit;
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errRead, POLLIN, 0}};
+    std::string* sinks[2] = {&result.out, &result.err};
+    int open = 2;
+    while (open > 0) {
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            result.timedOut = true;
+            kill(pid, SIGKILL);
+            break;
+        }
+        const int ready = poll(fds, 2, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            char buffer[65536];
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, static_cast<std::size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                // End of file, or EIO from a terminal whose last writer has gone.
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    for (pollfd& fd : fds)
+        if (fd.fd >= 0)
+            close(fd.fd);
+
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
+    if (WIFEXITED(status))
+        result.exitCode = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+        result.signal = WTERMSIG(status);
+    return result;
+}

@@ -112,6 +112,37 @@ int Visible(const BookmarkList& list)
     return n;
 }
 
+bool IsWidgetOnly(QPDFObjectHandle node)
+{
+    return !node.hasKey("/T") && !node.hasKey("/Kids");
+}
+
+// Drops from a copied field the widgets that are not on any copied page (qpdf copies a field with
+// all its kids, also those on pages outside the range); returns whether anything is left.
+bool KeepPlacedWidgets(QPDFObjectHandle node, const std::set<QPDFObjGen>& placed, int depth)
+{
+    QPDFObjectHandle kids = node.getKey("/Kids");
+    if (!kids.isArray()) {
+        QPDFObjectHandle subtype = node.getKey("/Subtype");
+        const bool widget = subtype.isName() && subtype.getName() == "/Widget";
+        return !widget || (node.isIndirect() && placed.count(node.getObjGen()) != 0);
+    }
+    if (depth > 32)
+        return true;
+    QPDFObjectHandle kept = QPDFObjectHandle::newArray();
+    for (QPDFObjectHandle kid : kids.aitems()) {
+        if (!kid.isDictionary())
+            continue;
+        const bool keep = IsWidgetOnly(kid) ? kid.isIndirect() && placed.count(kid.getObjGen()) != 0
+                                            : KeepPlacedWidgets(kid, placed, depth + 1);
+        if (keep)
+            kept.appendItem(kid);
+    }
+    if (kept.getArrayNItems() != kids.getArrayNItems())
+        node.replaceKey("/Kids", kept);
+    return kept.getArrayNItems() > 0;
+}
+
 std::string FieldName(QPDFObjectHandle field)
 {
     return QPDFFormFieldObjectHelper(field).getFullyQualifiedName();
@@ -254,6 +285,13 @@ void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std:
                 std::erase_if(newFields, [&](QPDFObjectHandle& f) {
                     return f.isIndirect() && !seenFields.insert(f.getObjGen()).second;
                 });
+                std::set<QPDFObjGen> placed;
+                for (auto& a : newAnnots) {
+                    if (a.isIndirect())
+                        placed.insert(a.getObjGen());
+                }
+                for (auto& f : newFields)
+                    KeepPlacedWidgets(f, placed, 0);
                 std::vector<std::string> before;
                 for (auto& f : newFields)
                     before.push_back(FieldName(f));

@@ -3,6 +3,7 @@
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFFormFieldObjectHelper.hh>
 #include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -15,6 +16,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -598,19 +600,31 @@ std::vector<std::string> FieldsOf(const std::string& path)
         pdf.setSuppressWarnings(true);
         pdf.processFile(path.c_str());
         QPDFAcroFormDocumentHelper form(pdf);
-        // Field object -> (name, pages of its widgets), gathered page by page.
+        // The field a widget belongs to is the nearest of itself and its ancestors that has a name;
+        // widgets are gathered page by page under that field.
         std::map<QPDFObjGen, std::pair<std::string, std::vector<int>>> fields;
-        for (auto& field : form.getFormFields())
-            fields[field.getObjectHandle().getObjGen()].first = field.getFullyQualifiedName();
+        std::set<QPDFObjGen> onPage;
         int n = 0;
         for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
             ++n;
             for (auto& widget : form.getWidgetAnnotationsForPage(page)) {
-                auto field = form.getFieldForAnnotation(widget);
-                auto it = fields.find(field.getObjectHandle().getObjGen());
-                if (it != fields.end())
-                    it->second.second.push_back(n);
+                QOH field = widget.getObjectHandle();
+                onPage.insert(field.getObjGen());
+                for (int depth = 0; depth < 32 && !field.hasKey("/T") && field.getKey("/Parent").isDictionary(); ++depth)
+                    field = field.getKey("/Parent");
+                auto& entry = fields[field.getObjGen()];
+                entry.first = QPDFFormFieldObjectHelper(field).getFullyQualifiedName();
+                entry.second.push_back(n);
             }
+        }
+        // Widgets of the form that sit on no page at all are listed as a field with no page.
+        for (auto& terminal : form.getFormFields()) {
+            QOH field = terminal.getObjectHandle();
+            bool placed = false;
+            for (auto& w : form.getAnnotationsForField(terminal))
+                placed = placed || onPage.count(w.getObjectHandle().getObjGen()) != 0;
+            if (!placed)
+                fields[field.getObjGen()].first = terminal.getFullyQualifiedName() + " (no page)";
         }
         for (const auto& [og, entry] : fields) {
             std::string line = entry.first + ": " + std::to_string(entry.second.size()) + " widget(s) on page(s) ";

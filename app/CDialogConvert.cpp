@@ -1,0 +1,316 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "CDialogConvert.h"
+
+#include "CBusyProgressCtrl.h"
+#include "CMessageBox.h"
+#include "CShell.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QStringList>
+
+#include <system_error>
+
+namespace {
+
+// Dialog units of the template's font to pixels, the way the platform's dialog manager converts
+// them: a horizontal unit is a quarter of the average character width, a vertical one an eighth
+// of the character height.
+class CDialogUnits
+{
+public:
+    explicit CDialogUnits(const QFont& font)
+    {
+        const QFontMetrics metrics(font);
+        const QString szLetters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        m_nBaseX = (metrics.horizontalAdvance(szLetters) / 26 + 1) / 2;
+        m_nBaseY = metrics.height();
+    }
+
+    QRect Rect(int x, int y, int cx, int cy) const { return {X(x), Y(y), X(cx), Y(cy)}; }
+    int X(int n) const { return n * m_nBaseX / 4; }
+    int Y(int n) const { return n * m_nBaseY / 8; }
+
+private:
+    int m_nBaseX = 6;
+    int m_nBaseY = 13;
+};
+
+QString FromUtf8(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+QString PathText(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// Everything worth telling about a finished job, one paragraph per kind; empty when the job went
+// as expected.
+QStringList ReportParagraphs(const quire::JobReport& report)
+{
+    QStringList paragraphs;
+    if (!report.repairedInputs.empty()) {
+        QStringList lines {QStringLiteral("These files were damaged and were repaired while reading:")};
+        for (const std::string& path : report.repairedInputs)
+            lines << PathText(path);
+        paragraphs << lines.join(QLatin1Char('\n'));
+    }
+    if (!report.renamedFields.empty()) {
+        QStringList lines {QStringLiteral("These form fields were renamed to keep them apart:")};
+        for (const std::string& rename : report.renamedFields)
+            lines << FromUtf8(rename);
+        paragraphs << lines.join(QLatin1Char('\n'));
+    }
+    for (const std::string& note : report.notes)
+        paragraphs << FromUtf8(note);
+    return paragraphs;
+}
+
+QString ErrorLines(const quire::JobReport& report)
+{
+    QStringList lines;
+    for (const quire::RowError& error : report.errors)
+        lines << FromUtf8(error.message);
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+CDialogConvert::CDialogConvert(ConvertJob job, QWidget* pParent)
+    : QDialog(pParent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_job(std::move(job))
+{
+    // Template 313: no caption or close box, Verdana 8, 201 x 70 dialog units, with a row below
+    // for the Stop button.
+    setFont(QFont(QStringLiteral("Verdana"), 8));
+    setWindowTitle(QString());
+    const CDialogUnits units(font());
+    setFixedSize(units.X(201), units.Y(88));
+
+    auto* pFrame = new QFrame(this);
+    pFrame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    pFrame->setGeometry(rect());
+
+    m_pStatus = new QLabel(this);
+    m_pStatus->setObjectName(QStringLiteral("IDC_STATIC_STATUS"));
+    m_pStatus->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_pStatus->setWordWrap(true);
+    m_pStatus->setTextFormat(Qt::PlainText);
+    m_pStatus->setGeometry(units.Rect(7, 7, 187, 35));
+
+    // The bar control has a border; the busy indicator fills the inside of it.
+    auto* pBar = new QFrame(this);
+    pBar->setFrameStyle(QFrame::Box | QFrame::Plain);
+    pBar->setLineWidth(1);
+    pBar->setGeometry(units.Rect(7, 49, 187, 14));
+    m_pBusy = new CBusyProgressCtrl(10, 0, pBar);
+    m_pBusy->setObjectName(QStringLiteral("IDC_PROGRESS_BUSY"));
+    m_pBusy->setGeometry(pBar->rect().adjusted(1, 1, -1, -1));
+
+    m_pStop = new QPushButton(QStringLiteral("&Stop"), this);
+    m_pStop->setObjectName(QStringLiteral("IDC_BUTTON_STOP"));
+    // Enter must not stop the job: the button is never the default one.
+    m_pStop->setAutoDefault(false);
+    m_pStop->setDefault(false);
+    m_pStop->setGeometry(units.Rect(144, 68, 50, 14));
+    m_pStop->setEnabled(false);
+    connect(m_pStop, &QPushButton::clicked, this, &CDialogConvert::OnStop);
+}
+
+CDialogConvert::~CDialogConvert()
+{
+    // Only when the dialog is destroyed without its modal run having ended: the worker must not
+    // outlive the dialog it reports to.
+    if (m_worker.joinable()) {
+        if (hExit)
+            hExit->store(true);
+        m_worker.join();
+    }
+    m_pBusy->End();
+    if (pDialog == this)
+        pDialog = nullptr;
+}
+
+int CDialogConvert::exec()
+{
+    QDialog::exec();
+    ShowOutcome();
+    return 1;
+}
+
+QString CDialogConvert::StatusText() const
+{
+    return m_pStatus->text();
+}
+
+void CDialogConvert::PostStatusText(const QString& szText)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, szText] {
+            m_szStatus = szText;
+            m_szProgressLine.clear();
+            UpdateStatusText();
+        },
+        Qt::QueuedConnection);
+}
+
+void CDialogConvert::PostProgressLine(const QString& szText)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, szText] {
+            m_szProgressLine = szText;
+            UpdateStatusText();
+        },
+        Qt::QueuedConnection);
+}
+
+void CDialogConvert::PostJobEnded(quire::JobReport report)
+{
+    QMetaObject::invokeMethod(
+        this, [this, report = std::move(report)]() mutable { OnJobEnded(std::move(report)); }, Qt::QueuedConnection);
+}
+
+void CDialogConvert::accept()
+{
+    OnOK();
+}
+
+void CDialogConvert::reject()
+{
+    OnCancel();
+}
+
+void CDialogConvert::OnOK() { }
+
+void CDialogConvert::OnCancel() { }
+
+void CDialogConvert::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    // NOTE: a window that is never exposed gets no paint event; the job must start all the same.
+    QMetaObject::invokeMethod(this, &CDialogConvert::OnPaint, Qt::QueuedConnection);
+}
+
+void CDialogConvert::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    OnPaint();
+}
+
+void CDialogConvert::closeEvent(QCloseEvent* event)
+{
+    // The dialog ends only through the end of its job.
+    event->ignore();
+}
+
+bool CDialogConvert::OnInitDialog()
+{
+    pDialog = this;
+    m_pBusy->SetSpeed(250);
+    m_pBusy->SetRange(-100, 100);
+    m_pBusy->SetIBPad(1);
+    m_pBusy->Recalc();
+    m_pBusy->SetNumSteps(20);
+    m_pBusy->Recalc();
+    m_pBusy->SetGranularity(5);
+    m_pBusy->SetBusyFill(CBusyProgressCtrl::BusyFillBlock);
+    m_pBusy->SetBusyType(CBusyProgressCtrl::BusyTypeBackAndForth);
+    m_pBusy->Start();
+    return true;
+}
+
+void CDialogConvert::OnPaint()
+{
+    if (m_nFirstPaint == 0)
+        return;
+    m_nFirstPaint = 0;
+    StartWorker();
+}
+
+void CDialogConvert::StartWorker()
+{
+    hExit = std::make_shared<std::atomic<bool>>(false);
+    pDialog = this;
+    try {
+        if (m_job.nMode == 1)
+            m_worker = std::thread(ConvertMergeProc, this);
+        else
+            m_worker = std::thread(ConvertSplitProc, m_nSplitParam);
+    } catch (const std::system_error& e) {
+        m_szStartFailure = QStringLiteral("The job could not be started: %1.").arg(QString::fromLocal8Bit(e.what()));
+        m_report.errors.push_back({-1, "", m_szStartFailure.toStdString()});
+        m_pBusy->End();
+        done(1);
+        return;
+    }
+    m_pStop->setEnabled(true);
+}
+
+void CDialogConvert::OnStop()
+{
+    if (hExit)
+        hExit->store(true);
+    m_pStop->setEnabled(false);
+}
+
+void CDialogConvert::OnJobEnded(quire::JobReport report)
+{
+    // The worker's last act was to queue this call, so the join returns at once.
+    if (m_worker.joinable())
+        m_worker.join();
+    m_report = std::move(report);
+    m_pStop->setEnabled(false);
+    if (m_job.nOpenResult == 1 && !m_report.stopped && !m_report.filesWritten.empty())
+        CShell::OpenFile(PathText(m_report.filesWritten.back()));
+    done(1);
+}
+
+void CDialogConvert::UpdateStatusText()
+{
+    const QString szText = m_szProgressLine.isEmpty() ? m_szStatus : m_szStatus + QLatin1Char('\n') + m_szProgressLine;
+    m_pStatus->setText(szText);
+    emit statusTextChanged(szText);
+}
+
+void CDialogConvert::ShowOutcome()
+{
+    if (!m_szStartFailure.isEmpty()) {
+        CMessageBox::Critical(parentWidget(), m_szStartFailure);
+        return;
+    }
+    const bool bMerge = m_job.nMode == 1;
+    QStringList paragraphs;
+    if (!m_report.errors.empty()) {
+        if (bMerge) {
+            paragraphs << QStringLiteral("The PDF files could not be merged.");
+        } else {
+            const auto nWritten = m_report.filesWritten.size();
+            paragraphs << (nWritten == 0
+                               ? QStringLiteral("No PDF file could be split.")
+                               : QStringLiteral("Some PDF files could not be split; %1 %2 written.")
+                                     .arg(nWritten)
+                                     .arg(nWritten == 1 ? QStringLiteral("file was") : QStringLiteral("files were")));
+        }
+        paragraphs << ErrorLines(m_report);
+    }
+    paragraphs << ReportParagraphs(m_report);
+    if (paragraphs.isEmpty())
+        return;
+    const QString szText = paragraphs.join(QStringLiteral("\n\n"));
+    if (m_report.errors.empty())
+        CMessageBox::Information(parentWidget(), szText);
+    else
+        CMessageBox::Warning(parentWidget(), szText);
+}

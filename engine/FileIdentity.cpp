@@ -7,7 +7,9 @@ namespace pdf {
 
 std::optional<FileIdentity> FileIdentity::Of(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(path.c_str(), &st) != 0)
         return std::nullopt;
     FileIdentity id;
@@ -22,8 +24,12 @@ bool FileIdentity::SameFile(const std::string& a, const std::string& b)
 {
     // NOTE: a string comparison would miss "dir/./x.pdf", hard links and symbolic links; the device
     // and inode pair does not.
-    struct stat sa {};
-    struct stat sb {};
+    struct stat sa
+    {
+    };
+    struct stat sb
+    {
+    };
     if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
         return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;

@@ -88,8 +88,10 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
             if (reader.WasRepaired())
                 report.repairedInputs.push_back(row.szFilePath);
             if (reader.IsEncrypted())
-                report.notes.push_back(row.szFilePath + " is protected by an owner password; its restrictions are not "
-                                       "carried over to " + options.outputPath);
+                report.notes.push_back(row.szFilePath
+                                       + " is protected by an owner password; its restrictions are not "
+                                         "carried over to "
+                                       + options.outputPath);
             const PageRange range = RowRules::Range(row, reader.NumberOfPages());
             if (auto list = pdf::SimpleBookmark::GetBookmark(reader)) {
                 const int before = pdf::SimpleBookmark::Count(*list);
@@ -112,8 +114,9 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
         current = -1;
         currentPath = options.outputPath;
         if (offset == 0) {
-            report.errors.push_back({-1, options.outputPath,
-                                     "No checked row contributes pages, so " + options.outputPath + " was not written."});
+            report.errors.push_back(
+                {-1, options.outputPath,
+                 "No checked row contributes pages, so " + options.outputPath + " was not written."});
             return report;
         }
         copy.SetOutlines(outlines);

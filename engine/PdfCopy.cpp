@@ -64,8 +64,8 @@ std::vector<std::string> Words(const std::string& text)
 // becomes /Fit, which shows the whole page instead of guessing a position.
 QPDFObjectHandle MakeDestination(QPDFObjectHandle page, const std::string& viewText)
 {
-    static const std::map<std::string, std::size_t> kArgs = {{"XYZ", 3},  {"Fit", 0},  {"FitH", 1},  {"FitV", 1},
-                                                             {"FitR", 4}, {"FitB", 0}, {"FitBH", 1}, {"FitBV", 1}};
+    static const std::map<std::string, std::size_t> kArgs
+        = {{"XYZ", 3}, {"Fit", 0}, {"FitH", 1}, {"FitV", 1}, {"FitR", 4}, {"FitB", 0}, {"FitBH", 1}, {"FitBV", 1}};
     QPDFObjectHandle dest = QPDFObjectHandle::newArray();
     dest.appendItem(page);
     const std::vector<std::string> words = Words(viewText);
@@ -186,8 +186,7 @@ struct PdfCopy::Impl
 
 PdfCopy::PdfCopy(Document& document, std::string outputPath)
     : m_impl(std::make_unique<Impl>(document, std::move(outputPath)))
-{
-}
+{ }
 
 PdfCopy::~PdfCopy() = default;
 
@@ -244,7 +243,8 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
 void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base)
 {
     // Pairs of (source annotation, its copy) per copied page, for the link fix-up below.
-    std::vector<std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>> pairs(static_cast<std::size_t>(to - from + 1));
+    std::vector<std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>> pairs(
+        static_cast<std::size_t>(to - from + 1));
     const bool hasForm = src.qpdf->getRoot().getKey("/AcroForm").isDictionary();
     bool formCopied = false;
     if (hasForm) {
@@ -436,8 +436,9 @@ void PdfCopy::Impl::AddItems(QPDFObjectHandle parent, const BookmarkList& list)
         const int page = b.Page();
         if (page >= 1 && page <= static_cast<int>(outPages.size())) {
             auto view = b.fields.find("View");
-            item.replaceKey("/Dest", MakeDestination(outPages[static_cast<std::size_t>(page - 1)],
-                                                     view == b.fields.end() ? std::string() : view->second));
+            item.replaceKey("/Dest",
+                            MakeDestination(outPages[static_cast<std::size_t>(page - 1)],
+                                            view == b.fields.end() ? std::string() : view->second));
         } else if (auto action = b.fields.find("Action"); action != b.fields.end() && action->second == "URI") {
             auto uri = b.fields.find("URI");
             QPDFObjectHandle a = QPDFObjectHandle::newDictionary();
@@ -467,8 +468,9 @@ void PdfCopy::Impl::AddItems(QPDFObjectHandle parent, const BookmarkList& list)
             AddItems(item, b.kids);
             auto open = b.fields.find("Open");
             const int visible = Visible(b.kids);
-            item.replaceKey("/Count",
-                            QPDFObjectHandle::newInteger(open != b.fields.end() && open->second == "true" ? visible : -visible));
+            item.replaceKey(
+                "/Count",
+                QPDFObjectHandle::newInteger(open != b.fields.end() && open->second == "true" ? visible : -visible));
         }
         items.push_back(item);
     }

@@ -13,15 +13,14 @@ namespace pdf {
 class PdfError : public std::runtime_error
 {
 public:
-    enum class Kind
-    {
-        Password,    // needs a password
-        NotPdf,      // is not a PDF file
-        Damaged,     // is damaged beyond repair
-        Unreadable,  // cannot be read (OS error)
-        Unwritable,  // cannot be written
-        Changed,     // changed or vanished since it was read
-        Refused,     // the request itself is refused (same file as a source, no pages, ...)
+    enum class Kind {
+        Password, // needs a password
+        NotPdf, // is not a PDF file
+        Damaged, // is damaged beyond repair
+        Unreadable, // cannot be read (OS error)
+        Unwritable, // cannot be written
+        Changed, // changed or vanished since it was read
+        Refused, // the request itself is refused (same file as a source, no pages, ...)
         OutOfMemory, // ran out of memory
     };
 
@@ -30,8 +29,7 @@ public:
         , m_kind(kind)
         , m_path(std::move(path))
         , m_reason(std::move(reason))
-    {
-    }
+    { }
 
     // The error of `kind` for `path` with the sentence built from the kind's plain words and `reason`:
     // "<path> needs a password", "<path> is not a PDF file", "<path> is damaged beyond repair: <reason>",

@@ -52,8 +52,7 @@ bool IsValidUtf8(const std::string& s)
 
 PdfString::PdfString(std::string text)
     : m_text(std::move(text))
-{
-}
+{ }
 
 std::string PdfString::ToUnicodeString() const
 {

@@ -30,8 +30,7 @@ class OutlineWalker
 public:
     explicit OutlineWalker(PdfReader::Impl& doc)
         : m_doc(doc)
-    {
-    }
+    { }
 
     void ReadSiblings(QPDFObjectHandle item, int depth, BookmarkList& out)
     {

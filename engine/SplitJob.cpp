@@ -44,8 +44,10 @@ void SplitRow(const JobRow& row, const SplitOptions& options, JobReport& report)
     const std::string output = SplitName(row.szFilePath, range);
     pdf::PdfCopy::CheckOutputPath(output, {row.szFilePath});
     if (reader.IsEncrypted())
-        report.notes.push_back(row.szFilePath + " is protected by an owner password; its restrictions are not carried "
-                               "over to " + output);
+        report.notes.push_back(row.szFilePath
+                               + " is protected by an owner password; its restrictions are not carried "
+                                 "over to "
+                               + output);
 
     pdf::Document document;
     pdf::PdfCopy copy(document, output);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "EngineTestRows.h"
 #include "MergeJob.h"
+#include "EngineTestRows.h"
 #include "PdfFixtures.h"
 #include "TempDir.h"
 
@@ -106,14 +106,15 @@ TEST_F(MergeJobTest, RangesOfThreeRowsAndTheirBookmarksLandOnTheRightPages)
     const std::string b = Make("B.pdf", 4, false);
     const std::string c = Make("C.pdf", 6, true);
     Observer observer;
-    const JobReport report = RunMerge({RowFor(a, "3", "5"), RowFor(b, "1", "4", "B"), RowFor(c, "2", "6")},
-                                      Options(), &observer);
+    const JobReport report
+        = RunMerge({RowFor(a, "3", "5"), RowFor(b, "1", "4", "B"), RowFor(c, "2", "6")}, Options(), &observer);
     ASSERT_TRUE(report.ok) << Errors(report);
     const std::string out = m_tmp.File("out.pdf");
     ExpectSound(out, 12);
     EXPECT_EQ(PageTexts(out), Concat({Pages("A", 3, 5), Pages("B", 1, 4), Pages("C", 2, 6)}));
-    EXPECT_EQ(OutlineOf(out), (std::vector<std::string> {"A 3 -> 1", "A 4 -> 2", "A 5 -> 3", "B -> 4", "C 2 -> 8",
-                                                         "C 3 -> 9", "C 4 -> 10", "C 5 -> 11", "C 6 -> 12"}));
+    EXPECT_EQ(OutlineOf(out),
+              (std::vector<std::string> {"A 3 -> 1", "A 4 -> 2", "A 5 -> 3", "B -> 4", "C 2 -> 8", "C 3 -> 9",
+                                         "C 4 -> 10", "C 5 -> 11", "C 6 -> 12"}));
     EXPECT_EQ(report.filesWritten, std::vector<std::string> {out});
     EXPECT_EQ(report.pagesWritten, 12);
     EXPECT_EQ(report.bookmarksKept, 8);
@@ -143,8 +144,9 @@ TEST_F(MergeJobTest, CreatedBookmarksFollowTheRowsBookmarkText)
     ExpectSound(out, 7);
     // The unchecked row adds nothing, not even to the page offset; the begin > end row adds no pages
     // and no bookmark.
-    EXPECT_EQ(PageTexts(out), Concat({Pages("Report (final)", 1, 2), Pages("Own", 1, 3), Pages("Silent", 1, 1),
-                                      Pages("Report (final)", 2, 2)}));
+    EXPECT_EQ(PageTexts(out),
+              Concat({Pages("Report (final)", 1, 2), Pages("Own", 1, 3), Pages("Silent", 1, 1),
+                      Pages("Report (final)", 2, 2)}));
     EXPECT_EQ(OutlineOf(out),
               (std::vector<std::string> {"Report final -> 1", "Own 1 -> 3", "Own 2 -> 4", "Own 3 -> 5", "Again -> 7"}));
     EXPECT_EQ(result.rowsTaken, (std::vector<int> {0, 1, 3, 4, 5}));
@@ -199,14 +201,15 @@ TEST_F(MergeJobTest, FormsKeepWorkingWithClashingNamesRenamedAndMultiPageFieldsW
     const std::string out = m_tmp.File("out.pdf");
     ExpectSound(out, 5);
     EXPECT_EQ(PdfInfo(out)["Form"], "AcroForm");
-    EXPECT_EQ(FieldsOf(out), (std::vector<std::string> {
-                                 "agree: 1 widget(s) on page(s) 1",
-                                 "choice: 3 widget(s) on page(s) 1,1,1",
-                                 "name+1: 1 widget(s) on page(s) 3",
-                                 "name: 1 widget(s) on page(s) 1",
-                                 "shared+1: 2 widget(s) on page(s) 4,5",
-                                 "shared: 2 widget(s) on page(s) 1,2",
-                             }));
+    EXPECT_EQ(FieldsOf(out),
+              (std::vector<std::string> {
+                  "agree: 1 widget(s) on page(s) 1",
+                  "choice: 3 widget(s) on page(s) 1,1,1",
+                  "name+1: 1 widget(s) on page(s) 3",
+                  "name: 1 widget(s) on page(s) 1",
+                  "shared+1: 2 widget(s) on page(s) 4,5",
+                  "shared: 2 widget(s) on page(s) 1,2",
+              }));
     EXPECT_EQ(report.renamedFields, (std::vector<std::string> {"name -> name+1", "shared -> shared+1"}));
 
     // Only the widgets on copied pages come along: f1's "shared" keeps its page-2 widget alone.
@@ -220,7 +223,7 @@ TEST_F(MergeJobTest, InternalLinksFollowTheirPagesOrGoWhenTheTargetIsLeftOut)
 {
     PdfSpec spec;
     spec.links = {{1, 2, DestKind::Explicit}, {2, 4, DestKind::GoToAction}, {3, 1, DestKind::Explicit},
-                  {4, 5, DestKind::NameTree}, {5, 1, DestKind::Explicit}, {5, 3, DestKind::Explicit}};
+                  {4, 5, DestKind::NameTree}, {5, 1, DestKind::Explicit},   {5, 3, DestKind::Explicit}};
     const std::string links = Make("L.pdf", 5, false, spec);
     const std::string x = Make("X.pdf", 2, false);
 
@@ -270,8 +273,8 @@ TEST_F(MergeJobTest, RefusesAnOutputThatIsASourceBeforeWritingAnything)
     const std::string b = Make("b.pdf", 1, false);
 
     const std::string dotAlias = (m_tmp.Path() / "." / "a.pdf").string();
-    for (const std::string& output : {a, dotAlias, m_tmp.File("hard.pdf"), m_tmp.File("soft.pdf"),
-                                      m_tmp.File("folder"), std::string(), m_tmp.File("nowhere/out.pdf")}) {
+    for (const std::string& output : {a, dotAlias, m_tmp.File("hard.pdf"), m_tmp.File("soft.pdf"), m_tmp.File("folder"),
+                                      std::string(), m_tmp.File("nowhere/out.pdf")}) {
         SCOPED_TRACE(output);
         MergeOptions options = Options();
         options.outputPath = output;

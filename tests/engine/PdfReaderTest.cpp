@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PdfFixtures.h"
 #include "PdfReader.h"
+#include "PdfFixtures.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
+#include "SimpleBookmark.h"
 #include "PdfFixtures.h"
 #include "PdfReader.h"
 #include "RowRules.h"
-#include "SimpleBookmark.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -73,15 +73,16 @@ TEST_F(GetBookmarkTest, ResolvesEveryKindOfDestinationAndKeepsViewStyleAndOpenSt
 
     const auto list = SimpleBookmark::GetBookmark(pdf::PdfReader(path));
     ASSERT_TRUE(list.has_value());
-    EXPECT_EQ(Describe(*list), (std::vector<std::string> {
-                                   "Part Ü ☃ @1 Color=1 0 0 Open=true Style=bold View=XYZ 72 720 0",
-                                   "  Old name @2 View=Fit",
-                                   "  Tree string @3 View=FitH 700",
-                                   "  Tree dict @4 View=Fit",
-                                   "Closed @5 Open=false View=Fit",
-                                   "  Web URI=https://example.com/",
-                                   "Heading",
-                               }));
+    EXPECT_EQ(Describe(*list),
+              (std::vector<std::string> {
+                  "Part Ü ☃ @1 Color=1 0 0 Open=true Style=bold View=XYZ 72 720 0",
+                  "  Old name @2 View=Fit",
+                  "  Tree string @3 View=FitH 700",
+                  "  Tree dict @4 View=Fit",
+                  "Closed @5 Open=false View=Fit",
+                  "  Web URI=https://example.com/",
+                  "Heading",
+              }));
 }
 
 TEST_F(GetBookmarkTest, TellsNoOutlineFromAnEmptyOne)
@@ -104,15 +105,15 @@ TEST_F(GetBookmarkTest, EndsOnLoopsReadingEachItemOnce)
     spec.pages = 3;
     spec.outline = {Item("A", 1, DestKind::Explicit, {Item("A.1", 2), Item("A.2", 3)}), Item("B", 2), Item("C", 3)};
     spec.outlineLoop = true; // C -> A
-    spec.kidLoop = true;     // A.1 -> A.1
+    spec.kidLoop = true; // A.1 -> A.1
     WritePdf(m_tmp.File("loop.pdf"), spec);
 
     const auto list = SimpleBookmark::GetBookmark(pdf::PdfReader(m_tmp.File("loop.pdf")));
     ASSERT_TRUE(list.has_value());
     // A.1's /Next now points at itself, so A.2 is no longer reachable.
-    EXPECT_EQ(Describe(*list), (std::vector<std::string> {"A @1 Open=true View=XYZ 72 720 0",
-                                                          "  A.1 @2 View=XYZ 72 720 0", "B @2 View=XYZ 72 720 0",
-                                                          "C @3 View=XYZ 72 720 0"}));
+    EXPECT_EQ(Describe(*list),
+              (std::vector<std::string> {"A @1 Open=true View=XYZ 72 720 0", "  A.1 @2 View=XYZ 72 720 0",
+                                         "B @2 View=XYZ 72 720 0", "C @3 View=XYZ 72 720 0"}));
 }
 
 TEST(EliminatePages, KeepsHeadingsWithKidsAndRemovesWhatIsLeftEmpty)
@@ -125,8 +126,9 @@ TEST(EliminatePages, KeepsHeadingsWithKidsAndRemovesWhatIsLeftEmpty)
         Entry("Emptied heading", 0, {Entry("Only 3", 3)}),
     };
     SimpleBookmark::EliminatePages(list, 1, 3);
-    EXPECT_EQ(Describe(list), (std::vector<std::string> {"Chapter", "  Section 6 @6", "Appendix @7", "  A.1 @7",
-                                                          "  A.2 @8", "Lone heading"}));
+    EXPECT_EQ(Describe(list),
+              (std::vector<std::string> {"Chapter", "  Section 6 @6", "Appendix @7", "  A.1 @7", "  A.2 @8",
+                                         "Lone heading"}));
     SimpleBookmark::EliminatePages(list, 7, 8);
     EXPECT_EQ(Describe(list), (std::vector<std::string> {"Chapter", "  Section 6 @6", "Lone heading"}));
     SimpleBookmark::EliminatePages(list, 9, 2); // from > to: nothing

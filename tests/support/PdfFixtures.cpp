@@ -373,8 +373,10 @@ void Write(QPDF& pdf, const std::string& path, const PdfSpec& spec, bool objectS
         w.setObjectStreamMode(qpdf_o_generate);
     if (!spec.userPassword.empty() || !spec.ownerPassword.empty()) {
         // Restrictive permissions, as in the files users meet: no extraction, no page assembly.
-        w.setR6EncryptionParameters(spec.userPassword.c_str(), spec.ownerPassword.c_str(), true, false, false, true,
-                                    true, false, qpdf_r3p_full, true);
+        // An empty owner password would open the file with no password at all.
+        const std::string owner = spec.ownerPassword.empty() ? spec.userPassword + "-owner" : spec.ownerPassword;
+        w.setR6EncryptionParameters(spec.userPassword.c_str(), owner.c_str(), true, false, false, true, true, false,
+                                    qpdf_r3p_full, true);
     }
     w.write();
 }
@@ -610,7 +612,8 @@ std::vector<std::string> FieldsOf(const std::string& path)
             for (auto& widget : form.getWidgetAnnotationsForPage(page)) {
                 QOH field = widget.getObjectHandle();
                 onPage.insert(field.getObjGen());
-                for (int depth = 0; depth < 32 && !field.hasKey("/T") && field.getKey("/Parent").isDictionary(); ++depth)
+                for (int depth = 0; depth < 32 && !field.hasKey("/T") && field.getKey("/Parent").isDictionary();
+                     ++depth)
                     field = field.getKey("/Parent");
                 auto& entry = fields[field.getObjGen()];
                 entry.first = QPDFFormFieldObjectHelper(field).getFullyQualifiedName();

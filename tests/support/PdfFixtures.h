@@ -22,21 +22,20 @@
 namespace quire::fixtures {
 
 // How an outline item (or link) names its target.
-enum class DestKind
-{
-    Explicit,     // /Dest [page /XYZ 72 720 0]
-    OldDests,     // /Dest /name, resolved through the catalog's /Dests dictionary ([page /Fit])
-    NameTree,     // /Dest (name), resolved through the /Names /Dests tree ([page /FitH 700])
+enum class DestKind {
+    Explicit, // /Dest [page /XYZ 72 720 0]
+    OldDests, // /Dest /name, resolved through the catalog's /Dests dictionary ([page /Fit])
+    NameTree, // /Dest (name), resolved through the /Names /Dests tree ([page /FitH 700])
     NameTreeDict, // as NameTree, the tree's value being << /D [page /Fit] >>
-    GoToAction,   // /A << /S /GoTo /D [page /Fit] >>
-    Uri,          // /A << /S /URI /URI (https://example.com/) >>; `page` is ignored
-    None,         // no target at all: a heading
+    GoToAction, // /A << /S /GoTo /D [page /Fit] >>
+    Uri, // /A << /S /URI /URI (https://example.com/) >>; `page` is ignored
+    None, // no target at all: a heading
 };
 
 struct OutlineSpec
 {
     std::string title; // UTF-8; non-ASCII titles are written as UTF-16BE text strings
-    int page = 0;      // 1-based target page; 0 with any kind but Uri means no target
+    int page = 0; // 1-based target page; 0 with any kind but Uri means no target
     DestKind kind = DestKind::Explicit;
     std::vector<OutlineSpec> kids;
     bool open = true; // /Count positive (open) or negative (closed) on items with kids
@@ -56,11 +55,10 @@ inline OutlineSpec Item(const std::string& title, int page, DestKind kind = Dest
     return item;
 }
 
-enum class FieldKind
-{
-    Text,     // /FT /Tx with value `value`
+enum class FieldKind {
+    Text, // /FT /Tx with value `value`
     CheckBox, // /FT /Btn, states /Yes and /Off
-    Radio,    // /FT /Btn radio group; one button per entry of `pages`, states /B1, /B2, ...
+    Radio, // /FT /Btn radio group; one button per entry of `pages`, states /B1, /B2, ...
 };
 
 struct FieldSpec
@@ -76,7 +74,7 @@ struct FieldSpec
 struct LinkSpec
 {
     int fromPage = 1; // the page the link sits on
-    int toPage = 1;   // the page it leads to
+    int toPage = 1; // the page it leads to
     DestKind kind = DestKind::Explicit; // Explicit, GoToAction or NameTree
 };
 
@@ -85,14 +83,14 @@ struct PdfSpec
     std::string tag = "doc"; // pages show "<tag> page <n>"; keep it free of parentheses and backslashes
     int pages = 1;
     std::vector<OutlineSpec> outline; // empty: no /Outlines in the catalog (unless emptyOutline)
-    bool emptyOutline = false;        // an /Outlines dictionary without items
-    bool outlineLoop = false;         // the last top-level item's /Next points back at the first
-    bool kidLoop = false;             // the first item's first kid's /Next points back at that kid
+    bool emptyOutline = false; // an /Outlines dictionary without items
+    bool outlineLoop = false; // the last top-level item's /Next points back at the first
+    bool kidLoop = false; // the first item's first kid's /Next points back at that kid
     std::vector<FieldSpec> fields;
     std::vector<LinkSpec> links;
     std::map<std::string, std::string> info; // document information, e.g. {"Title", "Report"}
-    std::string userPassword;                // non-empty: needs this password to open (AES-256)
-    std::string ownerPassword;               // non-empty alone: encrypted, opens without a password
+    std::string userPassword; // non-empty: needs this password to open (AES-256)
+    std::string ownerPassword; // non-empty alone: encrypted, opens without a password
     std::string version = "1.4";
 };
 

@@ -1,0 +1,7 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "CXButton.h"
+
+CXButton::CXButton(QWidget* pParent, const QString& szCaption)
+    : CXControl(pParent)
+    , m_szCaption(szCaption)
+{ }

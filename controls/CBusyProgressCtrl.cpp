@@ -122,7 +122,7 @@ void CBusyProgressCtrl::Start()
         m_bThreadDone = false;
     }
     try {
-        m_thread = std::thread(&CBusyProgressCtrl::AnimationThread, this);
+        m_thread = std::thread(&CBusyProgressCtrl::thrdBusy, this);
     } catch (const std::system_error&) {
         std::lock_guard<std::mutex> lock(m_waitMutex);
         m_bRunning.store(false);
@@ -162,20 +162,23 @@ void CBusyProgressCtrl::StopThread()
     m_thread.join();
 }
 
-void CBusyProgressCtrl::AnimationThread()
+int CBusyProgressCtrl::thrdBusy(CBusyProgressCtrl* pCtrl)
 {
-    std::unique_lock<std::mutex> lock(m_waitMutex);
-    while (m_bRunning.load()) {
+    if (!pCtrl)
+        return -1;
+    std::unique_lock<std::mutex> lock(pCtrl->m_waitMutex);
+    while (pCtrl->m_bRunning.load()) {
         lock.unlock();
-        StepIt();
+        pCtrl->StepIt();
         lock.lock();
         // Sleeping on the condition lets End() wake the thread at once instead of waiting out the interval.
-        const auto interval = std::chrono::milliseconds(std::max(1, m_nSpeed.load()));
-        m_wake.wait_for(lock, interval, [this] { return !m_bRunning.load(); });
+        const auto interval = std::chrono::milliseconds(std::max(1, pCtrl->m_nSpeed.load()));
+        pCtrl->m_wake.wait_for(lock, interval, [pCtrl] { return !pCtrl->m_bRunning.load(); });
     }
-    m_bThreadDone = true;
+    pCtrl->m_bThreadDone = true;
     lock.unlock();
-    m_wake.notify_all();
+    pCtrl->m_wake.notify_all();
+    return 0;
 }
 
 void CBusyProgressCtrl::Repaint()

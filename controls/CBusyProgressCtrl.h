@@ -113,7 +113,9 @@ private:
     void Repaint();
     // Lowers the running flag and waits for the animation thread to end. Needs m_threadMutex.
     void StopThread();
-    void AnimationThread();
+    // The animation thread: ticks once per interval while the running flag is up. Returns 0, or -1
+    // when started without a control.
+    static int thrdBusy(CBusyProgressCtrl* pCtrl);
 
     // Read by the animation thread while the widget's thread may change them.
     std::atomic<int> m_nNumSteps;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // The controls of controls/, side by side, each in the states worth looking at.
 #include "CBusyProgressCtrl.h"
+#include "ListCtrlGallery.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -87,6 +88,7 @@ int main(int argc, char* argv[])
     window.setWindowTitle(QStringLiteral("Quire Binder controls"));
     auto* pLayout = new QVBoxLayout(&window);
     pLayout->addWidget(BusyIndicators(!bGrab));
+    pLayout->addWidget(ListControlsGallery());
     pLayout->addStretch(1);
     window.show();
 

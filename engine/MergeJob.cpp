@@ -6,8 +6,12 @@
 #include "PdfReader.h"
 #include "RowRules.h"
 
+#include <exception>
 #include <filesystem>
+#include <future>
+#include <iterator>
 #include <new>
+#include <optional>
 
 namespace quire {
 
@@ -32,6 +36,26 @@ std::string Sentence(const std::string& path)
     } catch (const std::exception& e) {
         return path + " could not be processed: " + e.what();
     }
+}
+
+// A source parsed and its outline read, ready to be copied.
+struct Prepared
+{
+    std::optional<pdf::PdfReader> reader;
+    std::optional<pdf::BookmarkList> outline;
+    std::exception_ptr error;
+};
+
+Prepared Prepare(const std::string& path)
+{
+    Prepared p;
+    try {
+        p.reader.emplace(path);
+        p.outline = pdf::SimpleBookmark::GetBookmark(*p.reader);
+    } catch (...) {
+        p.error = std::current_exception();
+    }
+    return p;
 }
 
 } // namespace
@@ -70,21 +94,36 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
         pdf::BookmarkList outlines;
         int offset = 0;
         int ordinal = 0;
+        std::vector<std::size_t> checked;
         for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].bChecked)
+                checked.push_back(i);
+        }
+        // NOTE: the next source is parsed on a second thread while the current one is copied. Each
+        // thread works on its own qpdf document and a prepared source is handed over only through the
+        // future, so no qpdf object is ever used by two threads at once. At most two sources are open.
+        std::future<Prepared> next;
+        if (!checked.empty())
+            next = std::async(std::launch::async, Prepare, rows[checked[0]].szFilePath);
+        for (std::size_t k = 0; k < checked.size(); ++k) {
             if (stop && stop->load()) {
                 report.stopped = true;
                 return report;
             }
+            const std::size_t i = checked[k];
             const JobRow& row = rows[i];
-            if (!row.bChecked)
-                continue;
             current = static_cast<int>(i);
             currentPath = row.szFilePath;
             report.rowsTaken.push_back(current);
             if (observer)
                 observer->OnRow(current, ++ordinal, total, row.szFilePath);
 
-            pdf::PdfReader reader(row.szFilePath);
+            Prepared prepared = next.get();
+            if (k + 1 < checked.size())
+                next = std::async(std::launch::async, Prepare, rows[checked[k + 1]].szFilePath);
+            if (prepared.error)
+                std::rethrow_exception(prepared.error);
+            pdf::PdfReader& reader = *prepared.reader;
             if (reader.WasRepaired())
                 report.repairedInputs.push_back(row.szFilePath);
             if (reader.IsEncrypted())
@@ -93,7 +132,7 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
                                          "carried over to "
                                        + options.outputPath);
             const PageRange range = RowRules::Range(row, reader.NumberOfPages());
-            if (auto list = pdf::SimpleBookmark::GetBookmark(reader)) {
+            if (auto& list = prepared.outline) {
                 const int before = pdf::SimpleBookmark::Count(*list);
                 RowRules::TrimBookmarks(*list, range);
                 if (offset > 0)
@@ -101,7 +140,8 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
                 const int after = pdf::SimpleBookmark::Count(*list);
                 report.bookmarksKept += after;
                 report.bookmarksDropped += before - after;
-                outlines.insert(outlines.end(), list->begin(), list->end());
+                outlines.insert(outlines.end(), std::make_move_iterator(list->begin()),
+                                std::make_move_iterator(list->end()));
             } else if (!range.IsEmpty()) {
                 // A row that contributes no pages gets no bookmark: it would point at the next row's pages.
                 pdf::BookmarkList created = RowRules::CreatedBookmark(row.szBookmark, offset + 1);
@@ -119,7 +159,7 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
                  "No checked row contributes pages, so " + options.outputPath + " was not written."});
             return report;
         }
-        copy.SetOutlines(outlines);
+        copy.SetOutlines(std::move(outlines));
         if (!options.author.empty())
             document.AddAuthor(options.author);
         if (!options.subject.empty())

@@ -393,9 +393,9 @@ void PdfCopy::Impl::FixLinks(PdfReader::Impl& src, int from, int to, std::size_t
     page.replaceKey("/Annots", kept);
 }
 
-void PdfCopy::SetOutlines(const BookmarkList& outlines)
+void PdfCopy::SetOutlines(BookmarkList outlines)
 {
-    m_impl->outlines = outlines;
+    m_impl->outlines = std::move(outlines);
 }
 
 int PdfCopy::PageCount() const

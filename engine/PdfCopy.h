@@ -46,7 +46,7 @@ public:
 
     // The outline of the output, its pages counted from 1; written by Close. Entries whose page is
     // outside the output keep their title and kids without a target.
-    void SetOutlines(const BookmarkList& outlines);
+    void SetOutlines(BookmarkList outlines);
 
     int PageCount() const;
 

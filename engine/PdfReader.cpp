@@ -44,6 +44,9 @@ PdfReader::PdfReader(const std::string& path)
     m_impl->identity = FileIdentity::Of(path);
     if (!m_impl->identity)
         throw PdfError::Make(PdfError::Kind::Unreadable, path, std::strerror(errno));
+    // A pipe or device would block the job or never end; only plain files are read.
+    if (!std::filesystem::is_regular_file(path, ec))
+        throw PdfError::Make(PdfError::Kind::Unreadable, path, "it is not a regular file");
 
     try {
         try {

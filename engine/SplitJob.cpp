@@ -83,7 +83,7 @@ void SplitRow(const JobRow& row, const SplitOptions& options, JobReport& report)
             document.AddAuthor(it->second);
     }
     reader.Close();
-    copy.SetOutlines(outlines);
+    copy.SetOutlines(std::move(outlines));
     document.AddCreator(kCreator);
     document.AddProducer(kCreator);
     copy.Close([&] {

@@ -2,6 +2,7 @@
 #include "MergeJob.h"
 #include "EngineTestRows.h"
 #include "PdfFixtures.h"
+#include "SimpleBookmark.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -150,6 +151,41 @@ TEST_F(MergeJobTest, CreatedBookmarksFollowTheRowsBookmarkText)
     EXPECT_EQ(OutlineOf(out),
               (std::vector<std::string> {"Report final -> 1", "Own 1 -> 3", "Own 2 -> 4", "Own 3 -> 5", "Again -> 7"}));
     EXPECT_EQ(result.rowsTaken, (std::vector<int> {0, 1, 3, 4, 5}));
+}
+
+TEST_F(MergeJobTest, OutlineEntriesKeepTheirKindViewStyleAndOpenState)
+{
+    PdfSpec spec;
+    OutlineSpec part = Item("Partie Ü ☃ 日本", 2, DestKind::Explicit,
+                            {Item("Named", 3, DestKind::OldDests), Item("Tree", 4, DestKind::NameTreeDict),
+                             Item("Cut away", 1, DestKind::NameTree)});
+    part.bold = true;
+    part.red = true;
+    OutlineSpec closed = Item("Closed", 0, DestKind::None, {Item("Action", 4, DestKind::GoToAction)});
+    closed.open = false;
+    spec.outline = {part, closed, Item("Web", 0, DestKind::Uri), Item("Gone", 1, DestKind::GoToAction)};
+    const std::string first = Make("first.pdf", 1, false);
+    const std::string kinds = Make("kinds.pdf", 4, false, spec);
+    ASSERT_TRUE(RunMerge({RowFor(first), RowFor(kinds, "2", "4")}, Options()).ok);
+    const std::string out = m_tmp.File("out.pdf");
+    ExpectSound(out, 4);
+    // qpdf's own outline reader sees the titles and pages.
+    EXPECT_EQ(OutlineOf(out),
+              (std::vector<std::string> {"Partie Ü ☃ 日本 -> 2", "  Named -> 3", "  Tree -> 4", "Closed -> -",
+                                         "  Action -> 4", "Web -> -"}));
+    // The details, read back through the engine.
+    const auto list = pdf::SimpleBookmark::GetBookmark(pdf::PdfReader(out));
+    ASSERT_TRUE(list.has_value());
+    ASSERT_EQ(list->size(), 3u);
+    const pdf::Bookmark& p = (*list)[0];
+    EXPECT_EQ(p.fields.at("View"), "XYZ 72 720 0");
+    EXPECT_EQ(p.fields.at("Style"), "bold");
+    EXPECT_EQ(p.fields.at("Open"), "true");
+    EXPECT_EQ(p.kids[0].fields.at("View"), "Fit");
+    EXPECT_EQ((*list)[1].fields.at("Open"), "false");
+    EXPECT_EQ((*list)[2].fields.at("Action"), "URI");
+    EXPECT_EQ((*list)[2].fields.at("URI"), "https://example.com/");
+    EXPECT_EQ(p.fields.at("Color"), "1 0 0");
 }
 
 TEST_F(MergeJobTest, DocumentInformationComesFromTheOptions)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace quire::fixtures;
 using pdf::PdfError;
@@ -74,6 +75,7 @@ TEST_F(PdfReaderTest, RefusesUnusableFilesInPlainWords)
     locked.ownerPassword = "master";
     WritePdf(m_tmp.File("locked.pdf"), locked);
     std::filesystem::create_directory(m_tmp.File("folder.pdf"));
+    ASSERT_EQ(::mkfifo(m_tmp.File("fifo.pdf").c_str(), 0600), 0); // opening it would block for ever
 
     struct Case
     {
@@ -89,6 +91,7 @@ TEST_F(PdfReaderTest, RefusesUnusableFilesInPlainWords)
         {"locked.pdf", PdfError::Kind::Password, " needs a password"},
         {"folder.pdf", PdfError::Kind::Unreadable, " cannot be read: it is a folder"},
         {"missing.pdf", PdfError::Kind::Unreadable, " cannot be read: No such file or directory"},
+        {"fifo.pdf", PdfError::Kind::Unreadable, " cannot be read: it is not a regular file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

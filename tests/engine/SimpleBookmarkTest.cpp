@@ -116,6 +116,20 @@ TEST_F(GetBookmarkTest, EndsOnLoopsReadingEachItemOnce)
                                          "B @2 View=XYZ 72 720 0", "C @3 View=XYZ 72 720 0"}));
 }
 
+TEST_F(GetBookmarkTest, StopsDescendingAtSixtyFourLevels)
+{
+    PdfSpec spec;
+    spec.pages = 1;
+    OutlineSpec chain = Item("level 200", 1);
+    for (int level = 199; level >= 1; --level)
+        chain = Item("level " + std::to_string(level), 1, DestKind::Explicit, {chain});
+    spec.outline = {chain};
+    WritePdf(m_tmp.File("deep.pdf"), spec);
+    const auto list = SimpleBookmark::GetBookmark(pdf::PdfReader(m_tmp.File("deep.pdf")));
+    ASSERT_TRUE(list.has_value());
+    EXPECT_EQ(SimpleBookmark::Count(*list), 64);
+}
+
 TEST(EliminatePages, KeepsHeadingsWithKidsAndRemovesWhatIsLeftEmpty)
 {
     BookmarkList list = {

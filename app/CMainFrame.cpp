@@ -1,9 +1,617 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "CMainFrame.h"
 
-CMainFrame::CMainFrame(QWidget* parent)
-    : QMainWindow(parent)
+#include "CAppLook.h"
+#include "CDialogPDFProperties.h"
+#include "CJobListView.h"
+#include "CMessageBox.h"
+#include "CMultiSelectFileDialog.h"
+#include "CQuireApp.h"
+#include "CRibbonApplicationMenu.h"
+#include "CRibbonBar.h"
+#include "CRibbonCategory.h"
+#include "CRibbonPanel.h"
+#include "CShell.h"
+#include "CommandIds.h"
+#include "FileIntake.h"
+#include "HelpTargets.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QSettings>
+#include <QStatusBar>
+#include <QUrl>
+
+// Resources of a static library must be registered by name from the global namespace.
+static void InitQuireResources()
 {
+    Q_INIT_RESOURCE(quire);
+}
+
+namespace {
+
+CMainFrame* g_pInstance = nullptr;
+
+const char* const kReady = "Ready";
+
+QIcon Image(int nIndex)
+{
+    return nIndex < 0 ? QIcon() : QIcon(QStringLiteral(":/icons/%1.svg").arg(nIndex));
+}
+
+std::string ToLocal(const QString& szPath)
+{
+    return QFile::encodeName(szPath).toStdString();
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CQuireApp& app, QWidget* parent)
+    : QMainWindow(parent)
+    , m_app(app)
+{
+    InitQuireResources();
+    g_pInstance = this;
+    setObjectName(QStringLiteral("CMainFrame"));
+
+    // The look is read at construction and applied during creation.
+    QSettings registry(QStringLiteral("Vellum"), QStringLiteral("Quire Binder"));
+    m_app.m_nAppLook = registry.value(QStringLiteral("ApplicationLook"), 215).toUInt();
+
+    setWindowIcon(QIcon(QStringLiteral(":/quire-binder.svg")));
     setWindowTitle(QStringLiteral("Quire Binder"));
     setMinimumSize(900, 600);
+    setAcceptDrops(true);
+
+    CreateActions();
+    OnApplicationLook(static_cast<int>(m_app.m_nAppLook));
+    m_pRibbon = new CRibbonBar(this);
+    // The ribbon clips its panels rather than widen the window's minimum.
+    m_pRibbon->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setMenuWidget(m_pRibbon);
+    InitializeRibbon();
+    m_pRibbon->SetWindows7Look(CAppLook::IsWindows7Ribbon(static_cast<int>(m_app.m_nAppLook)));
+    CreateStatusBar();
+    setCentralWidget(new QWidget(this));
+
+    SetOutputPathEditText(m_app.m_szSavePath);
+    UpdateRecentFileActions();
+    qApp->installEventFilter(this);
+    m_app.MarkMainWindow(this);
+    UpdateCommandUI();
+}
+
+CMainFrame::~CMainFrame()
+{
+    qApp->removeEventFilter(this);
+    if (g_pInstance == this)
+        g_pInstance = nullptr;
+}
+
+CMainFrame* CMainFrame::Instance()
+{
+    return g_pInstance;
+}
+
+QAction* CMainFrame::AddCommand(int nID, const char* szName, const QString& szText, const QString& szStrings,
+                                int nImage)
+{
+    auto* pAction = new QAction(Image(nImage), szText, this);
+    pAction->setObjectName(QLatin1String(szName));
+    pAction->setData(nID);
+    // The string table's entry: the description before the line break, the tooltip after it.
+    const qsizetype nBreak = szStrings.indexOf(QLatin1Char('\n'));
+    if (nBreak >= 0) {
+        pAction->setStatusTip(szStrings.left(nBreak));
+        pAction->setToolTip(szStrings.mid(nBreak + 1));
+    }
+    addAction(pAction);
+    m_actions.insert(nID, pAction);
+    return pAction;
+}
+
+void CMainFrame::CreateActions()
+{
+    struct Command
+    {
+        int nID;
+        const char* szName;
+        const char* szText;
+        const char* szStrings;
+        int nImage;
+    };
+    static const Command commands[] = {
+        {ID_FILE_OPEN, "ID_FILE_OPEN", "Add PDF Files", "Open Existing PDF Files\nAdd PDF Files", 0},
+        {ID_FILE_REMOVE, "ID_FILE_REMOVE", "Remove", "Remove PDF File from List\nRemove", 3},
+        {ID_FILE_REMOVE_ALL, "ID_FILE_REMOVE_ALL", "Remove All", "Remove All PDF Files from List\nRemove All", 4},
+        {ID_FILE_MOVE_UP, "ID_FILE_MOVE_UP", "Move Up", "Move Selected PDF File Up\nMove Up", 1},
+        {ID_FILE_MOVE_DOWN, "ID_FILE_MOVE_DOWN", "Move Down", "Move Selected PDF File Down\nMove Down", 2},
+        {ID_FILE_CONVERT_MERGE, "ID_FILE_CONVERT_MERGE", "Merge", "Start Merge\nMerge", 5},
+        {ID_FILE_CONVERT_SPLIT, "ID_FILE_CONVERT_SPLIT", "Split", "Start Split\nSplit", 6},
+        {ID_FILE_VIEW_SELECTION, "ID_FILE_VIEW_SELECTION", "View Selection", "View Selected PDF File\nView Selection",
+         8},
+        {ID_BUTTON2, "ID_BUTTON2", "View Merged Result", "View Merged PDF File\nView Merged Result", 8},
+        {ID_OPTIONS_OUTPUT_PATH, "ID_OPTIONS_OUTPUT_PATH", "", "Merge Output File Path\nMerge Output File Path", -1},
+        {ID_OPTIONS_OUTPUT_PATH_BUTTON, "ID_OPTIONS_OUTPUT_PATH_BUTTON", "",
+         "Browse the Merge Output File Path\nBrowse", 0},
+        {ID_OPTIONS_AUTO_BACKUP, "ID_OPTIONS_AUTO_BACKUP", "Auto Backup Existing Output File",
+         "Auto Backup Existing Output File\nAuto Backup Existing Output File", -1},
+        {ID_OPTIONS_AUTO_OPEN, "ID_OPTIONS_AUTO_OPEN", "Auto Open Result", "Auto Open the Result File\nAuto Open Result",
+         -1},
+        {ID_OPTIONS_DOC_PROPERTIES, "ID_OPTIONS_DOC_PROPERTIES", "Edit Document Properties",
+         "Edit Merged PDF Document Properties\nEdit Document Properties", 13},
+        {ID_HELP_ONLINE_HELP, "ID_HELP_ONLINE_HELP", "Online Help", "Online Help\nOnline Help", 9},
+        {ID_HELP_SUPPORT_EMAIL, "ID_HELP_SUPPORT_EMAIL", "Support Email", "Write a Technical Support Email\nSupport Email",
+         10},
+        {ID_HELP_CHECK_UPDATE, "ID_HELP_CHECK_UPDATE", "Check Update", "Check the Web for Updates\nCheck Update", 11},
+        {ID_HELP_HOMEPAGE, "ID_HELP_HOMEPAGE", "Homepage", "Visit Our Homepage\nHomepage", 12},
+        {ID_APP_EXIT, "ID_APP_EXIT", "Exit", "Quit the Application\nExit", 4},
+        {ID_RIBBON_STYLE, "ID_RIBBON_STYLE", "Style", "Choose one of themes\nModify Visual Style", -1},
+    };
+    for (const Command& command : commands)
+        AddCommand(command.nID, command.szName, QString::fromLatin1(command.szText),
+                   QString::fromLatin1(command.szStrings), command.nImage);
+
+    GetAction(ID_FILE_OPEN)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    GetAction(ID_OPTIONS_AUTO_BACKUP)->setCheckable(true);
+    GetAction(ID_OPTIONS_AUTO_OPEN)->setCheckable(true);
+
+    connect(GetAction(ID_FILE_OPEN), &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    connect(GetAction(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
+    for (int nID = ID_OPTIONS_OUTPUT_PATH; nID <= ID_OPTIONS_DOC_PROPERTIES; ++nID) {
+        if (QAction* pAction = GetAction(nID))
+            connect(pAction, &QAction::triggered, this, [this, nID] { OnCommandOptions(nID); });
+    }
+    for (int nID = ID_HELP_ONLINE_HELP; nID <= ID_HELP_HOMEPAGE; ++nID)
+        connect(GetAction(nID), &QAction::triggered, this, [this, nID] { OnCommandHelp(nID); });
+
+    static const struct
+    {
+        int nID;
+        const char* szName;
+    } looks[] = {
+        {ID_VIEW_APPLOOK_WIN_2000, "ID_VIEW_APPLOOK_WIN_2000"},
+        {ID_VIEW_APPLOOK_OFF_XP, "ID_VIEW_APPLOOK_OFF_XP"},
+        {ID_VIEW_APPLOOK_WIN_XP, "ID_VIEW_APPLOOK_WIN_XP"},
+        {ID_VIEW_APPLOOK_OFF_2003, "ID_VIEW_APPLOOK_OFF_2003"},
+        {ID_VIEW_APPLOOK_VS_2005, "ID_VIEW_APPLOOK_VS_2005"},
+        {ID_VIEW_APPLOOK_VS_2008, "ID_VIEW_APPLOOK_VS_2008"},
+        {ID_VIEW_APPLOOK_OFF_2007_BLUE, "ID_VIEW_APPLOOK_OFF_2007_BLUE"},
+        {ID_VIEW_APPLOOK_OFF_2007_BLACK, "ID_VIEW_APPLOOK_OFF_2007_BLACK"},
+        {ID_VIEW_APPLOOK_OFF_2007_SILVER, "ID_VIEW_APPLOOK_OFF_2007_SILVER"},
+        {ID_VIEW_APPLOOK_OFF_2007_AQUA, "ID_VIEW_APPLOOK_OFF_2007_AQUA"},
+        {ID_VIEW_APPLOOK_WINDOWS_7, "ID_VIEW_APPLOOK_WINDOWS_7"},
+    };
+    // The radio marks are set by OnUpdateApplicationLook alone, so the group is not exclusive.
+    m_pLooks = new QActionGroup(this);
+    m_pLooks->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    for (const auto& look : looks) {
+        QAction* pAction = AddCommand(look.nID, look.szName, CAppLook::MenuText(look.nID), QString(), -1);
+        pAction->setCheckable(true);
+        m_pLooks->addAction(pAction);
+        const int nID = look.nID;
+        connect(pAction, &QAction::triggered, this, [this, nID] { OnApplicationLook(nID); });
+    }
+
+    for (int i = 0; i < nRecentFileCount; ++i) {
+        const int nID = ID_FILE_MRU_FILE1 + i;
+        const QByteArray name = "ID_FILE_MRU_FILE" + QByteArray::number(i + 1);
+        QAction* pAction = AddCommand(nID, name.constData(), QString(), QStringLiteral("Open this document\n"), -1);
+        pAction->setVisible(false);
+        connect(pAction, &QAction::triggered, this, [this, nID] { m_app.OnOpenRecentFile(static_cast<unsigned>(nID)); });
+        m_recentActions.append(pAction);
+    }
+}
+
+void CMainFrame::InitializeRibbon()
+{
+    m_pRibbon->SetApplicationButton(QIcon(QStringLiteral(":/icons/main.svg")), QStringLiteral("F"),
+                                    QStringLiteral("Quire Binder"), 45);
+    CRibbonApplicationMenu* pMenu = m_pRibbon->ApplicationMenu();
+    pMenu->AddButton(GetAction(ID_FILE_OPEN), QStringLiteral("O"));
+    pMenu->AddSeparator();
+    pMenu->AddButton(GetAction(ID_FILE_CONVERT_MERGE), QStringLiteral("M"));
+    pMenu->AddButton(GetAction(ID_FILE_CONVERT_SPLIT), QStringLiteral("P"));
+    pMenu->SetRecentFiles(QStringLiteral("Recent Files"), m_recentActions, 100);
+    pMenu->AddBottomButton(GetAction(ID_APP_EXIT));
+    connect(pMenu, &CRibbonApplicationMenu::aboutToShow, this, [this] {
+        UpdateRecentFileActions();
+        UpdateCommandUI();
+    });
+
+    CRibbonCategory* pHome = m_pRibbon->AddCategory(QStringLiteral("Home"), QStringLiteral("H"));
+    CRibbonPanel* pFile = pHome->AddPanel(QStringLiteral("File"));
+    pFile->AddButton(GetAction(ID_FILE_OPEN), QStringLiteral("O"));
+    pFile->AddSeparator();
+    pFile->AddButton(GetAction(ID_FILE_MOVE_UP), QStringLiteral("U"));
+    pFile->AddButton(GetAction(ID_FILE_MOVE_DOWN), QStringLiteral("D"));
+    pFile->AddButton(GetAction(ID_FILE_REMOVE), QStringLiteral("R"));
+    pFile->AddButton(GetAction(ID_FILE_REMOVE_ALL), QStringLiteral("A"));
+    pFile->AddSeparator();
+    pFile->AddButton(GetAction(ID_FILE_VIEW_SELECTION), QStringLiteral("S"));
+
+    CRibbonPanel* pJobs = pHome->AddPanel(QStringLiteral("Merge & Split"));
+    pJobs->AddButton(GetAction(ID_FILE_CONVERT_MERGE), QStringLiteral("M"));
+    pJobs->AddButton(GetAction(ID_OPTIONS_DOC_PROPERTIES), QStringLiteral("I"));
+    pJobs->AddButton(GetAction(ID_BUTTON2), QStringLiteral("V"));
+    pJobs->AddSeparator();
+    pJobs->AddButton(GetAction(ID_FILE_CONVERT_SPLIT), QStringLiteral("P"));
+
+    CRibbonPanel* pOptions = pHome->AddPanel(QStringLiteral("Options"));
+    pOptions->AddCheckBox(GetAction(ID_OPTIONS_AUTO_OPEN), QStringLiteral("E"));
+    pOptions->AddCheckBox(GetAction(ID_OPTIONS_AUTO_BACKUP), QStringLiteral("B"));
+    pOptions->BeginGroup();
+    pOptions->AddGroupLabel(QStringLiteral("Merge Output: "));
+    m_pOutputPath = pOptions->AddGroupEdit(GetAction(ID_OPTIONS_OUTPUT_PATH), 120);
+    pOptions->AddGroupButton(GetAction(ID_OPTIONS_OUTPUT_PATH_BUTTON), QStringLiteral("T"));
+
+    CRibbonCategory* pHelp = m_pRibbon->AddCategory(QStringLiteral("Help"), QStringLiteral("E"));
+    CRibbonPanel* pHelpPanel = pHelp->AddPanel(QStringLiteral("Help"));
+    pHelpPanel->AddButton(GetAction(ID_HELP_ONLINE_HELP), QStringLiteral("O"));
+    pHelpPanel->AddButton(GetAction(ID_HELP_SUPPORT_EMAIL), QStringLiteral("E"));
+    pHelpPanel->AddButton(GetAction(ID_HELP_CHECK_UPDATE), QStringLiteral("C"));
+    pHelpPanel->AddButton(GetAction(ID_HELP_HOMEPAGE), QStringLiteral("H"));
+
+    m_pStyleMenu = new QMenu(this);
+    m_pStyleMenu->setObjectName(QStringLiteral("IDR_THEME_MENU"));
+    for (int nID = ID_VIEW_APPLOOK_OFF_2007_BLUE; nID <= ID_VIEW_APPLOOK_OFF_2007_AQUA; ++nID)
+        m_pStyleMenu->addAction(GetAction(nID));
+    connect(m_pStyleMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+    m_pRibbon->AddToTabs(GetAction(ID_RIBBON_STYLE), QStringLiteral("S"), m_pStyleMenu);
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* pBar = statusBar();
+    m_pMessagePane = new QLabel(QLatin1String(kReady), pBar);
+    m_pMessagePane->setObjectName(QStringLiteral("ID_SEPARATOR"));
+    pBar->addWidget(m_pMessagePane, 1);
+    static const char* const names[3] = {"ID_INDICATOR_CAPS", "ID_INDICATOR_NUM", "ID_INDICATOR_SCRL"};
+    static const char* const texts[3] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        m_pIndicators[i] = new QLabel(QLatin1String(texts[i]), pBar);
+        m_pIndicators[i]->setObjectName(QLatin1String(names[i]));
+        m_pIndicators[i]->setAlignment(Qt::AlignCenter);
+        m_pIndicators[i]->setMinimumWidth(m_pIndicators[i]->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
+        m_pIndicators[i]->setEnabled(false);
+        pBar->addPermanentWidget(m_pIndicators[i]);
+    }
+    // A command description replaces the message pane while it shows; when it goes, the pane is idle.
+    connect(pBar, &QStatusBar::messageChanged, this, [this](const QString& szMessage) {
+        if (szMessage.isEmpty())
+            m_pMessagePane->setText(QLatin1String(kReady));
+    });
+}
+
+QAction* CMainFrame::GetAction(int nID) const
+{
+    return m_actions.value(nID, nullptr);
+}
+
+QString CMainFrame::GetOutputPathText() const
+{
+    return m_pOutputPath ? m_pOutputPath->text() : QString();
+}
+
+void CMainFrame::SetOutputPathEditText(const QString& szText)
+{
+    m_pOutputPath->setText(szText);
+    m_pOutputPath->setToolTip(szText);
+    m_pOutputPath->setStatusTip(szText);
+}
+
+void CMainFrame::SetView(QWidget* pWidget, CJobListView* pView)
+{
+    if (pWidget)
+        setCentralWidget(pWidget);
+    m_pViewWidget = pWidget;
+    m_pView = pView;
+    UpdateCommandUI();
+}
+
+CJobListView* CMainFrame::GetView() const
+{
+    // The view dies with its widget; a frame without one behaves as with an empty list.
+    return m_pViewWidget ? m_pView : nullptr;
+}
+
+void CMainFrame::SetMessageText(const QString& szText)
+{
+    statusBar()->clearMessage();
+    m_pMessagePane->setText(szText);
+    m_pMessagePane->repaint();
+}
+
+QString CMainFrame::GetMessageText() const
+{
+    const QString szTemporary = statusBar()->currentMessage();
+    return szTemporary.isEmpty() ? m_pMessagePane->text() : szTemporary;
+}
+
+void CMainFrame::UpdateCommandUI()
+{
+    if (CJobListView* pView = GetView())
+        pView->OnUpdateCommandFile();
+    else
+        OnUpdateCommandFileWithoutView();
+    OnUpdateCommandOptions();
+    OnUpdateCommandHelp();
+    OnUpdateApplicationLook();
+    OnUpdateOnStyle();
+}
+
+void CMainFrame::OnUpdateCommandFileWithoutView()
+{
+    for (int nID = ID_FILE_REMOVE; nID <= ID_FILE_VIEW_SELECTION; ++nID)
+        GetAction(nID)->setEnabled(false);
+    GetAction(ID_BUTTON2)->setEnabled(true);
+}
+
+void CMainFrame::OnUpdateCommandOptions()
+{
+    GetAction(ID_OPTIONS_OUTPUT_PATH)->setEnabled(true);
+    GetAction(ID_OPTIONS_DOC_PROPERTIES)->setEnabled(true);
+    GetAction(ID_OPTIONS_OUTPUT_PATH_BUTTON)->setEnabled(true);
+    // The marks show what the jobs will do: they take a switch as on only when it is exactly 1.
+    GetAction(ID_OPTIONS_AUTO_BACKUP)->setChecked(m_app.IsAutoBackupOn());
+    GetAction(ID_OPTIONS_AUTO_OPEN)->setChecked(m_app.IsOpenResultOn());
+}
+
+void CMainFrame::OnUpdateCommandHelp()
+{
+    for (int nID = ID_HELP_ONLINE_HELP; nID <= ID_HELP_HOMEPAGE; ++nID)
+        GetAction(nID)->setEnabled(true);
+}
+
+void CMainFrame::OnUpdateApplicationLook()
+{
+    for (QAction* pAction : m_pLooks->actions())
+        pAction->setChecked(pAction->data().toUInt() == m_app.m_nAppLook);
+}
+
+void CMainFrame::OnUpdateOnStyle()
+{
+    GetAction(ID_RIBBON_STYLE)->setEnabled(true);
+}
+
+void CMainFrame::OnApplicationLook(int nID)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_app.m_nAppLook = static_cast<std::uint32_t>(nID);
+    CAppLook::Apply(nID);
+    if (m_pRibbon)
+        m_pRibbon->SetWindows7Look(CAppLook::IsWindows7Ribbon(nID));
+    update();
+    for (QWidget* pChild : findChildren<QWidget*>())
+        pChild->update();
+    QSettings registry(QStringLiteral("Vellum"), QStringLiteral("Quire Binder"));
+    registry.setValue(QStringLiteral("ApplicationLook"), nID);
+    QApplication::restoreOverrideCursor();
+    if (m_pLooks)
+        OnUpdateApplicationLook();
+}
+
+void CMainFrame::OnCommandOptions(int nID)
+{
+    switch (nID) {
+    case ID_OPTIONS_OUTPUT_PATH_BUTTON: {
+        CMultiSelectFileDialog dialog(false, QString(), QString(),
+                                      CMultiSelectFileDialog::OFN_HIDEREADONLY
+                                          | CMultiSelectFileDialog::OFN_OVERWRITEPROMPT
+                                          | CMultiSelectFileDialog::OFN_PATHMUSTEXIST,
+                                      QStringLiteral("PDF File(*.pdf)|*.pdf;||"), this);
+        if (dialog.DoModal() == CMultiSelectFileDialog::IDOK) {
+            QString szPath = dialog.GetPathName();
+            if (szPath.right(4).compare(QLatin1String(".pdf"), Qt::CaseInsensitive) != 0)
+                szPath += QStringLiteral(".pdf");
+            m_app.m_szSavePath = szPath;
+        }
+        // Confirmed or not, the edit shows the setting again.
+        SetOutputPathEditText(m_app.m_szSavePath);
+        break;
+    }
+    case ID_OPTIONS_AUTO_BACKUP:
+        m_app.m_nAutoBackup = m_app.IsAutoBackupOn() ? 0 : 1;
+        break;
+    case ID_OPTIONS_AUTO_OPEN:
+        m_app.m_nOpenResult = m_app.IsOpenResultOn() ? 0 : 1;
+        break;
+    case ID_OPTIONS_DOC_PROPERTIES: {
+        CDialogPDFProperties dialog(m_app);
+        dialog.exec();
+        break;
+    }
+    default:
+        break;
+    }
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnCommandHelp(int nID)
+{
+    switch (nID) {
+    case ID_HELP_ONLINE_HELP: {
+        const QString szGuide = QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                                                + QLatin1String(kUserGuideRelativePath));
+        if (QFileInfo::exists(szGuide))
+            CShell::OpenFile(szGuide);
+        else
+            CShell::OpenUrl(QLatin1String(kOnlineHelpUrl));
+        break;
+    }
+    case ID_HELP_SUPPORT_EMAIL:
+        CShell::OpenUrl(QLatin1String(kSupportEmailUrl));
+        break;
+    case ID_HELP_CHECK_UPDATE:
+        CShell::OpenUrl(QLatin1String(kCheckUpdateUrl));
+        break;
+    case ID_HELP_HOMEPAGE:
+        CShell::OpenUrl(QLatin1String(kHomepageUrl));
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::OnActivateRequest()
+{
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+    if (QWidget* pModal = QApplication::activeModalWidget()) {
+        pModal->raise();
+        pModal->activateWindow();
+    }
+}
+
+void CMainFrame::SetEmptyListText(const QString& szText)
+{
+    if (CJobListView* pView = GetView())
+        pView->SetEmptyListText(szText, Qt::black);
+}
+
+void CMainFrame::UpdateRecentFileActions()
+{
+    const CRecentFileList& list = m_app.GetRecentFileList();
+    for (int i = 0; i < m_recentActions.size(); ++i) {
+        QAction* pAction = m_recentActions[i];
+        const QString szPath = list.Entry(i);
+        pAction->setVisible(!szPath.isEmpty());
+        const QString szNumber = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QString::number(i + 1);
+        pAction->setText(szPath.isEmpty() ? QString() : szNumber + QLatin1Char(' ') + QFileInfo(szPath).fileName());
+        pAction->setToolTip(QDir::toNativeSeparators(szPath));
+    }
+}
+
+bool CMainFrame::AddFile(const QString& szPath, QStringList& failures)
+{
+    CJobListView* pView = GetView();
+    if (!pView) {
+        failures.append(QStringLiteral("%1 was not added: the file list is not available.")
+                            .arg(QDir::toNativeSeparators(szPath)));
+        return false;
+    }
+    QString szError;
+    if (!pView->AddListItem(szPath, szError)) {
+        failures.append(szError.isEmpty() ? QStringLiteral("%1 cannot be read.").arg(QDir::toNativeSeparators(szPath))
+                                          : szError);
+        return false;
+    }
+    pView->UpdateListCtrl();
+    m_app.AddToRecentFileList(szPath);
+    UpdateCommandUI();
+    return true;
+}
+
+void CMainFrame::ReportSkippedFiles(const QStringList& failures)
+{
+    if (failures.isEmpty())
+        return;
+    const QString szIntro = failures.size() == 1 ? QStringLiteral("This file was not added to the list:")
+                                                 : QStringLiteral("These files were not added to the list:");
+    CMessageBox::Warning(this, szIntro + QStringLiteral("\n\n") + failures.join(QLatin1Char('\n')));
+}
+
+void CMainFrame::OnFileOpen()
+{
+    CMultiSelectFileDialog dialog(true, QStringLiteral("pdf"), QString(),
+                                  CMultiSelectFileDialog::OFN_ALLOWMULTISELECT | CMultiSelectFileDialog::OFN_EXPLORER
+                                      | CMultiSelectFileDialog::OFN_NODEREFERENCELINKS,
+                                  QStringLiteral("PDF File (*.pdf)|*.pdf|All Files (*.*)|*.*||"), nullptr);
+    if (dialog.DoModal() != CMultiSelectFileDialog::IDOK)
+        return;
+    SetEmptyListText(QLatin1String(kLoadingText));
+    int nAdded = 0;
+    QStringList failures;
+    for (CMultiSelectFileDialog::POSITION pos = dialog.GetStartPosition(); pos;) {
+        const QString szPath = dialog.GetNextPathName(pos);
+        if (quire::AcceptChosenPath(ToLocal(szPath)) && AddFile(szPath, failures))
+            ++nAdded;
+    }
+    if (nAdded == 0)
+        SetEmptyListText(QLatin1String(kPromptText));
+    ReportSkippedFiles(failures);
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnDropFiles(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    QStringList failures;
+    for (const QString& szPath : paths) {
+        // Folders are not searched; the name test looks at the last three characters only.
+        if (quire::AcceptDroppedPath(ToLocal(szPath)))
+            AddFile(szPath, failures);
+    }
+    ReportSkippedFiles(failures);
+    activateWindow();
+    UpdateCommandUI();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent)
+{
+    if (pEvent->mimeData()->hasUrls())
+        pEvent->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* pEvent)
+{
+    QStringList paths;
+    for (const QUrl& url : pEvent->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    pEvent->acceptProposedAction();
+    OnDropFiles(paths);
+}
+
+bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pEvent->type() == QEvent::KeyPress) {
+        auto* pKey = static_cast<QKeyEvent*>(pEvent);
+        auto* pWidget = qobject_cast<QWidget*>(pWatched);
+        // A key the focus widget ignores travels on to its parents, and the filter sees it again each
+        // time; only its first receiver counts.
+        const bool bPropagated = pEvent == m_pLastKeyEvent && m_pLastKeyTarget && pWidget
+            && pWidget->isAncestorOf(m_pLastKeyTarget);
+        m_pLastKeyEvent = pEvent;
+        m_pLastKeyTarget = pWidget;
+        if (!bPropagated && !pKey->isAutoRepeat() && pWidget)
+            OnLockKey(pKey->key(), pKey->nativeModifiers());
+    }
+    return QMainWindow::eventFilter(pWatched, pEvent);
+}
+
+void CMainFrame::OnLockKey(int nKey, quint32 nNativeModifiers)
+{
+    // On X11 every key event carries the keyboard's lock state (Lock and Mod2 masks) from before the
+    // key; Scroll Lock has no such bit and follows its key presses.
+    const bool bX11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (bX11) {
+        m_bLocks[0] = (nNativeModifiers & 0x02) != 0;
+        m_bLocks[1] = (nNativeModifiers & 0x10) != 0;
+    }
+    if (nKey == Qt::Key_CapsLock)
+        m_bLocks[0] = !m_bLocks[0];
+    else if (nKey == Qt::Key_NumLock)
+        m_bLocks[1] = !m_bLocks[1];
+    else if (nKey == Qt::Key_ScrollLock)
+        m_bLocks[2] = !m_bLocks[2];
+    for (int i = 0; i < 3; ++i)
+        m_pIndicators[i]->setEnabled(m_bLocks[i]);
 }

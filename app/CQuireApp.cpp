@@ -3,11 +3,16 @@
 
 #include "BackupFile.h"
 #include "CMainFrame.h"
+#include "CMessageBox.h"
 #include "CProfileFile.h"
+#include "CSingleInstance.h"
+#include "CommandIds.h"
+#include "FileIntake.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -49,12 +54,26 @@ CQuireApp::~CQuireApp()
 
 bool CQuireApp::InitInstance()
 {
+    if (m_szInstanceName.isEmpty())
+        m_szInstanceName = CSingleInstance::ExecutableName();
+    m_pGuard = std::make_unique<CSingleInstance>(m_szInstanceName);
+    if (!m_pGuard->TryLock()) {
+        // Whether or not the running instance answers, a second start shows nothing of its own.
+        m_pGuard->SignalRunningInstance();
+        m_pGuard.reset();
+        return false;
+    }
+
     GetAppPath();
     GetAppDataPath();
     m_szSettingsFile = m_szAppDataPath + QStringLiteral("Settings.ini");
     GetAppSettings();
 
-    m_pMainFrame = std::make_unique<CMainFrame>();
+    LoadStdProfileSettings();
+    if (!ProcessShellCommand(QCoreApplication::arguments()))
+        return false;
+
+    m_pMainFrame = std::make_unique<CMainFrame>(*this);
     m_pMainFrame->show();
     return true;
 }
@@ -65,8 +84,83 @@ int CQuireApp::ExitInstance(int nExitCode)
     // is then left as it is.
     if (!m_szSettingsFile.isEmpty())
         WriteAppSettings();
+    if (m_bRecentListLoaded)
+        m_recentFileList.WriteList();
     m_pMainFrame.reset();
+    m_pGuard.reset();
     return nExitCode;
+}
+
+bool CQuireApp::ProcessShellCommand(const QStringList& arguments)
+{
+    QString szFile;
+    bool bOptionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& szArgument = arguments[i];
+        if (!bOptionsEnded && szArgument == QLatin1String("--")) {
+            bOptionsEnded = true;
+            continue;
+        }
+        if (!bOptionsEnded && szArgument.startsWith(QLatin1Char('-')))
+            continue;
+        szFile = szArgument;
+        break;
+    }
+    if (szFile.isEmpty())
+        return true;
+    const QFileInfo info(szFile);
+    if (!info.exists()) {
+        CMessageBox::Warning(nullptr, QStringLiteral("The file %1 does not exist.").arg(QDir::toNativeSeparators(szFile)));
+        return false;
+    }
+    if (info.isDir()) {
+        CMessageBox::Warning(nullptr,
+                             QStringLiteral("%1 is a folder, not a file.").arg(QDir::toNativeSeparators(szFile)));
+        return false;
+    }
+    AddToRecentFileList(info.absoluteFilePath());
+    return true;
+}
+
+void CQuireApp::MarkMainWindow(CMainFrame* pFrame)
+{
+    if (!m_pGuard || !pFrame)
+        return;
+    connect(m_pGuard.get(), &CSingleInstance::activationRequested, pFrame, &CMainFrame::OnActivateRequest,
+            Qt::UniqueConnection);
+    m_pGuard->Listen();
+}
+
+bool CQuireApp::OnOpenRecentFile(unsigned int nID)
+{
+    const int nIndex = static_cast<int>(nID) - ID_FILE_MRU_FILE1;
+    const QString szPath = m_recentFileList.Entry(nIndex);
+    CMainFrame* pFrame = m_pMainFrame ? m_pMainFrame.get() : CMainFrame::Instance();
+    if (szPath.isEmpty() || !pFrame)
+        return true;
+    pFrame->SetEmptyListText(CMainFrame::kLoadingText);
+    bool bAdded = false;
+    if (quire::AcceptChosenPath(QFile::encodeName(szPath).toStdString())) {
+        QStringList failures;
+        bAdded = pFrame->AddFile(szPath, failures);
+        pFrame->ReportSkippedFiles(failures);
+    }
+    if (!bAdded)
+        pFrame->SetEmptyListText(CMainFrame::kPromptText);
+    return true;
+}
+
+void CQuireApp::LoadStdProfileSettings()
+{
+    m_recentFileList.ReadList();
+    m_bRecentListLoaded = true;
+}
+
+void CQuireApp::AddToRecentFileList(const QString& szPath)
+{
+    m_recentFileList.Add(szPath);
+    if (CMainFrame* pFrame = m_pMainFrame ? m_pMainFrame.get() : CMainFrame::Instance())
+        pFrame->UpdateRecentFileActions();
 }
 
 void CQuireApp::GetAppPath()

@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "CDialogPDFProperties.h"
+
+#include "CQuireApp.h"
+
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// The layout is given in dialog units of an 8-point Verdana: a quarter of the average character
+// width across, an eighth of the line height down.
+struct DialogUnits
+{
+    double dx;
+    double dy;
+    QRect Rect(int x, int y, int cx, int cy) const
+    {
+        return QRect(qRound(x * dx), qRound(y * dy), qRound(cx * dx), qRound(cy * dy));
+    }
+};
+
+} // namespace
+
+CDialogPDFProperties::CDialogPDFProperties(CQuireApp& app, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    , m_app(app)
+{
+    setObjectName(QStringLiteral("IDD_DIALOG_PDF_PROPERTIES"));
+    setWindowTitle(QStringLiteral("Document Properties"));
+    setFont(QFont(QStringLiteral("Verdana"), 8));
+    const QFontMetrics metrics(font());
+    const DialogUnits du {metrics.averageCharWidth() / 4.0, metrics.height() / 8.0};
+    setFixedSize(du.Rect(0, 0, 310, 168).size());
+
+    auto label = [&](const QString& szText, int y) {
+        auto* pLabel = new QLabel(szText, this);
+        pLabel->setGeometry(du.Rect(7, y, 36, 8).adjusted(0, -2, 0, 2));
+    };
+    auto edit = [&](const char* szName, int y, int cy) {
+        auto* pEdit = new QLineEdit(this);
+        pEdit->setObjectName(QLatin1String(szName));
+        pEdit->setGeometry(du.Rect(54, y, 249, cy));
+        return pEdit;
+    };
+    label(QStringLiteral("Title:"), 9);
+    m_pTitle = edit("IDC_EDIT_TITLE", 7, 12);
+    label(QStringLiteral("Author:"), 28);
+    m_pAuthor = edit("IDC_EDIT_AUTHOR", 26, 12);
+    label(QStringLiteral("Subject:"), 47);
+    m_pSubject = edit("IDC_EDIT_SUBJECT", 45, 12);
+    label(QStringLiteral("Keywords:"), 64);
+    // One line of text in a tall box, as the dialog has always drawn it.
+    m_pKeywords = edit("IDC_EDIT_KEYWORDS", 64, 59);
+    m_pKeywords->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    m_pAlways = new QCheckBox(QStringLiteral("Always use these settings"), this);
+    m_pAlways->setObjectName(QStringLiteral("IDC_CHECK1"));
+    m_pAlways->setGeometry(du.Rect(7, 130, 123, 10).adjusted(0, -2, 0, 2));
+
+    auto button = [&](const QString& szText, const char* szName, int x) {
+        auto* pButton = new QPushButton(szText, this);
+        pButton->setObjectName(QLatin1String(szName));
+        pButton->setGeometry(du.Rect(x, 147, 50, 14));
+        pButton->setAutoDefault(false);
+        return pButton;
+    };
+    QPushButton* pClear = button(QStringLiteral("Clear All"), "IDC_BUTTON1", 7);
+    QPushButton* pOk = button(QStringLiteral("OK"), "IDOK", 189);
+    QPushButton* pCancel = button(QStringLiteral("Cancel"), "IDCANCEL", 245);
+    pOk->setDefault(true);
+
+    connect(pClear, &QPushButton::clicked, this, &CDialogPDFProperties::OnBnClickedButton1);
+    connect(pOk, &QPushButton::clicked, this, &CDialogPDFProperties::OnBnClickedOk);
+    connect(pCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_pAlways, &QCheckBox::clicked, this, &CDialogPDFProperties::OnBnClickedCheck1);
+
+    OnInitDialog();
+    m_pTitle->setFocus();
+}
+
+void CDialogPDFProperties::OnInitDialog()
+{
+    m_pAlways->setChecked(m_app.m_nPropertiesAlways == 1);
+    m_pTitle->setText(m_app.m_szPDFTitle);
+    m_pAuthor->setText(m_app.m_szPDFAuthor);
+    m_pSubject->setText(m_app.m_szPDFSubject);
+    m_pKeywords->setText(m_app.m_szPDFKeywords);
+}
+
+void CDialogPDFProperties::OnBnClickedButton1()
+{
+    m_pTitle->clear();
+    m_pAuthor->clear();
+    m_pSubject->clear();
+    m_pKeywords->clear();
+}
+
+void CDialogPDFProperties::OnBnClickedOk()
+{
+    m_app.m_szPDFTitle = m_pTitle->text().trimmed();
+    m_app.m_szPDFAuthor = m_pAuthor->text().trimmed();
+    m_app.m_szPDFSubject = m_pSubject->text().trimmed();
+    m_app.m_szPDFKeywords = m_pKeywords->text().trimmed();
+    accept();
+}
+
+void CDialogPDFProperties::OnBnClickedCheck1()
+{
+    m_app.m_nPropertiesAlways = m_pAlways->isChecked() ? 1 : 0;
+}

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include <QDialog>
+
+class CQuireApp;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+// "Document Properties": edits the title, author, subject and keywords a merge writes, and the
+// "Always use these settings" flag, all held in memory by the application object.
+//
+// The four texts change only on OK, trimmed at both ends; Cancel and the close box keep them. The check
+// box takes effect the moment it is clicked, even when the dialog is then cancelled.
+class CDialogPDFProperties : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CDialogPDFProperties(CQuireApp& app, QWidget* parent = nullptr);
+
+    // Clear All: empties the four edits; the settings keep their values until OK.
+    void OnBnClickedButton1();
+    // OK: takes the four texts, trimmed, and closes the dialog.
+    void OnBnClickedOk();
+    // The check box: PropertiesAlways follows it at once.
+    void OnBnClickedCheck1();
+
+private:
+    void OnInitDialog();
+
+    CQuireApp& m_app;
+    QLineEdit* m_pTitle = nullptr;
+    QLineEdit* m_pAuthor = nullptr;
+    QLineEdit* m_pSubject = nullptr;
+    QLineEdit* m_pKeywords = nullptr;
+    QCheckBox* m_pAlways = nullptr;
+};

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "CRibbonCategory.h"
+
+#include "CRibbonPanel.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+
+CRibbonCategory::CRibbonCategory(const QString& szName, const QString& szKeyTip, QWidget* parent)
+    : QWidget(parent)
+    , m_szName(szName)
+    , m_szKeyTip(szKeyTip)
+{
+    setObjectName(szName);
+    m_pLayout = new QHBoxLayout(this);
+    m_pLayout->setContentsMargins(2, 2, 2, 2);
+    m_pLayout->setSpacing(0);
+    m_pLayout->addStretch(1);
+}
+
+CRibbonPanel* CRibbonCategory::AddPanel(const QString& szName)
+{
+    // Panels go before the closing stretch, each followed by its dividing line.
+    auto* pPanel = new CRibbonPanel(szName, this);
+    auto* pLine = new QFrame(this);
+    pLine->setFrameShape(QFrame::VLine);
+    pLine->setFrameShadow(QFrame::Sunken);
+    const int nAt = m_pLayout->count() - 1;
+    m_pLayout->insertWidget(nAt, pPanel);
+    m_pLayout->insertWidget(nAt + 1, pLine);
+    m_panels.append(pPanel);
+    return pPanel;
+}

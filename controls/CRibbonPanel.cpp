@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "CRibbonPanel.h"
+
+#include <QAction>
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+const char* const kKeyTip = "ribbonKeyTip";
+
+// Check boxes and edits cannot take an action as QToolButton does, so they follow it by hand.
+void FollowAction(QWidget* pWidget, QAction* pAction)
+{
+    auto update = [pWidget, pAction] {
+        pWidget->setEnabled(pAction->isEnabled());
+        pWidget->setVisible(pAction->isVisible());
+        if (auto* pBox = qobject_cast<QCheckBox*>(pWidget)) {
+            pBox->setChecked(pAction->isChecked());
+            pBox->setText(pAction->iconText());
+            pBox->setToolTip(pAction->toolTip());
+            pBox->setStatusTip(pAction->statusTip());
+        }
+    };
+    QObject::connect(pAction, &QAction::changed, pWidget, update);
+    update();
+}
+
+} // namespace
+
+CRibbonPanel::CRibbonPanel(const QString& szName, QWidget* parent)
+    : QWidget(parent)
+    , m_szName(szName)
+{
+    setObjectName(szName);
+    auto* pOuter = new QVBoxLayout(this);
+    pOuter->setContentsMargins(4, 3, 4, 2);
+    pOuter->setSpacing(2);
+    m_pElements = new QHBoxLayout;
+    m_pElements->setSpacing(2);
+    pOuter->addLayout(m_pElements, 1);
+    auto* pCaption = new QLabel(szName, this);
+    pCaption->setObjectName(QStringLiteral("ribbonPanelCaption"));
+    pCaption->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    pCaption->setForegroundRole(QPalette::PlaceholderText);
+    pOuter->addWidget(pCaption);
+}
+
+QString CRibbonPanel::TwoLineText(const QString& szText)
+{
+    if (szText.size() <= 8)
+        return szText;
+    // Break at the blank nearest the middle, so the button is no wider than it must be.
+    const qsizetype nMiddle = szText.size() / 2;
+    qsizetype nBest = -1;
+    for (qsizetype i = 0; i < szText.size(); ++i) {
+        if (szText[i] == QLatin1Char(' ') && (nBest < 0 || qAbs(i - nMiddle) < qAbs(nBest - nMiddle)))
+            nBest = i;
+    }
+    if (nBest < 0)
+        return szText;
+    return szText.left(nBest) + QLatin1Char('\n') + szText.mid(nBest + 1);
+}
+
+QToolButton* CRibbonPanel::AddButton(QAction* pAction, const QString& szKeyTip)
+{
+    m_pSmallColumn = nullptr;
+    m_pGroup = nullptr;
+    // Not setDefaultAction(): the button would put the action's one-line text back on every change.
+    auto* pButton = new QToolButton(this);
+    pButton->setObjectName(pAction->objectName());
+    auto update = [pButton, pAction] {
+        pButton->setText(TwoLineText(pAction->iconText()));
+        pButton->setIcon(pAction->icon());
+        pButton->setToolTip(pAction->toolTip());
+        pButton->setStatusTip(pAction->statusTip());
+        pButton->setEnabled(pAction->isEnabled());
+        pButton->setVisible(pAction->isVisible());
+    };
+    connect(pAction, &QAction::changed, pButton, update);
+    update();
+    connect(pButton, &QToolButton::clicked, pAction, [pAction] { pAction->trigger(); });
+    pButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    pButton->setIconSize(QSize(32, 32));
+    pButton->setAutoRaise(true);
+    pButton->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    pButton->setProperty(kKeyTip, szKeyTip);
+    m_pElements->addWidget(pButton);
+    return pButton;
+}
+
+QCheckBox* CRibbonPanel::AddCheckBox(QAction* pAction, const QString& szKeyTip)
+{
+    m_pGroup = nullptr;
+    auto* pBox = new QCheckBox(this);
+    pBox->setObjectName(pAction->objectName());
+    pBox->setProperty(kKeyTip, szKeyTip);
+    FollowAction(pBox, pAction);
+    // The action decides the checked state: after the click the handler runs and the action's
+    // change sets the box again.
+    connect(pBox, &QCheckBox::clicked, pAction, [pAction] { pAction->trigger(); });
+    SmallColumn()->addWidget(pBox);
+    return pBox;
+}
+
+void CRibbonPanel::AddSeparator()
+{
+    m_pSmallColumn = nullptr;
+    m_pGroup = nullptr;
+    auto* pLine = new QFrame(this);
+    pLine->setFrameShape(QFrame::VLine);
+    pLine->setFrameShadow(QFrame::Sunken);
+    m_pElements->addWidget(pLine);
+}
+
+void CRibbonPanel::BeginGroup()
+{
+    m_pGroup = new QHBoxLayout;
+    m_pGroup->setSpacing(2);
+    SmallColumn()->addLayout(m_pGroup);
+}
+
+QLabel* CRibbonPanel::AddGroupLabel(const QString& szText)
+{
+    auto* pLabel = new QLabel(szText, this);
+    pLabel->setWordWrap(false);
+    CurrentGroup()->addWidget(pLabel);
+    return pLabel;
+}
+
+QLineEdit* CRibbonPanel::AddGroupEdit(QAction* pAction, int nWidth)
+{
+    auto* pEdit = new QLineEdit(this);
+    pEdit->setObjectName(pAction->objectName());
+    pEdit->setFixedWidth(nWidth);
+    FollowAction(pEdit, pAction);
+    CurrentGroup()->addWidget(pEdit);
+    return pEdit;
+}
+
+QToolButton* CRibbonPanel::AddGroupButton(QAction* pAction, const QString& szKeyTip)
+{
+    auto* pButton = new QToolButton(this);
+    pButton->setDefaultAction(pAction);
+    pButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    pButton->setIconSize(QSize(16, 16));
+    pButton->setAutoRaise(true);
+    pButton->setProperty(kKeyTip, szKeyTip);
+    CurrentGroup()->addWidget(pButton);
+    return pButton;
+}
+
+QBoxLayout* CRibbonPanel::SmallColumn()
+{
+    if (!m_pSmallColumn || m_nSmallInColumn >= nSmallRows) {
+        m_pSmallColumn = new QVBoxLayout;
+        m_pSmallColumn->setSpacing(2);
+        m_pSmallColumn->setAlignment(Qt::AlignTop);
+        m_pElements->addLayout(m_pSmallColumn);
+        m_nSmallInColumn = 0;
+    }
+    ++m_nSmallInColumn;
+    return m_pSmallColumn;
+}
+
+QBoxLayout* CRibbonPanel::CurrentGroup()
+{
+    if (!m_pGroup)
+        BeginGroup();
+    return m_pGroup;
+}

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include <QWidget>
+
+class QAction;
+class QBoxLayout;
+class QCheckBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+
+// One panel of a ribbon category: elements laid out from left to right above a caption.
+//
+// Large buttons take the panel's full height. Check boxes and buttons groups are small elements:
+// consecutive small elements stack in a column of up to three rows. A separator is a vertical line.
+// Every element that carries a command shows a QAction (never a copy of it): its text, icon, tooltip,
+// status tip, enabled and checked state come from the action, and clicking it triggers the action.
+// A key tip given to an element is stored on its widget as the property "ribbonKeyTip".
+class CRibbonPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit CRibbonPanel(const QString& szName, QWidget* parent = nullptr);
+
+    QString Name() const { return m_szName; }
+
+    // A large button: the action's icon at 32 x 32 above its text (on two lines when long); its
+    // objectName is the action's.
+    QToolButton* AddButton(QAction* pAction, const QString& szKeyTip);
+    // A check box showing a checkable action's checked state; a click triggers the action.
+    QCheckBox* AddCheckBox(QAction* pAction, const QString& szKeyTip);
+    void AddSeparator();
+
+    // A buttons group: the elements added until the next BeginGroup() or other element stay on one row.
+    void BeginGroup();
+    QLabel* AddGroupLabel(const QString& szText);
+    // An edit box of the given width, enabled while `pAction` is; its objectName is the action's.
+    QLineEdit* AddGroupEdit(QAction* pAction, int nWidth);
+    // A small button showing only the action's icon at 16 x 16.
+    QToolButton* AddGroupButton(QAction* pAction, const QString& szKeyTip);
+
+    static constexpr int nSmallRows = 3;
+
+    // A large button's caption: texts longer than eight characters break at the blank nearest the middle.
+    static QString TwoLineText(const QString& szText);
+
+private:
+    // The column that takes the next small element, started anew when full.
+    QBoxLayout* SmallColumn();
+    QBoxLayout* CurrentGroup();
+
+    QString m_szName;
+    QBoxLayout* m_pElements = nullptr;
+    QBoxLayout* m_pSmallColumn = nullptr;
+    QBoxLayout* m_pGroup = nullptr;
+    int m_nSmallInColumn = 0;
+};

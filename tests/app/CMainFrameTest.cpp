@@ -1,0 +1,460 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "AppFixture.h"
+#include "CAppLook.h"
+#include "CMainFrame.h"
+#include "CRibbonApplicationMenu.h"
+#include "CRibbonBar.h"
+#include "CRibbonCategory.h"
+#include "CommandIds.h"
+#include "PdfFixtures.h"
+#include "RecordingListView.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+
+class MainFrame : public AppFixture
+{
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        m_pFrame = std::make_unique<CMainFrame>(m_app);
+        m_pView = new RecordingListView;
+        m_pFrame->SetView(m_pView, m_pView);
+    }
+    void TearDown() override
+    {
+        m_pFrame.reset();
+        AppFixture::TearDown();
+    }
+
+    QAction* Action(const char* szName) const
+    {
+        QAction* pAction = m_pFrame->findChild<QAction*>(QLatin1String(szName));
+        EXPECT_NE(pAction, nullptr) << szName;
+        return pAction;
+    }
+    QString Pdf(const std::string& name, int nPages = 2)
+    {
+        quire::fixtures::PdfSpec spec;
+        spec.tag = name;
+        spec.pages = nPages;
+        quire::fixtures::WritePdf(m_tmp.File(name), spec);
+        return Path(name);
+    }
+    void Drop(const QStringList& paths)
+    {
+        QList<QUrl> urls;
+        for (const QString& szPath : paths)
+            urls.append(QUrl::fromLocalFile(szPath));
+        QMimeData data;
+        data.setUrls(urls);
+        const QPoint at(m_pFrame->width() / 2, m_pFrame->height() / 2);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_pFrame.get(), &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_pFrame.get(), &drop);
+    }
+
+    std::unique_ptr<CMainFrame> m_pFrame;
+    RecordingListView* m_pView = nullptr;
+};
+
+} // namespace
+
+TEST_F(MainFrame, EveryCommandIsOneActionSharedByRibbonMenuAndShortcut)
+{
+    const char* const names[] = {"ID_FILE_OPEN", "ID_FILE_REMOVE", "ID_FILE_REMOVE_ALL", "ID_FILE_MOVE_UP",
+                                 "ID_FILE_MOVE_DOWN", "ID_FILE_CONVERT_MERGE", "ID_FILE_CONVERT_SPLIT",
+                                 "ID_FILE_VIEW_SELECTION", "ID_BUTTON2", "ID_OPTIONS_OUTPUT_PATH_BUTTON",
+                                 "ID_OPTIONS_AUTO_BACKUP", "ID_OPTIONS_AUTO_OPEN", "ID_OPTIONS_DOC_PROPERTIES",
+                                 "ID_HELP_ONLINE_HELP", "ID_HELP_SUPPORT_EMAIL", "ID_HELP_CHECK_UPDATE",
+                                 "ID_HELP_HOMEPAGE", "ID_APP_EXIT", "ID_RIBBON_STYLE"};
+    for (const char* szName : names)
+        EXPECT_EQ(m_pFrame->findChildren<QAction*>(QLatin1String(szName)).size(), 1) << szName;
+
+    QAction* pOpen = Action("ID_FILE_OPEN");
+    EXPECT_EQ(pOpen->data().toInt(), 57601);
+    EXPECT_EQ(pOpen->statusTip(), QStringLiteral("Open Existing PDF Files"));
+    EXPECT_EQ(pOpen->toolTip(), QStringLiteral("Add PDF Files"));
+    EXPECT_EQ(pOpen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    EXPECT_EQ(Action("ID_FILE_CONVERT_MERGE")->data().toInt(), 32775);
+
+    // Given the Home button, the application menu entry and Ctrl+O
+    QSignalSpy triggered(pOpen, &QAction::triggered);
+    CRibbonBar* pRibbon = m_pFrame->GetRibbonBar();
+    auto* pHomeButton = pRibbon->Category(0)->findChild<QToolButton*>(QStringLiteral("ID_FILE_OPEN"));
+    ASSERT_NE(pHomeButton, nullptr);
+    EXPECT_EQ(pHomeButton->toolTip(), QStringLiteral("Add PDF Files"));
+    EXPECT_EQ(pHomeButton->statusTip(), QStringLiteral("Open Existing PDF Files"));
+    // When each is used
+    QTest::mouseClick(pHomeButton, Qt::LeftButton);
+    pRibbon->ShowApplicationMenu();
+    QToolButton* pMenuEntry = pRibbon->ApplicationMenu()->ButtonFor(pOpen);
+    ASSERT_NE(pMenuEntry, nullptr);
+    QTest::mouseClick(pMenuEntry, Qt::LeftButton);
+    EXPECT_FALSE(pRibbon->ApplicationMenu()->isVisible());
+    m_pFrame->show();
+    m_pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+    QTest::keyClick(m_pFrame.get(), Qt::Key_O, Qt::ControlModifier);
+    // Then the one action ran each time, and each time it asked for the open dialog
+    EXPECT_EQ(triggered.count(), 3);
+    EXPECT_EQ(CFileDialog::TakeShownTitles().size(), 3);
+}
+
+TEST_F(MainFrame, FrameIsNamedAndCannotBeSmallerThan900By600)
+{
+    EXPECT_EQ(m_pFrame->windowTitle(), QStringLiteral("Quire Binder"));
+    m_pFrame->show();
+    m_pFrame->resize(400, 300);
+    EXPECT_GE(m_pFrame->width(), 900);
+    EXPECT_GE(m_pFrame->height(), 600);
+    EXPECT_EQ(m_pFrame->minimumSize(), QSize(900, 600));
+}
+
+TEST_F(MainFrame, ExactlySixteenRecentFileCommands)
+{
+    int nCount = 0;
+    for (QAction* pAction : m_pFrame->findChildren<QAction*>()) {
+        if (pAction->objectName().startsWith(QLatin1String("ID_FILE_MRU_FILE"))) {
+            ++nCount;
+            EXPECT_GE(pAction->data().toInt(), 57616);
+            EXPECT_LE(pAction->data().toInt(), 57631);
+        }
+    }
+    EXPECT_EQ(nCount, 16);
+    EXPECT_EQ(Action("ID_FILE_MRU_FILE16")->data().toInt(), 57631);
+}
+
+TEST_F(MainFrame, EnableStatesOfTheFramesCommands)
+{
+    m_pView->m_nUpdates = 0;
+    m_pFrame->UpdateCommandUI();
+    // The view decides its own commands: the frame asks it every time.
+    EXPECT_EQ(m_pView->m_nUpdates, 1);
+    for (const char* szName : {"ID_OPTIONS_OUTPUT_PATH", "ID_OPTIONS_DOC_PROPERTIES", "ID_OPTIONS_OUTPUT_PATH_BUTTON",
+                               "ID_HELP_ONLINE_HELP", "ID_HELP_SUPPORT_EMAIL", "ID_HELP_CHECK_UPDATE",
+                               "ID_HELP_HOMEPAGE", "ID_RIBBON_STYLE"})
+        EXPECT_TRUE(Action(szName)->isEnabled()) << szName;
+    EXPECT_TRUE(m_pFrame->GetOutputPathEdit()->isEnabled());
+
+    // Without a view the list counts as empty: only View Merged Result among the view's commands.
+    CMainFrame bare(m_app);
+    auto enabled = [&bare](const char* szName) {
+        return bare.findChild<QAction*>(QLatin1String(szName))->isEnabled();
+    };
+    for (const char* szName : {"ID_FILE_REMOVE", "ID_FILE_REMOVE_ALL", "ID_FILE_MOVE_UP", "ID_FILE_MOVE_DOWN",
+                               "ID_FILE_CONVERT_MERGE", "ID_FILE_CONVERT_SPLIT", "ID_FILE_VIEW_SELECTION"})
+        EXPECT_FALSE(enabled(szName)) << szName;
+    EXPECT_TRUE(enabled("ID_BUTTON2"));
+    EXPECT_TRUE(enabled("ID_FILE_OPEN"));
+}
+
+TEST_F(MainFrame, AutoOpenAndAutoBackupToggleAndTheirMarksFollowTheSettings)
+{
+    QAction* pOpen = Action("ID_OPTIONS_AUTO_OPEN");
+    auto* pBox = m_pFrame->GetRibbonBar()->findChild<QCheckBox*>(QStringLiteral("ID_OPTIONS_AUTO_OPEN"));
+    ASSERT_NE(pBox, nullptr);
+    EXPECT_EQ(pBox->text(), QStringLiteral("Auto Open Result"));
+    ASSERT_EQ(m_app.m_nOpenResult, 1);
+    EXPECT_TRUE(pBox->isChecked());
+
+    QTest::mouseClick(pBox, Qt::LeftButton);
+    EXPECT_EQ(m_app.m_nOpenResult, 0);
+    EXPECT_FALSE(pOpen->isChecked());
+    EXPECT_FALSE(pBox->isChecked());
+    pOpen->trigger();
+    EXPECT_EQ(m_app.m_nOpenResult, 1);
+    EXPECT_TRUE(pBox->isChecked());
+
+    Action("ID_OPTIONS_AUTO_BACKUP")->trigger();
+    EXPECT_EQ(m_app.m_nAutoBackup, 0);
+    EXPECT_FALSE(Action("ID_OPTIONS_AUTO_BACKUP")->isChecked());
+}
+
+// A hand-edited 2 is off for the jobs, so the mark must not claim backups are made.
+TEST_F(MainFrame, ASwitchHoldingTwoShowsUncheckedAndOneClickTurnsItOn)
+{
+    m_app.m_nAutoBackup = 2;
+    m_pFrame->UpdateCommandUI();
+    QAction* pBackup = Action("ID_OPTIONS_AUTO_BACKUP");
+    EXPECT_FALSE(pBackup->isChecked());
+    pBackup->trigger();
+    EXPECT_EQ(m_app.m_nAutoBackup, 1);
+    EXPECT_TRUE(pBackup->isChecked());
+}
+
+TEST_F(MainFrame, BrowseAppendsPdfAndResetsTheEditWhetherConfirmedOrCancelled)
+{
+    QLineEdit* pEdit = m_pFrame->GetOutputPathEdit();
+    EXPECT_EQ(pEdit->text(), m_app.m_szSavePath);
+    EXPECT_EQ(pEdit->toolTip(), m_app.m_szSavePath);
+    QAction* pBrowse = Action("ID_OPTIONS_OUTPUT_PATH_BUTTON");
+
+    CFileDialog::SetNextFileName(Path("merged"));
+    pBrowse->trigger();
+    EXPECT_EQ(m_app.m_szSavePath, Path("merged.pdf"));
+    EXPECT_EQ(pEdit->text(), Path("merged.pdf"));
+    EXPECT_EQ(pEdit->statusTip(), Path("merged.pdf"));
+
+    CFileDialog::SetNextFileName(Path("BOOK.PDF"));
+    pBrowse->trigger();
+    EXPECT_EQ(m_app.m_szSavePath, Path("BOOK.PDF"));
+
+    // Typing changes only the edit; a cancelled browse puts the setting back into it.
+    QTest::keyClicks(pEdit, QStringLiteral("-typed"));
+    EXPECT_EQ(m_pFrame->GetOutputPathText(), Path("BOOK.PDF") + QStringLiteral("-typed"));
+    EXPECT_EQ(m_app.m_szSavePath, Path("BOOK.PDF"));
+    pBrowse->trigger();
+    EXPECT_EQ(m_app.m_szSavePath, Path("BOOK.PDF"));
+    EXPECT_EQ(pEdit->text(), Path("BOOK.PDF"));
+}
+
+TEST_F(MainFrame, LooksTakeTheirPaletteKeepOneRadioMarkAndPersist)
+{
+    QAction* pSilver = Action("ID_VIEW_APPLOOK_OFF_2007_SILVER");
+    EXPECT_EQ(pSilver->text(), QStringLiteral("&Silver Style"));
+    const QList<QAction*> styleMenu = m_pFrame->GetStyleMenu()->actions();
+    ASSERT_EQ(styleMenu.size(), 4);
+    EXPECT_EQ(styleMenu[0]->data().toInt(), 215);
+    EXPECT_EQ(styleMenu[3]->text(), QStringLiteral("&Aqua Style"));
+
+    pSilver->trigger();
+    EXPECT_EQ(m_app.m_nAppLook, 217u);
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), CAppLook::Palette(217).color(QPalette::Window));
+    for (QAction* pAction : styleMenu)
+        EXPECT_EQ(pAction->isChecked(), pAction == pSilver) << pAction->objectName().toStdString();
+    EXPECT_EQ(Registry().value(QStringLiteral("ApplicationLook")).toInt(), 217);
+
+    Action("ID_VIEW_APPLOOK_WIN_2000")->trigger();
+    EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("windows"));
+    EXPECT_FALSE(pSilver->isChecked());
+
+    // A restart reads the look back.
+    m_pFrame.reset();
+    CMainFrame again(m_app);
+    EXPECT_EQ(m_app.m_nAppLook, 205u);
+    EXPECT_TRUE(again.findChild<QAction*>(QStringLiteral("ID_VIEW_APPLOOK_WIN_2000"))->isChecked());
+}
+
+TEST_F(MainFrame, ALookWithoutItsOwnDrawsAsOffice2007InTheLastColour)
+{
+    Action("ID_VIEW_APPLOOK_OFF_2007_AQUA")->trigger();
+    Registry().setValue(QStringLiteral("ApplicationLook"), 211);
+    m_pFrame.reset();
+    CMainFrame again(m_app);
+    EXPECT_EQ(m_app.m_nAppLook, 211u);
+    EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), CAppLook::Palette(218).color(QPalette::Window));
+    for (QAction* pAction : again.GetStyleMenu()->actions())
+        EXPECT_FALSE(pAction->isChecked());
+    EXPECT_FALSE(again.GetRibbonBar()->IsWindows7Look());
+    again.findChild<QAction*>(QStringLiteral("ID_VIEW_APPLOOK_WINDOWS_7"))->trigger();
+    EXPECT_TRUE(again.GetRibbonBar()->IsWindows7Look());
+}
+
+TEST_F(MainFrame, HelpCommandsOpenTheirTargetsThroughTheShell)
+{
+    Action("ID_HELP_SUPPORT_EMAIL")->trigger();
+    Action("ID_HELP_CHECK_UPDATE")->trigger();
+    Action("ID_HELP_HOMEPAGE")->trigger();
+    Action("ID_HELP_ONLINE_HELP")->trigger();
+    const QStringList opened = CShell::TakeOpened();
+    ASSERT_EQ(opened.size(), 4);
+    EXPECT_TRUE(opened[0].startsWith(QLatin1String("mailto:")));
+    EXPECT_TRUE(opened[1].contains(QLatin1String("from=")));
+    EXPECT_TRUE(opened[2].contains(QLatin1String("from=")));
+    // The user guide when it is installed beside the program, else the web page.
+    EXPECT_TRUE(opened[3].endsWith(QLatin1String("USER-GUIDE.md")) || opened[3].contains(QLatin1String("from=")));
+}
+
+TEST_F(MainFrame, StatusBarHasTheMessagePaneAndThreeLockIndicators)
+{
+    EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Ready"));
+    EXPECT_EQ(m_pFrame->GetIndicator(0)->text(), QStringLiteral("CAP"));
+    EXPECT_EQ(m_pFrame->GetIndicator(1)->text(), QStringLiteral("NUM"));
+    EXPECT_EQ(m_pFrame->GetIndicator(2)->text(), QStringLiteral("SCRL"));
+
+    m_pFrame->SetMessageText(QStringLiteral("/docs/a.pdf"));
+    EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("/docs/a.pdf"));
+    // A command description shows over the pane; once it goes, the pane is idle again.
+    m_pFrame->statusBar()->showMessage(Action("ID_FILE_OPEN")->statusTip());
+    EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Open Existing PDF Files"));
+    m_pFrame->statusBar()->clearMessage();
+    EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Ready"));
+
+    const bool bScroll = m_pFrame->GetIndicator(2)->isEnabled();
+    QTest::keyClick(m_pFrame.get(), Qt::Key_ScrollLock);
+    EXPECT_NE(m_pFrame->GetIndicator(2)->isEnabled(), bScroll);
+}
+
+TEST_F(MainFrame, DialogAddsPdfExtensionsInOrderAndSkipsTheRest)
+{
+    const QString a = Pdf("a.pdf");
+    const QString b = Pdf("b.PDF");
+    const QString c = Pdf("c.txt");
+    CFileDialog::SetNextFileNames({a, b, c});
+    Action("ID_FILE_OPEN")->trigger();
+    EXPECT_EQ(m_pView->Paths(), (QStringList {a, b}));
+    EXPECT_EQ(m_pView->m_nRebuilds, 2);
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+    EXPECT_EQ(m_app.GetRecentFileList().Entries().mid(0, 2), (QStringList {b, a}));
+
+    // Nothing accepted: the prompt comes back.
+    CFileDialog::SetNextFileNames({c});
+    Action("ID_FILE_OPEN")->trigger();
+    EXPECT_EQ(m_pView->m_items.size(), 2u);
+    EXPECT_EQ(m_pView->m_szEmptyText, QStringLiteral("Please Add PDF Files to Convert."));
+}
+
+TEST_F(MainFrame, RecentFileListAfterAddingThreeFiles)
+{
+    const QStringList files = {Pdf("one.pdf"), Pdf("two.pdf"), Pdf("three.pdf")};
+    CFileDialog::SetNextFileNames(files);
+    Action("ID_FILE_OPEN")->trigger();
+    EXPECT_EQ(m_app.GetRecentFileList().Entries(), (QStringList {files[2], files[1], files[0]}));
+    QAction* pFirst = Action("ID_FILE_MRU_FILE1");
+    EXPECT_TRUE(pFirst->isVisible());
+    EXPECT_EQ(pFirst->text(), QStringLiteral("&1 three.pdf"));
+    EXPECT_FALSE(Action("ID_FILE_MRU_FILE4")->isVisible());
+
+    // Written to the settings area at exit.
+    m_app.ExitInstance(0);
+    QSettings registry = Registry();
+    EXPECT_EQ(registry.value(QStringLiteral("Recent File List/File1")).toString(), files[2]);
+    EXPECT_EQ(registry.value(QStringLiteral("Recent File List/File3")).toString(), files[0]);
+}
+
+TEST_F(MainFrame, DropSkipsFoldersAndTestsOnlyTheLastThreeCharacters)
+{
+    const QString a = Pdf("a.pdf");
+    const QString xpdf = Pdf("report.xpdf");
+    const QString b = Pdf("b.pdf");
+    QDir(Path("")).mkdir(QStringLiteral("folder.pdf"));
+    const QString folder = Path("folder.pdf");
+
+    Drop({folder});
+    EXPECT_TRUE(m_pView->m_items.empty());
+
+    Drop({a, folder, xpdf, b});
+    EXPECT_EQ(m_pView->Paths(), (QStringList {a, xpdf, b}));
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+
+    // The dialog's own test is the extension: report.xpdf does not pass it.
+    CFileDialog::SetNextFileNames({xpdf});
+    Action("ID_FILE_OPEN")->trigger();
+    EXPECT_EQ(m_pView->m_items.size(), 3u);
+}
+
+TEST_F(MainFrame, UnreadableFilesAreSkippedAndListedInOneMessage)
+{
+    const QString good = Pdf("good.pdf");
+    const QString notPdf = Path("fake.pdf");
+    quire::fixtures::WriteNotPdf(notPdf.toStdString());
+    const QString damaged = Path("broken.pdf");
+    quire::fixtures::WriteDamagedPdf(damaged.toStdString());
+
+    CFileDialog::SetNextFileNames({notPdf, good, damaged});
+    Action("ID_FILE_OPEN")->trigger();
+    EXPECT_EQ(m_pView->Paths(), QStringList {good});
+    const QStringList shown = CMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(notPdf)) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(damaged)) << shown[0].toStdString();
+    EXPECT_FALSE(shown[0].contains(good));
+    // Only what was added goes on the recent-file list.
+    EXPECT_EQ(m_app.GetRecentFileList().Entries(), QStringList {good});
+}
+
+TEST_F(MainFrame, RecentEntryAddsTheFileOrDoesNothingWhenItVanished)
+{
+    const QString kept = Pdf("kept.pdf");
+    const QString gone = Pdf("gone.pdf");
+    m_app.AddToRecentFileList(kept);
+    m_app.AddToRecentFileList(gone);
+    QFile::remove(gone);
+
+    Action("ID_FILE_MRU_FILE1")->trigger();
+    EXPECT_TRUE(m_pView->m_items.empty());
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+    EXPECT_EQ(m_app.GetRecentFileList().Entries(), (QStringList {gone, kept}));
+    EXPECT_EQ(m_pView->m_szEmptyText, QStringLiteral("Please Add PDF Files to Convert."));
+
+    Action("ID_FILE_MRU_FILE2")->trigger();
+    EXPECT_EQ(m_pView->Paths(), QStringList {kept});
+    EXPECT_EQ(m_app.GetRecentFileList().Entries(), (QStringList {kept, gone}));
+}
+
+TEST_F(MainFrame, DocumentPropertiesRunsModallyFromItsCommand)
+{
+    m_app.m_szPDFTitle = QStringLiteral("Before");
+    QTimer::singleShot(0, [] {
+        auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(pDialog, nullptr);
+        auto* pTitle = pDialog->findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_TITLE"));
+        pTitle->selectAll();
+        QTest::keyClicks(pTitle, QStringLiteral("  After  "));
+        QTest::mouseClick(pDialog->findChild<QPushButton*>(QStringLiteral("IDOK")), Qt::LeftButton);
+    });
+    Action("ID_OPTIONS_DOC_PROPERTIES")->trigger();
+    EXPECT_EQ(m_app.m_szPDFTitle, QStringLiteral("After"));
+}
+
+TEST_F(MainFrame, KeyTipsFollowAltAndTheLettersOfTheTable)
+{
+    m_pFrame->show();
+    m_pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+    CRibbonBar* pRibbon = m_pFrame->GetRibbonBar();
+
+    QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
+    ASSERT_TRUE(pRibbon->IsKeyTipMode());
+    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "E", "S"}));
+
+    // Alt, E shows the Help tab; its letters lead to the commands.
+    QTest::keyClick(m_pFrame.get(), Qt::Key_E);
+    EXPECT_EQ(pRibbon->ActiveCategory()->Name(), QStringLiteral("Help"));
+    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"O", "E", "C", "H"}));
+    QTest::keyClick(m_pFrame.get(), Qt::Key_H);
+    EXPECT_FALSE(pRibbon->IsKeyTipMode());
+    EXPECT_EQ(CShell::TakeOpened().size(), 1);
+
+    // Alt, H, B toggles Auto Backup through its check box.
+    QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
+    QTest::keyClick(m_pFrame.get(), Qt::Key_H);
+    EXPECT_EQ(pRibbon->VisibleKeyTips().size(), 13);
+    QTest::keyClick(m_pFrame.get(), Qt::Key_B);
+    EXPECT_EQ(m_app.m_nAutoBackup, 0);
+
+    // Escape steps back, a key without a tip ends the tips and goes through.
+    QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
+    QTest::keyClick(m_pFrame.get(), Qt::Key_H);
+    QTest::keyClick(m_pFrame.get(), Qt::Key_Escape);
+    EXPECT_EQ(pRibbon->VisibleKeyTips().size(), 4);
+    QTest::keyClick(m_pFrame.get(), Qt::Key_Z);
+    EXPECT_FALSE(pRibbon->IsKeyTipMode());
+    EXPECT_EQ(m_app.m_nAutoBackup, 0);
+}

@@ -3,6 +3,7 @@
 #include "ChildProcess.h"
 #include "JsonValue.h"
 #include "PdfCheck.h"
+#include "PdfFixtures.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -460,4 +462,68 @@ TEST_F(QuireCliTest, ProgressIsShownOnATerminalOnly)
     result = Quire({"merge", "--no-backup", "-o", m_tmp.File("out.pdf"), a, c});
     ASSERT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "");
+}
+
+TEST_F(QuireCliTest, ThreeFilesWithRangesGiveTwelvePagesAndBookmarksAtOneFourAndEight)
+{
+    namespace fx = quire::fixtures;
+    for (const auto& [tag, pages] : {std::pair<std::string, int> {"A", 10}, {"B", 4}, {"C", 6}}) {
+        fx::PdfSpec spec;
+        spec.tag = tag;
+        spec.pages = pages;
+        fx::WritePdf(m_tmp.File(tag + ".pdf"), spec);
+    }
+    const std::string out = m_tmp.File("out.pdf");
+    const ChildResult result
+        = Quire({"merge", "-o", out, m_tmp.File("A.pdf"), "3-5", m_tmp.File("B.pdf"), m_tmp.File("C.pdf"), "2-6"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    std::vector<std::string> expected;
+    for (int p = 3; p <= 5; ++p)
+        expected.push_back("A page " + std::to_string(p));
+    for (int p = 1; p <= 4; ++p)
+        expected.push_back("B page " + std::to_string(p));
+    for (int p = 2; p <= 6; ++p)
+        expected.push_back("C page " + std::to_string(p));
+    EXPECT_EQ(PageTexts(out), expected);
+    EXPECT_EQ(OutlineLines(out), (std::vector<std::string> {"A -> 1", "B -> 4", "C -> 8"}));
+    EXPECT_EQ(PdfInfo(out)["Pages"], "12");
+    EXPECT_TRUE(QpdfCheckPasses(out));
+}
+
+TEST_F(QuireCliTest, SplitCopiesOnlyTheDocumentInformationTheSourceHas)
+{
+    quire::fixtures::PdfSpec spec;
+    spec.tag = "R";
+    spec.pages = 7;
+    spec.info = {{"Title", "Quarterly"}, {"Author", "Ada"}};
+    const std::string source = m_tmp.File("r.pdf");
+    quire::fixtures::WritePdf(source, spec);
+
+    const ChildResult result = Quire({"split", source, "2-3"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::map<std::string, std::string> info = PdfInfo(m_tmp.File("r_p2-3.pdf"));
+    EXPECT_EQ(info["Title"], "Quarterly");
+    EXPECT_EQ(info["Author"], "Ada");
+    EXPECT_EQ(info.count("Subject"), 0u);
+    EXPECT_EQ(info.count("Keywords"), 0u);
+    EXPECT_EQ(info["Creator"], "Quire Binder");
+    EXPECT_EQ(PageTexts(m_tmp.File("r_p2-3.pdf")), (std::vector<std::string> {"R page 2", "R page 3"}));
+}
+
+TEST_F(QuireCliTest, AFileWithOnlyAnOwnerPasswordIsMergedWithoutItsRestrictions)
+{
+    quire::fixtures::PdfSpec spec;
+    spec.tag = "O";
+    spec.pages = 2;
+    spec.ownerPassword = "owner";
+    const std::string source = m_tmp.File("owner.pdf");
+    quire::fixtures::WritePdf(source, spec);
+
+    EXPECT_EQ(Quire({"info", source}).out, source + ": 2 pages, outline no, form no, encrypted\n");
+    const std::string out = m_tmp.File("out.pdf");
+    const ChildResult result = Quire({"merge", "-o", out, source});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(PdfInfo(out)["Encrypted"], "no");
+    EXPECT_EQ(PageTexts(out), (std::vector<std::string> {"O page 1", "O page 2"}));
 }

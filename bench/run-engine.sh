@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
+# Measures the engine (through the `quire` tool) side by side with other PDF tools on generated corpora:
+#   (a) merge 300 files x 20 pages, each with a 20-entry outline and one form field `f`
+#   (b) merge 200 files x 50 pages with 50-entry outlines
+#   (c) merge 2,000 files x 5 pages under `ulimit -n 256`
+#   (d) split one 20,000-page file into 10 ranges
+#   (e) `quire info` over the 2,000 files of (c) against a pdfinfo loop
+# Times are hyperfine medians of RUNS runs (after one warm-up); peak memory is /usr/bin/time's maximum
+# resident set size of one more run. The table goes to stdout and to $QUIRE_BENCH_DIR/results.md.
+#
+#   bench/run-engine.sh [RUNS] [a b c d e]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+runs=${1:-5}
+[ $# -gt 0 ] && shift
+cases=("$@")
+[ ${#cases[@]} -eq 0 ] && cases=(a b c d e)
+work=${QUIRE_BENCH_DIR:-/tmp/quire-bench}
+build=${QUIRE_BENCH_BUILD:-$root/build-bench}
+
+packages=(build-essential cmake ninja-build libqpdf-dev qpdf poppler-utils mupdf-tools pdftk-java hyperfine time
+    python3)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUIRE_BUILD_GUI=OFF -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" --target quire quire-bench-corpus >/dev/null
+quire=$build/quire
+gen=$build/bench/quire-bench-corpus
+
+mkdir -p "$work"
+cd "$work"
+corpus()
+{
+    local dir=$1
+    shift
+    if [ ! -f "$dir/.done" ]; then
+        rm -rf "$dir"
+        "$gen" "$dir" "$@"
+        touch "$dir/.done"
+    fi
+}
+corpus a --files 300 --pages 20 --outline 20 --field f
+corpus b --files 200 --pages 50 --outline 50
+corpus c --files 2000 --pages 5 --outline 5
+corpus d --files 1 --pages 20000 --lines 10
+
+results=$work/results.md
+rows=$work/rows.tsv
+: >"$rows"
+
+# measure CASE TOOL COMMAND: hyperfine median (s) and peak RSS (MB) of one shell command line.
+measure()
+{
+    local name=$1 tool=$2 command=$3
+    local json=$work/hf-$name-$tool.json
+    local status=0
+    # One checked run first: a tool that fails is reported as failing, not timed.
+    if ! bash -c "$command" >/dev/null 2>"$work/err-$name-$tool.txt"; then
+        status=1
+    fi
+    if [ $status -ne 0 ]; then
+        printf '%s\t%s\tfailed\t-\t%s\n' "$name" "$tool" "$(head -c 120 "$work/err-$name-$tool.txt" | tr '\t\n' '  ')" >>"$rows"
+        echo "$name $tool: failed ($(head -c 120 "$work/err-$name-$tool.txt"))" >&2
+        return
+    fi
+    hyperfine --style none --runs "$runs" --warmup 1 --export-json "$json" "$command" >/dev/null
+    local median
+    median=$(python3 -c 'import json,sys; print("%.3f" % json.load(open(sys.argv[1]))["results"][0]["median"])' "$json")
+    local rss
+    /usr/bin/time -f '%M' -o "$work/rss.txt" bash -c "$command" >/dev/null 2>&1 || true
+    rss=$(tail -1 "$work/rss.txt")
+    printf '%s\t%s\t%s\t%s\t\n' "$name" "$tool" "$median" "$((rss / 1024))" >>"$rows"
+    echo "$name $tool: median ${median}s, peak ${rss} KB" >&2
+}
+
+files() { ls "$1"/*.pdf | sort | tr '\n' ' '; }
+
+for c in "${cases[@]}"; do
+    case $c in
+    a | b)
+        in=$(files "$c")
+        measure "$c" quire "$quire merge --no-backup -o out-$c-quire.pdf $in"
+        measure "$c" qpdf "qpdf --empty --pages $in -- out-qpdf.pdf"
+        measure "$c" qpdf-objstm "qpdf --empty --object-streams=generate --pages $in -- out-qpdf-os.pdf"
+        measure "$c" pdfunite "pdfunite $in out-pdfunite.pdf"
+        measure "$c" mutool "mutool merge -o out-mutool.pdf $in"
+        measure "$c" pdftk "pdftk $in cat output out-pdftk.pdf"
+        ;;
+    c)
+        in=$(files c)
+        measure c quire "ulimit -n 256; $quire merge --no-backup -o out-$c-quire.pdf $in"
+        measure c qpdf "ulimit -n 256; qpdf --empty --pages $in -- out-qpdf.pdf"
+        measure c pdfunite "ulimit -n 256; pdfunite $in out-pdfunite.pdf"
+        measure c mutool "ulimit -n 256; mutool merge -o out-mutool.pdf $in"
+        measure c pdftk "ulimit -n 256; pdftk $in cat output out-pdftk.pdf"
+        ;;
+    d)
+        ranges=""
+        qpdf_cmd=""
+        mutool_cmd=""
+        pdftk_cmd=""
+        for i in $(seq 0 9); do
+            b=$((i * 2000 + 1))
+            e=$(((i + 1) * 2000))
+            ranges="$ranges d/f0001.pdf $b-$e"
+            qpdf_cmd="$qpdf_cmd qpdf --empty --pages d/f0001.pdf $b-$e -- d-qpdf-$i.pdf &&"
+            mutool_cmd="$mutool_cmd mutool merge -o d-mutool-$i.pdf d/f0001.pdf $b-$e &&"
+            pdftk_cmd="$pdftk_cmd pdftk d/f0001.pdf cat $b-$e output d-pdftk-$i.pdf &&"
+        done
+        measure d quire "$quire split --no-backup $ranges"
+        measure d qpdf "$qpdf_cmd true"
+        measure d mutool "$mutool_cmd true"
+        measure d pdftk "$pdftk_cmd true"
+        ;;
+    e)
+        in=$(files c)
+        measure e quire "$quire info $in"
+        measure e pdfinfo "for f in $in; do pdfinfo \$f; done"
+        measure e qpdf "for f in $in; do qpdf --show-npages \$f; done"
+        ;;
+    esac
+done
+
+# Sanity: what quire wrote has the expected pages and outline entries.
+check()
+{
+    [ -f "$1" ] || return 0
+    printf '%s: %s pages, %s outline entries\n' "$1" "$(qpdf --show-npages "$1")" \
+        "$(qpdf --json=2 --json-key=outlines "$1" | grep -c '"title"')"
+}
+{
+    for c in a b c; do check out-$c-quire.pdf; done
+    check d/f0001_p1-2000.pdf
+} >&2
+
+python3 - "$rows" "$results" <<'PY'
+import sys, collections
+rows = [line.rstrip("\n").split("\t") for line in open(sys.argv[1]) if line.strip()]
+by_case = collections.OrderedDict()
+for case, tool, median, rss, note in rows:
+    by_case.setdefault(case, []).append((tool, median, rss, note))
+titles = {
+    "a": "(a) merge 300 files x 20 pages, 20-entry outlines, one field `f` each",
+    "b": "(b) merge 200 files x 50 pages, 50-entry outlines",
+    "c": "(c) merge 2,000 files x 5 pages, ulimit -n 256",
+    "d": "(d) split one 20,000-page file into 10 ranges",
+    "e": "(e) info over the 2,000 files of (c)",
+}
+out = []
+for case, entries in by_case.items():
+    quire = next((e for e in entries if e[0] == "quire"), None)
+    out.append("### " + titles.get(case, case) + "\n")
+    out.append("| tool | median s | peak RSS MB | quire time / tool time | quire RSS / tool RSS |")
+    out.append("|---|---|---|---|---|")
+    for tool, median, rss, note in entries:
+        if median == "failed":
+            out.append(f"| {tool} | failed: {note.strip()} | - | - | - |")
+            continue
+        tr = rr = "-"
+        if quire and quire[1] != "failed" and tool != "quire":
+            tr = "%.2f" % (float(quire[1]) / float(median)) if float(median) > 0 else "-"
+            rr = "%.2f" % (float(quire[2]) / float(rss)) if float(rss) > 0 else "-"
+        out.append(f"| {tool} | {median} | {rss} | {tr} | {rr} |")
+    out.append("")
+text = "\n".join(out)
+open(sys.argv[2], "w").write(text + "\n")
+print(text)
+PY

@@ -174,7 +174,8 @@ struct PdfCopy::Impl
         out->emptyPDF();
     }
 
-    void CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base);
+    void CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base, bool hasForm);
+    void CopyAnnotationsPlainly(PdfReader::Impl& src, int from, int to, std::size_t base);
     void FixLinks(PdfReader::Impl& src, int from, int to, std::size_t base, std::size_t index,
                   const std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>& pairs);
     void WriteOutline();
@@ -223,13 +224,29 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
     try {
         m_impl->version.updateIfGreater(src->version);
         QPDFPageDocumentHelper outDoc(*m_impl->out);
+        const bool hasForm = src->qpdf->getRoot().getKey("/AcroForm").isDictionary();
         for (int p = from; p <= to; ++p) {
-            outDoc.addPage(QPDFPageObjectHelper(src->pages[static_cast<std::size_t>(p - 1)]), false);
+            QPDFObjectHandle page = src->pages[static_cast<std::size_t>(p - 1)];
+            // NOTE: a form's annotations are copied once, by the form transform below; leaving them
+            // off the page while it is copied saves a second, unused copy of every widget, field and
+            // appearance stream. The source page is only changed in memory, and at once restored.
+            QPDFObjectHandle annots = hasForm ? page.getKey("/Annots") : QPDFObjectHandle::newNull();
+            if (!annots.isNull())
+                page.removeKey("/Annots");
+            try {
+                outDoc.addPage(QPDFPageObjectHelper(page), false);
+            } catch (...) {
+                if (!annots.isNull())
+                    page.replaceKey("/Annots", annots);
+                throw;
+            }
+            if (!annots.isNull())
+                page.replaceKey("/Annots", annots);
             // QPDF::getAllPages() is qpdf's own cache, updated by addPage: taking its last entry is
             // O(1), where the page helper would build a new vector on every call.
             m_impl->outPages.push_back(m_impl->out->getAllPages().back());
         }
-        m_impl->CopyAnnotations(*src, from, to, base);
+        m_impl->CopyAnnotations(*src, from, to, base, hasForm);
     } catch (...) {
         if (wasClosed)
             src->ReleaseDescriptor();
@@ -240,12 +257,27 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
     return to - from + 1;
 }
 
-void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base)
+void PdfCopy::Impl::CopyAnnotationsPlainly(PdfReader::Impl& src, int from, int to, std::size_t base)
+{
+    for (int p = from; p <= to; ++p) {
+        QPDFObjectHandle annots = src.pages[static_cast<std::size_t>(p - 1)].getKey("/Annots");
+        if (!annots.isArray())
+            continue;
+        QPDFObjectHandle copies = QPDFObjectHandle::newArray();
+        // A direct annotation could carry references into the source that the output cannot hold.
+        for (QPDFObjectHandle a : annots.aitems()) {
+            if (a.isIndirect())
+                copies.appendItem(out->copyForeignObject(a));
+        }
+        outPages[base + static_cast<std::size_t>(p - from)].replaceKey("/Annots", copies);
+    }
+}
+
+void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base, bool hasForm)
 {
     // Pairs of (source annotation, its copy) per copied page, for the link fix-up below.
     std::vector<std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>> pairs(
         static_cast<std::size_t>(to - from + 1));
-    const bool hasForm = src.qpdf->getRoot().getKey("/AcroForm").isDictionary();
     bool formCopied = false;
     if (hasForm) {
         try {
@@ -318,10 +350,12 @@ void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std:
         } catch (const std::bad_alloc&) {
             throw;
         } catch (const std::exception& e) {
-            // The pages are in; only the form is lost. Say so rather than fail the whole job.
+            // The pages are in; only the form is lost. Say so rather than fail the whole job, and
+            // give the pages their annotations as plain copies.
             warnings.push_back("the form of " + src.path + " could not be copied: " + e.what());
             for (auto& p : pairs)
                 p.clear();
+            CopyAnnotationsPlainly(src, from, to, base);
         }
     }
     if (!formCopied) {

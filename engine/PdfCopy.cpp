@@ -201,6 +201,9 @@ void PdfCopy::CheckOutputPath(const std::string& outputPath, const std::vector<s
     const std::string folder = quire::PathLocation(outputPath);
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
         throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, "its folder does not exist");
+    // The file is written beside its target and renamed, so it is the folder that must be writable.
+    if (::access(folder.empty() ? "." : folder.c_str(), W_OK) != 0)
+        throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, "its folder is not writable");
     for (const std::string& source : sourcePaths) {
         if (FileIdentity::SameFile(outputPath, source))
             throw PdfError::Make(PdfError::Kind::Refused, outputPath,

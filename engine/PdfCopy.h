@@ -31,8 +31,8 @@ public:
     PdfCopy(const PdfCopy&) = delete;
     PdfCopy& operator=(const PdfCopy&) = delete;
 
-    // Refuses an output path that is empty, names a folder, lies in a folder that does not exist, or
-    // is the same file as one of `sourcePaths` (same path, "./" alias, hard or symbolic link).
+    // Refuses an output path that is empty, names a folder, lies in a folder that does not exist or
+    // cannot be written to, or is the same file as one of `sourcePaths` (same path, "./" alias, hard or symbolic link).
     // Creates nothing. Throws PdfError (Refused or Unwritable).
     static void CheckOutputPath(const std::string& outputPath, const std::vector<std::string>& sourcePaths);
 

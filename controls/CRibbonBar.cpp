@@ -115,7 +115,9 @@ QToolButton* CRibbonBar::AddToTabs(QAction* pAction, const QString& szKeyTip, QM
         // popup(), not exec(): the menu must not hold up the caller (a key tip, a test).
         connect(pAction, &QAction::triggered, pMenu, [pButton, pMenu] {
             const QPoint ptRight = pButton->mapToGlobal(QPoint(pButton->width(), pButton->height()));
-            pMenu->popup(ptRight - QPoint(pMenu->sizeHint().width(), 0));
+            pMenu->ensurePolished();
+            pMenu->adjustSize();
+            pMenu->popup(ptRight - QPoint(pMenu->width(), 0));
         });
     }
     m_pTabElements->layout()->addWidget(pButton);

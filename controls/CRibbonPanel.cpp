@@ -103,7 +103,8 @@ QCheckBox* CRibbonPanel::AddCheckBox(QAction* pAction, const QString& szKeyTip)
     // The action decides the checked state: after the click the handler runs and the action's
     // change sets the box again.
     connect(pBox, &QCheckBox::clicked, pAction, [pAction] { pAction->trigger(); });
-    SmallColumn()->addWidget(pBox);
+    // Only the box and its text take clicks, so it keeps its own width.
+    SmallColumn()->addWidget(pBox, 0, Qt::AlignLeft);
     return pBox;
 }
 

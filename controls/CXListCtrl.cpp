@@ -4,6 +4,7 @@
 #include "CXCheckbox.h"
 #include "CXEdit.h"
 #include "CXHeaderCtrl.h"
+#include "CXListCtrlDelegate.h"
 #include "CXListCtrlModel.h"
 
 #include <QHelpEvent>
@@ -11,28 +12,9 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSettings>
-#include <QStyledItemDelegate>
 #include <QToolTip>
 
 namespace {
-
-// Hands every cell to the list, which draws it by its own rules.
-class CellDelegate : public QStyledItemDelegate
-{
-public:
-    explicit CellDelegate(CXListCtrl* pList)
-        : QStyledItemDelegate(pList)
-        , m_pList(pList)
-    { }
-
-    void paint(QPainter* pPainter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        m_pList->DrawSubItem(pPainter, option, index);
-    }
-
-private:
-    CXListCtrl* m_pList;
-};
 
 // Set while any list commits an edit: the commit destroys the edit box, and the box's loss of
 // focus (or an owner that moves the focus from its hook) must not start a second commit.
@@ -58,7 +40,7 @@ CXListCtrl::CXListCtrl(QWidget* pParent)
 {
     setHorizontalHeader(m_pHeader);
     setModel(m_pModel);
-    setItemDelegate(new CellDelegate(this));
+    setItemDelegate(new CXListCtrlDelegate(this));
     connect(m_pHeader, &CXHeaderCtrl::checkboxClicked, this, &CXListCtrl::OnHeaderCheckboxClicked);
 
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -285,20 +267,13 @@ void CXListCtrl::UpdateSubItem(int nItem, int nSubItem)
     viewport()->update(rect.adjusted(-2, -2, 2, 2));
 }
 
-QRect CXListCtrl::CheckboxArea(const QRect& cell, bool bHasText) const
-{
-    // Without text the box is centred, one pixel left of the exact centre.
-    const int nLeft
-        = bHasText ? cell.left() + kCheckboxIndent : cell.left() + (cell.width() - CXCheckbox::kBoxSize) / 2 - 1;
-    return QRect(nLeft, cell.top(), cell.right() - nLeft + 1, cell.height());
-}
-
 QRect CXListCtrl::GetCheckboxRect(int nItem, int nSubItem) const
 {
     const XLISTCTRLDATA* pCell = CellData(nItem, nSubItem);
     if (!pCell || pCell->nCheckedState == CXCheckbox::NONE)
         return QRect();
-    const QRect area = CheckboxArea(visualRect(m_pModel->index(nItem, nSubItem)), !pCell->szText.isEmpty());
+    const QRect area
+        = CXListCtrlDelegate::CheckboxArea(visualRect(m_pModel->index(nItem, nSubItem)), !pCell->szText.isEmpty());
     if (area.width() <= 0)
         return QRect();
     return CXCheckbox::BoxRect(area);
@@ -349,73 +324,6 @@ void CXListCtrl::UpdateRowHeight()
 {
     // Room for the 13-pixel check box and a line of text with a little air.
     verticalHeader()->setDefaultSectionSize(std::max(fontMetrics().height() + 6, CXCheckbox::kBoxSize + 6));
-}
-
-void CXListCtrl::GetDrawColors(int nSubItem, bool bSelected, QColor& crText, QColor& crBkgnd) const
-{
-    if (!bSelected || !(m_bFullRowSelect || nSubItem == 0))
-        return;
-    if (hasFocus()) {
-        crText = m_crHighlightText;
-        crBkgnd = m_crHighlight;
-    } else if (m_bAlwaysShowSelection) {
-        crText = m_crWindowText;
-        crBkgnd = m_crBtnFace;
-    }
-}
-
-void CXListCtrl::DrawCellText(QPainter* pDC, const QRect& rect, const QString& szText, Qt::Alignment nAlign,
-                              const QColor& crText) const
-{
-    if (szText.isEmpty() || rect.width() <= 0)
-        return;
-    const QString szShown
-        = m_bUseEllipsis ? pDC->fontMetrics().elidedText(szText, Qt::ElideRight, rect.width()) : szText;
-    pDC->setPen(crText);
-    pDC->drawText(rect, static_cast<int>(nAlign | Qt::AlignVCenter | Qt::TextSingleLine), szShown);
-}
-
-void CXListCtrl::DrawSubItem(QPainter* pDC, const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    const int nItem = index.row();
-    const int nSubItem = index.column();
-    const XLISTCTRLDATA* pCell = m_pModel->Cell(nItem, nSubItem);
-    const XLISTCTRLDATA* pRow = m_pModel->Cell(nItem, 0);
-    const bool bRowEnabled = !pRow || pRow->bEnabled;
-
-    QColor crText = m_crWindowText;
-    QColor crBkgnd = m_crWindow;
-    if (pCell && pCell->crText.isValid())
-        crText = pCell->crText;
-    if (pCell && pCell->crBackground.isValid())
-        crBkgnd = pCell->crBackground;
-    GetDrawColors(nSubItem, option.state.testFlag(QStyle::State_Selected), crText, crBkgnd);
-    if (!bRowEnabled)
-        crText = m_crGrayText;
-
-    // A row that begins above the viewport is drawn like any other: the painter clips it, so its
-    // visible part shows instead of a hole.
-    const QRect rect = option.rect;
-    pDC->save();
-    pDC->fillRect(rect, crBkgnd);
-    if (pCell && pCell->nCheckedState != CXCheckbox::NONE) {
-        const bool bHasText = !pCell->szText.isEmpty();
-        const QRect area = CheckboxArea(rect, bHasText);
-        CXCheckbox box(viewport(), pCell->nCheckedState);
-        box.SetEnabled(bRowEnabled);
-        box.SetHot(m_hotCheckbox == Cell {nItem, nSubItem});
-        box.SetPressed(m_pressedCheckbox == Cell {nItem, nSubItem});
-        box.Draw(pDC, area);
-        if (bHasText) {
-            QRect textRect = rect;
-            textRect.setLeft(area.left() + CXCheckbox::kUsedWidth);
-            DrawCellText(pDC, textRect, pCell->szText, Qt::AlignLeft, crText);
-        }
-    } else if (pCell) {
-        DrawCellText(pDC, rect.adjusted(kTextPadding, 0, -kTextPadding, 0), pCell->szText,
-                     m_pModel->ColumnAlignment(nSubItem), crText);
-    }
-    pDC->restore();
 }
 
 void CXListCtrl::paintEvent(QPaintEvent* pEvent)

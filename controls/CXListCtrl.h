@@ -181,9 +181,6 @@ public:
     CXHeaderCtrl* GetHeaderCtrl() const { return m_pHeader; }
     CXListCtrlModel* GetCellModel() const { return m_pModel; }
 
-    // Draws one cell; the list's item delegate calls it.
-    void DrawSubItem(QPainter* pDC, const QStyleOptionViewItem& option, const QModelIndex& index) const;
-
 signals:
     // The user toggled the check box of a cell; row -1 when the header box of the column was
     // clicked (sent before the column's cells change).
@@ -205,6 +202,9 @@ protected:
     void changeEvent(QEvent* pEvent) override;
 
 private:
+    // It draws the cells from the list's settings, colours and hot and pressed boxes.
+    friend class CXListCtrlDelegate;
+
     struct Cell
     {
         int nItem = -1;
@@ -216,10 +216,6 @@ private:
     bool InRange(int nItem, int nSubItem) const;
     void GetColors();
     void UpdateRowHeight();
-    void GetDrawColors(int nSubItem, bool bSelected, QColor& crText, QColor& crBkgnd) const;
-    QRect CheckboxArea(const QRect& cell, bool bHasText) const;
-    void DrawCellText(QPainter* pDC, const QRect& rect, const QString& szText, Qt::Alignment nAlign,
-                      const QColor& crText) const;
     void ToggleCheckbox(int nItem, int nSubItem);
     void UpdateHeaderCheckbox(int nSubItem);
     void SetHotCheckbox(const Cell& cell);

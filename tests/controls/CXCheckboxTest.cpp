@@ -64,18 +64,6 @@ TEST_F(CXCheckboxTest, ClassicCheckedBoxShowsGreenTickInBlueGreyFrameOnWindowCol
     EXPECT_EQ(Pixel(m_image, o + QPoint(10, 10)), window);
 }
 
-TEST_F(CXCheckboxTest, ClassicUncheckedBoxHasFrameAndNoTick)
-{
-    CXCheckbox box(&m_parent, CXCheckbox::UNCHECKED);
-    EXPECT_EQ(DrawInto(box, QRect(0, 0, 13, 13)), 17);
-    const QColor window = m_parent.palette().color(QPalette::Active, QPalette::Base);
-    EXPECT_EQ(Pixel(m_image, 0, 0), kFrame);
-    for (int y = 1; y < 12; ++y) {
-        for (int x = 1; x < 12; ++x)
-            ASSERT_EQ(Pixel(m_image, x, y), window) << x << "," << y;
-    }
-}
-
 TEST_F(CXCheckboxTest, DrawsNothingWithoutStateRoomOrParent)
 {
     CXCheckbox none(&m_parent, CXCheckbox::NONE);
@@ -90,26 +78,6 @@ TEST_F(CXCheckboxTest, DrawsNothingWithoutStateRoomOrParent)
     pGone.reset();
     EXPECT_EQ(DrawInto(orphan, QRect(0, 0, 30, 20)), 0);
     EXPECT_EQ(Pixel(m_image, 0, 3), kPaper);
-}
-
-TEST_F(CXCheckboxTest, ThemeStatesFollowDisabledPressedHotInThatOrder)
-{
-    CXCheckbox box(&m_parent, CXCheckbox::UNCHECKED);
-    EXPECT_EQ(box.ThemeState(), 1);
-    box.SetHot(true);
-    EXPECT_EQ(box.ThemeState(), 2);
-    box.SetPressed(true);
-    EXPECT_EQ(box.ThemeState(), 3);
-    box.SetEnabled(false);
-    EXPECT_EQ(box.ThemeState(), 4);
-    box.SetCheck(CXCheckbox::CHECKED);
-    EXPECT_EQ(box.ThemeState(), 8);
-    box.SetEnabled(true);
-    EXPECT_EQ(box.ThemeState(), 7);
-    box.SetPressed(false);
-    EXPECT_EQ(box.ThemeState(), 6);
-    box.SetHot(false);
-    EXPECT_EQ(box.ThemeState(), 5);
 }
 
 TEST_F(CXCheckboxTest, ThemedBoxIsDrawnByTheStyleNotInTheClassicColours)

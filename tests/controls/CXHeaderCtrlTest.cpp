@@ -108,25 +108,6 @@ TEST_F(CXHeaderCtrlTest, DisabledClicksAreSwallowed)
     EXPECT_EQ(m_header.GetCheck(0), CXCheckbox::UNCHECKED);
 }
 
-TEST_F(CXHeaderCtrlTest, SetCheckIgnoresColumnsOutsideTheHeader)
-{
-    m_header.SetCheck(3, CXCheckbox::CHECKED);
-    m_header.SetCheck(-1, CXCheckbox::CHECKED);
-    EXPECT_EQ(m_header.GetCheck(3), CXCheckbox::NONE);
-    m_header.SetCheck(0, CXCheckbox::CHECKED);
-    EXPECT_EQ(Pixel(Grab(&m_header), 5 + 6, BoxTop() + 6), kTick);
-}
-
-TEST_F(CXHeaderCtrlTest, LongCaptionsStayInsideTheirItem)
-{
-    m_model.setHeaderData(1, Qt::Horizontal, QStringLiteral("A caption far too long for its column to hold"));
-    const QImage image = Grab(&m_header);
-    const QRect ink = InkBounds(image, QRect(121, 0, 118, image.height()), Face());
-    ASSERT_FALSE(ink.isNull());
-    EXPECT_LE(ink.right(), 240 - 5 - 1) << "5 pixels stay free at the right of the caption";
-    EXPECT_GE(ink.right(), 240 - 5 - 12) << "the cut caption fills its room";
-}
-
 TEST_F(CXHeaderCtrlTest, HotItemFollowsThePointerAndReturnsToNormalWhenItLeaves)
 {
     CXThemeHelper::SetClassicLook(false);

@@ -296,15 +296,4 @@ TEST_F(CXListCtrlEditTest, DeletingAllRowsCancelsAnOpenEditSoItsTextLandsNowhere
     EXPECT_FALSE(m_ends[0].text.has_value());
 }
 
-TEST_F(CXListCtrlEditTest, WithoutHooksEveryEditIsAllowedAndAccepted)
-{
-    m_list.SetBeginLabelEditHook(nullptr);
-    m_list.SetEndLabelEditHook(nullptr);
-    CXEdit* pEdit = OpenEdit(2, COL_BOOKMARK);
-    ASSERT_NE(pEdit, nullptr);
-    QTest::keyClicks(pEdit, "Delta");
-    QTest::keyClick(pEdit, Qt::Key_Return);
-    EXPECT_EQ(m_list.GetItemText(2, COL_BOOKMARK), QStringLiteral("Delta"));
-}
-
 } // namespace

@@ -9,7 +9,6 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QToolTip>
 
@@ -380,31 +379,6 @@ TEST_F(CXListCtrlTest, KeysScrollTheSelectedRowFullyIntoView)
     EXPECT_EQ(m_list.verticalScrollBar()->value(), nScroll);
     m_list.SetCurSel(0, true);
     EXPECT_EQ(m_list.rowViewportPosition(0), 0);
-}
-
-TEST_F(CXListCtrlTest, ColumnZeroReachesToTheNextColumnWithAWidth)
-{
-    AddRows(1);
-    m_list.setColumnWidth(COL_NAME, 0);
-    QRect rect;
-    ASSERT_TRUE(m_list.GetSubItemRect(0, COL_CHECK, rect));
-    EXPECT_EQ(rect.left(), 0);
-    EXPECT_EQ(rect.right(), m_list.columnViewportPosition(COL_PAGES) - 1);
-    ASSERT_TRUE(m_list.GetSubItemRect(0, COL_PAGES, rect));
-    EXPECT_EQ(rect.left(), m_list.columnViewportPosition(COL_PAGES));
-}
-
-TEST_F(CXListCtrlTest, ColumnWidthsSurviveSaveAndLoad)
-{
-    QSettings().remove(QStringLiteral("ListTest"));
-    EXPECT_FALSE(m_list.LoadColumns(QStringLiteral("ListTest"), QStringLiteral("Widths")));
-    m_list.setColumnWidth(COL_NAME, 222);
-    m_list.SaveColumns(QStringLiteral("ListTest"), QStringLiteral("Widths"));
-    m_list.setColumnWidth(COL_NAME, 50);
-    EXPECT_TRUE(m_list.LoadColumns(QStringLiteral("ListTest"), QStringLiteral("Widths")));
-    EXPECT_EQ(m_list.columnWidth(COL_NAME), 222);
-    EXPECT_EQ(m_list.columnWidth(COL_BOOKMARK), 140);
-    QSettings().remove(QStringLiteral("ListTest"));
 }
 
 } // namespace

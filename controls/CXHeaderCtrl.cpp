@@ -72,10 +72,15 @@ int CXHeaderCtrl::ColumnHitTest(const QPoint& point) const
     return logicalIndexAt(point);
 }
 
-QRect CXHeaderCtrl::CheckboxRect(int nCol) const
+bool CXHeaderCtrl::HasCheckbox(int nCol) const
 {
     const XHEADERCTRLDATA* pData = nCol < count() ? Record(nCol) : nullptr;
-    if (!pData || !pData->pCheckbox || pData->pCheckbox->GetCheck() == CXCheckbox::NONE || isSectionHidden(nCol))
+    return pData && pData->pCheckbox && pData->pCheckbox->GetCheck() != CXCheckbox::NONE;
+}
+
+QRect CXHeaderCtrl::CheckboxRect(int nCol) const
+{
+    if (!HasCheckbox(nCol) || isSectionHidden(nCol))
         return QRect();
     const QRect item(sectionViewportPosition(nCol) + kSpacing, 0, sectionSize(nCol) - kSpacing, viewport()->height());
     if (item.width() <= 0)

@@ -54,7 +54,9 @@ public:
     void UpdateItem(int nCol);
     // The column whose item contains `point` (viewport coordinates), or -1.
     int ColumnHitTest(const QPoint& point) const;
-    // Where the check box of `nCol` is drawn (viewport coordinates); empty without a box.
+    // Whether column `nCol` has a check box in the header (state 1 or 2).
+    bool HasCheckbox(int nCol) const;
+    // Where the check box of `nCol` is drawn (viewport coordinates); empty without a box or room.
     QRect CheckboxRect(int nCol) const;
 
     // Presses on all columns, or on one, are swallowed while disabled.

@@ -438,7 +438,7 @@ void CXListCtrl::ToggleCheckbox(int nItem, int nSubItem)
 
 void CXListCtrl::UpdateHeaderCheckbox(int nSubItem)
 {
-    if (m_pHeader->CheckboxRect(nSubItem).isNull())
+    if (!m_pHeader->HasCheckbox(nSubItem))
         return;
     const int nBoxes = m_pModel->CountCheckboxes(nSubItem);
     const bool bAllChecked = nBoxes > 0 && m_pModel->CountChecked(nSubItem) == nBoxes;

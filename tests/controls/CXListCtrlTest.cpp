@@ -279,6 +279,11 @@ TEST_F(CXListCtrlTest, OneClickTogglesABoxOnceAndTheHeaderBoxFollowsTheRows)
     Click(CellRect(2, COL_CHECK).topRight() + QPoint(-2, 2));
     EXPECT_EQ(m_list.GetCheckedState(2, COL_CHECK), 2);
     EXPECT_EQ(boxes.count(), 2);
+
+    // Setting the boxes from code moves the header box too, also while the column is hidden.
+    m_list.setColumnHidden(COL_CHECK, true);
+    m_list.SetCheckbox(0, COL_CHECK, 2);
+    EXPECT_EQ(m_list.GetHeaderCheckedState(COL_CHECK), 2);
 }
 
 TEST_F(CXListCtrlTest, DoubleClickOnABoxTogglesItTwice)

@@ -36,6 +36,11 @@ struct XLISTCTRLDATA;
 //                      list.SetEdit(n, 3); list.SetEdit(n, 4); list.SetEdit(n, 5);
 // Column widths are the view's own: setColumnWidth().
 //
+// Out of the box the list selects single whole rows, shows grid lines, highlights the whole
+// selected row and keeps showing it without the focus, scrolls by pixels and hides the row
+// numbers. Header items and check boxes are drawn through the Qt style unless the application
+// runs the classic look (CXThemeHelper::SetClassicLook).
+//
 // What the user does is reported through signals, and through two hooks where the owner must
 // answer (see SetBeginLabelEditHook / SetEndLabelEditHook). The standard clicked(index) signal
 // reports a click on a cell after any check box in it has been toggled.

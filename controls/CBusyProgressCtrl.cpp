@@ -81,6 +81,9 @@ void CBusyProgressCtrl::StepIt()
     if (m_nMode.load() == ModeBusy) {
         const int nPositions = NumPositions();
         const int nPos = m_nPos.load();
+        // NOTE: the loops turn at or beyond their ends, not only exactly at them, so a position
+        // left outside the bar (the block count shrank, or it was set there) comes back into view
+        // instead of running on unseen.
         switch (m_nBusyType.load()) {
         case BusyTypeBackAndForth:
             if (nPos >= nPositions - 1)
@@ -89,8 +92,6 @@ void CBusyProgressCtrl::StepIt()
                 m_nStep.store(1);
             break;
         case BusyTypeLoopForward:
-            // NOTE: a position beyond the end (after the block count shrank) wraps as well, instead of
-            // running on unseen forever.
             if (nPos >= nPositions - 1)
                 m_nPos.store(-1);
             break;
@@ -111,6 +112,8 @@ void CBusyProgressCtrl::Start()
     if (m_nMode.load() != ModeBusy)
         return;
     std::lock_guard<std::mutex> guard(m_threadMutex);
+    // A restart from the animation thread itself (a drawing hook of a subclass) would have to wait
+    // for its own end; it keeps running instead.
     if (m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id())
         return;
     StopThread();

@@ -37,19 +37,25 @@ int CQuireCli::Run(const std::vector<std::string>& args)
         m_err << "quire: " << e.what() << "\n" << CCommandLine::Synopsis() << "Try 'quire --help' for more.\n";
         return kExitUsage;
     }
-    switch (command.verb) {
-    case CliCommand::Verb::Help:
-        m_out << CCommandLine::HelpText();
-        return kExitOk;
-    case CliCommand::Verb::Version:
-        m_out << "quire (Quire Binder) " << QUIRE_VERSION << "\n";
-        return kExitOk;
-    case CliCommand::Verb::Merge:
-        return RunMerge(command);
-    case CliCommand::Verb::Split:
-        return RunSplit(command);
-    case CliCommand::Verb::Info:
-        return RunInfo(command);
+    try {
+        switch (command.verb) {
+        case CliCommand::Verb::Help:
+            m_out << CCommandLine::HelpText();
+            return kExitOk;
+        case CliCommand::Verb::Version:
+            m_out << "quire (Quire Binder) " << QUIRE_VERSION << "\n";
+            return kExitOk;
+        case CliCommand::Verb::Merge:
+            return RunMerge(command);
+        case CliCommand::Verb::Split:
+            return RunSplit(command);
+        case CliCommand::Verb::Info:
+            return RunInfo(command);
+        }
+    } catch (const std::exception& e) {
+        // The jobs report their failures; this only keeps a broken promise from ending in abort().
+        Error(std::string("unexpected failure: ") + e.what());
+        return kExitFailed;
     }
     return kExitUsage;
 }

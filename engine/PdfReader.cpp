@@ -60,6 +60,13 @@ PdfReader::PdfReader(const std::string& path)
             if (!m_impl->qpdf->getRoot().isDictionary())
                 throw PdfError::Make(PdfError::Kind::Damaged, path, "it has no document catalog");
             m_impl->pages = m_impl->qpdf->getAllPages();
+            // qpdf lists a page tree entry that is not a dictionary as a page; copied, it would make
+            // a broken page tree in every output.
+            for (std::size_t i = 0; i < m_impl->pages.size(); ++i) {
+                if (!m_impl->pages[i].isDictionary())
+                    throw PdfError::Make(PdfError::Kind::Damaged, path,
+                                         "page " + std::to_string(i + 1) + " is not a page object");
+            }
             m_impl->version = m_impl->qpdf->getVersionAsPDFVersion();
             for (const QPDFExc& w : m_impl->qpdf->getWarnings())
                 m_impl->warnings.push_back(w.getMessageDetail());

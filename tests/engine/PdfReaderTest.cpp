@@ -70,6 +70,7 @@ TEST_F(PdfReaderTest, RefusesUnusableFilesInPlainWords)
     WriteZeroByteFile(m_tmp.File("zero.pdf"));
     WriteDamagedPdf(m_tmp.File("damaged.pdf"));
     WriteTruncatedPdf(m_tmp.File("truncated.pdf"));
+    WriteBrokenPageTreePdf(m_tmp.File("tree.pdf"));
     PdfSpec locked;
     locked.userPassword = "view";
     locked.ownerPassword = "master";
@@ -88,6 +89,7 @@ TEST_F(PdfReaderTest, RefusesUnusableFilesInPlainWords)
         {"zero.pdf", PdfError::Kind::NotPdf, " is not a PDF file"},
         {"damaged.pdf", PdfError::Kind::Damaged, " is damaged beyond repair: "},
         {"truncated.pdf", PdfError::Kind::Damaged, " is damaged beyond repair: "},
+        {"tree.pdf", PdfError::Kind::Damaged, " is damaged beyond repair: page 2 is not a page object"},
         {"locked.pdf", PdfError::Kind::Password, " needs a password"},
         {"folder.pdf", PdfError::Kind::Unreadable, " cannot be read: it is a folder"},
         {"missing.pdf", PdfError::Kind::Unreadable, " cannot be read: No such file or directory"},

@@ -462,6 +462,17 @@ void WriteTruncatedPdf(const std::string& path)
     WriteAll(path, bytes.substr(0, bytes.size() / 2));
 }
 
+void WriteBrokenPageTreePdf(const std::string& path)
+{
+    WriteAll(path,
+             "%PDF-1.4\n"
+             "1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n"
+             "2 0 obj\n<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>\nendobj\n"
+             "3 0 obj\n<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>\nendobj\n"
+             "4 0 obj\n42\nendobj\n"
+             "trailer\n<< /Root 1 0 R /Size 5 >>\n%%EOF\n");
+}
+
 void WriteZeroByteFile(const std::string& path)
 {
     WriteAll(path, std::string());

@@ -106,6 +106,8 @@ void WriteRepairablePdf(const std::string& path, const std::string& tag, int pag
 void WriteDamagedPdf(const std::string& path);
 // The first half of a sound PDF with object streams.
 void WriteTruncatedPdf(const std::string& path);
+// A page tree whose second entry is the number 42 instead of a page (qpdf still counts 2 pages).
+void WriteBrokenPageTreePdf(const std::string& path);
 void WriteZeroByteFile(const std::string& path);
 // A text file named like a PDF.
 void WriteNotPdf(const std::string& path);

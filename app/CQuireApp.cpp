@@ -3,6 +3,7 @@
 
 #include "BackupFile.h"
 #include "CMainFrame.h"
+#include "CQuireView.h"
 #include "CMessageBox.h"
 #include "CProfileFile.h"
 #include "CSingleInstance.h"
@@ -74,6 +75,8 @@ bool CQuireApp::InitInstance()
         return false;
 
     m_pMainFrame = std::make_unique<CMainFrame>(*this);
+    auto* pView = new CQuireView(*m_pMainFrame);
+    m_pMainFrame->SetView(pView, pView);
     m_pMainFrame->show();
     return true;
 }

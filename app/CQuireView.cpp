@@ -1,0 +1,428 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "CQuireView.h"
+
+#include "CDialogConvert.h"
+#include "CMainFrame.h"
+#include "CMessageBox.h"
+#include "CQuireApp.h"
+#include "CShell.h"
+#include "CXListCtrl.h"
+#include "CommandIds.h"
+#include "FileIntake.h"
+#include "JobRows.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyle>
+
+#include <cstdarg>
+#include <cstdio>
+
+Q_LOGGING_CATEGORY(lcQuireView, "quire.view", QtWarningMsg)
+
+namespace {
+
+const char* const kPromptText = "Please Add PDF Files to Convert.";
+
+struct ColumnDef
+{
+    const char* szTitle;
+    Qt::Alignment nAlign;
+};
+
+const ColumnDef kColumns[6] = {
+    {"", Qt::AlignHCenter},           {"File Name", Qt::AlignLeft},   {"Pages", Qt::AlignHCenter},
+    {"Begin Page", Qt::AlignHCenter}, {"End Page", Qt::AlignHCenter}, {"Bookmark", Qt::AlignLeft},
+};
+
+QString FromLocal(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+std::string ToLocal(const QString& text)
+{
+    return text.toStdString();
+}
+
+} // namespace
+
+CQuireView::CQuireView(CMainFrame& frame, QWidget* pParent)
+    : QWidget(pParent)
+    , m_frame(frame)
+{
+    OnCreate();
+    InitListCtrl(m_pList);
+}
+
+CQuireView::~CQuireView() = default;
+
+void CQuireView::OnCreate()
+{
+    m_pList = new CXListCtrl(this);
+    m_pList->setObjectName(QStringLiteral("FileList"));
+    m_pList->setProperty("controlId", nListCtrlId);
+    m_pList->setGeometry(0, 0, 100, 100);
+    m_pList->setFrameShape(QFrame::StyledPanel);
+    m_pList->setFrameShadow(QFrame::Sunken);
+    m_pList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pList->SetFullRowSelect(true);
+    m_pList->SetAlwaysShowSelection(true);
+    m_pList->setShowGrid(true);
+    m_pList->setFont(font());
+    m_pList->setFocusPolicy(Qt::StrongFocus);
+    m_pList->SetUseEllipsis(true);
+    m_pList->SetEndLabelEditHook(
+        [this](int nItem, int nSubItem, const QString* pszText) { return OnEndLabelEdit(nItem, nSubItem, pszText); });
+
+    connect(m_pList, &QAbstractItemView::clicked, this, &CQuireView::OnClickList);
+    connect(m_pList->selectionModel(), &QItemSelectionModel::selectionChanged, &m_frame, &CMainFrame::UpdateCommandUI);
+    connect(m_pList->selectionModel(), &QItemSelectionModel::currentChanged, &m_frame, &CMainFrame::UpdateCommandUI);
+
+    for (int nID = ID_FILE_REMOVE; nID <= ID_BUTTON2; ++nID) {
+        if (QAction* pAction = m_frame.GetAction(nID))
+            connect(pAction, &QAction::triggered, this, [this, nID] { OnCommandFile(nID); });
+    }
+
+    // The context menu shares the frame's actions. Its item texts differ from the ribbon labels, so
+    // the ribbon's label moves to iconText (which the ribbon shows) and the menu text becomes text().
+    struct MenuText
+    {
+        int nID;
+        const char* szText;
+    };
+    const MenuText menuTexts[] = {{ID_FILE_REMOVE, "Remove &File"},
+                                  {ID_FILE_REMOVE_ALL, "Remove &All"},
+                                  {ID_FILE_CONVERT_MERGE, "&Start Convert"}};
+    m_pContextMenu = new QMenu(QStringLiteral("Edit"), this);
+    m_pContextMenu->setObjectName(QStringLiteral("EditMenu"));
+    for (const MenuText& item : menuTexts) {
+        QAction* pAction = m_frame.GetAction(item.nID);
+        if (!pAction)
+            continue;
+        pAction->setIconText(pAction->iconText());
+        pAction->setText(QString::fromLatin1(item.szText));
+        m_pContextMenu->addAction(pAction);
+        if (item.nID == ID_FILE_REMOVE_ALL)
+            m_pContextMenu->addSeparator();
+    }
+    connect(m_pContextMenu, &QMenu::aboutToShow, &m_frame, &CMainFrame::UpdateCommandUI);
+}
+
+void CQuireView::InitListCtrl(CXListCtrl* pList)
+{
+    if (!pList)
+        return;
+    int nWidth = pList->width() - 2;
+    if (pList->verticalScrollBar()->isVisible())
+        nWidth -= style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    int nUsed = 0;
+    for (int i = 0; i < 6; ++i) {
+        int nColWidth = m_nColWidths[static_cast<std::size_t>(i)] * nWidth / 64;
+        if (i == 5)
+            nColWidth = nWidth - nUsed - 2;
+        nUsed += nColWidth;
+        pList->InsertColumn(i, QString::fromLatin1(kColumns[i].szTitle), kColumns[i].nAlign, nColWidth, i == 0 ? 1 : 0);
+    }
+    pList->SetUseEllipsis(true);
+    SetEmptyListText(QString::fromLatin1(kPromptText), Qt::black);
+}
+
+void CQuireView::resizeEvent(QResizeEvent* pEvent)
+{
+    QWidget::resizeEvent(pEvent);
+    OnSize(pEvent->size().width(), pEvent->size().height());
+}
+
+void CQuireView::OnSize(int cx, int cy)
+{
+    if (!m_pList)
+        return;
+    m_pList->setUpdatesEnabled(false);
+    m_pList->setGeometry(0, 0, cx, cy);
+    int nWidth = cx - 2;
+    if (m_pList->verticalScrollBar()->isVisible())
+        nWidth -= style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int nColumns = m_pList->GetColumns();
+    int nUsed = 0;
+    for (int i = 0; i < nColumns; ++i) {
+        int nColWidth = m_nColWidths[static_cast<std::size_t>(std::min(i, 5))] * nWidth / 64;
+        if (i == nColumns - 1)
+            nColWidth = nWidth - nUsed - 2;
+        nUsed += nColWidth;
+        m_pList->setColumnWidth(i, nColWidth);
+    }
+    m_pList->setUpdatesEnabled(true);
+}
+
+bool CQuireView::AddListItem(const QString& szFilePath, QString& szError)
+{
+    UpdateListCtrlItemData();
+    const quire::ListItemResult result = quire::MakeListItem(QFile::encodeName(szFilePath).toStdString());
+    if (!result.item) {
+        szError = result.error ? QString::fromStdString(result.error->what())
+                               : QStringLiteral("%1 cannot be read.").arg(szFilePath);
+        return false;
+    }
+    m_arrItems.Add(*result.item);
+    return true;
+}
+
+void CQuireView::UpdateListCtrl()
+{
+    if (!m_pList)
+        return;
+    m_pList->DeleteAllItems();
+    m_pList->DeleteAllToolTips();
+    m_pList->setUpdatesEnabled(false);
+    for (std::int32_t i = 0; i < m_arrItems.GetCount(); ++i) {
+        const ListItemData& item = m_arrItems.GetAt(i);
+        const int nRow = m_pList->InsertItem(m_pList->GetItemCount(), QStringLiteral(" "));
+        m_pList->SetItemToolTipText(nRow, 0, QStringLiteral(" "));
+        m_pList->SetCheckbox(nRow, 0, item.bChecked == 1 ? 2 : 1);
+        const std::string* texts[5]
+            = {&item.szFileName, &item.szPages, &item.szBeginPage, &item.szEndPage, &item.szBookmark};
+        for (int nCol = 1; nCol <= 5; ++nCol) {
+            const QString text = FromLocal(*texts[nCol - 1]);
+            m_pList->SetItemText(nRow, nCol, text);
+            m_pList->SetItemToolTipText(nRow, nCol, text);
+        }
+        for (int nCol = 3; nCol <= 5; ++nCol)
+            m_pList->SetEdit(nRow, nCol);
+    }
+    m_pList->setUpdatesEnabled(true);
+    if (m_pList->GetItemCount() == 0)
+        SetEmptyListText(QString::fromLatin1(kPromptText), Qt::black);
+    OnSize(width(), height());
+    m_frame.UpdateCommandUI();
+}
+
+void CQuireView::UpdateListCtrlItemData()
+{
+    if (!m_pList)
+        return;
+    const std::int32_t nCount = std::min<std::int32_t>(m_arrItems.GetCount(), m_pList->GetItemCount());
+    for (std::int32_t i = 0; i < nCount; ++i) {
+        ListItemData item = m_arrItems.GetAt(i);
+        const int nState = m_pList->GetCheckedState(i, 0);
+        if (nState == 2)
+            item.bChecked = 1;
+        else if (nState == 1)
+            item.bChecked = 0;
+        std::string* fields[5]
+            = {&item.szFileName, &item.szPages, &item.szBeginPage, &item.szEndPage, &item.szBookmark};
+        for (int nCol = 1; nCol <= 5; ++nCol)
+            *fields[nCol - 1] = ToLocal(m_pList->GetItemText(i, nCol));
+        m_arrItems.SetAt(i, item);
+    }
+}
+
+void CQuireView::SetEmptyListText(const QString& szText, const QColor& colour)
+{
+    if (!m_pList)
+        return;
+    m_pList->SetNoItemsMessage(szText);
+    m_pList->SetNoItemsMessageColor(colour);
+    m_pList->viewport()->repaint();
+}
+
+void CQuireView::OnUpdateCommandFile()
+{
+    const int nSel = m_pList ? m_pList->GetCurSel() : -1;
+    const int nRows = m_pList ? m_pList->GetItemCount() : 0;
+    int nChecked = 0;
+    for (std::int32_t i = 0; i < m_arrItems.GetCount(); ++i)
+        nChecked += m_arrItems.GetAt(i).bChecked == 1 ? 1 : 0;
+
+    const auto enable = [this](int nID, bool bDisable) {
+        if (QAction* pAction = m_frame.GetAction(nID))
+            pAction->setEnabled(!bDisable);
+    };
+    enable(ID_FILE_REMOVE, nSel == -1);
+    enable(ID_FILE_REMOVE_ALL, nRows == 0);
+    enable(ID_FILE_MOVE_UP, nSel == -1 || nSel == 0);
+    enable(ID_FILE_MOVE_DOWN, nSel == -1 || nSel == nRows - 1);
+    enable(ID_FILE_CONVERT_MERGE, nChecked < 2);
+    enable(ID_FILE_CONVERT_SPLIT, nChecked < 1);
+    enable(ID_FILE_VIEW_SELECTION, nSel == -1);
+    enable(ID_BUTTON2, false);
+}
+
+void CQuireView::OnCommandFile(int nID)
+{
+    switch (nID) {
+    case ID_FILE_REMOVE:
+        Remove();
+        break;
+    case ID_FILE_REMOVE_ALL:
+        RemoveAll();
+        break;
+    case ID_FILE_MOVE_UP:
+        Move(-1);
+        break;
+    case ID_FILE_MOVE_DOWN:
+        Move(+1);
+        break;
+    case ID_FILE_CONVERT_MERGE:
+        RunJob(1);
+        break;
+    case ID_FILE_CONVERT_SPLIT:
+        RunJob(0);
+        break;
+    case ID_FILE_VIEW_SELECTION:
+        if (m_pList) {
+            const int nSel = m_pList->GetCurSel();
+            if (nSel >= 0 && nSel < m_arrItems.GetCount())
+                CShell::OpenFile(QFile::decodeName(m_arrItems.GetAt(nSel).szFilePath.c_str()));
+        }
+        break;
+    case ID_BUTTON2:
+        CShell::OpenFile(m_frame.GetOutputPathText());
+        break;
+    default:
+        break;
+    }
+}
+
+void CQuireView::Remove()
+{
+    if (!m_pList)
+        return;
+    const int nSel = m_pList->GetCurSel();
+    if (nSel < 0 || nSel >= m_arrItems.GetCount())
+        return;
+    UpdateListCtrlItemData();
+    m_arrItems.RemoveAt(nSel);
+    UpdateListCtrl();
+}
+
+void CQuireView::RemoveAll()
+{
+    if (!m_pList)
+        return;
+    m_arrItems.RemoveAll();
+    UpdateListCtrl();
+}
+
+void CQuireView::Move(int nDelta)
+{
+    if (!m_pList)
+        return;
+    const int nSel = m_pList->GetCurSel();
+    const int nTarget = nSel + nDelta;
+    if (nSel < 0 || nTarget < 0 || nTarget >= m_arrItems.GetCount())
+        return;
+    UpdateListCtrlItemData();
+    const ListItemData item = m_arrItems.GetAt(nSel);
+    m_arrItems.RemoveAt(nSel);
+    m_arrItems.InsertAt(nTarget, item);
+    UpdateListCtrl();
+    m_pList->SetCurSel(nTarget, false);
+}
+
+QString CQuireView::CheckMergeOutput(const QString& szPath) const
+{
+    if (szPath.trimmed().isEmpty())
+        return QStringLiteral("There is no merge output file. Type its path into \"Merge Output\" or choose it with "
+                              "the Browse button, then merge again.");
+    const QFileInfo info(szPath);
+    if (info.isDir())
+        return QStringLiteral("The merge output %1 is a folder. Type a file name ending in .pdf into \"Merge Output\" "
+                              "or choose one with the Browse button, then merge again.")
+            .arg(szPath);
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir())
+        return QStringLiteral("The folder of the merge output %1 does not exist. Choose another output file with "
+                              "the Browse button.")
+            .arg(szPath);
+    if (!folder.isWritable())
+        return QStringLiteral("The merge output %1 cannot be written: the folder %2 is not writable. Choose another "
+                              "output file with the Browse button.")
+            .arg(szPath, folder.absoluteFilePath());
+    return QString();
+}
+
+void CQuireView::RunJob(int nMode)
+{
+    UpdateListCtrlItemData();
+    CQuireApp* pApp = CQuireApp::instance();
+    ConvertJob job;
+    job.nMode = nMode;
+    job.rows = quire::MakeJobRows(m_arrItems);
+    if (pApp) {
+        job.nAutoBackup = pApp->m_nAutoBackup;
+        job.nOpenResult = pApp->m_nOpenResult;
+        job.szPDFTitle = ToLocal(pApp->m_szPDFTitle);
+        job.szPDFAuthor = ToLocal(pApp->m_szPDFAuthor);
+        job.szPDFSubject = ToLocal(pApp->m_szPDFSubject);
+        job.szPDFKeywords = ToLocal(pApp->m_szPDFKeywords);
+    }
+    if (nMode == 1) {
+        const QString szOutput = m_frame.GetOutputPathText();
+        const QString problem = CheckMergeOutput(szOutput);
+        if (!problem.isEmpty()) {
+            CMessageBox::Warning(window(), problem);
+            return;
+        }
+        job.szOutputPath = QFile::encodeName(szOutput).toStdString();
+    }
+    {
+        CDialogConvert dialog(std::move(job), window());
+        dialog.exec();
+        quire::MarkRowsTaken(m_arrItems, dialog.GetReport());
+    }
+    m_frame.UpdateCommandUI();
+}
+
+void CQuireView::contextMenuEvent(QContextMenuEvent* pEvent)
+{
+    OnContextMenu(pEvent->globalPos());
+    pEvent->accept();
+}
+
+void CQuireView::OnContextMenu(const QPoint& globalPos)
+{
+    m_frame.UpdateCommandUI();
+    m_pContextMenu->popup(globalPos);
+}
+
+bool CQuireView::OnEndLabelEdit(int nItem, int nSubItem, const QString* pszText)
+{
+    const QByteArray text = pszText ? pszText->toUtf8() : QByteArray();
+    Log("LVN_ENDLABELEDIT for (%d,%d):  '%s' - pszText is %s", nItem, nSubItem, text.constData(),
+        pszText ? "not NULL" : "NULL");
+    return true;
+}
+
+void CQuireView::OnClickList(const QModelIndex& index)
+{
+    if (!index.isValid() || index.row() < 0 || index.column() < 0 || index.row() >= m_arrItems.GetCount())
+        return;
+    m_frame.SetMessageText(QFile::decodeName(m_arrItems.GetAt(index.row()).szFilePath.c_str()));
+}
+
+void CQuireView::Log(const char* szFormat, ...)
+{
+    if (!lcQuireView().isDebugEnabled())
+        return;
+    char szLine[2000];
+    va_list args;
+    va_start(args, szFormat);
+    std::vsnprintf(szLine, sizeof szLine, szFormat, args);
+    va_end(args);
+    for (char& c : szLine) {
+        if (c == '\0')
+            break;
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    }
+    qCDebug(lcQuireView, "%s", szLine);
+}

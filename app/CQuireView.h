@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include "CJobListView.h"
+#include "CListItemArray.h"
+#include "CXListCtrl.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+
+class CMainFrame;
+class QMenu;
+class QModelIndex;
+
+// The file list view: the job list records (m_arrItems) and the list control that shows and edits
+// them, one row per record, six columns (check box, "File Name", "Pages", "Begin Page", "End Page",
+// "Bookmark"; the last three edited in place).
+//
+// Records and rows are kept in step at fixed moments only: the rows are rebuilt from the records
+// (UpdateListCtrl) after every change of membership or order, and the user's edits and check boxes
+// are copied back into the records (UpdateListCtrlItemData) before a file is added and before
+// Remove, Move Up, Move Down, Merge and Split. So the enable rules of Merge and Split count the check
+// flags as of the last copy, not the boxes on screen.
+//
+// Commands ID_FILE_REMOVE .. ID_BUTTON2 are the frame's actions; OnUpdateCommandFile sets their
+// enabled state. Merge and Split run CDialogConvert modally on a snapshot of the records.
+class CQuireView : public QWidget, public CJobListView
+{
+    Q_OBJECT
+
+public:
+    // Width shares of the six columns in 64ths of the usable width; the last column takes the rest.
+    static constexpr std::array<int, 6> m_nColWidths = {3, 19, 8, 7, 7, 20};
+    static constexpr int nListCtrlId = 1001;
+
+    explicit CQuireView(CMainFrame& frame, QWidget* pParent = nullptr);
+    ~CQuireView() override;
+
+    // CJobListView
+    bool AddListItem(const QString& szFilePath, QString& szError) override;
+    void UpdateListCtrl() override;
+    void SetEmptyListText(const QString& szText, const QColor& colour) override;
+    void OnUpdateCommandFile() override;
+
+    // Copies the check boxes and the texts of columns 1 to 5 of every row into its record.
+    void UpdateListCtrlItemData();
+    // Columns, widths and the empty-list text of `pList`.
+    void InitListCtrl(CXListCtrl* pList);
+    // Lays the columns out for a list `cx` pixels wide.
+    void OnSize(int cx, int cy);
+    void OnCommandFile(int nID);
+    void OnContextMenu(const QPoint& globalPos);
+    // The list's answer to the end of an in-place edit: every edit is accepted as typed.
+    bool OnEndLabelEdit(int nItem, int nSubItem, const QString* pszText);
+    void OnClickList(const QModelIndex& index);
+    // A diagnostic line (printf-style) on the "quire.view" logging category, debug level.
+    void Log(const char* szFormat, ...) __attribute__((format(printf, 2, 3)));
+
+    CXListCtrl* GetListCtrl() const { return m_pList; }
+    const CListItemArray& GetItems() const { return m_arrItems; }
+    QMenu* GetContextMenu() const { return m_pContextMenu; }
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
+
+private:
+    void OnCreate();
+    void Remove();
+    void RemoveAll();
+    void Move(int nDelta);
+    void RunJob(int nMode);
+    // Empty when the merge output path can be written to; else what the user should do.
+    QString CheckMergeOutput(const QString& szPath) const;
+
+    CMainFrame& m_frame;
+    QPointer<CXListCtrl> m_pList;
+    CListItemArray m_arrItems;
+    QMenu* m_pContextMenu = nullptr;
+};

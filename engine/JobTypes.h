@@ -14,7 +14,7 @@ struct JobRow
     std::string szFilePath;
     bool bChecked = true;
     std::string szBookmark;
-    std::string szPages;
+    std::string szPages; // empty: the source's real page count stands in (a caller with no list cells)
     std::string szBeginPage;
     std::string szEndPage;
 };

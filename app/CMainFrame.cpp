@@ -194,9 +194,10 @@ void CMainFrame::CreateActions()
         {ID_VIEW_APPLOOK_OFF_2007_AQUA, "ID_VIEW_APPLOOK_OFF_2007_AQUA"},
         {ID_VIEW_APPLOOK_WINDOWS_7, "ID_VIEW_APPLOOK_WINDOWS_7"},
     };
-    // The radio marks are set by OnUpdateApplicationLook alone, so the group is not exclusive.
+    // An exclusive group draws radio marks; OnUpdateApplicationLook sets them, none for a look without
+    // a menu item.
     m_pLooks = new QActionGroup(this);
-    m_pLooks->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    m_pLooks->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (const auto& look : looks) {
         QAction* pAction = AddCommand(look.nID, look.szName, CAppLook::MenuText(look.nID), QString(), -1);
         pAction->setCheckable(true);
@@ -443,12 +444,15 @@ void CMainFrame::OnCommandHelp(int nID)
 {
     switch (nID) {
     case ID_HELP_ONLINE_HELP: {
-        const QString szGuide = QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')
-                                                + QLatin1String(kUserGuideRelativePath));
-        if (QFileInfo::exists(szGuide))
-            CShell::OpenFile(szGuide);
-        else
-            CShell::OpenUrl(QLatin1String(kOnlineHelpUrl));
+        for (const char* szRelative : kUserGuideRelativePaths) {
+            const QString szGuide = QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                                                    + QLatin1String(szRelative));
+            if (QFileInfo::exists(szGuide)) {
+                CShell::OpenFile(szGuide);
+                return;
+            }
+        }
+        CShell::OpenUrl(QLatin1String(kOnlineHelpUrl));
         break;
     }
     case ID_HELP_SUPPORT_EMAIL:

@@ -2,6 +2,7 @@
 #include "CRibbonApplicationMenu.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBoxLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -126,4 +127,13 @@ QToolButton* CRibbonApplicationMenu::ButtonFor(const QAction* pAction) const
             return pButton;
     }
     return nullptr;
+}
+
+bool CRibbonApplicationMenu::event(QEvent* pEvent)
+{
+    // Status tips stop at the window they arise in; the menu is a window of its own, so its entries'
+    // descriptions are passed on to the window that shows a status bar.
+    if (pEvent->type() == QEvent::StatusTip && parentWidget())
+        return QApplication::sendEvent(parentWidget()->window(), pEvent);
+    return QFrame::event(pEvent);
 }

@@ -38,6 +38,9 @@ public:
 signals:
     void aboutToShow();
 
+protected:
+    bool event(QEvent* pEvent) override;
+
 private:
     QToolButton* MakeEntry(QAction* pAction, Qt::ToolButtonStyle style, int nIcon);
 

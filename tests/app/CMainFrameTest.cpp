@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -242,6 +243,8 @@ TEST_F(MainFrame, LooksTakeTheirPaletteKeepOneRadioMarkAndPersist)
     EXPECT_EQ(styleMenu[0]->data().toInt(), 215);
     EXPECT_EQ(styleMenu[3]->text(), QStringLiteral("&Aqua Style"));
 
+    ASSERT_NE(pSilver->actionGroup(), nullptr);
+    EXPECT_TRUE(pSilver->actionGroup()->isExclusive());
     pSilver->trigger();
     EXPECT_EQ(m_app.m_nAppLook, 217u);
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), CAppLook::Palette(217).color(QPalette::Window));
@@ -301,9 +304,17 @@ TEST_F(MainFrame, StatusBarHasTheMessagePaneAndThreeLockIndicators)
     m_pFrame->SetMessageText(QStringLiteral("/docs/a.pdf"));
     EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("/docs/a.pdf"));
     // A command description shows over the pane; once it goes, the pane is idle again.
-    m_pFrame->statusBar()->showMessage(Action("ID_FILE_OPEN")->statusTip());
-    EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Open Existing PDF Files"));
-    m_pFrame->statusBar()->clearMessage();
+    // (the status tip a button sends when the pointer enters it).
+    auto* pMerge = m_pFrame->GetRibbonBar()->Category(0)->findChild<QToolButton*>(QStringLiteral("ID_FILE_CONVERT_MERGE"));
+    QStatusTipEvent hoverMerge(pMerge->statusTip());
+    QApplication::sendEvent(pMerge, &hoverMerge);
+    EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Start Merge"));
+    QToolButton* pExit = m_pFrame->GetRibbonBar()->ApplicationMenu()->ButtonFor(Action("ID_APP_EXIT"));
+    QStatusTipEvent hoverExit(pExit->statusTip());
+    QApplication::sendEvent(pExit, &hoverExit);
+    EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Quit the Application"));
+    QStatusTipEvent leave {QString()};
+    QApplication::sendEvent(pMerge, &leave);
     EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Ready"));
 
     const bool bScroll = m_pFrame->GetIndicator(2)->isEnabled();

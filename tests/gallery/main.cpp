@@ -2,6 +2,7 @@
 // The controls of controls/, side by side, each in the states worth looking at.
 #include "CBusyProgressCtrl.h"
 #include "ListCtrlGallery.h"
+#include "RibbonGallery.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -87,6 +88,7 @@ int main(int argc, char* argv[])
     QWidget window;
     window.setWindowTitle(QStringLiteral("Quire Binder controls"));
     auto* pLayout = new QVBoxLayout(&window);
+    pLayout->addWidget(RibbonGallery());
     pLayout->addWidget(BusyIndicators(!bGrab));
     pLayout->addWidget(ListControlsGallery());
     pLayout->addStretch(1);

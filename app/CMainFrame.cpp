@@ -148,13 +148,13 @@ void CMainFrame::CreateActions()
          "Browse the Merge Output File Path\nBrowse", 0},
         {ID_OPTIONS_AUTO_BACKUP, "ID_OPTIONS_AUTO_BACKUP", "Auto Backup Existing Output File",
          "Auto Backup Existing Output File\nAuto Backup Existing Output File", -1},
-        {ID_OPTIONS_AUTO_OPEN, "ID_OPTIONS_AUTO_OPEN", "Auto Open Result", "Auto Open the Result File\nAuto Open Result",
-         -1},
+        {ID_OPTIONS_AUTO_OPEN, "ID_OPTIONS_AUTO_OPEN", "Auto Open Result",
+         "Auto Open the Result File\nAuto Open Result", -1},
         {ID_OPTIONS_DOC_PROPERTIES, "ID_OPTIONS_DOC_PROPERTIES", "Edit Document Properties",
          "Edit Merged PDF Document Properties\nEdit Document Properties", 13},
         {ID_HELP_ONLINE_HELP, "ID_HELP_ONLINE_HELP", "Online Help", "Online Help\nOnline Help", 9},
-        {ID_HELP_SUPPORT_EMAIL, "ID_HELP_SUPPORT_EMAIL", "Support Email", "Write a Technical Support Email\nSupport Email",
-         10},
+        {ID_HELP_SUPPORT_EMAIL, "ID_HELP_SUPPORT_EMAIL", "Support Email",
+         "Write a Technical Support Email\nSupport Email", 10},
         {ID_HELP_CHECK_UPDATE, "ID_HELP_CHECK_UPDATE", "Check Update", "Check the Web for Updates\nCheck Update", 11},
         {ID_HELP_HOMEPAGE, "ID_HELP_HOMEPAGE", "Homepage", "Visit Our Homepage\nHomepage", 12},
         {ID_APP_EXIT, "ID_APP_EXIT", "Exit", "Quit the Application\nExit", 4},
@@ -211,7 +211,8 @@ void CMainFrame::CreateActions()
         const QByteArray name = "ID_FILE_MRU_FILE" + QByteArray::number(i + 1);
         QAction* pAction = AddCommand(nID, name.constData(), QString(), QStringLiteral("Open this document\n"), -1);
         pAction->setVisible(false);
-        connect(pAction, &QAction::triggered, this, [this, nID] { m_app.OnOpenRecentFile(static_cast<unsigned>(nID)); });
+        connect(pAction, &QAction::triggered, this,
+                [this, nID] { m_app.OnOpenRecentFile(static_cast<unsigned>(nID)); });
         m_recentActions.append(pAction);
     }
 }
@@ -285,7 +286,8 @@ void CMainFrame::CreateStatusBar()
         m_pIndicators[i] = new QLabel(QLatin1String(texts[i]), pBar);
         m_pIndicators[i]->setObjectName(QLatin1String(names[i]));
         m_pIndicators[i]->setAlignment(Qt::AlignCenter);
-        m_pIndicators[i]->setMinimumWidth(m_pIndicators[i]->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
+        m_pIndicators[i]->setMinimumWidth(m_pIndicators[i]->fontMetrics().horizontalAdvance(QStringLiteral("SCRL"))
+                                          + 8);
         m_pIndicators[i]->setEnabled(false);
         pBar->addPermanentWidget(m_pIndicators[i]);
     }
@@ -505,8 +507,8 @@ bool CMainFrame::AddFile(const QString& szPath, QStringList& failures)
 {
     CJobListView* pView = GetView();
     if (!pView) {
-        failures.append(QStringLiteral("%1 was not added: the file list is not available.")
-                            .arg(QDir::toNativeSeparators(szPath)));
+        failures.append(
+            QStringLiteral("%1 was not added: the file list is not available.").arg(QDir::toNativeSeparators(szPath)));
         return false;
     }
     QString szError;
@@ -591,8 +593,8 @@ bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent)
         auto* pWidget = qobject_cast<QWidget*>(pWatched);
         // A key the focus widget ignores travels on to its parents, and the filter sees it again each
         // time; only its first receiver counts.
-        const bool bPropagated = pEvent == m_pLastKeyEvent && m_pLastKeyTarget && pWidget
-            && pWidget->isAncestorOf(m_pLastKeyTarget);
+        const bool bPropagated
+            = pEvent == m_pLastKeyEvent && m_pLastKeyTarget && pWidget && pWidget->isAncestorOf(m_pLastKeyTarget);
         m_pLastKeyEvent = pEvent;
         m_pLastKeyTarget = pWidget;
         if (!bPropagated && !pKey->isAutoRepeat() && pWidget)

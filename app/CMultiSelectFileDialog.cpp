@@ -15,8 +15,7 @@ CMultiSelectFileDialog::CMultiSelectFileDialog(bool bOpenFileDialog, const QStri
     , m_dwFlags(dwFlags)
     , m_szFilter(lpszFilter)
     , m_pParentWnd(pParentWnd)
-{
-}
+{ }
 
 int CMultiSelectFileDialog::DoModal()
 {

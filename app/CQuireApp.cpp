@@ -3,9 +3,9 @@
 
 #include "BackupFile.h"
 #include "CMainFrame.h"
-#include "CQuireView.h"
 #include "CMessageBox.h"
 #include "CProfileFile.h"
+#include "CQuireView.h"
 #include "CSingleInstance.h"
 #include "CommandIds.h"
 #include "FileIntake.h"
@@ -113,7 +113,8 @@ bool CQuireApp::ProcessShellCommand(const QStringList& arguments)
         return true;
     const QFileInfo info(szFile);
     if (!info.exists()) {
-        CMessageBox::Warning(nullptr, QStringLiteral("The file %1 does not exist.").arg(QDir::toNativeSeparators(szFile)));
+        CMessageBox::Warning(nullptr,
+                             QStringLiteral("The file %1 does not exist.").arg(QDir::toNativeSeparators(szFile)));
         return false;
     }
     if (info.isDir()) {

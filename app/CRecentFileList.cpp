@@ -16,8 +16,7 @@ QString Key(int nIndex)
 
 CRecentFileList::CRecentFileList(int nSize)
     : m_nSize(nSize)
-{
-}
+{ }
 
 void CRecentFileList::ReadList()
 {

@@ -27,8 +27,7 @@ QString RuntimeFolder()
 CSingleInstance::CSingleInstance(const QString& szName, QObject* parent)
     : QObject(parent)
     , m_szName(szName)
-{
-}
+{ }
 
 CSingleInstance::~CSingleInstance()
 {

@@ -10,8 +10,8 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLinearGradient>
 #include <QLineEdit>
+#include <QLinearGradient>
 #include <QMenu>
 #include <QPainter>
 #include <QStackedWidget>

@@ -63,8 +63,7 @@ protected:
     void paintEvent(QPaintEvent* pEvent) override;
 
 private:
-    enum class Level
-    {
+    enum class Level {
         None,
         Top,
         Category,

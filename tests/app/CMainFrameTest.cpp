@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
+#include "CMainFrame.h"
 #include "AppFixture.h"
 #include "CAppLook.h"
-#include "CMainFrame.h"
 #include "CRibbonApplicationMenu.h"
 #include "CRibbonBar.h"
 #include "CRibbonCategory.h"
@@ -87,12 +87,25 @@ protected:
 
 TEST_F(MainFrame, EveryCommandIsOneActionSharedByRibbonMenuAndShortcut)
 {
-    const char* const names[] = {"ID_FILE_OPEN", "ID_FILE_REMOVE", "ID_FILE_REMOVE_ALL", "ID_FILE_MOVE_UP",
-                                 "ID_FILE_MOVE_DOWN", "ID_FILE_CONVERT_MERGE", "ID_FILE_CONVERT_SPLIT",
-                                 "ID_FILE_VIEW_SELECTION", "ID_BUTTON2", "ID_OPTIONS_OUTPUT_PATH_BUTTON",
-                                 "ID_OPTIONS_AUTO_BACKUP", "ID_OPTIONS_AUTO_OPEN", "ID_OPTIONS_DOC_PROPERTIES",
-                                 "ID_HELP_ONLINE_HELP", "ID_HELP_SUPPORT_EMAIL", "ID_HELP_CHECK_UPDATE",
-                                 "ID_HELP_HOMEPAGE", "ID_APP_EXIT", "ID_RIBBON_STYLE"};
+    const char* const names[] = {"ID_FILE_OPEN",
+                                 "ID_FILE_REMOVE",
+                                 "ID_FILE_REMOVE_ALL",
+                                 "ID_FILE_MOVE_UP",
+                                 "ID_FILE_MOVE_DOWN",
+                                 "ID_FILE_CONVERT_MERGE",
+                                 "ID_FILE_CONVERT_SPLIT",
+                                 "ID_FILE_VIEW_SELECTION",
+                                 "ID_BUTTON2",
+                                 "ID_OPTIONS_OUTPUT_PATH_BUTTON",
+                                 "ID_OPTIONS_AUTO_BACKUP",
+                                 "ID_OPTIONS_AUTO_OPEN",
+                                 "ID_OPTIONS_DOC_PROPERTIES",
+                                 "ID_HELP_ONLINE_HELP",
+                                 "ID_HELP_SUPPORT_EMAIL",
+                                 "ID_HELP_CHECK_UPDATE",
+                                 "ID_HELP_HOMEPAGE",
+                                 "ID_APP_EXIT",
+                                 "ID_RIBBON_STYLE"};
     for (const char* szName : names)
         EXPECT_EQ(m_pFrame->findChildren<QAction*>(QLatin1String(szName)).size(), 1) << szName;
 
@@ -156,17 +169,15 @@ TEST_F(MainFrame, EnableStatesOfTheFramesCommands)
     m_pFrame->UpdateCommandUI();
     // The view decides its own commands: the frame asks it every time.
     EXPECT_EQ(m_pView->m_nUpdates, 1);
-    for (const char* szName : {"ID_OPTIONS_OUTPUT_PATH", "ID_OPTIONS_DOC_PROPERTIES", "ID_OPTIONS_OUTPUT_PATH_BUTTON",
-                               "ID_HELP_ONLINE_HELP", "ID_HELP_SUPPORT_EMAIL", "ID_HELP_CHECK_UPDATE",
-                               "ID_HELP_HOMEPAGE", "ID_RIBBON_STYLE"})
+    for (const char* szName :
+         {"ID_OPTIONS_OUTPUT_PATH", "ID_OPTIONS_DOC_PROPERTIES", "ID_OPTIONS_OUTPUT_PATH_BUTTON", "ID_HELP_ONLINE_HELP",
+          "ID_HELP_SUPPORT_EMAIL", "ID_HELP_CHECK_UPDATE", "ID_HELP_HOMEPAGE", "ID_RIBBON_STYLE"})
         EXPECT_TRUE(Action(szName)->isEnabled()) << szName;
     EXPECT_TRUE(m_pFrame->GetOutputPathEdit()->isEnabled());
 
     // Without a view the list counts as empty: only View Merged Result among the view's commands.
     CMainFrame bare(m_app);
-    auto enabled = [&bare](const char* szName) {
-        return bare.findChild<QAction*>(QLatin1String(szName))->isEnabled();
-    };
+    auto enabled = [&bare](const char* szName) { return bare.findChild<QAction*>(QLatin1String(szName))->isEnabled(); };
     for (const char* szName : {"ID_FILE_REMOVE", "ID_FILE_REMOVE_ALL", "ID_FILE_MOVE_UP", "ID_FILE_MOVE_DOWN",
                                "ID_FILE_CONVERT_MERGE", "ID_FILE_CONVERT_SPLIT", "ID_FILE_VIEW_SELECTION"})
         EXPECT_FALSE(enabled(szName)) << szName;
@@ -305,7 +316,8 @@ TEST_F(MainFrame, StatusBarHasTheMessagePaneAndThreeLockIndicators)
     EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("/docs/a.pdf"));
     // A command description shows over the pane; once it goes, the pane is idle again.
     // (the status tip a button sends when the pointer enters it).
-    auto* pMerge = m_pFrame->GetRibbonBar()->Category(0)->findChild<QToolButton*>(QStringLiteral("ID_FILE_CONVERT_MERGE"));
+    auto* pMerge
+        = m_pFrame->GetRibbonBar()->Category(0)->findChild<QToolButton*>(QStringLiteral("ID_FILE_CONVERT_MERGE"));
     QStatusTipEvent hoverMerge(pMerge->statusTip());
     QApplication::sendEvent(pMerge, &hoverMerge);
     EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Start Merge"));
@@ -331,6 +343,7 @@ TEST_F(MainFrame, DialogAddsPdfExtensionsInOrderAndSkipsTheRest)
     Action("ID_FILE_OPEN")->trigger();
     EXPECT_EQ(m_pView->Paths(), (QStringList {a, b}));
     EXPECT_EQ(m_pView->m_nRebuilds, 2);
+    EXPECT_EQ(m_pView->m_szEmptyTextWhileAdding, QStringLiteral("Loading your PDF files..."));
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
     EXPECT_EQ(m_app.GetRecentFileList().Entries().mid(0, 2), (QStringList {b, a}));
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CFileDialog.h"
 #include "CMultiSelectFileDialog.h"
+#include "CFileDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,7 @@ protected:
         return paths;
     }
 
-    CMultiSelectFileDialog m_dialog {true,
-                                     QStringLiteral("pdf"),
-                                     QString(),
+    CMultiSelectFileDialog m_dialog {true, QStringLiteral("pdf"), QString(),
                                      CMultiSelectFileDialog::OFN_ALLOWMULTISELECT
                                          | CMultiSelectFileDialog::OFN_EXPLORER,
                                      QStringLiteral("PDF File (*.pdf)|*.pdf|All Files (*.*)|*.*||")};

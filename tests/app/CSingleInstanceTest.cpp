@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
+#include "CSingleInstance.h"
 #include "AppFixture.h"
 #include "CMainFrame.h"
-#include "CSingleInstance.h"
 
 #include <gtest/gtest.h>
 

@@ -16,6 +16,7 @@ class RecordingListView : public QWidget, public CJobListView
 public:
     bool AddListItem(const QString& szFilePath, QString& szError) override
     {
+        m_szEmptyTextWhileAdding = m_szEmptyText;
         const quire::ListItemResult result = quire::MakeListItem(QFile::encodeName(szFilePath).toStdString());
         if (!result.item) {
             szError = QString::fromStdString(result.error->what());
@@ -40,4 +41,5 @@ public:
     int m_nRebuilds = 0;
     int m_nUpdates = 0;
     QString m_szEmptyText;
+    QString m_szEmptyTextWhileAdding;
 };

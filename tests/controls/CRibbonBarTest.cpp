@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CRibbonApplicationMenu.h"
 #include "CRibbonBar.h"
+#include "CRibbonApplicationMenu.h"
 #include "CRibbonCategory.h"
 #include "CRibbonPanel.h"
 
@@ -47,8 +47,8 @@ protected:
         pMenu->SetRecentFiles(QStringLiteral("Recent Files"), {m_pRecent, m_pRecentHidden}, 100);
         pMenu->AddBottomButton(m_pExit);
 
-        CRibbonPanel* pPanel = m_pRibbon->AddCategory(QStringLiteral("Home"), QStringLiteral("H"))
-                                   ->AddPanel(QStringLiteral("Things"));
+        CRibbonPanel* pPanel
+            = m_pRibbon->AddCategory(QStringLiteral("Home"), QStringLiteral("H"))->AddPanel(QStringLiteral("Things"));
         pPanel->AddButton(m_pOpen, QStringLiteral("O"));
         pPanel->AddSeparator();
         m_pBox = pPanel->AddCheckBox(m_pCheck, QStringLiteral("C"));

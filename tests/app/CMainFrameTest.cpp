@@ -83,6 +83,23 @@ protected:
     RecordingListView* m_pView = nullptr;
 };
 
+// Notes the override cursor at the moment the application's palette changes.
+class WaitCursorProbe : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::ApplicationPaletteChange && !m_bSeen) {
+            m_bSeen = true;
+            const QCursor* pCursor = QApplication::overrideCursor();
+            m_bWaitCursor = pCursor && pCursor->shape() == Qt::WaitCursor;
+        }
+        return false;
+    }
+    bool m_bSeen = false;
+    bool m_bWaitCursor = false;
+};
+
 } // namespace
 
 TEST_F(MainFrame, EveryCommandIsOneActionSharedByRibbonMenuAndShortcut)
@@ -256,7 +273,14 @@ TEST_F(MainFrame, LooksTakeTheirPaletteKeepOneRadioMarkAndPersist)
 
     ASSERT_NE(pSilver->actionGroup(), nullptr);
     EXPECT_TRUE(pSilver->actionGroup()->isExclusive());
+    // The wait cursor is up while the palette changes, and gone afterwards.
+    WaitCursorProbe probe;
+    qApp->installEventFilter(&probe);
     pSilver->trigger();
+    qApp->removeEventFilter(&probe);
+    EXPECT_TRUE(probe.m_bSeen);
+    EXPECT_TRUE(probe.m_bWaitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(m_app.m_nAppLook, 217u);
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), CAppLook::Palette(217).color(QPalette::Window));
     for (QAction* pAction : styleMenu)

@@ -175,7 +175,6 @@ struct PdfCopy::Impl
     }
 
     void CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base, bool hasForm);
-    void CopyAnnotationsPlainly(PdfReader::Impl& src, int from, int to, std::size_t base);
     void FixLinks(PdfReader::Impl& src, int from, int to, std::size_t base, std::size_t index,
                   const std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>& pairs);
     void WriteOutline();
@@ -229,22 +228,11 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
         QPDFPageDocumentHelper outDoc(*m_impl->out);
         const bool hasForm = src->qpdf->getRoot().getKey("/AcroForm").isDictionary();
         for (int p = from; p <= to; ++p) {
-            QPDFObjectHandle page = src->pages[static_cast<std::size_t>(p - 1)];
-            // NOTE: a form's annotations are copied once, by the form transform below; leaving them
-            // off the page while it is copied saves a second, unused copy of every widget, field and
-            // appearance stream. The source page is only changed in memory, and at once restored.
-            QPDFObjectHandle annots = hasForm ? page.getKey("/Annots") : QPDFObjectHandle::newNull();
-            if (!annots.isNull())
-                page.removeKey("/Annots");
-            try {
-                outDoc.addPage(QPDFPageObjectHelper(page), false);
-            } catch (...) {
-                if (!annots.isNull())
-                    page.replaceKey("/Annots", annots);
-                throw;
-            }
-            if (!annots.isNull())
-                page.replaceKey("/Annots", annots);
+            // NOTE: the page's annotations come along here and are copied once more by the form
+            // transform below. Leaving them off the page to save that copy is not safe: when the
+            // transform then fails on a damaged form, qpdf 11.3 is left with half-copied objects
+            // that crash it when the output is destroyed.
+            outDoc.addPage(QPDFPageObjectHelper(src->pages[static_cast<std::size_t>(p - 1)]), false);
             // QPDF::getAllPages() is qpdf's own cache, updated by addPage: taking its last entry is
             // O(1), where the page helper would build a new vector on every call.
             m_impl->outPages.push_back(m_impl->out->getAllPages().back());
@@ -258,22 +246,6 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
     if (wasClosed)
         src->ReleaseDescriptor();
     return to - from + 1;
-}
-
-void PdfCopy::Impl::CopyAnnotationsPlainly(PdfReader::Impl& src, int from, int to, std::size_t base)
-{
-    for (int p = from; p <= to; ++p) {
-        QPDFObjectHandle annots = src.pages[static_cast<std::size_t>(p - 1)].getKey("/Annots");
-        if (!annots.isArray())
-            continue;
-        QPDFObjectHandle copies = QPDFObjectHandle::newArray();
-        // A direct annotation could carry references into the source that the output cannot hold.
-        for (QPDFObjectHandle a : annots.aitems()) {
-            if (a.isIndirect())
-                copies.appendItem(out->copyForeignObject(a));
-        }
-        outPages[base + static_cast<std::size_t>(p - from)].replaceKey("/Annots", copies);
-    }
 }
 
 void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base, bool hasForm)
@@ -353,12 +325,11 @@ void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std:
         } catch (const std::bad_alloc&) {
             throw;
         } catch (const std::exception& e) {
-            // The pages are in; only the form is lost. Say so rather than fail the whole job, and
-            // give the pages their annotations as plain copies.
+            // The pages are in, with the annotations copied along with them; only the form is lost.
+            // Say so rather than fail the whole job.
             warnings.push_back("the form of " + src.path + " could not be copied: " + e.what());
             for (auto& p : pairs)
                 p.clear();
-            CopyAnnotationsPlainly(src, from, to, base);
         }
     }
     if (!formCopied) {

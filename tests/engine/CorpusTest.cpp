@@ -171,3 +171,24 @@ TEST_F(CorpusTest, AllUsableFilesTwiceIntoOneMerge)
     EXPECT_FALSE(report.renamedFields.empty());
     EXPECT_FALSE(report.repairedInputs.empty());
 }
+
+class RegressionFileTest : public TempDirTest
+{
+};
+
+// A mutated file that once crashed the merge: qpdf fails half-way through copying its form.
+TEST_F(RegressionFileTest, AFormQpdfCannotCopyStillMergesItsPagesWithAWarning)
+{
+    const std::string source = std::string(QUIRE_SOURCE_DIR) + "/tests/engine/data/form-transform-fails.pdf";
+    quire::MergeOptions options;
+    options.outputPath = m_tmp.File("merged.pdf");
+    options.autoBackup = false;
+    const quire::JobReport report = quire::RunMerge({WholeFile(source), WholeFile(source)}, options);
+    ASSERT_TRUE(report.ok) << (report.errors.empty() ? "" : report.errors[0].message);
+    EXPECT_EQ(NumberOfPages(options.outputPath), "10");
+    EXPECT_EQ(PdfInfo(options.outputPath)["Pages"], "10");
+    const auto formLost = std::count_if(report.notes.begin(), report.notes.end(), [&](const std::string& n) {
+        return n.rfind("the form of " + source + " could not be copied: ", 0) == 0;
+    });
+    EXPECT_EQ(formLost, 2);
+}

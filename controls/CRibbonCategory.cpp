@@ -5,6 +5,7 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QResizeEvent>
 
 CRibbonCategory::CRibbonCategory(const QString& szName, const QString& szKeyTip, QWidget* parent)
     : QWidget(parent)
@@ -30,4 +31,22 @@ CRibbonPanel* CRibbonCategory::AddPanel(const QString& szName)
     m_pLayout->insertWidget(nAt + 1, pLine);
     m_panels.append(pPanel);
     return pPanel;
+}
+
+void CRibbonCategory::FitPanels(int nWidth)
+{
+    for (CRibbonPanel* pPanel : m_panels)
+        pPanel->SetCompact(false);
+    for (qsizetype i = m_panels.size() - 1; i >= 0; --i) {
+        m_pLayout->invalidate();
+        if (m_pLayout->sizeHint().width() <= nWidth)
+            break;
+        m_panels[i]->SetCompact(true);
+    }
+}
+
+void CRibbonCategory::resizeEvent(QResizeEvent* pEvent)
+{
+    QWidget::resizeEvent(pEvent);
+    FitPanels(pEvent->size().width());
 }

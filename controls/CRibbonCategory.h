@@ -21,6 +21,13 @@ public:
     CRibbonPanel* AddPanel(const QString& szName);
     const QList<CRibbonPanel*>& Panels() const { return m_panels; }
 
+    // Makes panels compact, from the rightmost leftwards, until the category fits `nWidth`; panels
+    // that are not needed compact show in full. Runs on every resize.
+    void FitPanels(int nWidth);
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+
 private:
     QString m_szName;
     QString m_szKeyTip;

@@ -84,13 +84,27 @@ QToolButton* CRibbonPanel::AddButton(QAction* pAction, const QString& szKeyTip)
     connect(pAction, &QAction::changed, pButton, update);
     update();
     connect(pButton, &QToolButton::clicked, pAction, [pAction] { pAction->trigger(); });
-    pButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    pButton->setToolButtonStyle(m_bCompact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon);
     pButton->setIconSize(QSize(32, 32));
     pButton->setAutoRaise(true);
     pButton->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     pButton->setProperty(kKeyTip, szKeyTip);
     m_pElements->addWidget(pButton);
+    m_largeButtons.append(pButton);
     return pButton;
+}
+
+void CRibbonPanel::SetCompact(bool bCompact)
+{
+    if (m_bCompact == bCompact)
+        return;
+    m_bCompact = bCompact;
+    for (QToolButton* pButton : m_largeButtons)
+        pButton->setToolButtonStyle(bCompact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon);
+    // The new size must count at once, not after the posted layout request: the category measures
+    // itself again right away.
+    layout()->activate();
+    updateGeometry();
 }
 
 QCheckBox* CRibbonPanel::AddCheckBox(QAction* pAction, const QString& szKeyTip)

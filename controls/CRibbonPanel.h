@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include <QList>
 #include <QWidget>
 
 class QAction;
@@ -42,6 +43,11 @@ public:
     // A small button showing only the action's icon at 16 x 16.
     QToolButton* AddGroupButton(QAction* pAction, const QString& szKeyTip);
 
+    // A compact panel shows its large buttons as icons only (their texts stay in the tooltips), so a
+    // category that lacks room still shows every element unclipped.
+    void SetCompact(bool bCompact);
+    bool IsCompact() const { return m_bCompact; }
+
     static constexpr int nSmallRows = 3;
 
     // A large button's caption: texts longer than eight characters break at the blank nearest the middle.
@@ -57,4 +63,6 @@ private:
     QBoxLayout* m_pSmallColumn = nullptr;
     QBoxLayout* m_pGroup = nullptr;
     int m_nSmallInColumn = 0;
+    QList<QToolButton*> m_largeButtons;
+    bool m_bCompact = false;
 };

@@ -5,6 +5,7 @@
 #include "CRibbonApplicationMenu.h"
 #include "CRibbonBar.h"
 #include "CRibbonCategory.h"
+#include "CRibbonPanel.h"
 #include "CommandIds.h"
 #include "PdfFixtures.h"
 #include "RecordingListView.h"
@@ -505,4 +506,23 @@ TEST_F(MainFrame, KeyTipsFollowAltAndTheLettersOfTheTable)
     QTest::keyClick(m_pFrame.get(), Qt::Key_Z);
     EXPECT_FALSE(pRibbon->IsKeyTipMode());
     EXPECT_EQ(m_app.m_nAutoBackup, 0);
+}
+
+TEST_F(MainFrame, AtTheSmallestSizeEveryRibbonElementShowsUnclipped)
+{
+    CRibbonCategory* pHome = m_pFrame->GetRibbonBar()->Category(0);
+    m_pFrame->show();
+    m_pFrame->resize(1600, 700);
+    QApplication::processEvents();
+    for (CRibbonPanel* pPanel : pHome->Panels())
+        EXPECT_FALSE(pPanel->IsCompact()) << pPanel->Name().toStdString();
+
+    m_pFrame->resize(900, 600);
+    QApplication::processEvents();
+    // Panels give up their button texts from the right until the category fits.
+    EXPECT_FALSE(pHome->Panels().first()->IsCompact());
+    EXPECT_TRUE(pHome->Panels()[1]->IsCompact());
+    for (QToolButton* pButton : pHome->findChildren<QToolButton*>())
+        EXPECT_GE(pButton->width(), pButton->sizeHint().width()) << pButton->objectName().toStdString();
+    EXPECT_LE(pHome->sizeHint().width(), pHome->width());
 }

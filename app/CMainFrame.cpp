@@ -583,7 +583,9 @@ void CMainFrame::dropEvent(QDropEvent* pEvent)
             paths.append(url.toLocalFile());
     }
     pEvent->acceptProposedAction();
-    OnDropFiles(paths);
+    // The files are taken once the drop has returned: a message about a file that cannot be read
+    // must not hold up the program the files were dragged from.
+    QMetaObject::invokeMethod(this, [this, paths] { OnDropFiles(paths); }, Qt::QueuedConnection);
 }
 
 bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent)

@@ -78,6 +78,9 @@ protected:
         ASSERT_TRUE(enter.isAccepted());
         QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m_pFrame.get(), &drop);
+        EXPECT_TRUE(drop.isAccepted());
+        // The files are taken after the drop has returned.
+        QApplication::processEvents();
     }
 
     std::unique_ptr<CMainFrame> m_pFrame;

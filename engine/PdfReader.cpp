@@ -145,6 +145,12 @@ const std::vector<std::string>& PdfReader::Warnings() const
     return m_impl->warnings;
 }
 
+bool PdfReader::IsUnchangedOnDisk() const
+{
+    const auto now = FileIdentity::Of(m_impl->path);
+    return now && m_impl->identity && *now == *m_impl->identity;
+}
+
 void PdfReader::Close()
 {
     m_impl->ReleaseDescriptor();

@@ -38,6 +38,8 @@ public:
     // Repairs qpdf made while reading; empty for a sound file.
     const std::vector<std::string>& Warnings() const;
     bool WasRepaired() const { return !Warnings().empty(); }
+    // The file on disk is still the one that was read (same device, inode, size and modification time).
+    bool IsUnchangedOnDisk() const;
     void Close();
 
     // The engine's own handle on the parsed document; opaque outside the PDF layer.

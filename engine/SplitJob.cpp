@@ -7,9 +7,11 @@
 #include "PdfReader.h"
 #include "RowRules.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <optional>
 
 namespace quire {
 
@@ -31,10 +33,19 @@ std::string SplitName(const std::string& source, const PageRange& range)
 }
 
 // One row: its output is complete and renamed into place before the next row starts.
-void SplitRow(const JobRow& row, const SplitOptions& options, JobReport& report)
+void SplitRow(const JobRow& row, const SplitOptions& options, JobReport& report, std::optional<pdf::PdfReader>& last)
 {
-    pdf::PdfReader reader(row.szFilePath);
-    if (reader.WasRepaired())
+    // NOTE: rows that split the same source one after another share one parsed copy of it, as long
+    // as the file on disk is still the one that was read: parsing a big page tree again for every
+    // range would cost more than copying the ranges.
+    if (!last || last->Path() != row.szFilePath || !last->IsUnchangedOnDisk()) {
+        last.reset();
+        last.emplace(row.szFilePath);
+    }
+    pdf::PdfReader& reader = *last;
+    if (reader.WasRepaired()
+        && std::find(report.repairedInputs.begin(), report.repairedInputs.end(), row.szFilePath)
+            == report.repairedInputs.end())
         report.repairedInputs.push_back(row.szFilePath);
     const PageRange range = RowRules::Range(row, reader.NumberOfPages());
     if (range.IsEmpty())
@@ -121,6 +132,7 @@ JobReport RunSplit(const std::vector<JobRow>& rows, const SplitOptions& options,
     for (const JobRow& row : rows)
         total += row.bChecked ? 1 : 0;
     int ordinal = 0;
+    std::optional<pdf::PdfReader> last;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (stop && stop->load()) {
             report.stopped = true;
@@ -136,7 +148,7 @@ JobReport RunSplit(const std::vector<JobRow>& rows, const SplitOptions& options,
             observer->OnRow(index, ++ordinal, total, row.szFilePath);
         // A failing row is reported and the job goes on: the other rows' files are independent.
         try {
-            SplitRow(row, options, report);
+            SplitRow(row, options, report, last);
         } catch (const pdf::PdfError& e) {
             report.errors.push_back({index, e.path().empty() ? row.szFilePath : e.path(), e.what()});
         } catch (const std::bad_alloc&) {

@@ -585,7 +585,8 @@ void CMainFrame::dropEvent(QDropEvent* pEvent)
     pEvent->acceptProposedAction();
     // The files are taken once the drop has returned: a message about a file that cannot be read
     // must not hold up the program the files were dragged from.
-    QMetaObject::invokeMethod(this, [this, paths] { OnDropFiles(paths); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, paths] { OnDropFiles(paths); }, Qt::QueuedConnection);
 }
 
 bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent)

@@ -173,3 +173,27 @@ TEST_F(SplitJobTest, AStopRequestKeepsTheFilesAlreadyWritten)
     EXPECT_FALSE(std::filesystem::exists(m_tmp.File("b_p1-2.pdf")));
     EXPECT_EQ(observer.statuses, std::vector<std::string> {"Splitting your PDF files, please wait a moment..."});
 }
+
+TEST_F(SplitJobTest, RowsOfTheSameSourceSeeItsChangesBetweenRows)
+{
+    const std::string a = Make("a.pdf", 2);
+    struct RewriteBeforeSecondRow : quire::IJobObserver
+    {
+        std::string path;
+        void OnRow(int row, int, int, const std::string&) override
+        {
+            if (row != 1)
+                return;
+            PdfSpec spec;
+            spec.tag = "new";
+            spec.pages = 3;
+            WritePdf(path, spec);
+        }
+    } observer;
+    observer.path = a;
+    const JobReport report = RunSplit({RowFor(a, "1", "1"), RowFor(a, "2", "3")}, NoBackup(), &observer);
+    ASSERT_TRUE(report.ok) << Errors(report);
+    ExpectSound(m_tmp.File("a_p1-1.pdf"), Pages("a", 1, 1));
+    // The second row's page-count text still says 2, so the range ends at page 2 of the new file.
+    ExpectSound(m_tmp.File("a_p2-2.pdf"), Pages("new", 2, 2));
+}

@@ -23,15 +23,23 @@
 #include <new>
 #include <set>
 #include <sstream>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace pdf {
 
 namespace {
 
-// Up to this many sources keep their descriptor open while the output is written; beyond it each
-// read reopens its file, so a merge of thousands of files stays within the descriptor limit.
-constexpr std::size_t kHoldOpenLimit = 32;
+// How many sources may keep their descriptor open while the output is written: a quarter of the
+// process's descriptor limit, at most 200. Beyond it each read reopens its file, so a merge of
+// thousands of files stays within the limit; below it the write saves an open and a close per stream.
+std::size_t HoldOpenLimit()
+{
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 200;
+    return std::min<std::size_t>(200, static_cast<std::size_t>(limit.rlim_cur / 4));
+}
 
 std::atomic<unsigned> g_tempCounter {0};
 
@@ -535,7 +543,7 @@ void PdfCopy::Close(const std::function<void()>& beforeReplace)
         throw PdfError::Make(PdfError::Kind::Unwritable, d.outputPath, e.what());
     }
     d.VerifySources();
-    const bool hold = d.sources.size() <= kHoldOpenLimit;
+    const bool hold = d.sources.size() <= HoldOpenLimit();
     if (hold) {
         for (const auto& src : d.sources)
             src->HoldDescriptor();

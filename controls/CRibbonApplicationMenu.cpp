@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QToolButton>
 
@@ -136,4 +137,14 @@ bool CRibbonApplicationMenu::event(QEvent* pEvent)
     if (pEvent->type() == QEvent::StatusTip && parentWidget())
         return QApplication::sendEvent(parentWidget()->window(), pEvent);
     return QFrame::event(pEvent);
+}
+
+void CRibbonApplicationMenu::keyPressEvent(QKeyEvent* pEvent)
+{
+    // Escape closes the menu as it closes any other menu.
+    if (pEvent->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QFrame::keyPressEvent(pEvent);
 }

@@ -40,6 +40,7 @@ signals:
 
 protected:
     bool event(QEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
     QToolButton* MakeEntry(QAction* pAction, Qt::ToolButtonStyle style, int nIcon);

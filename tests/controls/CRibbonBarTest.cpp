@@ -154,6 +154,10 @@ TEST_F(RibbonBar, TheApplicationMenuClosesBeforeItsCommandRuns)
     EXPECT_EQ(aboutToShow.count(), 1);
     EXPECT_FALSE(pMenu->ButtonFor(m_pRecentHidden)->isVisible());
     EXPECT_TRUE(pMenu->ButtonFor(m_pRecent)->isVisible());
+    QTest::keyClick(pMenu, Qt::Key_Escape);
+    EXPECT_FALSE(pMenu->isVisible());
+    QTest::mouseClick(m_pRibbon->ApplicationButton(), Qt::LeftButton);
+    ASSERT_TRUE(pMenu->isVisible());
 
     bool bMenuVisibleWhileRunning = true;
     QObject::connect(m_pExit, &QAction::triggered, [&] { bMenuVisibleWhileRunning = pMenu->isVisible(); });

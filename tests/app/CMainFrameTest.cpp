@@ -168,6 +168,9 @@ TEST_F(MainFrame, FrameIsNamedAndCannotBeSmallerThan900By600)
     EXPECT_GE(m_pFrame->width(), 900);
     EXPECT_GE(m_pFrame->height(), 600);
     EXPECT_EQ(m_pFrame->minimumSize(), QSize(900, 600));
+
+    Action("ID_APP_EXIT")->trigger();
+    EXPECT_FALSE(m_pFrame->isVisible());
 }
 
 TEST_F(MainFrame, ExactlySixteenRecentFileCommands)

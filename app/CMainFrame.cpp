@@ -4,6 +4,7 @@
 #include "CAppLook.h"
 #include "CDialogPDFProperties.h"
 #include "CJobListView.h"
+#include "CLockKeyIndicators.h"
 #include "CMessageBox.h"
 #include "CMultiSelectFileDialog.h"
 #include "CQuireApp.h"
@@ -24,8 +25,6 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -88,14 +87,12 @@ CMainFrame::CMainFrame(CQuireApp& app, QWidget* parent)
 
     SetOutputPathEditText(m_app.m_szSavePath);
     UpdateRecentFileActions();
-    qApp->installEventFilter(this);
     m_app.MarkMainWindow(this);
     UpdateCommandUI();
 }
 
 CMainFrame::~CMainFrame()
 {
-    qApp->removeEventFilter(this);
     if (g_pInstance == this)
         g_pInstance = nullptr;
 }
@@ -280,22 +277,17 @@ void CMainFrame::CreateStatusBar()
     m_pMessagePane = new QLabel(QLatin1String(kReady), pBar);
     m_pMessagePane->setObjectName(QStringLiteral("ID_SEPARATOR"));
     pBar->addWidget(m_pMessagePane, 1);
-    static const char* const names[3] = {"ID_INDICATOR_CAPS", "ID_INDICATOR_NUM", "ID_INDICATOR_SCRL"};
-    static const char* const texts[3] = {"CAP", "NUM", "SCRL"};
-    for (int i = 0; i < 3; ++i) {
-        m_pIndicators[i] = new QLabel(QLatin1String(texts[i]), pBar);
-        m_pIndicators[i]->setObjectName(QLatin1String(names[i]));
-        m_pIndicators[i]->setAlignment(Qt::AlignCenter);
-        m_pIndicators[i]->setMinimumWidth(m_pIndicators[i]->fontMetrics().horizontalAdvance(QStringLiteral("SCRL"))
-                                          + 8);
-        m_pIndicators[i]->setEnabled(false);
-        pBar->addPermanentWidget(m_pIndicators[i]);
-    }
+    m_pIndicators = new CLockKeyIndicators(pBar);
     // A command description replaces the message pane while it shows; when it goes, the pane is idle.
     connect(pBar, &QStatusBar::messageChanged, this, [this](const QString& szMessage) {
         if (szMessage.isEmpty())
             m_pMessagePane->setText(QLatin1String(kReady));
     });
+}
+
+QLabel* CMainFrame::GetIndicator(int nIndex) const
+{
+    return m_pIndicators->Indicator(nIndex);
 }
 
 QAction* CMainFrame::GetAction(int nID) const
@@ -587,40 +579,4 @@ void CMainFrame::dropEvent(QDropEvent* pEvent)
     // must not hold up the program the files were dragged from.
     QMetaObject::invokeMethod(
         this, [this, paths] { OnDropFiles(paths); }, Qt::QueuedConnection);
-}
-
-bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent)
-{
-    if (pEvent->type() == QEvent::KeyPress) {
-        auto* pKey = static_cast<QKeyEvent*>(pEvent);
-        auto* pWidget = qobject_cast<QWidget*>(pWatched);
-        // A key the focus widget ignores travels on to its parents, and the filter sees it again each
-        // time; only its first receiver counts.
-        const bool bPropagated
-            = pEvent == m_pLastKeyEvent && m_pLastKeyTarget && pWidget && pWidget->isAncestorOf(m_pLastKeyTarget);
-        m_pLastKeyEvent = pEvent;
-        m_pLastKeyTarget = pWidget;
-        if (!bPropagated && !pKey->isAutoRepeat() && pWidget)
-            OnLockKey(pKey->key(), pKey->nativeModifiers());
-    }
-    return QMainWindow::eventFilter(pWatched, pEvent);
-}
-
-void CMainFrame::OnLockKey(int nKey, quint32 nNativeModifiers)
-{
-    // On X11 every key event carries the keyboard's lock state (Lock and Mod2 masks) from before the
-    // key; Scroll Lock has no such bit and follows its key presses.
-    const bool bX11 = QGuiApplication::platformName() == QLatin1String("xcb");
-    if (bX11) {
-        m_bLocks[0] = (nNativeModifiers & 0x02) != 0;
-        m_bLocks[1] = (nNativeModifiers & 0x10) != 0;
-    }
-    if (nKey == Qt::Key_CapsLock)
-        m_bLocks[0] = !m_bLocks[0];
-    else if (nKey == Qt::Key_NumLock)
-        m_bLocks[1] = !m_bLocks[1];
-    else if (nKey == Qt::Key_ScrollLock)
-        m_bLocks[2] = !m_bLocks[2];
-    for (int i = 0; i < 3; ++i)
-        m_pIndicators[i]->setEnabled(m_bLocks[i]);
 }

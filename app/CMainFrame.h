@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class CJobListView;
+class CLockKeyIndicators;
 class CQuireApp;
 class CRibbonBar;
 class QAction;
@@ -59,7 +60,7 @@ public:
     void SetMessageText(const QString& szText);
     QString GetMessageText() const;
     // The CAP, NUM and SCRL indicators: each is enabled while its lock is on.
-    QLabel* GetIndicator(int nIndex) const { return m_pIndicators[nIndex]; }
+    QLabel* GetIndicator(int nIndex) const;
 
     void UpdateCommandUI();
 
@@ -88,7 +89,6 @@ public:
 protected:
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     void CreateActions();
@@ -98,17 +98,13 @@ private:
     void SetOutputPathEditText(const QString& szText);
     // The default enable rules of the view's commands while no view is plugged in: an empty list.
     void OnUpdateCommandFileWithoutView();
-    void OnLockKey(int nKey, quint32 nNativeModifiers);
 
     CQuireApp& m_app;
     CRibbonBar* m_pRibbon = nullptr;
     QMenu* m_pStyleMenu = nullptr;
     QLineEdit* m_pOutputPath = nullptr;
     QLabel* m_pMessagePane = nullptr;
-    QLabel* m_pIndicators[3] = {nullptr, nullptr, nullptr};
-    bool m_bLocks[3] = {false, false, false};
-    const QEvent* m_pLastKeyEvent = nullptr;
-    QPointer<QWidget> m_pLastKeyTarget;
+    CLockKeyIndicators* m_pIndicators = nullptr;
     QActionGroup* m_pLooks = nullptr;
     QHash<int, QAction*> m_actions;
     QList<QAction*> m_recentActions;

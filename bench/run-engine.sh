@@ -10,6 +10,7 @@
 # resident set size of one more run. The table goes to stdout and to $QUIRE_BENCH_DIR/results.md.
 #
 #   bench/run-engine.sh [RUNS] [a b c d e]
+# QUIRE_BENCH_TOOLS, a regular expression such as 'quire|qpdf', measures only the tools it matches.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -66,6 +67,9 @@ measure()
     local name=$1 tool=$2 command=$3
     local json=$work/hf-$name-$tool.json
     local status=0
+    if [ -n "${QUIRE_BENCH_TOOLS:-}" ] && ! [[ $tool =~ ^(${QUIRE_BENCH_TOOLS})$ ]]; then
+        return
+    fi
     # One checked run first: a tool that fails is reported as failing, not timed.
     if ! bash -c "$command" >/dev/null 2>"$work/err-$name-$tool.txt"; then
         status=1

@@ -206,7 +206,10 @@ bool CRibbonBar::OnKeyTipKey(int nKey, const QString& szText)
     // Modifier keys on their own neither choose nor end anything.
     if (nKey == Qt::Key_Shift || nKey == Qt::Key_Control || nKey == Qt::Key_Meta)
         return true;
-    const QString szKey = szText.trimmed().toUpper();
+    QString szKey = szText.trimmed().toUpper();
+    // With Alt still held some platforms give the key without its text.
+    if (szKey.isEmpty() && ((nKey >= Qt::Key_A && nKey <= Qt::Key_Z) || (nKey >= Qt::Key_0 && nKey <= Qt::Key_9)))
+        szKey = QChar(nKey);
     KeyTip chosen;
     bool bFound = false;
     if (!szKey.isEmpty()) {

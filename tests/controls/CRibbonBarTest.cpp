@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -190,6 +192,16 @@ TEST_F(RibbonBar, KeyTipsLeadThroughTabsAndTheApplicationMenu)
     QTest::keyClick(pMenu, Qt::Key_1);
     EXPECT_EQ(recent.count(), 1);
     EXPECT_FALSE(pMenu->isVisible());
+
+    // Alt held down while the letters are typed works the same.
+    // (sent by hand: QTest would press Alt again before each letter).
+    QTest::keyPress(&m_window, Qt::Key_Alt);
+    for (Qt::Key key : {Qt::Key_H, Qt::Key_T}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::AltModifier, QString());
+        QApplication::sendEvent(&m_window, &press);
+    }
+    QTest::keyRelease(&m_window, Qt::Key_Alt);
+    EXPECT_EQ(browsed.count(), 2);
 
     // Alt a second time, or a click, ends the tips.
     QTest::keyClick(&m_window, Qt::Key_Alt);

@@ -21,6 +21,8 @@ public:
 
     bool operator==(const FileIdentity&) const = default;
 
+    std::int64_t Size() const { return m_size; }
+
 private:
     std::uint64_t m_device = 0;
     std::uint64_t m_inode = 0;

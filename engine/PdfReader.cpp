@@ -2,16 +2,26 @@
 #include "PdfReader.h"
 #include "PdfReaderImpl.h"
 
+#include <qpdf/Buffer.hh>
+#include <qpdf/BufferInputSource.hh>
 #include <qpdf/QPDFExc.hh>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace pdf {
 
 namespace {
+
+std::atomic<std::int64_t> g_inMemoryLimit {1 << 20};
+// Bytes of sources held in memory by live readers, and the most they may hold together, so that a
+// merge of thousands of middle-sized files does not read them all into memory.
+std::atomic<std::int64_t> g_inMemoryBytes {0};
+constexpr std::int64_t kInMemoryBudget = 64 << 20;
 
 // A file whose first kilobyte carries no "%PDF-" header and that qpdf cannot read either is not a
 // PDF at all; one with a header that qpdf cannot read is a damaged PDF. qpdf itself reads some
@@ -50,11 +60,31 @@ PdfReader::PdfReader(const std::string& path)
 
     try {
         try {
-            m_impl->input = std::make_shared<ClosedFileInputSource>(path.c_str());
-            m_impl->input->stayOpen(true);
             m_impl->qpdf = QPDF::create();
             m_impl->qpdf->setSuppressWarnings(true);
-            m_impl->qpdf->processInputSource(m_impl->input);
+            const std::int64_t size = m_impl->identity->Size();
+            bool inMemory = false;
+            if (size <= g_inMemoryLimit.load()) {
+                inMemory = g_inMemoryBytes.fetch_add(size) + size <= kInMemoryBudget;
+                if (inMemory)
+                    m_impl->inMemoryBytes = size;
+                else
+                    g_inMemoryBytes.fetch_sub(size);
+            }
+            if (inMemory) {
+                // NOTE: a small file is read whole and parsed from memory: parsing from the file
+                // costs a seek and a read for every object, and the copy holds no descriptor at all.
+                auto buffer = std::make_unique<Buffer>(static_cast<std::size_t>(size));
+                std::ifstream in(path, std::ios::binary);
+                in.read(reinterpret_cast<char*>(buffer->getBuffer()), size);
+                if (!in || in.gcount() != size)
+                    throw PdfError::Make(PdfError::Kind::Unreadable, path, "it could not be read whole");
+                m_impl->qpdf->processInputSource(std::make_shared<BufferInputSource>(path, buffer.release(), true));
+            } else {
+                m_impl->input = std::make_shared<ClosedFileInputSource>(path.c_str());
+                m_impl->input->stayOpen(true);
+                m_impl->qpdf->processInputSource(m_impl->input);
+            }
             // A missing catalog or a broken page tree only shows when first used: find out now, so
             // a file that cannot be used fails here and not halfway through a job.
             if (!m_impl->qpdf->getRoot().isDictionary())
@@ -83,6 +113,16 @@ PdfReader::PdfReader(const std::string& path)
 }
 
 PdfReader::~PdfReader() = default;
+
+PdfReader::Impl::~Impl()
+{
+    g_inMemoryBytes.fetch_sub(inMemoryBytes);
+}
+
+void PdfReader::SetInMemoryLimit(std::int64_t bytes)
+{
+    g_inMemoryLimit.store(bytes);
+}
 PdfReader::PdfReader(const PdfReader&) = default;
 PdfReader& PdfReader::operator=(const PdfReader&) = default;
 

@@ -3,6 +3,7 @@
 
 #include "PdfError.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,9 +16,12 @@ namespace pdf {
 // file", "is damaged beyond repair", "cannot be read: <reason>". A file with only an owner password
 // opens.
 //
-// Close() releases the file descriptor; the parsed objects stay valid as long as any copy of the
-// reader (or an output that took pages from it) still holds them, and the file is reopened on
-// demand. Copies share one parsed document.
+// A file of up to 1 MiB (while all such readers together hold less than 64 MiB) is read whole and
+// parsed from memory; it holds no file descriptor at all. A bigger one is read through a source that
+// opens the file around each read: Close() releases its descriptor; the parsed objects stay valid as
+// long as any copy of the reader (or an output that took pages from it) still holds them, and the
+// file is reopened on demand. Either way a job over thousands of files holds a bounded number of
+// descriptors. Copies share one parsed document.
 class PdfReader
 {
 public:
@@ -41,6 +45,10 @@ public:
     // The file on disk is still the one that was read (same device, inode, size and modification time).
     bool IsUnchangedOnDisk() const;
     void Close();
+
+    // Files up to `bytes` are parsed from memory (default 1 MiB); 0 reads every file from disk.
+    // Affects readers constructed afterwards.
+    static void SetInMemoryLimit(std::int64_t bytes);
 
     // The engine's own handle on the parsed document; opaque outside the PDF layer.
     struct Impl;

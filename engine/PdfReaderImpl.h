@@ -35,8 +35,11 @@ struct Target
 
 struct PdfReader::Impl
 {
+    ~Impl();
+
     std::string path;
-    std::shared_ptr<ClosedFileInputSource> input;
+    std::shared_ptr<ClosedFileInputSource> input; // null for a source parsed from memory
+    std::int64_t inMemoryBytes = 0; // the size of a source parsed from memory
     std::shared_ptr<QPDF> qpdf;
     std::vector<QPDFObjectHandle> pages; // the page objects in order
     std::optional<FileIdentity> identity; // the file as it was when it was read

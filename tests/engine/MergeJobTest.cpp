@@ -384,8 +384,11 @@ TEST_F(MergeJobTest, WritesNothingWhenNoRowContributesPages)
 
 TEST_F(MergeJobTest, ASourceThatChangesOrVanishesBeforeTheWriteFailsTheMerge)
 {
-    for (const bool remove : {true, false}) {
-        SCOPED_TRACE(remove ? "removed" : "rewritten");
+    // Both ways of reading a source: whole into memory, and from disk around each read.
+    for (const auto& [remove, inMemoryLimit] :
+         {std::pair {true, 1 << 20}, std::pair {false, 1 << 20}, std::pair {true, 0}, std::pair {false, 0}}) {
+        SCOPED_TRACE(std::string(remove ? "removed" : "rewritten") + (inMemoryLimit ? ", in memory" : ", on disk"));
+        pdf::PdfReader::SetInMemoryLimit(inMemoryLimit);
         const std::string a = Make("a.pdf", 3, true);
         const std::string b = Make("b.pdf", 2, false);
         Observer observer;
@@ -409,6 +412,7 @@ TEST_F(MergeJobTest, ASourceThatChangesOrVanishesBeforeTheWriteFailsTheMerge)
             << report.errors[0].message;
         EXPECT_FALSE(std::filesystem::exists(m_tmp.File("out.pdf")));
     }
+    pdf::PdfReader::SetInMemoryLimit(1 << 20);
 }
 
 TEST_F(MergeJobTest, AStopRequestEndsTheMergeBeforeTheNextRowWithoutOutput)
@@ -428,7 +432,8 @@ TEST_F(MergeJobTest, AStopRequestEndsTheMergeBeforeTheNextRowWithoutOutput)
 
 TEST_F(MergeJobTest, ManySourcesFitInAFewDescriptors)
 {
-    // 150 sources under a limit of 48 descriptors: only closed-file reading can manage it.
+    // 150 sources under a limit of 48 descriptors, read from disk: only reading that opens each file
+    // around its reads can manage it.
     PdfSpec spec;
     spec.fields = {{FieldKind::Text, "f", {2}, ""}};
     std::vector<JobRow> rows;
@@ -441,7 +446,9 @@ TEST_F(MergeJobTest, ManySourcesFitInAFewDescriptors)
     rlimit tight = old;
     tight.rlim_cur = 48;
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    pdf::PdfReader::SetInMemoryLimit(0);
     const JobReport report = RunMerge(rows, Options());
+    pdf::PdfReader::SetInMemoryLimit(1 << 20);
     ::setrlimit(RLIMIT_NOFILE, &old);
     ASSERT_TRUE(report.ok) << Errors(report);
     const std::string out = m_tmp.File("out.pdf");

@@ -122,7 +122,7 @@ TEST_F(PdfReaderTest, OpensOwnerOnlyAndRepairableFiles)
     EXPECT_TRUE(repaired.WasRepaired());
 }
 
-TEST_F(PdfReaderTest, ClosedReaderHoldsNoDescriptorAndCopiesShareTheDocument)
+TEST_F(PdfReaderTest, HoldsAtMostOneDescriptorUntilClosedAndCopiesShareTheDocument)
 {
     PdfSpec spec;
     spec.pages = 2;
@@ -136,14 +136,21 @@ TEST_F(PdfReaderTest, ClosedReaderHoldsNoDescriptorAndCopiesShareTheDocument)
         return n;
     };
     const int before = openFiles();
+
+    // A small file is parsed from memory and holds no descriptor at all.
+    PdfReader small(path);
+    EXPECT_EQ(openFiles(), before);
+    EXPECT_TRUE(small.HasOutline());
+
+    // Read from disk, the reader keeps one descriptor until Close, then reopens the file per read.
+    PdfReader::SetInMemoryLimit(0);
     PdfReader reader(path);
+    PdfReader::SetInMemoryLimit(1 << 20);
     EXPECT_EQ(openFiles(), before + 1);
     reader.Close();
     EXPECT_EQ(openFiles(), before);
-
     PdfReader copy = reader;
     EXPECT_EQ(copy.impl(), reader.impl());
-    // A closed reader still answers: the file is reopened for the read and closed again.
     EXPECT_TRUE(copy.HasOutline());
     EXPECT_EQ(openFiles(), before);
 }

@@ -178,6 +178,7 @@ struct PdfCopy::Impl
         , outputPath(std::move(path))
         , out(QPDF::create())
     {
+        SilenceQpdfDefaultLogger();
         out->setSuppressWarnings(true);
         out->emptyPDF();
     }

@@ -44,9 +44,21 @@ std::string WithoutTrailingNuls(std::string text)
 
 } // namespace
 
+void SilenceQpdfDefaultLogger()
+{
+    static const bool silenced = [] {
+        std::shared_ptr<QPDFLogger> log = QPDFLogger::defaultLogger();
+        log->setWarn(log->discard());
+        log->setError(log->discard());
+        return true;
+    }();
+    (void)silenced;
+}
+
 PdfReader::PdfReader(const std::string& path)
     : m_impl(std::make_shared<Impl>())
 {
+    SilenceQpdfDefaultLogger();
     m_impl->path = path;
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))

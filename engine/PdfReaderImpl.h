@@ -10,6 +10,7 @@
 #include <qpdf/ClosedFileInputSource.hh>
 #include <qpdf/PDFVersion.hh>
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFLogger.hh>
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 
@@ -32,6 +33,10 @@ struct Target
     // ("XYZ 72 700 null", "Fit", "FitH 700").
     std::string ViewText() const;
 };
+
+// qpdf prints some warnings about objects that belong to no document straight to its default
+// logger's stderr; the layer collects warnings and never prints. Silences that logger once.
+void SilenceQpdfDefaultLogger();
 
 struct PdfReader::Impl
 {

@@ -19,7 +19,12 @@ namespace quire {
 //   as a source. When no checked row contributes pages nothing is written.
 // - An existing output is first copied to its backup when options.autoBackup is set.
 // - The output is written to a temporary file beside it and renamed over it only on success: a
-//   failed or stopped merge leaves no output and an existing output untouched.
+//   failed or stopped merge leaves no output and an existing output untouched. A source that
+//   changed or vanished between being read and the write fails the merge.
+// - The first unreadable source ends the merge; its error names the file and the reason. A source
+//   protected only by an owner password is merged; its restrictions are not carried over (noted in
+//   the report's notes).
+// - The next checked source is parsed on a second thread while the current one is copied.
 // Status texts: "Merging your PDF files, please wait a moment..." then "Merging Finished.".
 JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options, IJobObserver* observer = nullptr,
                    StopFlag stop = nullptr);

@@ -15,6 +15,7 @@ namespace quire {
 // - A row that fails (unreadable source, output not writable) is reported and the job goes on with
 //   the next row; a row whose begin page lies beyond its end page writes no file and is reported.
 // - A stop request ends the job before the next row; files already written stay.
+// - Consecutive rows of the same source share one parsed copy of it while the file is unchanged.
 // Status texts: "Splitting your PDF files, please wait a moment..." then "Splitting Finished.".
 JobReport RunSplit(const std::vector<JobRow>& rows, const SplitOptions& options, IJobObserver* observer = nullptr,
                    StopFlag stop = nullptr);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "CAppLook.h"
 
+#include "CXThemeHelper.h"
 #include "CommandIds.h"
 
 #include <QApplication>
@@ -79,6 +80,8 @@ void CAppLook::Apply(int nLook)
             QApplication::setStyle(pStyle);
     }
     QApplication::setPalette(OwnPalette(nLook));
+    // The controls draw their own classic check boxes and headers under the "Windows 2000" look.
+    CXThemeHelper::SetClassicLook(nLook == ID_VIEW_APPLOOK_WIN_2000);
 }
 
 QString CAppLook::MenuText(int nLook)

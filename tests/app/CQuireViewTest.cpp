@@ -7,6 +7,7 @@
 #include "CShell.h"
 #include "CXEdit.h"
 #include "CXListCtrl.h"
+#include "CXThemeHelper.h"
 #include "CommandIds.h"
 #include "PdfFixtures.h"
 #include "TempDir.h"
@@ -344,4 +345,52 @@ TEST_F(ViewTest, ClickingARowShowsItsPathAndTheContextMenuSharesTheActions)
     EXPECT_EQ(actions[3], Action(ID_FILE_CONVERT_MERGE));
     EXPECT_EQ(actions[3]->text(), QStringLiteral("&Start Convert"));
     EXPECT_EQ(actions[3]->iconText(), QStringLiteral("Merge"));
+}
+
+TEST_F(ViewTest, TheWindows2000LookSwitchesTheListToItsClassicDrawing)
+{
+    Action(ID_VIEW_APPLOOK_WIN_2000)->trigger();
+    EXPECT_FALSE(CXThemeHelper().IsAppThemed());
+    Action(ID_VIEW_APPLOOK_OFF_2007_BLUE)->trigger();
+    EXPECT_TRUE(CXThemeHelper().IsAppThemed());
+}
+
+TEST_F(ViewTest, AMergeIntoOneOfItsSourcesIsRefusedAndTheSourceIsKept)
+{
+    const std::string first = MakePdf("first", 2);
+    AddFiles({first, MakePdf("second", 3)});
+    const std::string before = ReadWholeFile(first);
+    m_pFrame->GetOutputPathEdit()->setText(QString::fromStdString(first));
+
+    Action(ID_FILE_CONVERT_MERGE)->trigger();
+
+    const QStringList shown = CMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("first.pdf"))) << shown[0].toStdString();
+    EXPECT_EQ(ReadWholeFile(first), before);
+    EXPECT_TRUE(m_pFrame->isVisible());
+}
+
+TEST_F(ViewTest, ASourceThatGainedAPasswordAfterItWasAddedStopsTheMergeWithAMessage)
+{
+    const std::string locked = MakePdf("locked", 2);
+    AddFiles({MakePdf("open", 2), locked});
+    fx::PdfSpec spec;
+    spec.tag = "locked";
+    spec.pages = 2;
+    spec.userPassword = "secret";
+    fx::WritePdf(locked, spec);
+    const std::string out = m_tmp.File("merged.pdf");
+    WriteWholeFile(out, "previous output");
+    m_app.m_nAutoBackup = 0;
+    m_pFrame->GetOutputPathEdit()->setText(QString::fromStdString(out));
+
+    Action(ID_FILE_CONVERT_MERGE)->trigger();
+
+    const QStringList shown = CMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("locked.pdf"))) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("password"))) << shown[0].toStdString();
+    EXPECT_EQ(ReadWholeFile(out), "previous output");
+    EXPECT_EQ(List()->GetItemCount(), 2);
 }

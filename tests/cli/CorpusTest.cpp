@@ -4,6 +4,7 @@
 // names the file. Nothing may crash or run past its time limit.
 #include "ChildProcess.h"
 #include "PdfCheck.h"
+#include "PdfFixtures.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,10 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+
+using quire::fixtures::PageTexts;
+using quire::fixtures::PdfInfo;
+using quire::fixtures::QpdfCheckPasses;
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 
 namespace {
 
@@ -18,23 +17,6 @@ ChildResult RunTool(const std::vector<std::string>& argv)
     ChildResult result = RunChild(argv, options);
     EXPECT_FALSE(result.timedOut) << argv[0] << " ran too long on " << argv.back();
     return result;
-}
-
-std::string Collapse(const std::string& text)
-{
-    std::string out;
-    bool blank = false;
-    for (const char c : text) {
-        if (c == ' ' || c == '\n' || c == '\t' || c == '\r') {
-            blank = !out.empty();
-            continue;
-        }
-        if (blank)
-            out += ' ';
-        blank = false;
-        out += c;
-    }
-    return out;
 }
 
 JsonValue QpdfJson(const std::string& path, const std::string& key)
@@ -63,43 +45,6 @@ void AddOutline(const JsonValue& items, int depth, std::vector<std::string>& lin
 }
 
 } // namespace
-
-bool QpdfCheckPasses(const std::string& path)
-{
-    const ChildResult result = RunTool({"qpdf", "--check", path});
-    EXPECT_EQ(result.exitCode, 0) << "qpdf --check " << path << ":\n" << result.out << result.err;
-    return result.exitCode == 0;
-}
-
-std::map<std::string, std::string> PdfInfo(const std::string& path)
-{
-    const ChildResult result = RunTool({"pdfinfo", path});
-    EXPECT_EQ(result.exitCode, 0) << "pdfinfo " << path << ":\n" << result.err;
-    std::map<std::string, std::string> info;
-    std::istringstream lines(result.out);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const std::size_t colon = line.find(':');
-        if (colon == std::string::npos)
-            continue;
-        info[line.substr(0, colon)] = Collapse(line.substr(colon + 1));
-    }
-    return info;
-}
-
-std::vector<std::string> PageTexts(const std::string& path)
-{
-    const ChildResult result = RunTool({"pdftotext", path, "-"});
-    EXPECT_EQ(result.exitCode, 0) << "pdftotext " << path << ":\n" << result.err;
-    std::vector<std::string> pages;
-    std::size_t start = 0;
-    // pdftotext ends every page with a form feed.
-    for (std::size_t ff = result.out.find('\f'); ff != std::string::npos; ff = result.out.find('\f', start)) {
-        pages.push_back(Collapse(result.out.substr(start, ff - start)));
-        start = ff + 1;
-    }
-    return pages;
-}
 
 std::vector<std::string> OutlineLines(const std::string& path)
 {

@@ -19,6 +19,10 @@
 
 namespace fs = std::filesystem;
 
+using quire::fixtures::PageTexts;
+using quire::fixtures::PdfInfo;
+using quire::fixtures::QpdfCheckPasses;
+
 namespace {
 
 const std::string kQuire = QUIRE_BINARY_DIR "/quire";

@@ -84,6 +84,8 @@ void CQuireView::OnCreate()
         [this](int nItem, int nSubItem, const QString* pszText) { return OnEndLabelEdit(nItem, nSubItem, pszText); });
 
     connect(m_pList, &QAbstractItemView::clicked, this, &CQuireView::OnClickList);
+    connect(m_pList, &CXListCtrl::checkboxClicked, this, [this] { m_bRowsEdited = true; });
+    connect(m_pList, &CXListCtrl::editEnd, this, [this] { m_bRowsEdited = true; });
     connect(m_pList->selectionModel(), &QItemSelectionModel::selectionChanged, &m_frame, &CMainFrame::UpdateCommandUI);
     connect(m_pList->selectionModel(), &QItemSelectionModel::currentChanged, &m_frame, &CMainFrame::UpdateCommandUI);
 
@@ -180,10 +182,35 @@ void CQuireView::UpdateListCtrl()
 {
     if (!m_pList)
         return;
-    m_pList->DeleteAllItems();
-    m_pList->DeleteAllToolTips();
+    // NOTE: adding a file appends one record to records the rows already show, so rebuilding every
+    // row after each of a thousand added files would cost time quadratic in the list's length. When
+    // nothing on screen changed since the last rebuild, the same end state (the same rows, no
+    // selection, no open edit, scrolled to the top) is reached by appending the new rows only.
+    const bool bInStep = !m_bRowsEdited && !m_pList->GetEditControl() && m_nRowsInStep == m_pList->GetItemCount()
+        && m_nRowsInStep <= m_arrItems.GetCount();
     m_pList->setUpdatesEnabled(false);
-    for (std::int32_t i = 0; i < m_arrItems.GetCount(); ++i) {
+    if (bInStep) {
+        m_pList->clearSelection();
+        m_pList->setCurrentIndex(QModelIndex());
+        AppendRows(m_nRowsInStep);
+        m_pList->scrollToTop();
+    } else {
+        m_pList->DeleteAllItems();
+        m_pList->DeleteAllToolTips();
+        AppendRows(0);
+    }
+    m_pList->setUpdatesEnabled(true);
+    m_nRowsInStep = m_arrItems.GetCount();
+    m_bRowsEdited = false;
+    if (m_pList->GetItemCount() == 0)
+        SetEmptyListText(QString::fromLatin1(kPromptText), Qt::black);
+    OnSize(width(), height());
+    m_frame.UpdateCommandUI();
+}
+
+void CQuireView::AppendRows(std::int32_t nFirst)
+{
+    for (std::int32_t i = nFirst; i < m_arrItems.GetCount(); ++i) {
         const ListItemData& item = m_arrItems.GetAt(i);
         const int nRow = m_pList->InsertItem(m_pList->GetItemCount(), QStringLiteral(" "));
         m_pList->SetItemToolTipText(nRow, 0, QStringLiteral(" "));
@@ -198,16 +225,14 @@ void CQuireView::UpdateListCtrl()
         for (int nCol = 3; nCol <= 5; ++nCol)
             m_pList->SetEdit(nRow, nCol);
     }
-    m_pList->setUpdatesEnabled(true);
-    if (m_pList->GetItemCount() == 0)
-        SetEmptyListText(QString::fromLatin1(kPromptText), Qt::black);
-    OnSize(width(), height());
-    m_frame.UpdateCommandUI();
 }
 
 void CQuireView::UpdateListCtrlItemData()
 {
     if (!m_pList)
+        return;
+    // Rows nobody touched since the last rebuild show their records exactly: there is nothing to copy.
+    if (!m_bRowsEdited && m_nRowsInStep == m_pList->GetItemCount() && m_nRowsInStep <= m_arrItems.GetCount())
         return;
     const std::int32_t nCount = std::min<std::int32_t>(m_arrItems.GetCount(), m_pList->GetItemCount());
     for (std::int32_t i = 0; i < nCount; ++i) {
@@ -301,6 +326,7 @@ void CQuireView::Remove()
         return;
     UpdateListCtrlItemData();
     m_arrItems.RemoveAt(nSel);
+    m_nRowsInStep = 0;
     UpdateListCtrl();
 }
 
@@ -309,6 +335,7 @@ void CQuireView::RemoveAll()
     if (!m_pList)
         return;
     m_arrItems.RemoveAll();
+    m_nRowsInStep = 0;
     UpdateListCtrl();
 }
 
@@ -324,6 +351,7 @@ void CQuireView::Move(int nDelta)
     const ListItemData item = m_arrItems.GetAt(nSel);
     m_arrItems.RemoveAt(nSel);
     m_arrItems.InsertAt(nTarget, item);
+    m_nRowsInStep = 0;
     UpdateListCtrl();
     m_pList->SetCurSel(nTarget, false);
 }

@@ -75,8 +75,16 @@ private:
     // Empty when the merge output path can be written to; else what the user should do.
     QString CheckMergeOutput(const QString& szPath) const;
 
+    // Appends rows for the records after the first `m_nRowsInStep`, which the rows already show.
+    void AppendRows(std::int32_t nFirst);
+
     CMainFrame& m_frame;
     QPointer<CXListCtrl> m_pList;
     CListItemArray m_arrItems;
     QMenu* m_pContextMenu = nullptr;
+    // How many leading records the rows show exactly as the last rebuild made them, and whether the
+    // user has ticked a box or edited a cell since then. Together they let a rebuild after an
+    // appended file touch only the new row: the result is the same as deleting and re-adding all.
+    std::int32_t m_nRowsInStep = 0;
+    bool m_bRowsEdited = false;
 };

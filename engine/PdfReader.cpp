@@ -17,6 +17,25 @@ namespace pdf {
 
 namespace {
 
+// The header version "major.minor" with the extension level. qpdf's own getVersionAsPDFVersion
+// compiles a regular expression on every call, which costs more than reading a small file.
+PDFVersion VersionOf(QPDF& qpdf)
+{
+    const std::string text = qpdf.getPDFVersion();
+    int major = 0;
+    int minor = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && major < 100; ++i)
+        major = major * 10 + (text[i] - '0');
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9' && minor < 100; ++i)
+            minor = minor * 10 + (text[i] - '0');
+    }
+    if (major == 0)
+        return PDFVersion(1, 3);
+    return PDFVersion(major, minor, qpdf.getExtensionLevel());
+}
+
 std::atomic<std::int64_t> g_inMemoryLimit {1 << 20};
 // Bytes of sources held in memory by live readers, and the most they may hold together, so that a
 // merge of thousands of middle-sized files does not read them all into memory.
@@ -109,7 +128,7 @@ PdfReader::PdfReader(const std::string& path)
                     throw PdfError::Make(PdfError::Kind::Damaged, path,
                                          "page " + std::to_string(i + 1) + " is not a page object");
             }
-            m_impl->version = m_impl->qpdf->getVersionAsPDFVersion();
+            m_impl->version = VersionOf(*m_impl->qpdf);
             for (const QPDFExc& w : m_impl->qpdf->getWarnings())
                 m_impl->warnings.push_back(w.getMessageDetail());
         } catch (...) {

@@ -394,3 +394,27 @@ TEST_F(ViewTest, ASourceThatGainedAPasswordAfterItWasAddedStopsTheMergeWithAMess
     EXPECT_EQ(ReadWholeFile(out), "previous output");
     EXPECT_EQ(List()->GetItemCount(), 2);
 }
+
+TEST_F(ViewTest, AddingAFileKeepsWhatWasTypedAndTickedInTheRowsBefore)
+{
+    AddFiles({MakePdf("one", 4), MakePdf("two", 4)});
+    AddFiles({MakePdf("three", 4)});
+    List()->SetCurSel(1, true);
+    EditCell(0, 4, QStringLiteral("2"));
+    ClickCheckbox(1);
+    AddFiles({MakePdf("four", 4)});
+
+    ASSERT_EQ(List()->GetItemCount(), 4);
+    EXPECT_EQ(Row(0), "[x] one.pdf 4 1 2 one");
+    EXPECT_EQ(Row(1), "[ ] two.pdf 4 1 4 two");
+    EXPECT_EQ(Row(2), "[x] three.pdf 4 1 4 three");
+    EXPECT_EQ(Row(3), "[x] four.pdf 4 1 4 four");
+    EXPECT_EQ(List()->GetItemToolTipText(0, 4), QStringLiteral("2"));
+    EXPECT_EQ(List()->GetCurSel(), -1);
+    EXPECT_EQ(List()->GetHeaderCheckedState(0), 1);
+
+    AddFiles({MakePdf("five", 1)});
+    EXPECT_EQ(Row(1), "[ ] two.pdf 4 1 4 two");
+    EXPECT_EQ(Row(4), "[x] five.pdf 1 1 1 five");
+    EXPECT_EQ(List()->GetItemToolTipText(4, 1), QStringLiteral("five.pdf"));
+}

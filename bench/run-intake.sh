@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
+# Adding N small PDFs through the desktop program's intake path (a row rebuild after every file)
+# against `quire info` reading the same files, side by side with hyperfine.
+#   bench/run-intake.sh [RUNS] [FILES]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-5}
+files=${2:-1000}
+work=${QUIRE_BENCH_DIR:-/tmp/quire-bench}/intake-$files
+
+need=()
+for p in hyperfine; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+    sudo=(); [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${need[@]}"
+fi
+
+./build.sh deps
+cmake -S . -B build-bench-gui -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUIRE_BUILD_GUI=ON >/dev/null
+cmake --build build-bench-gui --target quire quire-bench-corpus quire_bench_intake -j "$(nproc)" >/dev/null
+
+if [ ! -f "$work/done" ]; then
+    rm -rf "$work" && mkdir -p "$work"
+    build-bench-gui/bench/quire-bench-corpus "$work" --files "$files" --pages 2 --lines 5 >/dev/null
+    touch "$work/done"
+fi
+
+export QT_QPA_PLATFORM=offscreen
+hyperfine -N -w 1 -r "$runs" --export-markdown "$work/result.md" \
+    -n "intake (rebuild after each file)" "build-bench-gui/bench/quire_bench_intake $work" \
+    -n "quire info" "bash -c 'build-bench-gui/quire info $work/*.pdf >/dev/null'"
+cat "$work/result.md"

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
 #include <new>
 #include <set>
 #include <sstream>
@@ -172,6 +173,8 @@ struct PdfCopy::Impl
     std::vector<std::string> renamed;
     std::vector<std::string> warnings;
     bool written = false;
+    // Set when qpdf failed halfway through copying a form: see ~Impl.
+    bool formCopyFailed = false;
 
     Impl(Document& doc, std::string path)
         : document(doc)
@@ -181,6 +184,21 @@ struct PdfCopy::Impl
         SilenceQpdfDefaultLogger();
         out->setSuppressWarnings(true);
         out->emptyPDF();
+    }
+
+    ~Impl()
+    {
+        // NOTE: when qpdf 11.3 gives up halfway through copying a damaged form it leaves objects
+        // behind that make its destructor read a null pointer. A document in that state is kept
+        // alive until the process ends: a little memory lost on a damaged file beats a crash.
+        if (formCopyFailed) {
+            static std::mutex graveyardMutex;
+            static auto* graveyard = new std::vector<std::shared_ptr<QPDF>>();
+            const std::lock_guard<std::mutex> lock(graveyardMutex);
+            graveyard->push_back(out);
+            for (const auto& source : sources)
+                graveyard->push_back(source->qpdf);
+        }
     }
 
     void CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base, bool hasForm);
@@ -336,6 +354,7 @@ void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std:
         } catch (const std::exception& e) {
             // The pages are in, with the annotations copied along with them; only the form is lost.
             // Say so rather than fail the whole job.
+            formCopyFailed = true;
             warnings.push_back("the form of " + src.path + " could not be copied: " + e.what());
             for (auto& p : pairs)
                 p.clear();

@@ -192,3 +192,28 @@ TEST_F(RegressionFileTest, AFormQpdfCannotCopyStillMergesItsPagesWithAWarning)
     });
     EXPECT_EQ(formLost, 2);
 }
+
+// A fuzzed file whose damaged form makes qpdf fail mid-copy and then crash in its own destructor:
+// both jobs must end with their output and a note, not bring the process down.
+TEST_F(RegressionFileTest, AFormThatBreaksQpdfsCleanUpDoesNotCrashMergeOrSplit)
+{
+    const std::string original = std::string(QUIRE_SOURCE_DIR) + "/tests/fuzz/crashers/merge-segv-damaged-form.pdf";
+    const std::string source = m_tmp.File("damaged-form.pdf");
+    std::filesystem::copy_file(original, source);
+    {
+        quire::MergeOptions options;
+        options.outputPath = m_tmp.File("merged.pdf");
+        options.autoBackup = false;
+        const quire::JobReport report = quire::RunMerge({WholeFile(source)}, options);
+        ASSERT_TRUE(report.ok) << (report.errors.empty() ? "" : report.errors[0].message);
+        std::string log;
+        EXPECT_TRUE(QpdfCheckPasses(options.outputPath, &log)) << log;
+        EXPECT_FALSE(report.notes.empty());
+    }
+    quire::SplitOptions split;
+    split.autoBackup = false;
+    const quire::JobReport report = quire::RunSplit({WholeFile(source)}, split);
+    ASSERT_TRUE(report.ok) << (report.errors.empty() ? "" : report.errors[0].message);
+    ASSERT_EQ(report.filesWritten.size(), 1u);
+    EXPECT_TRUE(QpdfCheckPasses(report.filesWritten[0]));
+}

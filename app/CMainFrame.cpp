@@ -337,6 +337,9 @@ QString CMainFrame::GetMessageText() const
 
 void CMainFrame::UpdateCommandUI()
 {
+    // EndIntakeBatch runs this once for the whole batch.
+    if (m_bInIntakeBatch)
+        return;
     if (CJobListView* pView = GetView())
         pView->OnUpdateCommandFile();
     else
@@ -484,6 +487,11 @@ void CMainFrame::SetEmptyListText(const QString& szText)
 
 void CMainFrame::UpdateRecentFileActions()
 {
+    if (m_bInIntakeBatch) {
+        m_bRecentActionsStale = true;
+        return;
+    }
+    m_bRecentActionsStale = false;
     const CRecentFileList& list = m_app.GetRecentFileList();
     for (int i = 0; i < m_recentActions.size(); ++i) {
         QAction* pAction = m_recentActions[i];
@@ -493,6 +501,19 @@ void CMainFrame::UpdateRecentFileActions()
         pAction->setText(szPath.isEmpty() ? QString() : szNumber + QLatin1Char(' ') + QFileInfo(szPath).fileName());
         pAction->setToolTip(QDir::toNativeSeparators(szPath));
     }
+}
+
+void CMainFrame::BeginIntakeBatch()
+{
+    m_bInIntakeBatch = true;
+}
+
+void CMainFrame::EndIntakeBatch()
+{
+    m_bInIntakeBatch = false;
+    if (m_bRecentActionsStale)
+        UpdateRecentFileActions();
+    UpdateCommandUI();
 }
 
 bool CMainFrame::AddFile(const QString& szPath, QStringList& failures)
@@ -535,11 +556,13 @@ void CMainFrame::OnFileOpen()
     SetEmptyListText(QLatin1String(kLoadingText));
     int nAdded = 0;
     QStringList failures;
+    BeginIntakeBatch();
     for (CMultiSelectFileDialog::POSITION pos = dialog.GetStartPosition(); pos;) {
         const QString szPath = dialog.GetNextPathName(pos);
         if (quire::AcceptChosenPath(ToLocal(szPath)) && AddFile(szPath, failures))
             ++nAdded;
     }
+    EndIntakeBatch();
     if (nAdded == 0)
         SetEmptyListText(QLatin1String(kPromptText));
     ReportSkippedFiles(failures);
@@ -551,11 +574,13 @@ void CMainFrame::OnDropFiles(const QStringList& paths)
     if (paths.isEmpty())
         return;
     QStringList failures;
+    BeginIntakeBatch();
     for (const QString& szPath : paths) {
         // Folders are not searched; the name test looks at the last three characters only.
         if (quire::AcceptDroppedPath(ToLocal(szPath)))
             AddFile(szPath, failures);
     }
+    EndIntakeBatch();
     ReportSkippedFiles(failures);
     activateWindow();
     UpdateCommandUI();

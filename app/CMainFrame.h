@@ -73,6 +73,9 @@ public:
     bool AddFile(const QString& szPath, QStringList& failures);
     // One message listing every file that could not be added; nothing when `failures` is empty.
     void ReportSkippedFiles(const QStringList& failures);
+    // Between these two, AddFile leaves the recent-file commands and the enabled states to the end.
+    void BeginIntakeBatch();
+    void EndIntakeBatch();
     void SetEmptyListText(const QString& szText);
     void UpdateRecentFileActions();
 
@@ -110,4 +113,8 @@ private:
     QList<QAction*> m_recentActions;
     QPointer<QWidget> m_pViewWidget;
     CJobListView* m_pView = nullptr;
+    // While a batch of files is added, the recent-file commands and the enabled states are brought
+    // up to date once at its end instead of after every file.
+    bool m_bInIntakeBatch = false;
+    bool m_bRecentActionsStale = false;
 };

@@ -4,7 +4,7 @@
 #   ./build.sh run    install what is missing, build, start the desktop program
 #   ./build.sh test   install what is missing, build, run every test
 #   ./build.sh deps   only install what is missing
-#   ./build.sh asan   build with AddressSanitizer + UBSan and run the non-GUI tests
+#   ./build.sh asan   build with AddressSanitizer + UBSan and run the engine, job list, controls and CLI tests
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -57,7 +57,7 @@ test)
 asan)
     install_deps
     build asan
-    ctest --test-dir build-asan --output-on-failure -j "$(jobs)" -LE gui
+    ctest --test-dir build-asan --output-on-failure -j "$(jobs)" -L "engine|joblist|controls|cli"
     ;;
 deps)
     install_deps

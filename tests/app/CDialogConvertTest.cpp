@@ -62,14 +62,14 @@ protected:
 
     std::string Fixture(const std::string& name, const std::string& tag, int nPages, bool bOutline = false)
     {
-        fx::PdfSpec spec;
-        spec.tag = tag;
-        spec.pages = nPages;
+        fx::PdfSpec desc;
+        desc.tag = tag;
+        desc.pages = nPages;
         if (bOutline)
-            spec.outline = fx::OnePerPage(nPages);
-        spec.info = {{"Title", tag + " title"}};
+            desc.outline = fx::OnePerPage(nPages);
+        desc.info = {{"Title", tag + " title"}};
         const std::string path = m_tmp.File(name);
-        fx::WritePdf(path, spec);
+        fx::WritePdf(path, desc);
         return path;
     }
 

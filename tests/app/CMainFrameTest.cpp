@@ -59,10 +59,10 @@ protected:
     }
     QString Pdf(const std::string& name, int nPages = 2)
     {
-        quire::fixtures::PdfSpec spec;
-        spec.tag = name;
-        spec.pages = nPages;
-        quire::fixtures::WritePdf(m_tmp.File(name), spec);
+        quire::fixtures::PdfSpec desc;
+        desc.tag = name;
+        desc.pages = nPages;
+        quire::fixtures::WritePdf(m_tmp.File(name), desc);
         return Path(name);
     }
     void Drop(const QStringList& paths)

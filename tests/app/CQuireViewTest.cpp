@@ -64,13 +64,13 @@ protected:
 
     std::string MakePdf(const std::string& name, int pages, bool outline = false)
     {
-        fx::PdfSpec spec;
-        spec.tag = name;
-        spec.pages = pages;
+        fx::PdfSpec desc;
+        desc.tag = name;
+        desc.pages = pages;
         if (outline)
-            spec.outline = fx::OnePerPage(pages, name + " chapter");
+            desc.outline = fx::OnePerPage(pages, name + " chapter");
         const std::string path = m_tmp.File(name + ".pdf");
-        fx::WritePdf(path, spec);
+        fx::WritePdf(path, desc);
         return path;
     }
 
@@ -151,9 +151,9 @@ TEST_F(ViewTest, AddedFilesBecomeTickedRowsWithTheirPageCountsAndBookmarks)
 TEST_F(ViewTest, AnUnreadableFileIsSkippedAndNamedInOneMessage)
 {
     const std::string locked = m_tmp.File("locked.pdf");
-    fx::PdfSpec spec;
-    spec.userPassword = "secret";
-    fx::WritePdf(locked, spec);
+    fx::PdfSpec desc;
+    desc.userPassword = "secret";
+    fx::WritePdf(locked, desc);
     const std::string broken = m_tmp.File("broken.pdf");
     fx::WriteNotPdf(broken);
     AddFiles({MakePdf("good", 2), locked, broken});
@@ -375,11 +375,11 @@ TEST_F(ViewTest, ASourceThatGainedAPasswordAfterItWasAddedStopsTheMergeWithAMess
 {
     const std::string locked = MakePdf("locked", 2);
     AddFiles({MakePdf("open", 2), locked});
-    fx::PdfSpec spec;
-    spec.tag = "locked";
-    spec.pages = 2;
-    spec.userPassword = "secret";
-    fx::WritePdf(locked, spec);
+    fx::PdfSpec desc;
+    desc.tag = "locked";
+    desc.pages = 2;
+    desc.userPassword = "secret";
+    fx::WritePdf(locked, desc);
     const std::string out = m_tmp.File("merged.pdf");
     WriteWholeFile(out, "previous output");
     m_app.m_nAutoBackup = 0;

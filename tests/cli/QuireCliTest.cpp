@@ -472,10 +472,10 @@ TEST_F(QuireCliTest, ThreeFilesWithRangesGiveTwelvePagesAndBookmarksAtOneFourAnd
 {
     namespace fx = quire::fixtures;
     for (const auto& [tag, pages] : {std::pair<std::string, int> {"A", 10}, {"B", 4}, {"C", 6}}) {
-        fx::PdfSpec spec;
-        spec.tag = tag;
-        spec.pages = pages;
-        fx::WritePdf(m_tmp.File(tag + ".pdf"), spec);
+        fx::PdfSpec desc;
+        desc.tag = tag;
+        desc.pages = pages;
+        fx::WritePdf(m_tmp.File(tag + ".pdf"), desc);
     }
     const std::string out = m_tmp.File("out.pdf");
     const ChildResult result
@@ -497,12 +497,12 @@ TEST_F(QuireCliTest, ThreeFilesWithRangesGiveTwelvePagesAndBookmarksAtOneFourAnd
 
 TEST_F(QuireCliTest, SplitCopiesOnlyTheDocumentInformationTheSourceHas)
 {
-    quire::fixtures::PdfSpec spec;
-    spec.tag = "R";
-    spec.pages = 7;
-    spec.info = {{"Title", "Quarterly"}, {"Author", "Ada"}};
+    quire::fixtures::PdfSpec desc;
+    desc.tag = "R";
+    desc.pages = 7;
+    desc.info = {{"Title", "Quarterly"}, {"Author", "Ada"}};
     const std::string source = m_tmp.File("r.pdf");
-    quire::fixtures::WritePdf(source, spec);
+    quire::fixtures::WritePdf(source, desc);
 
     const ChildResult result = Quire({"split", source, "2-3"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -517,12 +517,12 @@ TEST_F(QuireCliTest, SplitCopiesOnlyTheDocumentInformationTheSourceHas)
 
 TEST_F(QuireCliTest, AFileWithOnlyAnOwnerPasswordIsMergedWithoutItsRestrictions)
 {
-    quire::fixtures::PdfSpec spec;
-    spec.tag = "O";
-    spec.pages = 2;
-    spec.ownerPassword = "owner";
+    quire::fixtures::PdfSpec desc;
+    desc.tag = "O";
+    desc.pages = 2;
+    desc.ownerPassword = "owner";
     const std::string source = m_tmp.File("owner.pdf");
-    quire::fixtures::WritePdf(source, spec);
+    quire::fixtures::WritePdf(source, desc);
 
     EXPECT_EQ(Quire({"info", source}).out, source + ": 2 pages, outline no, form no, encrypted\n");
     const std::string out = m_tmp.File("out.pdf");

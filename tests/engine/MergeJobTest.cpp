@@ -71,14 +71,14 @@ public:
 class MergeJobTest : public TempDirTest
 {
 protected:
-    std::string Make(const std::string& name, int pages, bool outline, PdfSpec spec = PdfSpec())
+    std::string Make(const std::string& name, int pages, bool outline, PdfSpec desc = PdfSpec())
     {
-        spec.tag = std::filesystem::path(name).stem().string();
-        spec.pages = pages;
+        desc.tag = std::filesystem::path(name).stem().string();
+        desc.pages = pages;
         if (outline)
-            spec.outline = OnePerPage(pages, spec.tag);
+            desc.outline = OnePerPage(pages, desc.tag);
         const std::string path = m_tmp.File(name);
-        WritePdf(path, spec);
+        WritePdf(path, desc);
         return path;
     }
 
@@ -155,7 +155,7 @@ TEST_F(MergeJobTest, CreatedBookmarksFollowTheRowsBookmarkText)
 
 TEST_F(MergeJobTest, OutlineEntriesKeepTheirKindViewStyleAndOpenState)
 {
-    PdfSpec spec;
+    PdfSpec desc;
     OutlineSpec part = Item("Partie Ü ☃ 日本", 2, DestKind::Explicit,
                             {Item("Named", 3, DestKind::OldDests), Item("Tree", 4, DestKind::NameTreeDict),
                              Item("Cut away", 1, DestKind::NameTree)});
@@ -163,9 +163,9 @@ TEST_F(MergeJobTest, OutlineEntriesKeepTheirKindViewStyleAndOpenState)
     part.red = true;
     OutlineSpec closed = Item("Closed", 0, DestKind::None, {Item("Action", 4, DestKind::GoToAction)});
     closed.open = false;
-    spec.outline = {part, closed, Item("Web", 0, DestKind::Uri), Item("Gone", 1, DestKind::GoToAction)};
+    desc.outline = {part, closed, Item("Web", 0, DestKind::Uri), Item("Gone", 1, DestKind::GoToAction)};
     const std::string first = Make("first.pdf", 1, false);
-    const std::string kinds = Make("kinds.pdf", 4, false, spec);
+    const std::string kinds = Make("kinds.pdf", 4, false, desc);
     ASSERT_TRUE(RunMerge({RowFor(first), RowFor(kinds, "2", "4")}, Options()).ok);
     const std::string out = m_tmp.File("out.pdf");
     ExpectSound(out, 4);
@@ -257,10 +257,10 @@ TEST_F(MergeJobTest, FormsKeepWorkingWithClashingNamesRenamedAndMultiPageFieldsW
 
 TEST_F(MergeJobTest, InternalLinksFollowTheirPagesOrGoWhenTheTargetIsLeftOut)
 {
-    PdfSpec spec;
-    spec.links = {{1, 2, DestKind::Explicit}, {2, 4, DestKind::GoToAction}, {3, 1, DestKind::Explicit},
+    PdfSpec desc;
+    desc.links = {{1, 2, DestKind::Explicit}, {2, 4, DestKind::GoToAction}, {3, 1, DestKind::Explicit},
                   {4, 5, DestKind::NameTree}, {5, 1, DestKind::Explicit},   {5, 3, DestKind::Explicit}};
-    const std::string links = Make("L.pdf", 5, false, spec);
+    const std::string links = Make("L.pdf", 5, false, desc);
     const std::string x = Make("X.pdf", 2, false);
 
     ASSERT_TRUE(RunMerge({RowFor(links)}, Options("all.pdf")).ok);
@@ -434,11 +434,11 @@ TEST_F(MergeJobTest, ManySourcesFitInAFewDescriptors)
 {
     // 150 sources under a limit of 48 descriptors, read from disk: only reading that opens each file
     // around its reads can manage it.
-    PdfSpec spec;
-    spec.fields = {{FieldKind::Text, "f", {2}, ""}};
+    PdfSpec desc;
+    desc.fields = {{FieldKind::Text, "f", {2}, ""}};
     std::vector<JobRow> rows;
     for (int i = 0; i < 150; ++i) {
-        const std::string path = Make("m" + std::to_string(i) + ".pdf", 2, true, spec);
+        const std::string path = Make("m" + std::to_string(i) + ".pdf", 2, true, desc);
         rows.push_back(RowFor(path));
     }
     rlimit old {};

@@ -34,15 +34,15 @@ protected:
 
 TEST_F(PdfReaderTest, ReadsPagesOutlineFormInfoAndVersion)
 {
-    PdfSpec spec;
-    spec.tag = "A";
-    spec.pages = 7;
-    spec.outline = OnePerPage(7);
-    spec.fields = {{FieldKind::Text, "name", {1}, "x"}};
-    spec.info = {{"Title", "Quarterly Ünïcødé ☃"}, {"Author", "Ann"}};
-    spec.version = "1.6";
+    PdfSpec desc;
+    desc.tag = "A";
+    desc.pages = 7;
+    desc.outline = OnePerPage(7);
+    desc.fields = {{FieldKind::Text, "name", {1}, "x"}};
+    desc.info = {{"Title", "Quarterly Ünïcødé ☃"}, {"Author", "Ann"}};
+    desc.version = "1.6";
     const std::string path = m_tmp.File("a.pdf");
-    WritePdf(path, spec);
+    WritePdf(path, desc);
 
     PdfReader reader(path);
     EXPECT_EQ(reader.Path(), path);
@@ -124,11 +124,11 @@ TEST_F(PdfReaderTest, OpensOwnerOnlyAndRepairableFiles)
 
 TEST_F(PdfReaderTest, HoldsAtMostOneDescriptorUntilClosedAndCopiesShareTheDocument)
 {
-    PdfSpec spec;
-    spec.pages = 2;
-    spec.outline = OnePerPage(2);
+    PdfSpec desc;
+    desc.pages = 2;
+    desc.outline = OnePerPage(2);
     const std::string path = m_tmp.File("a.pdf");
-    WritePdf(path, spec);
+    WritePdf(path, desc);
     const auto openFiles = [] {
         int n = 0;
         for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator("/proc/self/fd"))

@@ -58,8 +58,8 @@ class GetBookmarkTest : public TempDirTest
 
 TEST_F(GetBookmarkTest, ResolvesEveryKindOfDestinationAndKeepsViewStyleAndOpenState)
 {
-    PdfSpec spec;
-    spec.pages = 6;
+    PdfSpec desc;
+    desc.pages = 6;
     OutlineSpec part = Item("Part Ü ☃", 1, DestKind::Explicit,
                             {Item("Old name", 2, DestKind::OldDests), Item("Tree string", 3, DestKind::NameTree),
                              Item("Tree dict", 4, DestKind::NameTreeDict)});
@@ -67,9 +67,9 @@ TEST_F(GetBookmarkTest, ResolvesEveryKindOfDestinationAndKeepsViewStyleAndOpenSt
     part.red = true;
     OutlineSpec closed = Item("Closed", 5, DestKind::GoToAction, {Item("Web", 0, DestKind::Uri)});
     closed.open = false;
-    spec.outline = {part, closed, Item("Heading", 0, DestKind::None)};
+    desc.outline = {part, closed, Item("Heading", 0, DestKind::None)};
     const std::string path = m_tmp.File("kinds.pdf");
-    WritePdf(path, spec);
+    WritePdf(path, desc);
 
     const auto list = SimpleBookmark::GetBookmark(pdf::PdfReader(path));
     ASSERT_TRUE(list.has_value());
@@ -101,12 +101,12 @@ TEST_F(GetBookmarkTest, TellsNoOutlineFromAnEmptyOne)
 
 TEST_F(GetBookmarkTest, EndsOnLoopsReadingEachItemOnce)
 {
-    PdfSpec spec;
-    spec.pages = 3;
-    spec.outline = {Item("A", 1, DestKind::Explicit, {Item("A.1", 2), Item("A.2", 3)}), Item("B", 2), Item("C", 3)};
-    spec.outlineLoop = true; // C -> A
-    spec.kidLoop = true; // A.1 -> A.1
-    WritePdf(m_tmp.File("loop.pdf"), spec);
+    PdfSpec desc;
+    desc.pages = 3;
+    desc.outline = {Item("A", 1, DestKind::Explicit, {Item("A.1", 2), Item("A.2", 3)}), Item("B", 2), Item("C", 3)};
+    desc.outlineLoop = true; // C -> A
+    desc.kidLoop = true; // A.1 -> A.1
+    WritePdf(m_tmp.File("loop.pdf"), desc);
 
     const auto list = SimpleBookmark::GetBookmark(pdf::PdfReader(m_tmp.File("loop.pdf")));
     ASSERT_TRUE(list.has_value());
@@ -118,13 +118,13 @@ TEST_F(GetBookmarkTest, EndsOnLoopsReadingEachItemOnce)
 
 TEST_F(GetBookmarkTest, StopsDescendingAtSixtyFourLevels)
 {
-    PdfSpec spec;
-    spec.pages = 1;
+    PdfSpec desc;
+    desc.pages = 1;
     OutlineSpec chain = Item("level 200", 1);
     for (int level = 199; level >= 1; --level)
         chain = Item("level " + std::to_string(level), 1, DestKind::Explicit, {chain});
-    spec.outline = {chain};
-    WritePdf(m_tmp.File("deep.pdf"), spec);
+    desc.outline = {chain};
+    WritePdf(m_tmp.File("deep.pdf"), desc);
     const auto list = SimpleBookmark::GetBookmark(pdf::PdfReader(m_tmp.File("deep.pdf")));
     ASSERT_TRUE(list.has_value());
     EXPECT_EQ(SimpleBookmark::Count(*list), 64);

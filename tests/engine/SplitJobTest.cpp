@@ -35,13 +35,13 @@ std::string Errors(const JobReport& report)
 class SplitJobTest : public TempDirTest
 {
 protected:
-    std::string Make(const std::string& name, int pages, PdfSpec spec = PdfSpec())
+    std::string Make(const std::string& name, int pages, PdfSpec desc = PdfSpec())
     {
-        spec.tag = std::filesystem::path(name).stem().string();
-        spec.pages = pages;
+        desc.tag = std::filesystem::path(name).stem().string();
+        desc.pages = pages;
         const std::string path = m_tmp.File(name);
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        WritePdf(path, spec);
+        WritePdf(path, desc);
         return path;
     }
 
@@ -86,10 +86,10 @@ TEST_F(SplitJobTest, NamesEachFileAfterTheSourceAndTheNormalisedRange)
 
 TEST_F(SplitJobTest, CarriesTheSourcesInformationAndItsTrimmedOutline)
 {
-    PdfSpec spec;
-    spec.info = {{"Title", "Handbook Ünïcødé"}, {"Author", "Ann"}, {"Creator", "Some editor"}};
-    spec.outline = OnePerPage(10, "Ch");
-    const std::string handbook = Make("Handbook.pdf", 10, spec);
+    PdfSpec desc;
+    desc.info = {{"Title", "Handbook Ünïcødé"}, {"Author", "Ann"}, {"Creator", "Some editor"}};
+    desc.outline = OnePerPage(10, "Ch");
+    const std::string handbook = Make("Handbook.pdf", 10, desc);
     const JobReport report = RunSplit({RowFor(handbook, "4", "6", "Typed")}, NoBackup());
     ASSERT_TRUE(report.ok) << Errors(report);
     const std::string out = m_tmp.File("Handbook_p4-6.pdf");
@@ -184,10 +184,10 @@ TEST_F(SplitJobTest, RowsOfTheSameSourceSeeItsChangesBetweenRows)
         {
             if (row != 1)
                 return;
-            PdfSpec spec;
-            spec.tag = "new";
-            spec.pages = 3;
-            WritePdf(path, spec);
+            PdfSpec desc;
+            desc.tag = "new";
+            desc.pages = 3;
+            WritePdf(path, desc);
         }
     } observer;
     observer.path = a;

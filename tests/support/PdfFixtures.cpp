@@ -60,8 +60,8 @@ QOH Rect(double x, double y, double w, double h)
 class Builder
 {
 public:
-    explicit Builder(const PdfSpec& spec)
-        : m_spec(spec)
+    explicit Builder(const PdfSpec& desc)
+        : m_spec(desc)
     {
         m_pdf.emptyPDF();
     }
@@ -165,19 +165,19 @@ private:
     std::vector<QOH> AddItems(QOH parent, const std::vector<OutlineSpec>& items)
     {
         std::vector<QOH> made;
-        for (const OutlineSpec& spec : items) {
+        for (const OutlineSpec& desc : items) {
             QOH item = m_pdf.makeIndirectObject(QOH::newDictionary());
-            item.replaceKey("/Title", Text(spec.title));
+            item.replaceKey("/Title", Text(desc.title));
             item.replaceKey("/Parent", parent);
-            SetTarget(item, spec.kind, spec.page);
-            if (spec.bold)
+            SetTarget(item, desc.kind, desc.page);
+            if (desc.bold)
                 item.replaceKey("/F", QOH::newInteger(2));
-            if (spec.red)
+            if (desc.red)
                 item.replaceKey("/C", QOH::parse("[1 0 0]"));
-            if (!spec.kids.empty()) {
-                AddItems(item, spec.kids);
-                const int visible = Visible(spec.kids);
-                item.replaceKey("/Count", QOH::newInteger(spec.open ? visible : -visible));
+            if (!desc.kids.empty()) {
+                AddItems(item, desc.kids);
+                const int visible = Visible(desc.kids);
+                item.replaceKey("/Count", QOH::newInteger(desc.open ? visible : -visible));
             }
             made.push_back(item);
         }
@@ -249,22 +249,22 @@ private:
         if (m_spec.fields.empty())
             return;
         QOH fields = QOH::newArray();
-        for (const FieldSpec& spec : m_spec.fields) {
+        for (const FieldSpec& desc : m_spec.fields) {
             QOH field = m_pdf.makeIndirectObject(QOH::newDictionary());
-            field.replaceKey("/T", Text(spec.name));
+            field.replaceKey("/T", Text(desc.name));
             std::vector<QOH> widgets;
-            switch (spec.kind) {
+            switch (desc.kind) {
             case FieldKind::Text:
                 field.replaceKey("/FT", QOH::newName("/Tx"));
-                field.replaceKey("/V", Text(spec.value));
+                field.replaceKey("/V", Text(desc.value));
                 field.replaceKey("/DA", QOH::newString("/Helv 12 Tf 0 g"));
-                for (int page : spec.pages)
+                for (int page : desc.pages)
                     widgets.push_back(Widget(page, 0));
                 break;
             case FieldKind::CheckBox:
                 field.replaceKey("/FT", QOH::newName("/Btn"));
                 field.replaceKey("/V", QOH::newName("/Off"));
-                for (int page : spec.pages) {
+                for (int page : desc.pages) {
                     QOH w = Widget(page, 1);
                     QOH normal = QOH::newDictionary();
                     normal.replaceKey("/Yes", Appearance("0 0 1 rg 2 2 10 10 re f\n"));
@@ -281,7 +281,7 @@ private:
                 field.replaceKey("/Ff", QOH::newInteger(49152));
                 field.replaceKey("/V", QOH::newName("/Off"));
                 int button = 0;
-                for (int page : spec.pages) {
+                for (int page : desc.pages) {
                     QOH w = Widget(page, 2);
                     const std::string state = "/B" + std::to_string(++button);
                     QOH normal = QOH::newDictionary();
@@ -319,14 +319,14 @@ private:
     void BuildLinks()
     {
         int i = 0;
-        for (const LinkSpec& spec : m_spec.links) {
+        for (const LinkSpec& desc : m_spec.links) {
             QOH link = m_pdf.makeIndirectObject(QOH::newDictionary());
             link.replaceKey("/Type", QOH::newName("/Annot"));
             link.replaceKey("/Subtype", QOH::newName("/Link"));
             link.replaceKey("/Rect", Rect(72, 100.0 + 20.0 * (i++ % 20), 200, 16));
             link.replaceKey("/Border", QOH::parse("[0 0 0]"));
-            SetTarget(link, spec.kind, spec.toPage);
-            AddAnnot(spec.fromPage, link);
+            SetTarget(link, desc.kind, desc.toPage);
+            AddAnnot(desc.fromPage, link);
         }
     }
 
@@ -364,18 +364,18 @@ private:
     int m_destCounter = 0;
 };
 
-void Write(QPDF& pdf, const std::string& path, const PdfSpec& spec, bool objectStreams)
+void Write(QPDF& pdf, const std::string& path, const PdfSpec& desc, bool objectStreams)
 {
     QPDFWriter w(pdf, path.c_str());
     w.setStaticID(true);
-    w.setMinimumPDFVersion(spec.version);
+    w.setMinimumPDFVersion(desc.version);
     if (objectStreams)
         w.setObjectStreamMode(qpdf_o_generate);
-    if (!spec.userPassword.empty() || !spec.ownerPassword.empty()) {
+    if (!desc.userPassword.empty() || !desc.ownerPassword.empty()) {
         // Restrictive permissions, as in the files users meet: no extraction, no page assembly.
         // An empty owner password would open the file with no password at all.
-        const std::string owner = spec.ownerPassword.empty() ? spec.userPassword + "-owner" : spec.ownerPassword;
-        w.setR6EncryptionParameters(spec.userPassword.c_str(), owner.c_str(), true, false, false, true, true, false,
+        const std::string owner = desc.ownerPassword.empty() ? desc.userPassword + "-owner" : desc.ownerPassword;
+        w.setR6EncryptionParameters(desc.userPassword.c_str(), owner.c_str(), true, false, false, true, true, false,
                                     qpdf_r3p_full, true);
     }
     w.write();
@@ -390,12 +390,12 @@ std::string Trim(const std::string& s)
     return s.substr(begin, end - begin + 1);
 }
 
-void WriteBuilt(const std::string& path, const PdfSpec& spec, bool objectStreams)
+void WriteBuilt(const std::string& path, const PdfSpec& desc, bool objectStreams)
 {
     try {
-        Builder b(spec);
+        Builder b(desc);
         b.Build();
-        Write(b.Pdf(), path, spec, objectStreams);
+        Write(b.Pdf(), path, desc, objectStreams);
     } catch (const std::exception& e) {
         ADD_FAILURE() << "fixture " << path << " could not be written: " << e.what();
     }
@@ -403,9 +403,9 @@ void WriteBuilt(const std::string& path, const PdfSpec& spec, bool objectStreams
 
 } // namespace
 
-void WritePdf(const std::string& path, const PdfSpec& spec)
+void WritePdf(const std::string& path, const PdfSpec& desc)
 {
-    WriteBuilt(path, spec, false);
+    WriteBuilt(path, desc, false);
 }
 
 std::vector<OutlineSpec> OnePerPage(int pages, const std::string& prefix)
@@ -422,10 +422,10 @@ std::vector<OutlineSpec> OnePerPage(int pages, const std::string& prefix)
 
 void WriteRepairablePdf(const std::string& path, const std::string& tag, int pages)
 {
-    PdfSpec spec;
-    spec.tag = tag;
-    spec.pages = pages;
-    WriteBuilt(path, spec, false);
+    PdfSpec desc;
+    desc.tag = tag;
+    desc.pages = pages;
+    WriteBuilt(path, desc, false);
     std::string bytes = ReadAll(path);
     const auto at = bytes.rfind("startxref");
     ASSERT_NE(at, std::string::npos);
@@ -438,10 +438,10 @@ void WriteRepairablePdf(const std::string& path, const std::string& tag, int pag
 
 void WriteDamagedPdf(const std::string& path)
 {
-    PdfSpec spec;
-    spec.tag = "damaged";
-    spec.pages = 3;
-    WriteBuilt(path, spec, true);
+    PdfSpec desc;
+    desc.tag = "damaged";
+    desc.pages = 3;
+    WriteBuilt(path, desc, true);
     std::string bytes = ReadAll(path);
     const auto at = bytes.rfind("startxref");
     ASSERT_NE(at, std::string::npos);
@@ -453,11 +453,11 @@ void WriteDamagedPdf(const std::string& path)
 
 void WriteTruncatedPdf(const std::string& path)
 {
-    PdfSpec spec;
-    spec.tag = "truncated";
-    spec.pages = 6;
-    spec.outline = OnePerPage(6);
-    WriteBuilt(path, spec, true);
+    PdfSpec desc;
+    desc.tag = "truncated";
+    desc.pages = 6;
+    desc.outline = OnePerPage(6);
+    WriteBuilt(path, desc, true);
     const std::string bytes = ReadAll(path);
     WriteAll(path, bytes.substr(0, bytes.size() / 2));
 }

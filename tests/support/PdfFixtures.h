@@ -8,11 +8,11 @@
 // Every page of a fixture shows one line of real text in Helvetica, "<tag> page <n>", so
 // PageTexts() tells which source page ended up where. Link with the `quire_test_pdf` library.
 //
-//   quire::fixtures::PdfSpec spec;
-//   spec.tag = "A";
-//   spec.pages = 10;
-//   spec.outline = quire::fixtures::OnePerPage(10);   // "Chapter 1" -> page 1, ...
-//   quire::fixtures::WritePdf(dir + "/a.pdf", spec);
+//   quire::fixtures::PdfSpec desc;
+//   desc.tag = "A";
+//   desc.pages = 10;
+//   desc.outline = quire::fixtures::OnePerPage(10);   // "Chapter 1" -> page 1, ...
+//   quire::fixtures::WritePdf(dir + "/a.pdf", desc);
 //   EXPECT_EQ(quire::fixtures::PageTexts(dir + "/a.pdf")[2], "A page 3");
 
 #include <map>
@@ -95,7 +95,7 @@ struct PdfSpec
 };
 
 // Writes the described file (fails the calling test through ADD_FAILURE when it cannot).
-void WritePdf(const std::string& path, const PdfSpec& spec);
+void WritePdf(const std::string& path, const PdfSpec& desc);
 
 // A flat outline with one item per page: "<prefix> <n>" -> page n, explicit destinations.
 std::vector<OutlineSpec> OnePerPage(int pages, const std::string& prefix = "Chapter");

@@ -52,13 +52,3 @@ std::vector<std::string> OutlineLines(const std::string& path)
     AddOutline(QpdfJson(path, "outlines")["outlines"], 0, lines);
     return lines;
 }
-
-std::vector<std::string> FieldNames(const std::string& path)
-{
-    std::vector<std::string> names;
-    // Kept in a local: a temporary in a range-for's range dies before the loop body runs.
-    const JsonValue json = QpdfJson(path, "acroform");
-    for (const JsonValue& field : json["acroform"]["fields"].items)
-        names.push_back(field["fullname"].text);
-    return names;
-}

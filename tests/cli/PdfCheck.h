@@ -11,6 +11,3 @@
 // The outline as qpdf reads it: one line per entry, "Title -> 4" (or "Title" for an entry without a
 // target page), indented two blanks per level.
 std::vector<std::string> OutlineLines(const std::string& path);
-
-// The full names of the form's fields as qpdf reads them, in qpdf's order.
-std::vector<std::string> FieldNames(const std::string& path);

@@ -99,13 +99,6 @@ TEST_F(FileIntakeTest, AFileTheReaderCannotOpenGivesNoRecordAndAReasonNamingIt)
     }
 }
 
-TEST_F(FileIntakeTest, AnOwnerPasswordOnlyFileIsAdded)
-{
-    const quire::ListItemResult result = quire::MakeListItem(kCorpus + "/enc-XI-R6,V5,O=master.pdf");
-    ASSERT_TRUE(result.item);
-    EXPECT_EQ(result.item->szPages, "30");
-}
-
 TEST(FileIntakeNameTest, TheDropTestLooksAtTheLastThreeCharacters)
 {
     EXPECT_TRUE(quire::HasPdfEnding("/docs/a.pdf"));

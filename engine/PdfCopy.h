@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+namespace quire {
+class Disposer;
+}
+
 namespace pdf {
 
 class PdfReader;
@@ -21,7 +25,8 @@ class PdfReader;
 // output, so a failed write leaves no output and an existing file untouched.
 //
 // Every source reader given to AddPages is kept alive until Close has written the file, because the
-// page contents are read from the sources only then. Close checks that no source changed or vanished
+// page contents are read from the sources' files (or in-memory copies) only then; its parsed
+// document may go earlier (ReleaseParsed). Close checks that no source changed or vanished
 // in the meantime and fails rather than writing blank pages.
 class PdfCopy
 {
@@ -55,6 +60,12 @@ public:
     // pages and writes nothing. `beforeReplace`, when given, runs once the complete file waits beside
     // the output, just before it replaces it (the place for a backup copy of the old output).
     void Close(const std::function<void()>& beforeReplace = {});
+
+    // Gives up `reader`'s parsed document once its pages are in, handing it to `disposer` to destroy:
+    // copied pages keep no hold on the document that they came from, only on its input, which stays.
+    // The caller must not use `reader` (or a copy of it) again except to destroy it. Keeps the
+    // document when it has a form or a form copy failed, and when the reader is shared elsewhere.
+    void ReleaseParsed(const PdfReader& reader, quire::Disposer& disposer);
 
     // "old -> new" for each form field renamed so as not to clash with a field already in the output.
     const std::vector<std::string>& RenamedFields() const;

@@ -16,7 +16,7 @@ namespace pdf {
 // file", "is damaged beyond repair", "cannot be read: <reason>". A file with only an owner password
 // opens.
 //
-// A file of up to 1 MiB (while all such readers together hold less than 64 MiB) is read whole and
+// A file of up to 32 MiB (while all such readers together hold less than 64 MiB) is read whole and
 // parsed from memory; it holds no file descriptor at all. A bigger one is read through a source that
 // opens the file around each read: Close() releases its descriptor; the parsed objects stay valid as
 // long as any copy of the reader (or an output that took pages from it) still holds them, and the
@@ -46,7 +46,7 @@ public:
     bool IsUnchangedOnDisk() const;
     void Close();
 
-    // Files up to `bytes` are parsed from memory (default 1 MiB); 0 reads every file from disk.
+    // Files up to `bytes` are parsed from memory (default 32 MiB); 0 reads every file from disk.
     // Affects readers constructed afterwards.
     static void SetInMemoryLimit(std::int64_t bytes);
 

@@ -66,6 +66,11 @@ struct PdfReader::Impl
     // Keeps one descriptor open across reads until ReleaseDescriptor().
     void HoldDescriptor();
 
+    // Moves the parsed document and every handle into it out of this reader and returns them as one
+    // object: destroying that object frees the document. What stays is the path, the identity and
+    // the input, all that an output whose pages were copied from here needs to be written.
+    std::shared_ptr<void> TakeParsed();
+
 private:
     std::optional<std::map<QPDFObjGen, int>> m_pageNumbers;
     std::optional<std::unique_ptr<QPDFNameTreeObjectHelper>> m_destTree;

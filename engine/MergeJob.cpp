@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "MergeJob.h"
 #include "BackupFile.h"
-#include "Disposer.h"
 #include "Document.h"
 #include "PdfCopy.h"
 #include "PdfReader.h"
@@ -88,9 +87,6 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
 
     int current = -1;
     std::string currentPath = options.outputPath;
-    // Declared before the copy so that it outlives it: everything handed to it is destroyed before
-    // this function returns.
-    Disposer disposer;
     try {
         pdf::Document document;
         pdf::PdfCopy copy(document, options.outputPath);
@@ -154,10 +150,10 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
             }
             offset += copy.AddPages(reader, range.Begin(), range.End());
             reader.Close();
-            // The source's parsed objects are of no more use once its pages are in; freeing them on
-            // the disposer's thread now, rather than all of them after the write, lowers the peak
-            // memory and takes their teardown off this thread.
-            copy.ReleaseParsed(reader, disposer);
+            // NOTE: the source's parsed objects are of no more use once its pages are in; freeing
+            // them now rather than all of them after the write keeps the peak memory of a big merge
+            // near that of the output alone.
+            copy.ReleaseParsed(reader);
         }
         current = -1;
         currentPath = options.outputPath;

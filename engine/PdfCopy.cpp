@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "PdfCopy.h"
-#include "Disposer.h"
 #include "FileIdentity.h"
 #include "PathSplit.h"
 #include "PdfReader.h"
@@ -430,14 +429,13 @@ void PdfCopy::Impl::FixLinks(PdfReader::Impl& src, int from, int to, std::size_t
     page.replaceKey("/Annots", kept);
 }
 
-void PdfCopy::ReleaseParsed(const PdfReader& reader, quire::Disposer& disposer)
+void PdfCopy::ReleaseParsed(const PdfReader& reader)
 {
     const std::shared_ptr<PdfReader::Impl>& src = reader.impl();
     // NOTE: qpdf copies every object, scalars included, and reads a copied stream's data from the
-    // source's input (kept by the reader's Impl) and encryption parameters, both reference counted:
-    // the copies hold nothing of the parsed document, so the disposer's thread may destroy it while
-    // this one goes on. A source with a form keeps its document, to be safe: the form transform
-    // may give streams data that only the document can provide.
+    // source's input (kept by the reader's Impl) with its encryption parameters: the copies hold
+    // nothing of the parsed document. A source with a form keeps its document, to be safe: the form
+    // transform may give streams data that only the document can provide.
     if (m_impl->formCopyFailed || !src->qpdf || src.use_count() > 2)
         return;
     try {
@@ -446,7 +444,7 @@ void PdfCopy::ReleaseParsed(const PdfReader& reader, quire::Disposer& disposer)
     } catch (...) {
         return;
     }
-    disposer.Dispose(src->TakeParsed());
+    src->TakeParsed();
 }
 
 void PdfCopy::SetOutlines(BookmarkList outlines)

@@ -10,10 +10,6 @@
 #include <string>
 #include <vector>
 
-namespace quire {
-class Disposer;
-}
-
 namespace pdf {
 
 class PdfReader;
@@ -61,11 +57,11 @@ public:
     // the output, just before it replaces it (the place for a backup copy of the old output).
     void Close(const std::function<void()>& beforeReplace = {});
 
-    // Gives up `reader`'s parsed document once its pages are in, handing it to `disposer` to destroy:
-    // copied pages keep no hold on the document that they came from, only on its input, which stays.
-    // The caller must not use `reader` (or a copy of it) again except to destroy it. Keeps the
-    // document when it has a form or a form copy failed, and when the reader is shared elsewhere.
-    void ReleaseParsed(const PdfReader& reader, quire::Disposer& disposer);
+    // Frees `reader`'s parsed document once its pages are in: copied pages keep no hold on the
+    // document they came from, only on its input, which stays for Close. The caller must not use
+    // `reader` (or a copy of it) again except to destroy it. Keeps the document when it has a form
+    // or a form copy failed, and when the reader is shared elsewhere.
+    void ReleaseParsed(const PdfReader& reader);
 
     // "old -> new" for each form field renamed so as not to clash with a field already in the output.
     const std::vector<std::string>& RenamedFields() const;

@@ -67,7 +67,7 @@ struct PdfReader::Impl
     void HoldDescriptor();
 
     // Moves the parsed document and every handle into it out of this reader and returns them as one
-    // object: destroying that object frees the document. What stays is the path, the identity and
+    // object: destroying that object (at once, when the result is dropped) frees the document. What stays is the path, the identity and
     // the input, all that an output whose pages were copied from here needs to be written.
     std::shared_ptr<void> TakeParsed();
 

@@ -17,14 +17,6 @@ namespace quire {
 
 namespace {
 
-const char* const kCreator = "Quire Binder";
-
-void Status(IJobObserver* observer, const std::string& text)
-{
-    if (observer)
-        observer->OnStatus(text);
-}
-
 std::string Sentence(const std::string& path)
 {
     try {
@@ -67,7 +59,7 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
         report.errors.push_back({-1, "", "There are no files to merge."});
         return report;
     }
-    Status(observer, "Merging your PDF files, please wait a moment...");
+    RowRules::Status(observer, "Merging your PDF files, please wait a moment...");
 
     std::vector<std::string> sources;
     int total = 0;
@@ -172,8 +164,8 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
             document.AddTitle(options.title);
         if (!options.keywords.empty())
             document.AddKeywords(options.keywords);
-        document.AddCreator(kCreator);
-        document.AddProducer(kCreator);
+        document.AddCreator(RowRules::szCreator);
+        document.AddProducer(RowRules::szCreator);
         copy.Close([&] {
             std::error_code ec;
             if (options.autoBackup && std::filesystem::exists(options.outputPath, ec)) {
@@ -197,7 +189,7 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
         report.errors.push_back({current, currentPath, Sentence(currentPath)});
         return report;
     }
-    Status(observer, "Merging Finished.");
+    RowRules::Status(observer, "Merging Finished.");
     report.ok = true;
     return report;
 }

@@ -40,4 +40,10 @@ pdf::BookmarkList RowRules::CreatedBookmark(const std::string& text, int page)
     return {b};
 }
 
+void RowRules::Status(IJobObserver* observer, const std::string& text)
+{
+    if (observer)
+        observer->OnStatus(text);
+}
+
 } // namespace quire

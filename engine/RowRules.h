@@ -28,6 +28,12 @@ public:
     // The bookmark made for a source without an outline: "Title" is `text` with every '>', '(' and ')'
     // removed, "Page" is `page`, "Action" is "GoTo". Empty when `text` is empty.
     static pdf::BookmarkList CreatedBookmark(const std::string& text, int page);
+
+    // Creator and Producer of every output.
+    static constexpr const char* szCreator = "Quire Binder";
+
+    // Passes a status line to `observer` when there is one.
+    static void Status(IJobObserver* observer, const std::string& text);
 };
 
 } // namespace quire

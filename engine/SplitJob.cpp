@@ -17,14 +17,6 @@ namespace quire {
 
 namespace {
 
-const char* const kCreator = "Quire Binder";
-
-void Status(IJobObserver* observer, const std::string& text)
-{
-    if (observer)
-        observer->OnStatus(text);
-}
-
 std::string SplitName(const std::string& source, const PageRange& range)
 {
     const std::string location = PathLocation(source);
@@ -95,8 +87,8 @@ void SplitRow(const JobRow& row, const SplitOptions& options, JobReport& report,
     }
     reader.Close();
     copy.SetOutlines(std::move(outlines));
-    document.AddCreator(kCreator);
-    document.AddProducer(kCreator);
+    document.AddCreator(RowRules::szCreator);
+    document.AddProducer(RowRules::szCreator);
     copy.Close([&] {
         std::error_code ec;
         if (options.autoBackup && std::filesystem::exists(output, ec)) {
@@ -127,7 +119,7 @@ JobReport RunSplit(const std::vector<JobRow>& rows, const SplitOptions& options,
         report.errors.push_back({-1, "", "There are no files to split."});
         return report;
     }
-    Status(observer, "Splitting your PDF files, please wait a moment...");
+    RowRules::Status(observer, "Splitting your PDF files, please wait a moment...");
     int total = 0;
     for (const JobRow& row : rows)
         total += row.bChecked ? 1 : 0;
@@ -157,7 +149,7 @@ JobReport RunSplit(const std::vector<JobRow>& rows, const SplitOptions& options,
             report.errors.push_back({index, row.szFilePath, row.szFilePath + " could not be processed: " + e.what()});
         }
     }
-    Status(observer, "Splitting Finished.");
+    RowRules::Status(observer, "Splitting Finished.");
     report.ok = report.errors.empty();
     return report;
 }

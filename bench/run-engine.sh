@@ -24,16 +24,7 @@ build=${QUIRE_BENCH_BUILD:-$root/build-bench}
 
 packages=(build-essential cmake ninja-build libqpdf-dev qpdf poppler-utils mupdf-tools pdftk-java hyperfine time
     python3)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+tools/install-packages.sh "${packages[@]}"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUIRE_BUILD_GUI=OFF -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --target quire quire-bench-corpus >/dev/null

@@ -9,15 +9,7 @@ runs=${1:-5}
 files=${2:-1000}
 work=${QUIRE_BENCH_DIR:-/tmp/quire-bench}/intake-$files
 
-need=()
-for p in hyperfine; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    sudo=(); [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${need[@]}"
-fi
+tools/install-packages.sh hyperfine
 
 ./build.sh deps
 cmake -S . -B build-bench-gui -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUIRE_BUILD_GUI=ON >/dev/null

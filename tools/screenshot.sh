@@ -9,16 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/screenshot.png}
 
-need=()
-for p in xvfb xdotool imagemagick qpdf; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+tools/install-packages.sh xvfb xdotool imagemagick qpdf
 
 program=${QUIRE_BINDER:-build/quire-binder}
 if [ ! -x "$program" ]; then

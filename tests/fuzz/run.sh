@@ -10,16 +10,7 @@ seconds=${1:-300}
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(reader outline merge)
 
-missing=()
-for p in clang libclang-rt-14-dev cmake ninja-build libqpdf-dev; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+tools/install-packages.sh clang libclang-rt-14-dev cmake ninja-build libqpdf-dev
 
 build=build-fuzz
 # The engine is instrumented for coverage too, so that libFuzzer sees its branches.

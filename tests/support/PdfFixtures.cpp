@@ -420,20 +420,29 @@ std::vector<OutlineSpec> OnePerPage(int pages, const std::string& prefix)
     return items;
 }
 
+namespace {
+
+// Makes the file's startxref an offset into the middle of the file, where no cross-reference is.
+void PointStartxrefNowhere(const std::string& path)
+{
+    std::string bytes = ReadAll(path);
+    const auto at = bytes.rfind("startxref");
+    ASSERT_NE(at, std::string::npos);
+    const auto digits = bytes.find_first_of("0123456789", at);
+    const auto end = bytes.find_first_not_of("0123456789", digits);
+    bytes.replace(digits, end - digits, "17");
+    WriteAll(path, bytes);
+}
+
+} // namespace
+
 void WriteRepairablePdf(const std::string& path, const std::string& tag, int pages)
 {
     PdfSpec desc;
     desc.tag = tag;
     desc.pages = pages;
     WriteBuilt(path, desc, false);
-    std::string bytes = ReadAll(path);
-    const auto at = bytes.rfind("startxref");
-    ASSERT_NE(at, std::string::npos);
-    // An offset into the middle of the file: the cross-reference table is not there.
-    const auto digits = bytes.find_first_of("0123456789", at);
-    const auto end = bytes.find_first_not_of("0123456789", digits);
-    bytes.replace(digits, end - digits, "17");
-    WriteAll(path, bytes);
+    PointStartxrefNowhere(path);
 }
 
 void WriteDamagedPdf(const std::string& path)
@@ -442,13 +451,7 @@ void WriteDamagedPdf(const std::string& path)
     desc.tag = "damaged";
     desc.pages = 3;
     WriteBuilt(path, desc, true);
-    std::string bytes = ReadAll(path);
-    const auto at = bytes.rfind("startxref");
-    ASSERT_NE(at, std::string::npos);
-    const auto digits = bytes.find_first_of("0123456789", at);
-    const auto end = bytes.find_first_not_of("0123456789", digits);
-    bytes.replace(digits, end - digits, "17");
-    WriteAll(path, bytes);
+    PointStartxrefNowhere(path);
 }
 
 void WriteTruncatedPdf(const std::string& path)

@@ -2,6 +2,7 @@
 // The `quire` command-line tool: merge, split and inspect PDF files on the same engine as the
 // desktop program.
 #include "CQuireCli.h"
+#include "PdfReader.h"
 
 #include <unistd.h>
 
@@ -27,6 +28,8 @@ int main(int argc, char** argv)
 {
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
+    // The process ends right after its one job, and ending it returns the memory at once.
+    pdf::PdfReader::LeaveLatestDocumentsToExit(true);
     const std::vector<std::string> args(argv + 1, argv + argc);
     CQuireCli cli(std::cout, std::cerr, isatty(STDERR_FILENO) == 1, &g_bStop);
     return cli.Run(args);

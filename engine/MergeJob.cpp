@@ -6,6 +6,7 @@
 #include "PdfReader.h"
 #include "RowRules.h"
 
+#include <deque>
 #include <exception>
 #include <filesystem>
 #include <future>
@@ -91,12 +92,19 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
             if (rows[i].bChecked)
                 checked.push_back(i);
         }
-        // NOTE: the next source is parsed on a second thread while the current one is copied. Each
-        // thread works on its own qpdf document and a prepared source is handed over only through the
-        // future, so no qpdf object is ever used by two threads at once. At most two sources are open.
-        std::future<Prepared> next;
-        if (!checked.empty())
-            next = std::async(std::launch::async, Prepare, rows[checked[0]].szFilePath);
+        // NOTE: the next sources are parsed on other threads while the current one is copied. Each
+        // thread works on its own qpdf document and a prepared source is handed over only through its
+        // future, so no qpdf object is ever used by two threads at once. Two are parsed ahead, not
+        // one: a source that takes longer to parse than the one before it took to copy then leaves
+        // the copying waiting less often. At most three sources are open.
+        constexpr std::size_t kAhead = 2;
+        std::deque<std::future<Prepared>> next;
+        std::size_t queued = 0;
+        auto queue = [&] {
+            while (queued < checked.size() && next.size() < kAhead)
+                next.push_back(std::async(std::launch::async, Prepare, rows[checked[queued++]].szFilePath));
+        };
+        queue();
         for (std::size_t k = 0; k < checked.size(); ++k) {
             if (stop && stop->load()) {
                 report.stopped = true;
@@ -110,9 +118,9 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
             if (observer)
                 observer->OnRow(current, ++ordinal, total, row.szFilePath);
 
-            Prepared prepared = next.get();
-            if (k + 1 < checked.size())
-                next = std::async(std::launch::async, Prepare, rows[checked[k + 1]].szFilePath);
+            Prepared prepared = next.front().get();
+            next.pop_front();
+            queue();
             if (prepared.error)
                 std::rethrow_exception(prepared.error);
             pdf::PdfReader& reader = *prepared.reader;

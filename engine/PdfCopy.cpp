@@ -198,6 +198,8 @@ struct PdfCopy::Impl
             graveyard->push_back(out);
             for (const auto& source : sources)
                 graveyard->push_back(source->qpdf);
+        } else {
+            Dispose(std::move(out), DocumentRole::Output);
         }
     }
 
@@ -434,16 +436,11 @@ void PdfCopy::ReleaseParsed(const PdfReader& reader)
     const std::shared_ptr<PdfReader::Impl>& src = reader.impl();
     // NOTE: qpdf copies every object, scalars included, and reads a copied stream's data from the
     // source's input (kept by the reader's Impl) with its encryption parameters: the copies hold
-    // nothing of the parsed document. A source with a form keeps its document, to be safe: the form
-    // transform may give streams data that only the document can provide.
+    // nothing of the parsed document. Only a source stream whose data was replaced in memory would
+    // be read through its document, and nothing here replaces any. The form transform copies each
+    // annotation into the output first and makes its new appearance streams from those copies.
     if (m_impl->formCopyFailed || !src->qpdf || src.use_count() > 2)
         return;
-    try {
-        if (src->qpdf->getRoot().getKey("/AcroForm").isDictionary())
-            return;
-    } catch (...) {
-        return;
-    }
     src->TakeParsed();
 }
 

@@ -59,8 +59,8 @@ public:
 
     // Frees `reader`'s parsed document once its pages are in: copied pages keep no hold on the
     // document they came from, only on its input, which stays for Close. The caller must not use
-    // `reader` (or a copy of it) again except to destroy it. Keeps the document when it has a form
-    // or a form copy failed, and when the reader is shared elsewhere.
+    // `reader` (or a copy of it) again except to destroy it. Keeps the document when a form copy
+    // failed, and when the reader is shared elsewhere.
     void ReleaseParsed(const PdfReader& reader);
 
     // "old -> new" for each form field renamed so as not to clash with a field already in the output.

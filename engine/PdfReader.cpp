@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 
 namespace pdf {
 
@@ -43,6 +44,7 @@ std::atomic<std::int64_t> g_inMemoryLimit {32 << 20};
 // merge of thousands of middle-sized files does not read them all into memory.
 std::atomic<std::int64_t> g_inMemoryBytes {0};
 constexpr std::int64_t kInMemoryBudget = 64 << 20;
+std::atomic<bool> g_leaveLatestToExit {false};
 
 // A file whose first kilobyte carries no "%PDF-" header and that qpdf cannot read either is not a
 // PDF at all; one with a header that qpdf cannot read is a damaged PDF. qpdf itself reads some
@@ -150,6 +152,27 @@ PdfReader::~PdfReader() = default;
 PdfReader::Impl::~Impl()
 {
     g_inMemoryBytes.fetch_sub(inMemoryBytes);
+    // The handles into the document go first, as they would without the hand-over.
+    m_destTree.reset();
+    pages.clear();
+    Dispose(std::move(qpdf), DocumentRole::Source);
+}
+
+void Dispose(std::shared_ptr<QPDF> document, DocumentRole role)
+{
+    if (!document || !g_leaveLatestToExit.load())
+        return;
+    // Never destroyed: what they hold at the end is reclaimed with the process.
+    static std::mutex latestMutex;
+    static auto* latest = new std::shared_ptr<QPDF>[2];
+    const std::lock_guard<std::mutex> lock(latestMutex);
+    // The swap hands the one replaced to `document`, freed when this returns.
+    std::swap(document, latest[role == DocumentRole::Source ? 0 : 1]);
+}
+
+void PdfReader::LeaveLatestDocumentsToExit(bool leave)
+{
+    g_leaveLatestToExit.store(leave);
 }
 
 void PdfReader::SetInMemoryLimit(std::int64_t bytes)

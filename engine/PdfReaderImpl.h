@@ -38,6 +38,16 @@ struct Target
 // logger's stderr; the layer collects warnings and never prints. Silences that logger once.
 void SilenceQpdfDefaultLogger();
 
+enum class DocumentRole
+{
+    Source,
+    Output
+};
+
+// Frees `document` now; or, when the process asked for it (PdfReader::LeaveLatestDocumentsToExit),
+// keeps it as the latest of its role until the process ends and frees the one it replaces.
+void Dispose(std::shared_ptr<QPDF> document, DocumentRole role);
+
 struct PdfReader::Impl
 {
     ~Impl();

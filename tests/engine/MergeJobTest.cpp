@@ -247,6 +247,9 @@ TEST_F(MergeJobTest, FormsKeepWorkingWithClashingNamesRenamedAndMultiPageFieldsW
                   "shared: 2 widget(s) on page(s) 1,2",
               }));
     EXPECT_EQ(report.renamedFields, (std::vector<std::string> {"name -> name+1", "shared -> shared+1"}));
+    // The sources' documents are freed as soon as their pages are in; the appearances still draw.
+    EXPECT_EQ(AppearancesOf(out, "agree", "/Yes"), std::vector<std::string> {"0 0 1 rg 2 2 10 10 re f\n"});
+    EXPECT_EQ(AppearancesOf(out, "choice", "/B3"), std::vector<std::string> {"1 0 0 rg 4 4 6 6 re f\n"});
 
     // Only the widgets on copied pages come along: f1's "shared" keeps its page-2 widget alone.
     const JobReport later = RunMerge({RowFor(f2, "1", "1"), RowFor(f1, "2", "2")}, Options("later.pdf"));

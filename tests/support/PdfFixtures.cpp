@@ -656,6 +656,31 @@ std::vector<std::string> FieldsOf(const std::string& path)
     return lines;
 }
 
+std::vector<std::string> AppearancesOf(const std::string& path, const std::string& field, const std::string& state)
+{
+    std::vector<std::string> data;
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processFile(path.c_str());
+        QPDFAcroFormDocumentHelper form(pdf);
+        for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
+            for (auto& widget : form.getWidgetAnnotationsForPage(page)) {
+                if (form.getFieldForAnnotation(widget).getFullyQualifiedName() != field)
+                    continue;
+                QOH stream = widget.getAppearanceStream("/N", state);
+                if (stream.isStream()) {
+                    auto buffer = stream.getStreamData();
+                    data.emplace_back(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
+                }
+            }
+        }
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "appearances of " << path << " cannot be read: " << e.what();
+    }
+    return data;
+}
+
 std::vector<std::string> LinksOf(const std::string& path)
 {
     std::vector<std::string> lines;

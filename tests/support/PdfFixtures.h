@@ -141,6 +141,10 @@ std::vector<std::string> OutlineOf(const std::string& path);
 // The form's terminal fields as "<full name>: <n> widget(s) on page(s) p,q", sorted by name.
 std::vector<std::string> FieldsOf(const std::string& path);
 
+// The decoded data of the normal appearance `state` of every widget of the field named `field`, in
+// page order.
+std::vector<std::string> AppearancesOf(const std::string& path, const std::string& field, const std::string& state);
+
 // The link annotations as "<from page> -> <to page>" (to page "-" when the target is not a page of the
 // file), in page order.
 std::vector<std::string> LinksOf(const std::string& path);

@@ -591,30 +591,36 @@ std::map<QPDFObjGen, int> PageNumbers(QPDF& pdf)
     return pageNo;
 }
 
+// Opens `path` with qpdf and hands it to `read`; a file qpdf cannot read fails the test, naming `what`.
+template <typename Read>
+void ReadWithQpdf(const std::string& path, const char* what, Read read)
+{
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processFile(path.c_str());
+        read(pdf);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << what << " of " << path << " cannot be read: " << e.what();
+    }
+}
+
 } // namespace
 
 std::vector<std::string> OutlineOf(const std::string& path)
 {
     std::vector<std::string> lines;
-    try {
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        pdf.processFile(path.c_str());
+    ReadWithQpdf(path, "outline", [&](QPDF& pdf) {
         QPDFOutlineDocumentHelper outlines(pdf);
         OutlineLines(pdf, outlines.getTopLevelOutlines(), 0, lines, PageNumbers(pdf));
-    } catch (const std::exception& e) {
-        ADD_FAILURE() << "outline of " << path << " cannot be read: " << e.what();
-    }
+    });
     return lines;
 }
 
 std::vector<std::string> FieldsOf(const std::string& path)
 {
     std::vector<std::string> lines;
-    try {
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        pdf.processFile(path.c_str());
+    ReadWithQpdf(path, "form", [&](QPDF& pdf) {
         QPDFAcroFormDocumentHelper form(pdf);
         // The field a widget belongs to is the nearest of itself and its ancestors that has a name;
         // widgets are gathered page by page under that field.
@@ -649,9 +655,7 @@ std::vector<std::string> FieldsOf(const std::string& path)
                 line += (i ? "," : "") + std::to_string(entry.second[i]);
             lines.push_back(line);
         }
-    } catch (const std::exception& e) {
-        ADD_FAILURE() << "form of " << path << " cannot be read: " << e.what();
-    }
+    });
     std::sort(lines.begin(), lines.end());
     return lines;
 }
@@ -659,10 +663,7 @@ std::vector<std::string> FieldsOf(const std::string& path)
 std::vector<std::string> AppearancesOf(const std::string& path, const std::string& field, const std::string& state)
 {
     std::vector<std::string> data;
-    try {
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        pdf.processFile(path.c_str());
+    ReadWithQpdf(path, "appearances", [&](QPDF& pdf) {
         QPDFAcroFormDocumentHelper form(pdf);
         for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
             for (auto& widget : form.getWidgetAnnotationsForPage(page)) {
@@ -675,19 +676,14 @@ std::vector<std::string> AppearancesOf(const std::string& path, const std::strin
                 }
             }
         }
-    } catch (const std::exception& e) {
-        ADD_FAILURE() << "appearances of " << path << " cannot be read: " << e.what();
-    }
+    });
     return data;
 }
 
 std::vector<std::string> LinksOf(const std::string& path)
 {
     std::vector<std::string> lines;
-    try {
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        pdf.processFile(path.c_str());
+    ReadWithQpdf(path, "links", [&](QPDF& pdf) {
         const auto pageNo = PageNumbers(pdf);
         int n = 0;
         for (QOH page : pdf.getAllPages()) {
@@ -710,9 +706,7 @@ std::vector<std::string> LinksOf(const std::string& path)
                 lines.push_back(std::to_string(n) + " -> " + target);
             }
         }
-    } catch (const std::exception& e) {
-        ADD_FAILURE() << "links of " << path << " cannot be read: " << e.what();
-    }
+    });
     return lines;
 }
 

@@ -6,13 +6,15 @@
 #include "PdfReader.h"
 #include "RowRules.h"
 
+#include <condition_variable>
 #include <deque>
 #include <exception>
 #include <filesystem>
-#include <future>
 #include <iterator>
+#include <mutex>
 #include <new>
 #include <optional>
+#include <thread>
 
 namespace quire {
 
@@ -50,6 +52,71 @@ Prepared Prepare(const std::string& path)
     }
     return p;
 }
+
+// Parses sources in order on one thread of its own, staying up to `ahead` sources in front of the
+// copying. Each source is parsed on the worker and handed over whole under the lock, so no qpdf
+// object is ever used by two threads at once.
+class SourceQueue
+{
+public:
+    SourceQueue(std::vector<std::string> paths, std::size_t ahead)
+        : m_paths(std::move(paths))
+        , m_ahead(ahead)
+        , m_worker([this] { Work(); })
+    { }
+
+    ~SourceQueue()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_closing = true;
+        }
+        m_changed.notify_all();
+        m_worker.join();
+    }
+
+    SourceQueue(const SourceQueue&) = delete;
+    SourceQueue& operator=(const SourceQueue&) = delete;
+
+    // The next source in order; waits while it is being parsed.
+    Prepared Take()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_ready.empty(); });
+        Prepared p = std::move(m_ready.front());
+        m_ready.pop_front();
+        lock.unlock();
+        m_changed.notify_all();
+        return p;
+    }
+
+private:
+    void Work()
+    {
+        for (const std::string& path : m_paths) {
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_changed.wait(lock, [this] { return m_closing || m_ready.size() < m_ahead; });
+                if (m_closing)
+                    return;
+            }
+            Prepared p = Prepare(path);
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                m_ready.push_back(std::move(p));
+            }
+            m_changed.notify_all();
+        }
+    }
+
+    const std::vector<std::string> m_paths;
+    const std::size_t m_ahead;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Prepared> m_ready;
+    bool m_closing = false;
+    std::thread m_worker; // last: it starts once everything it uses is in place
+};
 
 } // namespace
 
@@ -92,19 +159,13 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
             if (rows[i].bChecked)
                 checked.push_back(i);
         }
-        // NOTE: the next sources are parsed on other threads while the current one is copied. Each
-        // thread works on its own qpdf document and a prepared source is handed over only through its
-        // future, so no qpdf object is ever used by two threads at once. Two are parsed ahead, not
-        // one: a source that takes longer to parse than the one before it took to copy then leaves
-        // the copying waiting less often. At most three sources are open.
-        constexpr std::size_t kAhead = 2;
-        std::deque<std::future<Prepared>> next;
-        std::size_t queued = 0;
-        auto queue = [&] {
-            while (queued < checked.size() && next.size() < kAhead)
-                next.push_back(std::async(std::launch::async, Prepare, rows[checked[queued++]].szFilePath));
-        };
-        queue();
+        // NOTE: the next sources are parsed on a second thread while the current one is copied,
+        // two ahead rather than one: a source that takes longer to parse than the one before it took
+        // to copy then leaves the copying waiting less often. At most three sources are open.
+        std::vector<std::string> paths;
+        for (std::size_t i : checked)
+            paths.push_back(rows[i].szFilePath);
+        SourceQueue next(std::move(paths), 2);
         for (std::size_t k = 0; k < checked.size(); ++k) {
             if (stop && stop->load()) {
                 report.stopped = true;
@@ -118,9 +179,7 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
             if (observer)
                 observer->OnRow(current, ++ordinal, total, row.szFilePath);
 
-            Prepared prepared = next.front().get();
-            next.pop_front();
-            queue();
+            Prepared prepared = next.Take();
             if (prepared.error)
                 std::rethrow_exception(prepared.error);
             pdf::PdfReader& reader = *prepared.reader;

@@ -6,6 +6,7 @@
 #include "CRibbonBar.h"
 #include "CRibbonCategory.h"
 #include "CRibbonPanel.h"
+#include "CXThemeHelper.h"
 #include "CommandIds.h"
 #include "PdfFixtures.h"
 #include "RecordingListView.h"
@@ -13,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -22,9 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QStatusBar>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
@@ -51,6 +49,12 @@ protected:
         AppFixture::TearDown();
     }
 
+    void ShowActive()
+    {
+        m_pFrame->show();
+        m_pFrame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+    }
     QAction* Action(const char* szName) const
     {
         QAction* pAction = m_pFrame->findChild<QAction*>(QLatin1String(szName));
@@ -108,82 +112,38 @@ public:
 
 TEST_F(MainFrame, EveryCommandIsOneActionSharedByRibbonMenuAndShortcut)
 {
-    const char* const names[] = {"ID_FILE_OPEN",
-                                 "ID_FILE_REMOVE",
-                                 "ID_FILE_REMOVE_ALL",
-                                 "ID_FILE_MOVE_UP",
-                                 "ID_FILE_MOVE_DOWN",
-                                 "ID_FILE_CONVERT_MERGE",
-                                 "ID_FILE_CONVERT_SPLIT",
-                                 "ID_FILE_VIEW_SELECTION",
-                                 "ID_BUTTON2",
-                                 "ID_OPTIONS_OUTPUT_PATH_BUTTON",
-                                 "ID_OPTIONS_AUTO_BACKUP",
-                                 "ID_OPTIONS_AUTO_OPEN",
-                                 "ID_OPTIONS_DOC_PROPERTIES",
-                                 "ID_HELP_ONLINE_HELP",
-                                 "ID_HELP_SUPPORT_EMAIL",
-                                 "ID_HELP_CHECK_UPDATE",
-                                 "ID_HELP_HOMEPAGE",
-                                 "ID_APP_EXIT",
-                                 "ID_RIBBON_STYLE"};
-    for (const char* szName : names)
+    // A second action for a command would leave a button or a shortcut behind when it is disabled.
+    for (const char* szName :
+         {"ID_FILE_OPEN", "ID_FILE_REMOVE", "ID_FILE_REMOVE_ALL", "ID_FILE_MOVE_UP", "ID_FILE_MOVE_DOWN",
+          "ID_FILE_CONVERT_MERGE", "ID_FILE_CONVERT_SPLIT", "ID_FILE_VIEW_SELECTION", "ID_BUTTON2",
+          "ID_OPTIONS_OUTPUT_PATH_BUTTON", "ID_OPTIONS_AUTO_BACKUP", "ID_OPTIONS_AUTO_OPEN",
+          "ID_OPTIONS_DOC_PROPERTIES", "ID_HELP_ONLINE_HELP", "ID_APP_EXIT", "ID_RIBBON_STYLE"})
         EXPECT_EQ(m_pFrame->findChildren<QAction*>(QLatin1String(szName)).size(), 1) << szName;
 
-    QAction* pOpen = Action("ID_FILE_OPEN");
-    EXPECT_EQ(pOpen->statusTip(), QStringLiteral("Open Existing PDF Files"));
-    EXPECT_EQ(pOpen->toolTip(), QStringLiteral("Add PDF Files"));
-    EXPECT_EQ(pOpen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-
     // Given the Home button, the application menu entry and Ctrl+O
+    QAction* pOpen = Action("ID_FILE_OPEN");
     QSignalSpy triggered(pOpen, &QAction::triggered);
     CRibbonBar* pRibbon = m_pFrame->GetRibbonBar();
     auto* pHomeButton = pRibbon->Category(0)->findChild<QToolButton*>(QStringLiteral("ID_FILE_OPEN"));
     ASSERT_NE(pHomeButton, nullptr);
-    EXPECT_EQ(pHomeButton->toolTip(), QStringLiteral("Add PDF Files"));
-    EXPECT_EQ(pHomeButton->statusTip(), QStringLiteral("Open Existing PDF Files"));
     // When each is used
     QTest::mouseClick(pHomeButton, Qt::LeftButton);
     pRibbon->ShowApplicationMenu();
-    QToolButton* pMenuEntry = pRibbon->ApplicationMenu()->ButtonFor(pOpen);
-    ASSERT_NE(pMenuEntry, nullptr);
-    QTest::mouseClick(pMenuEntry, Qt::LeftButton);
-    EXPECT_FALSE(pRibbon->ApplicationMenu()->isVisible());
-    m_pFrame->show();
-    m_pFrame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+    QTest::mouseClick(pRibbon->ApplicationMenu()->ButtonFor(pOpen), Qt::LeftButton);
+    ShowActive();
     QTest::keyClick(m_pFrame.get(), Qt::Key_O, Qt::ControlModifier);
     // Then the one action ran each time, and each time it asked for the open dialog
     EXPECT_EQ(triggered.count(), 3);
     EXPECT_EQ(CFileDialog::TakeShownTitles().size(), 3);
 }
 
-TEST_F(MainFrame, FrameIsNamedAndCannotBeSmallerThan900By600)
+TEST_F(MainFrame, WithoutAViewOnlyAddingAndViewingTheResultAreEnabled)
 {
-    EXPECT_EQ(m_pFrame->windowTitle(), QStringLiteral("Quire Binder"));
-    m_pFrame->show();
-    m_pFrame->resize(400, 300);
-    EXPECT_GE(m_pFrame->width(), 900);
-    EXPECT_GE(m_pFrame->height(), 600);
-    EXPECT_EQ(m_pFrame->minimumSize(), QSize(900, 600));
-
-    Action("ID_APP_EXIT")->trigger();
-    EXPECT_FALSE(m_pFrame->isVisible());
-}
-
-TEST_F(MainFrame, EnableStatesOfTheFramesCommands)
-{
+    // With a view, the view decides its own commands: the frame asks it every time.
     m_pView->m_nUpdates = 0;
     m_pFrame->UpdateCommandUI();
-    // The view decides its own commands: the frame asks it every time.
     EXPECT_EQ(m_pView->m_nUpdates, 1);
-    for (const char* szName :
-         {"ID_OPTIONS_OUTPUT_PATH", "ID_OPTIONS_DOC_PROPERTIES", "ID_OPTIONS_OUTPUT_PATH_BUTTON", "ID_HELP_ONLINE_HELP",
-          "ID_HELP_SUPPORT_EMAIL", "ID_HELP_CHECK_UPDATE", "ID_HELP_HOMEPAGE", "ID_RIBBON_STYLE"})
-        EXPECT_TRUE(Action(szName)->isEnabled()) << szName;
-    EXPECT_TRUE(m_pFrame->GetOutputPathEdit()->isEnabled());
 
-    // Without a view the list counts as empty: only View Merged Result among the view's commands.
     CMainFrame bare(m_app);
     auto enabled = [&bare](const char* szName) { return bare.findChild<QAction*>(QLatin1String(szName))->isEnabled(); };
     for (const char* szName : {"ID_FILE_REMOVE", "ID_FILE_REMOVE_ALL", "ID_FILE_MOVE_UP", "ID_FILE_MOVE_DOWN",
@@ -195,32 +155,20 @@ TEST_F(MainFrame, EnableStatesOfTheFramesCommands)
 
 TEST_F(MainFrame, AutoOpenAndAutoBackupToggleAndTheirMarksFollowTheSettings)
 {
-    QAction* pOpen = Action("ID_OPTIONS_AUTO_OPEN");
     auto* pBox = m_pFrame->GetRibbonBar()->findChild<QCheckBox*>(QStringLiteral("ID_OPTIONS_AUTO_OPEN"));
     ASSERT_NE(pBox, nullptr);
-    EXPECT_EQ(pBox->text(), QStringLiteral("Auto Open Result"));
-    ASSERT_EQ(m_app.m_nOpenResult, 1);
     EXPECT_TRUE(pBox->isChecked());
-
     QTest::mouseClick(pBox, Qt::LeftButton);
     EXPECT_EQ(m_app.m_nOpenResult, 0);
-    EXPECT_FALSE(pOpen->isChecked());
-    EXPECT_FALSE(pBox->isChecked());
-    pOpen->trigger();
+    EXPECT_FALSE(Action("ID_OPTIONS_AUTO_OPEN")->isChecked());
+    Action("ID_OPTIONS_AUTO_OPEN")->trigger();
     EXPECT_EQ(m_app.m_nOpenResult, 1);
     EXPECT_TRUE(pBox->isChecked());
 
-    Action("ID_OPTIONS_AUTO_BACKUP")->trigger();
-    EXPECT_EQ(m_app.m_nAutoBackup, 0);
-    EXPECT_FALSE(Action("ID_OPTIONS_AUTO_BACKUP")->isChecked());
-}
-
-// A hand-edited 2 is off for the jobs, so the mark must not claim backups are made.
-TEST_F(MainFrame, ASwitchHoldingTwoShowsUncheckedAndOneClickTurnsItOn)
-{
+    // A hand-edited 2 is off for the jobs, so the mark must not claim backups are made.
+    QAction* pBackup = Action("ID_OPTIONS_AUTO_BACKUP");
     m_app.m_nAutoBackup = 2;
     m_pFrame->UpdateCommandUI();
-    QAction* pBackup = Action("ID_OPTIONS_AUTO_BACKUP");
     EXPECT_FALSE(pBackup->isChecked());
     pBackup->trigger();
     EXPECT_EQ(m_app.m_nAutoBackup, 1);
@@ -230,16 +178,11 @@ TEST_F(MainFrame, ASwitchHoldingTwoShowsUncheckedAndOneClickTurnsItOn)
 TEST_F(MainFrame, BrowseAppendsPdfAndResetsTheEditWhetherConfirmedOrCancelled)
 {
     QLineEdit* pEdit = m_pFrame->GetOutputPathEdit();
-    EXPECT_EQ(pEdit->text(), m_app.m_szSavePath);
-    EXPECT_EQ(pEdit->toolTip(), m_app.m_szSavePath);
     QAction* pBrowse = Action("ID_OPTIONS_OUTPUT_PATH_BUTTON");
-
     CFileDialog::SetNextFileName(Path("merged"));
     pBrowse->trigger();
     EXPECT_EQ(m_app.m_szSavePath, Path("merged.pdf"));
     EXPECT_EQ(pEdit->text(), Path("merged.pdf"));
-    EXPECT_EQ(pEdit->statusTip(), Path("merged.pdf"));
-
     CFileDialog::SetNextFileName(Path("BOOK.PDF"));
     pBrowse->trigger();
     EXPECT_EQ(m_app.m_szSavePath, Path("BOOK.PDF"));
@@ -249,98 +192,70 @@ TEST_F(MainFrame, BrowseAppendsPdfAndResetsTheEditWhetherConfirmedOrCancelled)
     EXPECT_EQ(m_pFrame->GetOutputPathText(), Path("BOOK.PDF") + QStringLiteral("-typed"));
     EXPECT_EQ(m_app.m_szSavePath, Path("BOOK.PDF"));
     pBrowse->trigger();
-    EXPECT_EQ(m_app.m_szSavePath, Path("BOOK.PDF"));
     EXPECT_EQ(pEdit->text(), Path("BOOK.PDF"));
 }
 
 TEST_F(MainFrame, LooksTakeTheirPaletteKeepOneRadioMarkAndPersist)
 {
     QAction* pSilver = Action("ID_VIEW_APPLOOK_OFF_2007_SILVER");
-    EXPECT_EQ(pSilver->text(), QStringLiteral("&Silver Style"));
-    const QList<QAction*> styleMenu = m_pFrame->GetStyleMenu()->actions();
-    ASSERT_EQ(styleMenu.size(), 4);
-    EXPECT_EQ(styleMenu[3]->text(), QStringLiteral("&Aqua Style"));
-
-    ASSERT_NE(pSilver->actionGroup(), nullptr);
-    EXPECT_TRUE(pSilver->actionGroup()->isExclusive());
     // The wait cursor is up while the palette changes, and gone afterwards.
     WaitCursorProbe probe;
     qApp->installEventFilter(&probe);
     pSilver->trigger();
     qApp->removeEventFilter(&probe);
-    EXPECT_TRUE(probe.m_bSeen);
     EXPECT_TRUE(probe.m_bWaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(m_app.m_nAppLook, 217u);
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), CAppLook::Palette(217).color(QPalette::Window));
-    for (QAction* pAction : styleMenu)
+    for (QAction* pAction : m_pFrame->GetStyleMenu()->actions())
         EXPECT_EQ(pAction->isChecked(), pAction == pSilver) << pAction->objectName().toStdString();
-    EXPECT_EQ(Registry().value(QStringLiteral("ApplicationLook")).toInt(), 217);
-
     Action("ID_VIEW_APPLOOK_WIN_2000")->trigger();
     EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("windows"));
-    EXPECT_FALSE(pSilver->isChecked());
+    EXPECT_FALSE(CXThemeHelper().IsAppThemed()) << "the list draws classic";
 
     // A restart reads the look back.
     m_pFrame.reset();
-    CMainFrame again(m_app);
-    EXPECT_EQ(m_app.m_nAppLook, 205u);
-    EXPECT_TRUE(again.findChild<QAction*>(QStringLiteral("ID_VIEW_APPLOOK_WIN_2000"))->isChecked());
-}
+    auto pAgain = std::make_unique<CMainFrame>(m_app);
+    EXPECT_TRUE(pAgain->findChild<QAction*>(QStringLiteral("ID_VIEW_APPLOOK_WIN_2000"))->isChecked());
 
-TEST_F(MainFrame, ALookWithoutItsOwnDrawsAsOffice2007InTheLastColour)
-{
-    Action("ID_VIEW_APPLOOK_OFF_2007_AQUA")->trigger();
+    // A look without its own drawing (from an older version) draws as the Office 2007 look in the
+    // last colour chosen, with no mark in the menu.
+    pAgain->findChild<QAction*>(QStringLiteral("ID_VIEW_APPLOOK_OFF_2007_AQUA"))->trigger();
     Registry().setValue(QStringLiteral("ApplicationLook"), 211);
-    m_pFrame.reset();
-    CMainFrame again(m_app);
-    EXPECT_EQ(m_app.m_nAppLook, 211u);
+    pAgain.reset();
+    CMainFrame old(m_app);
     EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+    EXPECT_TRUE(CXThemeHelper().IsAppThemed());
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), CAppLook::Palette(218).color(QPalette::Window));
-    for (QAction* pAction : again.GetStyleMenu()->actions())
+    for (QAction* pAction : old.GetStyleMenu()->actions())
         EXPECT_FALSE(pAction->isChecked());
-    EXPECT_FALSE(again.GetRibbonBar()->IsWindows7Look());
-    again.findChild<QAction*>(QStringLiteral("ID_VIEW_APPLOOK_WINDOWS_7"))->trigger();
-    EXPECT_TRUE(again.GetRibbonBar()->IsWindows7Look());
+    old.findChild<QAction*>(QStringLiteral("ID_VIEW_APPLOOK_WINDOWS_7"))->trigger();
+    EXPECT_TRUE(old.GetRibbonBar()->IsWindows7Look());
 }
 
 TEST_F(MainFrame, HelpCommandsOpenTheirTargetsThroughTheShell)
 {
-    Action("ID_HELP_SUPPORT_EMAIL")->trigger();
-    Action("ID_HELP_CHECK_UPDATE")->trigger();
-    Action("ID_HELP_HOMEPAGE")->trigger();
-    Action("ID_HELP_ONLINE_HELP")->trigger();
+    for (const char* szName :
+         {"ID_HELP_SUPPORT_EMAIL", "ID_HELP_CHECK_UPDATE", "ID_HELP_HOMEPAGE", "ID_HELP_ONLINE_HELP"})
+        Action(szName)->trigger();
     const QStringList opened = CShell::TakeOpened();
     ASSERT_EQ(opened.size(), 4);
     EXPECT_TRUE(opened[0].startsWith(QLatin1String("mailto:")));
-    EXPECT_TRUE(opened[1].contains(QLatin1String("from=")));
-    EXPECT_TRUE(opened[2].contains(QLatin1String("from=")));
+    EXPECT_TRUE(opened[1].contains(QLatin1String("from=")) && opened[2].contains(QLatin1String("from=")));
     // The user guide when it is installed beside the program, else the web page.
     EXPECT_TRUE(opened[3].endsWith(QLatin1String("USER-GUIDE.md")) || opened[3].contains(QLatin1String("from=")));
 }
 
-TEST_F(MainFrame, StatusBarHasTheMessagePaneAndThreeLockIndicators)
+TEST_F(MainFrame, StatusBarShowsCommandDescriptionsAndTheLockKeys)
 {
     EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Ready"));
-    EXPECT_EQ(m_pFrame->GetIndicator(0)->text(), QStringLiteral("CAP"));
-    EXPECT_EQ(m_pFrame->GetIndicator(1)->text(), QStringLiteral("NUM"));
-    EXPECT_EQ(m_pFrame->GetIndicator(2)->text(), QStringLiteral("SCRL"));
-
-    m_pFrame->SetMessageText(QStringLiteral("/docs/a.pdf"));
-    EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("/docs/a.pdf"));
-    // A command description shows over the pane; once it goes, the pane is idle again.
-    // (the status tip a button sends when the pointer enters it).
-    auto* pMerge
-        = m_pFrame->GetRibbonBar()->Category(0)->findChild<QToolButton*>(QStringLiteral("ID_FILE_CONVERT_MERGE"));
-    QStatusTipEvent hoverMerge(pMerge->statusTip());
-    QApplication::sendEvent(pMerge, &hoverMerge);
-    EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Start Merge"));
+    // The status tip a button sends when the pointer enters it shows over the pane; once it goes,
+    // the pane is idle again.
     QToolButton* pExit = m_pFrame->GetRibbonBar()->ApplicationMenu()->ButtonFor(Action("ID_APP_EXIT"));
     QStatusTipEvent hoverExit(pExit->statusTip());
     QApplication::sendEvent(pExit, &hoverExit);
     EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Quit the Application"));
     QStatusTipEvent leave {QString()};
-    QApplication::sendEvent(pMerge, &leave);
+    QApplication::sendEvent(pExit, &leave);
     EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Ready"));
 
     const bool bScroll = m_pFrame->GetIndicator(2)->isEnabled();
@@ -348,42 +263,33 @@ TEST_F(MainFrame, StatusBarHasTheMessagePaneAndThreeLockIndicators)
     EXPECT_NE(m_pFrame->GetIndicator(2)->isEnabled(), bScroll);
 }
 
-TEST_F(MainFrame, DialogAddsPdfExtensionsInOrderAndSkipsTheRest)
+TEST_F(MainFrame, DialogAddsReadablePdfsInOrderAndNamesTheRestInOneMessage)
 {
     const QString a = Pdf("a.pdf");
     const QString b = Pdf("b.PDF");
     const QString c = Pdf("c.txt");
-    CFileDialog::SetNextFileNames({a, b, c});
+    const QString notPdf = Path("fake.pdf");
+    quire::fixtures::WriteNotPdf(notPdf.toStdString());
+    const QString damaged = Path("broken.pdf");
+    quire::fixtures::WriteDamagedPdf(damaged.toStdString());
+    CFileDialog::SetNextFileNames({notPdf, a, b, c, damaged});
     Action("ID_FILE_OPEN")->trigger();
     EXPECT_EQ(m_pView->Paths(), (QStringList {a, b}));
-    EXPECT_EQ(m_pView->m_nRebuilds, 2);
+    EXPECT_EQ(m_pView->m_nRebuilds, 2) << "each file shows as it is added";
     EXPECT_EQ(m_pView->m_szEmptyTextWhileAdding, QStringLiteral("Loading your PDF files..."));
-    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
-    EXPECT_EQ(m_app.GetRecentFileList().Entries().mid(0, 2), (QStringList {b, a}));
+    const QStringList shown = CMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(notPdf) && shown[0].contains(damaged)) << shown[0].toStdString();
+    EXPECT_FALSE(shown[0].contains(a) || shown[0].contains(c)) << shown[0].toStdString();
+    // Only what was added goes on the recent files, the last one first, in the list and the menu.
+    EXPECT_EQ(m_app.GetRecentFileList().Entries(), (QStringList {b, a}));
+    EXPECT_EQ(Action("ID_FILE_MRU_FILE1")->text(), QStringLiteral("&1 b.PDF"));
 
     // Nothing accepted: the prompt comes back.
     CFileDialog::SetNextFileNames({c});
     Action("ID_FILE_OPEN")->trigger();
     EXPECT_EQ(m_pView->m_items.size(), 2u);
     EXPECT_EQ(m_pView->m_szEmptyText, QStringLiteral("Please Add PDF Files to Convert."));
-}
-
-TEST_F(MainFrame, RecentFileListAfterAddingThreeFiles)
-{
-    const QStringList files = {Pdf("one.pdf"), Pdf("two.pdf"), Pdf("three.pdf")};
-    CFileDialog::SetNextFileNames(files);
-    Action("ID_FILE_OPEN")->trigger();
-    EXPECT_EQ(m_app.GetRecentFileList().Entries(), (QStringList {files[2], files[1], files[0]}));
-    QAction* pFirst = Action("ID_FILE_MRU_FILE1");
-    EXPECT_TRUE(pFirst->isVisible());
-    EXPECT_EQ(pFirst->text(), QStringLiteral("&1 three.pdf"));
-    EXPECT_FALSE(Action("ID_FILE_MRU_FILE4")->isVisible());
-
-    // Written to the settings area at exit.
-    m_app.ExitInstance(0);
-    QSettings registry = Registry();
-    EXPECT_EQ(registry.value(QStringLiteral("Recent File List/File1")).toString(), files[2]);
-    EXPECT_EQ(registry.value(QStringLiteral("Recent File List/File3")).toString(), files[0]);
 }
 
 TEST_F(MainFrame, DropSkipsFoldersAndTestsOnlyTheLastThreeCharacters)
@@ -394,37 +300,9 @@ TEST_F(MainFrame, DropSkipsFoldersAndTestsOnlyTheLastThreeCharacters)
     QDir(Path("")).mkdir(QStringLiteral("folder.pdf"));
     const QString folder = Path("folder.pdf");
 
-    Drop({folder});
-    EXPECT_TRUE(m_pView->m_items.empty());
-
     Drop({a, folder, xpdf, b});
     EXPECT_EQ(m_pView->Paths(), (QStringList {a, xpdf, b}));
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
-
-    // The dialog's own test is the extension: report.xpdf does not pass it.
-    CFileDialog::SetNextFileNames({xpdf});
-    Action("ID_FILE_OPEN")->trigger();
-    EXPECT_EQ(m_pView->m_items.size(), 3u);
-}
-
-TEST_F(MainFrame, UnreadableFilesAreSkippedAndListedInOneMessage)
-{
-    const QString good = Pdf("good.pdf");
-    const QString notPdf = Path("fake.pdf");
-    quire::fixtures::WriteNotPdf(notPdf.toStdString());
-    const QString damaged = Path("broken.pdf");
-    quire::fixtures::WriteDamagedPdf(damaged.toStdString());
-
-    CFileDialog::SetNextFileNames({notPdf, good, damaged});
-    Action("ID_FILE_OPEN")->trigger();
-    EXPECT_EQ(m_pView->Paths(), QStringList {good});
-    const QStringList shown = CMessageBox::TakeShownTexts();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].contains(notPdf)) << shown[0].toStdString();
-    EXPECT_TRUE(shown[0].contains(damaged)) << shown[0].toStdString();
-    EXPECT_FALSE(shown[0].contains(good));
-    // Only what was added goes on the recent-file list.
-    EXPECT_EQ(m_app.GetRecentFileList().Entries(), QStringList {good});
 }
 
 TEST_F(MainFrame, RecentEntryAddsTheFileOrDoesNothingWhenItVanished)
@@ -439,13 +317,13 @@ TEST_F(MainFrame, RecentEntryAddsTheFileOrDoesNothingWhenItVanished)
     EXPECT_TRUE(m_pView->m_items.empty());
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
     EXPECT_EQ(m_app.GetRecentFileList().Entries(), (QStringList {gone, kept}));
-    EXPECT_EQ(m_pView->m_szEmptyText, QStringLiteral("Please Add PDF Files to Convert."));
 
     Action("ID_FILE_MRU_FILE2")->trigger();
     EXPECT_EQ(m_pView->Paths(), QStringList {kept});
     EXPECT_EQ(m_app.GetRecentFileList().Entries(), (QStringList {kept, gone}));
 }
 
+// The texts are taken trimmed, and Enter in an edit means OK.
 TEST_F(MainFrame, DocumentPropertiesRunsModallyFromItsCommand)
 {
     m_app.m_szPDFTitle = QStringLiteral("Before");
@@ -454,27 +332,22 @@ TEST_F(MainFrame, DocumentPropertiesRunsModallyFromItsCommand)
         ASSERT_NE(pDialog, nullptr);
         auto* pTitle = pDialog->findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_TITLE"));
         pTitle->selectAll();
-        QTest::keyClicks(pTitle, QStringLiteral("  After  "));
-        QTest::mouseClick(pDialog->findChild<QPushButton*>(QStringLiteral("IDOK")), Qt::LeftButton);
+        QTest::keyClicks(pTitle, QStringLiteral("  Annual report \t"));
+        QTest::keyClick(pTitle, Qt::Key_Return);
     });
     Action("ID_OPTIONS_DOC_PROPERTIES")->trigger();
-    EXPECT_EQ(m_app.m_szPDFTitle, QStringLiteral("After"));
+    EXPECT_EQ(m_app.m_szPDFTitle, QStringLiteral("Annual report"));
 }
 
 TEST_F(MainFrame, KeyTipsFollowAltAndTheLettersOfTheTable)
 {
-    m_pFrame->show();
-    m_pFrame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+    ShowActive();
     CRibbonBar* pRibbon = m_pFrame->GetRibbonBar();
-
     QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
-    ASSERT_TRUE(pRibbon->IsKeyTipMode());
     EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "E", "S"}));
 
     // Alt, E shows the Help tab; its letters lead to the commands.
     QTest::keyClick(m_pFrame.get(), Qt::Key_E);
-    EXPECT_EQ(pRibbon->ActiveCategory()->Name(), QStringLiteral("Help"));
     EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"O", "E", "C", "H"}));
     QTest::keyClick(m_pFrame.get(), Qt::Key_H);
     EXPECT_FALSE(pRibbon->IsKeyTipMode());
@@ -483,35 +356,29 @@ TEST_F(MainFrame, KeyTipsFollowAltAndTheLettersOfTheTable)
     // Alt, H, B toggles Auto Backup through its check box.
     QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
     QTest::keyClick(m_pFrame.get(), Qt::Key_H);
-    EXPECT_EQ(pRibbon->VisibleKeyTips().size(), 13);
     QTest::keyClick(m_pFrame.get(), Qt::Key_B);
-    EXPECT_EQ(m_app.m_nAutoBackup, 0);
-
-    // Escape steps back, a key without a tip ends the tips and goes through.
-    QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
-    QTest::keyClick(m_pFrame.get(), Qt::Key_H);
-    QTest::keyClick(m_pFrame.get(), Qt::Key_Escape);
-    EXPECT_EQ(pRibbon->VisibleKeyTips().size(), 4);
-    QTest::keyClick(m_pFrame.get(), Qt::Key_Z);
-    EXPECT_FALSE(pRibbon->IsKeyTipMode());
     EXPECT_EQ(m_app.m_nAutoBackup, 0);
 }
 
-TEST_F(MainFrame, AtTheSmallestSizeEveryRibbonElementShowsUnclipped)
+TEST_F(MainFrame, AtTheSmallestSizeOf900By600EveryRibbonElementShowsUnclipped)
 {
     CRibbonCategory* pHome = m_pFrame->GetRibbonBar()->Category(0);
+    EXPECT_EQ(m_pFrame->windowTitle(), QStringLiteral("Quire Binder"));
     m_pFrame->show();
     m_pFrame->resize(1600, 700);
     QApplication::processEvents();
     for (CRibbonPanel* pPanel : pHome->Panels())
         EXPECT_FALSE(pPanel->IsCompact()) << pPanel->Name().toStdString();
 
-    m_pFrame->resize(900, 600);
+    m_pFrame->resize(400, 300);
     QApplication::processEvents();
+    EXPECT_EQ(m_pFrame->size(), QSize(900, 600));
     // Panels give up their button texts from the right until the category fits.
     EXPECT_FALSE(pHome->Panels().first()->IsCompact());
     EXPECT_TRUE(pHome->Panels()[1]->IsCompact());
     for (QToolButton* pButton : pHome->findChildren<QToolButton*>())
         EXPECT_GE(pButton->width(), pButton->sizeHint().width()) << pButton->objectName().toStdString();
-    EXPECT_LE(pHome->sizeHint().width(), pHome->width());
+
+    Action("ID_APP_EXIT")->trigger();
+    EXPECT_FALSE(m_pFrame->isVisible());
 }

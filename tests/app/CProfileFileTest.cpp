@@ -13,105 +13,72 @@ protected:
     std::string Ini() const { return m_tmp.File("Settings.ini"); }
 };
 
-TEST_F(ProfileFile, MissingFileSectionOrKeyGiveTheDefault)
+TEST_F(ProfileFile, ReadsLikeTheProfileReader)
 {
     CProfileFile missing(Ini());
     EXPECT_TRUE(missing.Load());
     EXPECT_EQ(missing.GetInt("General", "OpenResult", 1), 1);
     EXPECT_EQ(missing.GetString("General", "SavePath", "/home/x/"), "/home/x/");
 
-    WriteWholeFile(Ini(), "[Other]\nOpenResult=5\n[General]\nAutoBackup=0\n");
-    CProfileFile file(Ini());
-    ASSERT_TRUE(file.Load());
-    EXPECT_EQ(file.GetInt("General", "OpenResult", 1), 1);
-    EXPECT_EQ(file.GetInt("General", "AutoBackup", 1), 0);
-    EXPECT_EQ(file.GetInt("Missing", "AutoBackup", 7), 7);
-}
-
-TEST_F(ProfileFile, NamesCompareWithoutCaseAndValuesAreTrimmedAndUnquoted)
-{
-    WriteWholeFile(Ini(), "  [general]  \r\n  savepath =  \"/tmp/out dir/\"  \r\nPDFTitle= Annual  report \r\n");
+    // Names compare without case; values are trimmed and unquoted, long ones cut to 1023 bytes.
+    WriteWholeFile(Ini(),
+                   "[Other]\nOpenResult=5\n  [general]  \r\n  savepath =  \"/tmp/out dir/\"  \r\n"
+                   "PDFTitle= Annual  report \r\nPDFSubject="
+                       + std::string(5000, 't') + "\na=2\nb=  -7\nc=12abc\nd=abc\ne=\nf=+3\ng=4294967297\n");
     CProfileFile file(Ini());
     ASSERT_TRUE(file.Load());
     EXPECT_EQ(file.GetString("General", "SavePath", ""), "/tmp/out dir/");
     EXPECT_EQ(file.GetString("GENERAL", "pdftitle", ""), "Annual  report");
+    EXPECT_EQ(file.GetString("General", "PDFSubject", "").size(), 1023u);
+    EXPECT_EQ(file.GetInt("General", "OpenResult", 1), 1) << "only from its own section";
+    // Digits after an optional sign, wrapping at 32 bits; an empty value gives the default.
+    const std::pair<const char*, int> ints[] = {{"a", 2}, {"b", -7}, {"c", 12}, {"d", 0}, {"e", 9}, {"f", 3}, {"g", 1}};
+    for (const auto& [key, expected] : ints)
+        EXPECT_EQ(file.GetInt("General", key, 9), expected) << key;
 }
 
-TEST_F(ProfileFile, IntegersReadLikeTheProfileReader)
+// Settings.ini may be edited by hand, or be something else altogether: writing a key must keep
+// every other line as it was.
+TEST_F(ProfileFile, WritingAKeyKeepsEveryOtherLineGarbageIncluded)
 {
-    WriteWholeFile(Ini(), "[General]\na=2\nb=  -7\nc=12abc\nd=abc\ne=\nf=+3\ng=4294967297\n");
-    CProfileFile file(Ini());
-    ASSERT_TRUE(file.Load());
-    EXPECT_EQ(file.GetInt("General", "a", 1), 2);
-    EXPECT_EQ(file.GetInt("General", "b", 1), -7);
-    EXPECT_EQ(file.GetInt("General", "c", 1), 12);
-    EXPECT_EQ(file.GetInt("General", "d", 1), 0);
-    EXPECT_EQ(file.GetInt("General", "e", 9), 9);
-    EXPECT_EQ(file.GetInt("General", "f", 1), 3);
-    EXPECT_EQ(file.GetInt("General", "g", 1), 1);
-}
-
-TEST_F(ProfileFile, WritingAKeyKeepsEveryOtherLine)
-{
-    const std::string original = "; written by hand\n"
-                                 "[General]\n"
-                                 "OpenResult=0\n"
-                                 "# odd line without equals\n"
-                                 "\n"
-                                 "[Unknown]\n"
-                                 "Colour=blue\r\n";
-    WriteWholeFile(Ini(), original);
+    const std::string before = "; written by hand\n[General]\nOpenResult=0\n# odd line without equals\n\n"
+                               "[Unknown]\nColour=blue\r\n";
+    WriteWholeFile(Ini(), before);
     CProfileFile file(Ini());
     ASSERT_TRUE(file.Load());
     file.SetString("general", "OpenResult", "1");
     file.SetString("General", "SavePath", "/out/");
     file.SetString("General Settings", "PropertiesAlways", "1");
     ASSERT_TRUE(file.Save());
+    EXPECT_EQ(ReadWholeFile(Ini()),
+              "; written by hand\n[General]\nOpenResult=1\n# odd line without equals\n"
+              "SavePath=/out/\n\n[Unknown]\nColour=blue\r\n\n"
+              "[General Settings]\nPropertiesAlways=1\n");
 
-    EXPECT_EQ(ReadWholeFile(Ini()), "; written by hand\n"
-                                    "[General]\n"
-                                    "OpenResult=1\n"
-                                    "# odd line without equals\n"
-                                    "SavePath=/out/\n"
-                                    "\n"
-                                    "[Unknown]\n"
-                                    "Colour=blue\r\n"
-                                    "\n"
-                                    "[General Settings]\n"
-                                    "PropertiesAlways=1\n");
-}
-
-TEST_F(ProfileFile, GarbageNeverBreaksReadingAndSurvivesAWrite)
-{
-    std::string junk = "[General\nOpenResult=3\n";
-    junk += std::string("\0\x01\xff\xfe[]=\x80", 9) + "\n";
-    junk += std::string(1024 * 1024, 'x') + "\n";
-    WriteWholeFile(Ini(), junk);
-
-    CProfileFile file(Ini());
-    ASSERT_TRUE(file.Load());
     // "[General" is not a header, so there is no General section yet.
-    EXPECT_EQ(file.GetInt("General", "OpenResult", 1), 1);
-    file.SetString("General", "OpenResult", "0");
-    ASSERT_TRUE(file.Save());
-
-    const std::string written = ReadWholeFile(Ini());
-    EXPECT_EQ(written.substr(0, junk.size()), junk);
-    EXPECT_NE(written.find("[General]\nOpenResult=0\n"), std::string::npos);
+    const std::string junk = "[General\nOpenResult=3\n" + std::string("\0\x01\xff\xfe[]=\x80", 9) + "\n"
+        + std::string(1024 * 1024, 'x') + "\n";
+    WriteWholeFile(Ini(), junk);
+    CProfileFile garbage(Ini());
+    ASSERT_TRUE(garbage.Load());
+    EXPECT_EQ(garbage.GetInt("General", "OpenResult", 1), 1);
+    garbage.SetString("General", "OpenResult", "0");
+    ASSERT_TRUE(garbage.Save());
+    EXPECT_EQ(ReadWholeFile(Ini()), junk + "\n[General]\nOpenResult=0\n");
 }
 
-TEST_F(ProfileFile, LongTextsComeBackCutTo1023Bytes)
+TEST_F(ProfileFile, AnUnreadableFileOrAFolderInItsPlaceIsNeverReplaced)
 {
-    WriteWholeFile(Ini(), "[General]\nPDFTitle=" + std::string(5000, 't') + "\n");
-    CProfileFile file(Ini());
-    ASSERT_TRUE(file.Load());
-    EXPECT_EQ(file.GetString("General", "PDFTitle", "").size(), 1023u);
-}
+    std::filesystem::create_directory(Ini());
+    CProfileFile folder(Ini());
+    EXPECT_FALSE(folder.Load());
+    folder.SetString("General", "OpenResult", "1");
+    EXPECT_FALSE(folder.Save());
+    EXPECT_TRUE(std::filesystem::is_directory(Ini()));
 
-TEST_F(ProfileFile, AnUnreadableFileIsNeverReplaced)
-{
     if (geteuid() == 0)
         GTEST_SKIP() << "root reads every file";
+    std::filesystem::remove(Ini());
     WriteWholeFile(Ini(), "[General]\nkeep=me\n");
     chmod(Ini().c_str(), 0200);
     CProfileFile file(Ini());
@@ -120,14 +87,4 @@ TEST_F(ProfileFile, AnUnreadableFileIsNeverReplaced)
     EXPECT_FALSE(file.Save());
     chmod(Ini().c_str(), 0600);
     EXPECT_EQ(ReadWholeFile(Ini()), "[General]\nkeep=me\n");
-}
-
-TEST_F(ProfileFile, AFolderInPlaceOfTheFileIsUnreadableAndLeftAlone)
-{
-    std::filesystem::create_directory(Ini());
-    CProfileFile file(Ini());
-    EXPECT_FALSE(file.Load());
-    file.SetString("General", "OpenResult", "1");
-    EXPECT_FALSE(file.Save());
-    EXPECT_TRUE(std::filesystem::is_directory(Ini()));
 }

@@ -19,49 +19,28 @@ QStringList Args(std::initializer_list<QString> rest)
 
 } // namespace
 
-TEST_F(AppStart, AMissingFileArgumentIsNamedInAMessageAndEndsStartUp)
+TEST_F(AppStart, AFileArgumentGoesOnTopOfTheRecentFilesOrIsNamedInAMessageWhenMissing)
 {
     const QString missing = Path("nowhere/missing.pdf");
-    EXPECT_FALSE(m_app.ProcessShellCommand(Args({missing})));
-    const QStringList shown = CMessageBox::TakeShownTexts();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].contains(missing)) << shown[0].toStdString();
+    QDir(Path("")).mkdir(QStringLiteral("folder"));
+    for (const QString& szBad : {missing, Path("folder")}) {
+        EXPECT_FALSE(m_app.ProcessShellCommand(Args({szBad})));
+        const QStringList shown = CMessageBox::TakeShownTexts();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_TRUE(shown[0].contains(szBad)) << shown[0].toStdString();
+    }
     EXPECT_EQ(m_app.GetRecentFileList().Count(), 0);
 
-    QDir(Path("")).mkdir(QStringLiteral("folder"));
-    EXPECT_FALSE(m_app.ProcessShellCommand(Args({Path("folder")})));
-    EXPECT_EQ(CMessageBox::TakeShownTexts().size(), 1);
-}
-
-TEST_F(AppStart, AnExistingFileArgumentOnlyGoesOnTopOfTheRecentFiles)
-{
-    WriteWholeFile(m_tmp.File("old.pdf"), "%PDF-1.4\n");
+    // An existing file is not read at all; options are passed over, a relative path is recorded in full.
     WriteWholeFile(m_tmp.File("new.pdf"), "not read at all");
     m_app.AddToRecentFileList(Path("old.pdf"));
     QDir::setCurrent(Path(""));
-    // Options are passed over; a relative path is recorded in full.
     EXPECT_TRUE(m_app.ProcessShellCommand(Args({QStringLiteral("-style=fusion"), QStringLiteral("new.pdf")})));
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
     EXPECT_EQ(m_app.GetRecentFileList().Entries(), (QStringList {Path("new.pdf"), Path("old.pdf")}));
     EXPECT_TRUE(m_app.ProcessShellCommand(Args({})));
-    EXPECT_TRUE(m_app.ProcessShellCommand(Args({QStringLiteral("--"), Path("old.pdf")})));
-    EXPECT_EQ(m_app.GetRecentFileList().Entry(0), Path("old.pdf"));
-}
-
-TEST_F(AppStart, TheRecentFileListKeepsSixteenAndSurvivesARestart)
-{
-    for (int i = 0; i < 20; ++i)
-        m_app.AddToRecentFileList(QStringLiteral("/docs/%1.pdf").arg(i));
-    m_app.AddToRecentFileList(QStringLiteral("/docs/10.pdf"));
-    ASSERT_EQ(m_app.GetRecentFileList().Count(), 16);
-    EXPECT_EQ(m_app.GetRecentFileList().Entry(0), QStringLiteral("/docs/10.pdf"));
-    EXPECT_EQ(m_app.GetRecentFileList().Entry(1), QStringLiteral("/docs/19.pdf"));
-    EXPECT_EQ(m_app.GetRecentFileList().Entry(15), QStringLiteral("/docs/4.pdf"));
-    m_app.GetRecentFileList().WriteList();
-
-    CRecentFileList again(16);
-    again.ReadList();
-    EXPECT_EQ(again.Entries(), m_app.GetRecentFileList().Entries());
+    EXPECT_TRUE(m_app.ProcessShellCommand(Args({QStringLiteral("--"), Path("new.pdf")})));
+    EXPECT_EQ(m_app.GetRecentFileList().Count(), 2);
 }
 
 TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedOutputPathAndExitWritesEverything)
@@ -77,13 +56,22 @@ TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedOutputPathAndExitWritesEveryth
     ASSERT_NE(pFrame, nullptr);
     EXPECT_TRUE(pFrame->isVisible());
     EXPECT_EQ(pFrame->GetOutputPathText(), QStringLiteral("/out/merged.pdf"));
-    EXPECT_EQ(m_app.m_nAutoBackup, 0);
 
+    // The recent files keep the last sixteen, a file added again moving to the top.
     m_app.m_nOpenResult = 0;
-    m_app.AddToRecentFileList(QStringLiteral("/docs/a.pdf"));
+    for (int i = 0; i < 20; ++i)
+        m_app.AddToRecentFileList(QStringLiteral("/docs/%1.pdf").arg(i));
+    m_app.AddToRecentFileList(QStringLiteral("/docs/10.pdf"));
+    const QStringList recent = m_app.GetRecentFileList().Entries();
+    ASSERT_EQ(recent.size(), 16);
+    EXPECT_EQ(recent.mid(0, 2), (QStringList {"/docs/10.pdf", "/docs/19.pdf"}));
+    EXPECT_EQ(recent.last(), QStringLiteral("/docs/4.pdf"));
+
     EXPECT_EQ(m_app.ExitInstance(3), 3);
     const std::string ini = ReadWholeFile(m_app.m_szSettingsFile.toStdString());
     EXPECT_NE(ini.find("OpenResult=0"), std::string::npos) << ini;
     EXPECT_NE(ini.find("SavePath=/out/merged.pdf"), std::string::npos) << ini;
-    EXPECT_EQ(Registry().value(QStringLiteral("Recent File List/File1")).toString(), QStringLiteral("/docs/a.pdf"));
+    CRecentFileList again(16);
+    again.ReadList();
+    EXPECT_EQ(again.Entries(), recent);
 }

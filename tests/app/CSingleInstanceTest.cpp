@@ -18,8 +18,6 @@
 
 namespace {
 
-const QString kProgram = QStringLiteral(QUIRE_BINARY_DIR "/quire-binder");
-
 // Runs the real program with its own config folder and the runtime folder the test shares with it.
 class SingleInstance : public AppFixture
 {
@@ -41,7 +39,6 @@ protected:
             }
             delete pProcess;
         }
-        m_processes.clear();
         qputenv("XDG_RUNTIME_DIR", m_oldRuntime);
         AppFixture::TearDown();
     }
@@ -56,7 +53,7 @@ protected:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), Path("rt"));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         pProcess->setProcessEnvironment(env);
-        pProcess->start(kProgram, {});
+        pProcess->start(QStringLiteral(QUIRE_BINARY_DIR "/quire-binder"), {});
         EXPECT_TRUE(pProcess->waitForStarted(10000));
         return pProcess;
     }
@@ -65,7 +62,21 @@ protected:
     {
         return QTest::qWaitFor([pProcess] { return pProcess->state() == QProcess::NotRunning; }, 30000);
     }
-    QString Socket() const { return Path("rt") + QStringLiteral("/quire-binder.socket"); }
+    // Starts a second program while another holds the mark: it must end at once and cleanly,
+    // before reading or writing any setting.
+    void ExpectSecondStartEnds()
+    {
+        QProcess* pSecond = Start("second-config");
+        ASSERT_TRUE(Ended(pSecond));
+        EXPECT_EQ(pSecond->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(pSecond->exitCode(), 0);
+        EXPECT_FALSE(QDir(Path("second-config")).exists());
+    }
+    bool Listening() const
+    {
+        return QTest::qWaitFor([this] { return QFile::exists(Path("rt") + QStringLiteral("/quire-binder.socket")); },
+                               30000);
+    }
 
     QByteArray m_oldRuntime;
     QList<QProcess*> m_processes;
@@ -74,30 +85,18 @@ protected:
 } // namespace
 
 // This process plays the running instance (under the program's name), the real program the second start.
-TEST_F(SingleInstance, SecondStartRestoresTheRunningWindowAndEndsWithoutTouchingSettings)
+TEST_F(SingleInstance, SecondStartRestoresTheRunningWindowOrItsModalDialogAndEnds)
 {
     m_app.m_szInstanceName = QStringLiteral("quire-binder");
     ASSERT_TRUE(m_app.InitInstance());
     CMainFrame* pFrame = m_app.MainFrame();
-    ASSERT_TRUE(QFile::exists(Socket()));
+    ASSERT_TRUE(Listening());
     pFrame->showMinimized();
     ASSERT_TRUE(QTest::qWaitFor([pFrame] { return pFrame->isMinimized(); }, 5000));
-
-    QProcess* pSecond = Start("second-config");
-    ASSERT_TRUE(Ended(pSecond));
-    EXPECT_EQ(pSecond->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(pSecond->exitCode(), 0);
+    ExpectSecondStartEnds();
     EXPECT_FALSE(pFrame->isMinimized());
     EXPECT_TRUE(pFrame->isVisible());
-    // The second start ended before reading or writing any setting.
-    EXPECT_FALSE(QDir(Path("second-config")).exists());
-    m_app.ExitInstance(0);
-}
 
-TEST_F(SingleInstance, SecondStartBringsTheRunningInstancesModalDialogForward)
-{
-    m_app.m_szInstanceName = QStringLiteral("quire-binder");
-    ASSERT_TRUE(m_app.InitInstance());
     QDialog dialog;
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
@@ -107,58 +106,41 @@ TEST_F(SingleInstance, SecondStartBringsTheRunningInstancesModalDialogForward)
     other.activateWindow();
     static_cast<void>(QTest::qWaitFor([&other] { return QApplication::activeWindow() == &other; }, 2000));
     ASSERT_NE(QApplication::activeWindow(), &dialog);
-
-    QProcess* pSecond = Start("second-config");
-    ASSERT_TRUE(Ended(pSecond));
+    ExpectSecondStartEnds();
     EXPECT_TRUE(QTest::qWaitFor([&dialog] { return QApplication::activeWindow() == &dialog; }, 5000));
     m_app.ExitInstance(0);
 }
 
-TEST_F(SingleInstance, SecondStartBeforeTheFirstHasAWindowEndsSilently)
+TEST_F(SingleInstance, EndedOrDeadFirstStartsLeaveTheMarkToTheNext)
 {
-    // The mark is held, but nothing listens yet.
-    QLockFile lock(Path("rt") + QStringLiteral("/quire-binder.lock"));
-    ASSERT_TRUE(lock.tryLock(0));
-    QProcess* pSecond = Start("second-config");
-    ASSERT_TRUE(Ended(pSecond));
-    EXPECT_EQ(pSecond->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(pSecond->exitCode(), 0);
-    EXPECT_FALSE(QDir(Path("second-config")).exists());
-}
-
-TEST_F(SingleInstance, TwoRealStartsThenANewStartAfterTheFirstEnded)
-{
+    {
+        // The mark is held, but nothing listens yet: the second start ends silently.
+        QLockFile lock(Path("rt") + QStringLiteral("/quire-binder.lock"));
+        ASSERT_TRUE(lock.tryLock(0));
+        ExpectSecondStartEnds();
+    }
     QProcess* pFirst = Start("first-config");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return QFile::exists(Socket()); }, 30000));
-
-    QProcess* pSecond = Start("second-config");
-    ASSERT_TRUE(Ended(pSecond));
-    EXPECT_EQ(pSecond->exitCode(), 0);
+    ASSERT_TRUE(Listening());
+    ExpectSecondStartEnds();
     EXPECT_EQ(pFirst->state(), QProcess::Running);
-    EXPECT_FALSE(QDir(Path("second-config")).exists());
 
+    // Ended the way a desktop session ends it, the program writes its settings.
     ::kill(static_cast<pid_t>(pFirst->processId()), SIGTERM);
     ASSERT_TRUE(Ended(pFirst));
+    EXPECT_EQ(pFirst->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(pFirst->exitCode(), 0);
+    const std::string ini = ReadWholeFile(m_tmp.File("first-config") + "/Vellum/Quire Binder/Settings.ini");
+    EXPECT_NE(ini.find("[General]\nOpenResult=1\nAutoBackup=1\nSavePath="), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("PDFTitle"), std::string::npos);
 
-    // The mark went with its process: the next start runs and listens itself.
-    QProcess* pThird = Start("second-config");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return QFile::exists(Socket()); }, 30000));
-    EXPECT_EQ(pThird->state(), QProcess::Running);
-    ::kill(static_cast<pid_t>(pThird->processId()), SIGTERM);
+    // The next start runs itself; killed, it leaves a stale lock behind, which does not keep the next
+    // from starting either.
+    QProcess* pThird = Start("third-config");
+    ASSERT_TRUE(Listening());
+    EXPECT_EQ(pThird->state(), QProcess::Running) << "the first took its mark with it";
+    pThird->kill();
     ASSERT_TRUE(Ended(pThird));
-    EXPECT_TRUE(QFile::exists(Path("second-config") + QStringLiteral("/Vellum/Quire Binder/Settings.ini")));
-}
-
-// A stale lock from a process that died does not keep the program from starting.
-TEST_F(SingleInstance, ALockLeftByADeadProcessIsTakenOver)
-{
-    QProcess* pFirst = Start("first-config");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return QFile::exists(Socket()); }, 30000));
-    pFirst->kill();
-    ASSERT_TRUE(Ended(pFirst));
     ASSERT_TRUE(QFile::exists(Path("rt") + QStringLiteral("/quire-binder.lock")));
-
     CSingleInstance guard(QStringLiteral("quire-binder"));
     EXPECT_TRUE(guard.TryLock());
     EXPECT_TRUE(guard.Listen());

@@ -34,45 +34,28 @@ inline QImage Grab(QWidget* pWidget)
     return image;
 }
 
-inline QColor Pixel(const QImage& image, int x, int y)
-{
-    return image.pixelColor(x, y);
-}
-
-inline QColor Pixel(const QImage& image, const QPoint& point)
-{
-    return image.pixelColor(point);
-}
-
-// Whether any pixel of `area` differs clearly from `background` (text, lines).
-inline bool HasInk(const QImage& image, const QRect& area, const QColor& background)
-{
-    const QRect clipped = area.intersected(image.rect());
-    for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
-        for (int x = clipped.left(); x <= clipped.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - background.red()) + std::abs(c.green() - background.green())
-                    + std::abs(c.blue() - background.blue())
-                > 90)
-                return true;
-        }
-    }
-    return false;
-}
-
-// The smallest rectangle holding every pixel of `area` that differs clearly from `background`;
-// null when there is none.
-inline QRect InkBounds(const QImage& image, const QRect& area, const QColor& background)
+// The smallest rectangle holding every pixel of `area` for which `test(colour)` holds; null when none.
+template<class Test> QRect Bounds(const QImage& image, const QRect& area, Test test)
 {
     QRect bounds;
     const QRect clipped = area.intersected(image.rect());
     for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
         for (int x = clipped.left(); x <= clipped.right(); ++x) {
-            if (HasInk(image, QRect(x, y, 1, 1), background))
+            if (test(image.pixelColor(x, y)))
                 bounds |= QRect(x, y, 1, 1);
         }
     }
     return bounds;
+}
+
+// The pixels of `area` that differ clearly from `background` (text, lines).
+inline QRect InkBounds(const QImage& image, const QRect& area, const QColor& background)
+{
+    return Bounds(image, area, [&background](const QColor& c) {
+        return std::abs(c.red() - background.red()) + std::abs(c.green() - background.green())
+            + std::abs(c.blue() - background.blue())
+            > 90;
+    });
 }
 
 } // namespace controls_test

@@ -3,9 +3,11 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <string_view>
 
 namespace {
 
+// Strict: one value, nothing after it, no raw control characters in strings.
 class Parser
 {
 public:
@@ -30,19 +32,17 @@ private:
 
     void Space()
     {
-        while (m_pos < m_text.size()
-               && (m_text[m_pos] == ' ' || m_text[m_pos] == '\n' || m_text[m_pos] == '\r' || m_text[m_pos] == '\t'))
+        while (m_pos < m_text.size() && std::string_view(" \n\r\t").find(m_text[m_pos]) != std::string_view::npos)
             ++m_pos;
     }
 
     bool Take(char c)
     {
         Space();
-        if (m_pos < m_text.size() && m_text[m_pos] == c) {
-            ++m_pos;
-            return true;
-        }
-        return false;
+        if (m_pos >= m_text.size() || m_text[m_pos] != c)
+            return false;
+        ++m_pos;
+        return true;
     }
 
     void Expect(char c)
@@ -51,49 +51,40 @@ private:
             Fail(std::string("expected '") + c + "'");
     }
 
-    bool Word(const char* word)
+    bool Word(std::string_view word)
     {
-        const std::string w(word);
-        if (m_text.compare(m_pos, w.size(), w) != 0)
+        if (m_text.compare(m_pos, word.size(), word) != 0)
             return false;
-        m_pos += w.size();
+        m_pos += word.size();
         return true;
     }
 
-    static void AppendUtf8(std::string& out, unsigned long code)
+    // A \uXXXX escape, as UTF-8. Pairs of surrogates are not needed: quire writes everything but
+    // control characters as UTF-8 text.
+    void Unicode(std::string& out)
     {
+        const std::string digits = m_text.substr(m_pos, 4);
+        char* end = nullptr;
+        const unsigned long code = std::strtoul(digits.c_str(), &end, 16);
+        if (digits.size() != 4 || end != digits.c_str() + 4)
+            Fail("bad \\u escape");
+        m_pos += 4;
         if (code < 0x80) {
             out += static_cast<char>(code);
         } else if (code < 0x800) {
             out += static_cast<char>(0xC0 | (code >> 6));
             out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
         } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            out += static_cast<char>(0xE0 | (code >> 12));
             out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
             out += static_cast<char>(0x80 | (code & 0x3F));
         }
     }
 
-    unsigned long Hex4()
-    {
-        if (m_pos + 4 > m_text.size())
-            Fail("short \\u escape");
-        const std::string digits = m_text.substr(m_pos, 4);
-        char* end = nullptr;
-        const unsigned long code = std::strtoul(digits.c_str(), &end, 16);
-        if (end != digits.c_str() + 4)
-            Fail("bad \\u escape");
-        m_pos += 4;
-        return code;
-    }
-
     std::string String()
     {
+        static constexpr std::string_view kEscaped = "\"\\/nrtbf";
+        static constexpr std::string_view kMeant = "\"\\/\n\r\t\b\f";
         Expect('"');
         std::string out;
         while (true) {
@@ -108,42 +99,13 @@ private:
                 out += c;
                 continue;
             }
-            if (m_pos >= m_text.size())
-                Fail("unterminated escape");
-            const char e = m_text[m_pos++];
-            switch (e) {
-            case '"':
-            case '\\':
-            case '/':
-                out += e;
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 'b':
-                out += '\b';
-                break;
-            case 'f':
-                out += '\f';
-                break;
-            case 'u': {
-                unsigned long code = Hex4();
-                if (code >= 0xD800 && code <= 0xDBFF && Word("\\u")) {
-                    const unsigned long low = Hex4();
-                    code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                }
-                AppendUtf8(out, code);
-                break;
-            }
-            default:
+            const char e = m_pos < m_text.size() ? m_text[m_pos++] : '\0';
+            if (e == 'u')
+                Unicode(out);
+            else if (kEscaped.find(e) != std::string_view::npos)
+                out += kMeant[kEscaped.find(e)];
+            else
                 Fail("unknown escape");
-            }
         }
     }
 
@@ -151,24 +113,18 @@ private:
     {
         Space();
         JsonValue value;
-        if (m_pos >= m_text.size())
-            Fail("missing value");
-        const char c = m_text[m_pos];
-        if (c == '{') {
-            ++m_pos;
+        if (Take('{')) {
             value.type = JsonValue::Type::Object;
             if (Take('}'))
                 return value;
             do {
-                Space();
                 const std::string key = String();
                 Expect(':');
                 value.keys.push_back(key);
                 value.members[key] = Value();
             } while (Take(','));
             Expect('}');
-        } else if (c == '[') {
-            ++m_pos;
+        } else if (Take('[')) {
             value.type = JsonValue::Type::Array;
             if (Take(']'))
                 return value;
@@ -176,7 +132,7 @@ private:
                 value.items.push_back(Value());
             while (Take(','));
             Expect(']');
-        } else if (c == '"') {
+        } else if (m_pos < m_text.size() && m_text[m_pos] == '"') {
             value.type = JsonValue::Type::String;
             value.text = String();
         } else if (Word("true")) {
@@ -184,9 +140,7 @@ private:
             value.boolean = true;
         } else if (Word("false")) {
             value.type = JsonValue::Type::Bool;
-        } else if (Word("null")) {
-            value.type = JsonValue::Type::Null;
-        } else {
+        } else if (!Word("null")) {
             const char* start = m_text.c_str() + m_pos;
             char* end = nullptr;
             value.number = std::strtod(start, &end);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-// A parsed JSON value; enough to read what qpdf --json and quire info --json print. Parse() throws
+// A parsed JSON value; enough to read what quire info --json prints. Parse() throws
 // std::runtime_error for text that is not exactly one valid JSON value.
 class JsonValue
 {
@@ -30,7 +30,6 @@ public:
     std::map<std::string, JsonValue> members;
     std::vector<std::string> keys; // member names in the order written
 
-    bool IsNull() const { return type == Type::Null; }
     // The member `key`; a null value when there is none.
     const JsonValue& operator[](const std::string& key) const;
 };

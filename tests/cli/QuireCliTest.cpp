@@ -2,25 +2,27 @@
 // Runs the real `quire` program as a child process and reads what it wrote with other tools.
 #include "ChildProcess.h"
 #include "JsonValue.h"
-#include "PdfCheck.h"
 #include "PdfFixtures.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
 
-using quire::fixtures::PageTexts;
-using quire::fixtures::PdfInfo;
-using quire::fixtures::QpdfCheckPasses;
+namespace fx = quire::fixtures;
+using fx::OutlineOf;
+using fx::PageTexts;
+using fx::PdfInfo;
 
 namespace {
 
@@ -42,19 +44,33 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-// "Original page 3" ... "Original page 5": the texts the corpus's numbered files show.
-std::vector<std::string> Original(int first, int last)
+// "<tag> page <first>" ... "<tag> page <last>": the texts of those pages of a fixture ("A page 3") or
+// of the corpus's numbered files ("Original page 3").
+std::vector<std::string> Pages(const std::string& tag, int first, int last)
 {
     std::vector<std::string> pages;
     for (int p = first; p <= last; ++p)
-        pages.push_back("Original page " + std::to_string(p));
+        pages.push_back(tag + " page " + std::to_string(p));
     return pages;
 }
 
-std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b)
+std::vector<std::string> Original(int first, int last)
 {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
+    return Pages("Original", first, last);
+}
+
+std::vector<std::string> Concat(const std::vector<std::vector<std::string>>& parts)
+{
+    std::vector<std::string> all;
+    for (const auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+void ExpectSound(const std::string& path, const std::vector<std::string>& pages)
+{
+    EXPECT_TRUE(fx::QpdfCheckPasses(path)) << path;
+    EXPECT_EQ(PageTexts(path), pages) << path;
 }
 
 class QuireCliTest : public TempDirTest
@@ -69,14 +85,44 @@ protected:
         return target;
     }
 
-    // The backups beside `path` made for it ("out_<17 digits>.pdf").
-    std::vector<std::string> Backups(const std::string& title)
+    // A fixture file whose pages show "<stem> page <n>"; `outline` gives it "<stem> <n>" -> page n.
+    std::string Make(const std::string& name, int pages, bool outline = false, fx::PdfSpec desc = {})
+    {
+        desc.tag = fs::path(name).stem().string();
+        desc.pages = pages;
+        if (outline)
+            desc.outline = fx::OnePerPage(pages, desc.tag);
+        const std::string path = m_tmp.File(name);
+        fs::create_directories(fs::path(path).parent_path());
+        fx::WritePdf(path, desc);
+        return path;
+    }
+
+    ChildOptions InFolder() const
+    {
+        ChildOptions options;
+        options.workingDir = m_tmp.Path().string();
+        return options;
+    }
+
+    // Everything in the test's folder, sorted.
+    std::vector<std::string> Listing() const
+    {
+        std::vector<std::string> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(m_tmp.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // The backups made for "<title>.pdf" beside it ("<title>_<17 digits>.pdf").
+    std::vector<std::string> Backups(const std::string& title) const
     {
         std::vector<std::string> found;
         const std::regex pattern(title + "_[0-9]{17}\\.pdf");
-        for (const fs::directory_entry& entry : fs::directory_iterator(m_tmp.Path()))
-            if (std::regex_match(entry.path().filename().string(), pattern))
-                found.push_back(entry.path().string());
+        for (const std::string& name : Listing())
+            if (std::regex_match(name, pattern))
+                found.push_back(m_tmp.File(name));
         return found;
     }
 };
@@ -98,6 +144,8 @@ TEST(QuireUsageTest, WrongUsageExitsWithStatusTwoAndTheSynopsis)
         {{"merge", "a.pdf", "-o"}, "option -o needs a value"},
         {{"merge", "-o", "x.pdf"}, "merge needs at least one input file"},
         {{"merge", "-o", "x.pdf", "a.pdf", "--bogus"}, "unknown option '--bogus' for merge"},
+        // Without "--" a file whose name starts with a dash reads as an option.
+        {{"merge", "-o", "x.pdf", "-dashed.pdf"}, "unknown option '-dashed.pdf' for merge"},
         {{"split", "--bookmark", "T", "a.pdf"}, "--bookmark must follow the file"},
         {{"split", "a.pdf", "--title", "T"}, "unknown option '--title' for split"},
         {{"split", "a.pdf", "--open=yes"}, "option --open takes no value"},
@@ -131,60 +179,41 @@ TEST(QuireUsageTest, HelpAndVersionGoToStandardOutput)
 
 TEST_F(QuireCliTest, RangesSelectThePagesOfEachFileInArgumentOrder)
 {
-    const std::string b = Copy("rotated.pdf", "b.pdf"); // 20 pages
-    const std::string c = Copy("11-pages-with-labels.pdf", "c.pdf"); // 11 pages
-    const std::string out = m_tmp.File("out.pdf");
+    Copy("rotated.pdf", "b.pdf"); // 20 pages
+    Copy("11-pages-with-labels.pdf", "c.pdf"); // 11 pages
+    Copy("rotated.pdf", "-dashed.pdf");
+    Copy("11-pages-with-labels.pdf", "7");
     struct Case
     {
         std::vector<std::string> inputs;
         std::vector<std::string> pages;
     };
     const Case cases[] = {
-        {{b, "3-5"}, Original(3, 5)},
-        {{b, "18-"}, Original(18, 20)},
-        {{b, "-2"}, Original(1, 2)},
-        {{b, "7"}, Original(7, 7)},
-        {{b, "0-0"}, Original(1, 20)},
-        {{b, "19-99"}, Original(19, 20)},
-        {{b, "19-99999999999999999999"}, Original(19, 20)},
-        {{c, "10-", b, "2-3", c, "1"}, Join(Join(Original(10, 11), Original(2, 3)), Original(1, 1))},
+        {{"b.pdf", "3-5"}, Original(3, 5)},
+        {{"b.pdf", "18-"}, Original(18, 20)},
+        {{"b.pdf", "-2"}, Original(1, 2)},
+        {{"b.pdf", "7"}, Original(7, 7)},
+        {{"b.pdf", "0-0"}, Original(1, 20)},
+        {{"b.pdf", "19-99"}, Original(19, 20)},
+        {{"b.pdf", "19-99999999999999999999"}, Original(19, 20)},
+        {{"c.pdf", "10-", "b.pdf", "2-3", "c.pdf", "1"}, Concat({Original(10, 11), Original(2, 3), Original(1, 1)})},
         // A row whose begin lies beyond its end contributes nothing.
-        {{b, "5-3", c, "2-2"}, Original(2, 2)},
-        {{c}, Original(1, 11)},
+        {{"b.pdf", "5-3", "c.pdf", "2-2"}, Original(2, 2)},
+        {{"c.pdf"}, Original(1, 11)},
+        // A RANGE is only recognised right after a FILE: after "2-3", "7" is the next file and "-1"
+        // its range; right after a file, "7" is its range.
+        {{"--", "-dashed.pdf", "2-3", "7", "-1"}, Concat({Original(2, 3), Original(1, 1)})},
+        {{"--", "-dashed.pdf", "7"}, Original(7, 7)},
     };
     for (const Case& k : cases) {
-        std::vector<std::string> args {"merge", "--no-backup", "-o", out};
+        SCOPED_TRACE(::testing::PrintToString(k.inputs));
+        std::vector<std::string> args {"merge", "--no-backup", "-o", "out.pdf"};
         args.insert(args.end(), k.inputs.begin(), k.inputs.end());
-        const ChildResult result = Quire(args);
+        const ChildResult result = Quire(args, InFolder());
         ASSERT_EQ(result.exitCode, 0) << result.err;
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(PageTexts(out), k.pages) << k.inputs[1];
-        EXPECT_TRUE(QpdfCheckPasses(out));
+        ExpectSound(m_tmp.File("out.pdf"), k.pages);
     }
-}
-
-TEST_F(QuireCliTest, ARangeIsOnlyRecognisedRightAfterAFile)
-{
-    Copy("rotated.pdf", "-dashed.pdf");
-    Copy("11-pages-with-labels.pdf", "7");
-    ChildOptions inFolder;
-    inFolder.workingDir = m_tmp.Path().string();
-    const std::string out = m_tmp.File("out.pdf");
-
-    // After a RANGE, "7" is the next FILE, and "-1" is that file's range.
-    ChildResult result
-        = Quire({"merge", "--no-backup", "-o", "out.pdf", "--", "-dashed.pdf", "2-3", "7", "-1"}, inFolder);
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(PageTexts(out), Join(Original(2, 3), Original(1, 1)));
-
-    // Right after a FILE, "7" is its range.
-    result = Quire({"merge", "--no-backup", "-o", "out.pdf", "--", "-dashed.pdf", "7"}, inFolder);
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(PageTexts(out), Original(7, 7));
-
-    // Without "--" a file whose name starts with a dash reads as an option.
-    result = Quire({"merge", "-o", "out.pdf", "-dashed.pdf"}, inFolder);
-    EXPECT_EQ(result.exitCode, 2);
 }
 
 TEST_F(QuireCliTest, AnOutputThatIsASourceAFolderOrEmptyIsRefusedAndNothingIsWritten)
@@ -194,12 +223,10 @@ TEST_F(QuireCliTest, AnOutputThatIsASourceAFolderOrEmptyIsRefusedAndNothingIsWri
     fs::create_hard_link(a, m_tmp.File("hard.pdf"));
     fs::create_symlink(a, m_tmp.File("soft.pdf"));
     fs::create_directory(m_tmp.File("folder"));
-    ChildOptions inFolder;
-    inFolder.workingDir = m_tmp.Path().string();
 
     for (const std::string& output : {a, std::string("./a.pdf"), m_tmp.File("hard.pdf"), m_tmp.File("soft.pdf"),
-                                      m_tmp.File("folder"), std::string()}) {
-        const ChildResult result = Quire({"merge", "-o", output, "a.pdf", "1-3"}, inFolder);
+                                      m_tmp.File("folder"), std::string(), m_tmp.File("nowhere/out.pdf")}) {
+        const ChildResult result = Quire({"merge", "-o", output, "a.pdf", "1-3"}, InFolder());
         EXPECT_EQ(result.exitCode, 1) << "output '" << output << "'";
         EXPECT_TRUE(Contains(result.err, "quire: ")) << result.err;
         if (!output.empty()) {
@@ -207,9 +234,8 @@ TEST_F(QuireCliTest, AnOutputThatIsASourceAFolderOrEmptyIsRefusedAndNothingIsWri
         }
         EXPECT_EQ(ReadWholeFile(a), original) << output;
     }
-    EXPECT_TRUE(Backups("a").empty());
     // Nothing but what the test made: no temporary file, no backup.
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_tmp.Path()), fs::directory_iterator()), 4);
+    EXPECT_EQ(Listing(), (std::vector<std::string> {"a.pdf", "folder", "hard.pdf", "soft.pdf"}));
 }
 
 TEST_F(QuireCliTest, AMergeWithAnUnreadableInputOrNoPagesWritesNothing)
@@ -239,35 +265,57 @@ TEST_F(QuireCliTest, AMergeWithAnUnreadableInputOrNoPagesWritesNothing)
         EXPECT_TRUE(Contains(result.err, c.reason)) << result.err;
         EXPECT_EQ(ReadWholeFile(out), "the old output") << c.reason;
     }
-    EXPECT_TRUE(Backups("out").empty());
+    // Nothing but what the test made: no temporary file, no backup.
+    EXPECT_EQ(Listing(), (std::vector<std::string> {"a.pdf", "bad.pdf", "locked.pdf", "out.pdf"}));
 }
 
-TEST_F(QuireCliTest, SplitWritesEachRangeBesideItsSourceAndPrintsThePaths)
+TEST_F(QuireCliTest, SplitWritesEachRangeBesideItsSourceWithItsInformationAndTrimmedOutline)
 {
-    const std::string b = Copy("11-pages-with-labels.pdf", "b.pdf");
-    const std::string report = Copy("rotated.pdf", "Report.pdf");
+    const std::string b7 = Make("seven/b.pdf", 7);
+    const std::string b10 = Make("ten/b.pdf", 10);
+    fx::PdfSpec desc;
+    desc.info = {{"Title", "Handbook Ünïcødé"}, {"Author", "Ann"}, {"Creator", "Some editor"}};
+    const std::string report = Make("Report.pdf", 10, true, desc);
 
-    ChildResult result = Quire({"split", b, "0-0", report, "3-5"});
+    ChildResult result
+        = Quire({"split", b7, "0-0", b10, "1-12", "--bookmark", "", report, "3-5", "--bookmark", "Typed"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, m_tmp.File("b_p1-11.pdf") + "\n" + m_tmp.File("Report_p3-5.pdf") + "\n");
-    EXPECT_EQ(PageTexts(m_tmp.File("b_p1-11.pdf")), Original(1, 11));
-    EXPECT_EQ(PageTexts(m_tmp.File("Report_p3-5.pdf")), Original(3, 5));
-    EXPECT_EQ(OutlineLines(m_tmp.File("Report_p3-5.pdf")), (std::vector<std::string> {"Report -> 1"}));
+    // The name carries the range after normalisation.
+    const std::string r35 = m_tmp.File("Report_p3-5.pdf");
+    EXPECT_EQ(result.out, m_tmp.File("seven/b_p1-7.pdf") + "\n" + m_tmp.File("ten/b_p1-10.pdf") + "\n" + r35 + "\n");
+    ExpectSound(m_tmp.File("seven/b_p1-7.pdf"), Pages("b", 1, 7));
+    ExpectSound(m_tmp.File("ten/b_p1-10.pdf"), Pages("b", 1, 10));
+    ExpectSound(r35, Pages("Report", 3, 5));
+    // The file title is the bookmark of a file without an outline, unless "" asks for none; a file's
+    // own outline, trimmed to the range and renumbered, wins over a typed text.
+    EXPECT_EQ(OutlineOf(m_tmp.File("seven/b_p1-7.pdf")), std::vector<std::string> {"b -> 1"});
+    EXPECT_EQ(OutlineOf(m_tmp.File("ten/b_p1-10.pdf")), std::vector<std::string> {});
+    EXPECT_EQ(OutlineOf(r35), (std::vector<std::string> {"Report 3 -> 1", "Report 4 -> 2", "Report 5 -> 3"}));
+    // The source's information comes along, but the program is the creator.
+    const std::map<std::string, std::string> info = PdfInfo(r35);
+    EXPECT_EQ(info.at("Title"), "Handbook Ünïcødé");
+    EXPECT_EQ(info.at("Author"), "Ann");
+    EXPECT_EQ(info.count("Subject"), 0u);
+    EXPECT_EQ(info.at("Creator"), "Quire Binder");
+    EXPECT_EQ(info.at("Producer"), "Quire Binder");
 
-    // The name carries the range after normalisation, and a split output can be split again.
-    result = Quire({"split", "--no-backup", b, "2-12", m_tmp.File("Report_p3-5.pdf"), "-3"});
+    // A split output can be split again.
+    result = Quire({"split", "--no-backup", r35, "-3"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, m_tmp.File("b_p2-11.pdf") + "\n" + m_tmp.File("Report_p3-5_p1-3.pdf") + "\n");
-    EXPECT_EQ(PageTexts(m_tmp.File("Report_p3-5_p1-3.pdf")), Original(3, 5));
-    EXPECT_TRUE(QpdfCheckPasses(m_tmp.File("Report_p3-5_p1-3.pdf")));
+    EXPECT_EQ(result.out, m_tmp.File("Report_p3-5_p1-3.pdf") + "\n");
+    ExpectSound(m_tmp.File("Report_p3-5_p1-3.pdf"), Pages("Report", 3, 5));
 
-    // The same range again replaces the file after a backup copy, unless asked not to.
-    result = Quire({"split", b, "2-"});
+    // The same range again replaces the file after a backup copy of it, unless asked not to.
+    Make("Report.pdf", 10);
+    result = Quire({"split", report, "3-5"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(Backups("b_p2-11").size(), 1u);
-    result = Quire({"split", "--no-backup", b, "2-"});
+    EXPECT_EQ(OutlineOf(r35), std::vector<std::string> {"Report -> 1"});
+    const std::vector<std::string> backups = Backups("Report_p3-5");
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(OutlineOf(backups[0]), (std::vector<std::string> {"Report 3 -> 1", "Report 4 -> 2", "Report 5 -> 3"}));
+    result = Quire({"split", "--no-backup", report, "3-5"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(Backups("b_p2-11").size(), 1u);
+    EXPECT_EQ(Backups("Report_p3-5").size(), 1u);
 }
 
 TEST_F(QuireCliTest, SplitGoesOnAfterAFailingFileAndReportsIt)
@@ -280,10 +328,9 @@ TEST_F(QuireCliTest, SplitGoesOnAfterAFailingFileAndReportsIt)
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, m_tmp.File("c_p1-2.pdf") + "\n");
     EXPECT_TRUE(Contains(result.err, locked + " needs a password")) << result.err;
-    EXPECT_TRUE(Contains(result.err, b)) << result.err;
-    EXPECT_FALSE(fs::exists(m_tmp.File("b_p5-3.pdf")));
-    EXPECT_FALSE(fs::exists(m_tmp.File("locked_p1-30.pdf")));
-    EXPECT_EQ(PageTexts(m_tmp.File("c_p1-2.pdf")), Original(1, 2));
+    EXPECT_TRUE(Contains(result.err, b + " has no pages in the range 5-3; no file was written for it")) << result.err;
+    ExpectSound(m_tmp.File("c_p1-2.pdf"), Original(1, 2));
+    EXPECT_EQ(Listing(), (std::vector<std::string> {"b.pdf", "c.pdf", "c_p1-2.pdf", "locked.pdf"}));
 }
 
 TEST_F(QuireCliTest, RenamedFormFieldsAreReportedOnStandardError)
@@ -295,20 +342,47 @@ TEST_F(QuireCliTest, RenamedFormFieldsAreReportedOnStandardError)
     EXPECT_TRUE(Contains(result.err, "Text Box 1 -> Text Box 1+1")) << result.err;
 }
 
-TEST_F(QuireCliTest, InfoPrintsOneLinePerFileAndNamesTheOnesItCannotRead)
+TEST_F(QuireCliTest, InfoPrintsOneLinePerFileAndRefusesUnusableOnesInPlainWords)
 {
     const std::string plain = Copy("rotated.pdf", "plain.pdf");
     const std::string outlined = Copy("page-labels-and-outlines.pdf", "outlined.pdf");
     const std::string form = Copy("sample-form.pdf", "form.pdf");
     const std::string owner = Copy("enc-XI-R6,V5,O=master.pdf", "owner.pdf");
-    const std::string locked = Copy("enc-R3,V2,U=view,O=master.pdf", "locked.pdf");
+    Copy("enc-R3,V2,U=view,O=master.pdf", "locked.pdf");
+    fx::WriteNotPdf(m_tmp.File("notes.pdf"));
+    fx::WriteZeroByteFile(m_tmp.File("zero.pdf"));
+    fx::WriteDamagedPdf(m_tmp.File("damaged.pdf"));
+    fx::WriteTruncatedPdf(m_tmp.File("truncated.pdf"));
+    fx::WriteBrokenPageTreePdf(m_tmp.File("tree.pdf"));
+    fs::create_directory(m_tmp.File("folder.pdf"));
+    ASSERT_EQ(::mkfifo(m_tmp.File("fifo.pdf").c_str(), 0600), 0); // opening it would block for ever
+    const std::pair<std::string, std::string> refused[] = {
+        {"locked.pdf", " needs a password"},
+        {"notes.pdf", " is not a PDF file"},
+        {"zero.pdf", " is not a PDF file"},
+        {"damaged.pdf", " is damaged beyond repair: "},
+        {"truncated.pdf", " is damaged beyond repair: "},
+        {"tree.pdf", " is damaged beyond repair: page 2 is not a page object"},
+        {"folder.pdf", " cannot be read: it is a folder"},
+        {"missing.pdf", " cannot be read: No such file or directory"},
+        {"fifo.pdf", " cannot be read: it is not a regular file"},
+    };
+    std::vector<std::string> args {"info", plain, outlined, form, owner};
+    for (const auto& [name, reason] : refused)
+        args.push_back(m_tmp.File(name));
 
-    const ChildResult result = Quire({"info", plain, locked, outlined, form, owner});
+    const ChildResult result = Quire(args);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out,
               plain + ": 20 pages, outline no, form no\n" + outlined + ": 30 pages, outline yes, form no\n" + form
                   + ": 1 pages, outline no, form yes\n" + owner + ": 30 pages, outline yes, form no, encrypted\n");
-    EXPECT_EQ(result.err, "quire: " + locked + " needs a password\n");
+    std::istringstream err(result.err);
+    std::string line;
+    for (const auto& [name, reason] : refused) {
+        ASSERT_TRUE(std::getline(err, line)) << result.err;
+        EXPECT_TRUE(line.starts_with("quire: " + m_tmp.File(name) + reason)) << line;
+    }
+    EXPECT_FALSE(std::getline(err, line)) << line;
 }
 
 TEST_F(QuireCliTest, InfoJsonIsOneValidArrayWhateverTheNamesHold)
@@ -362,33 +436,38 @@ TEST_F(QuireCliTest, ProgressIsShownOnATerminalOnly)
 
 TEST_F(QuireCliTest, ThreeFilesWithRangesBookmarksAndTextsGiveOneDocument)
 {
-    namespace fx = quire::fixtures;
-    for (const auto& [tag, pages] : {std::pair<std::string, int> {"A", 10}, {"B", 4}, {"C", 6}}) {
-        fx::PdfSpec desc;
-        desc.tag = tag;
-        desc.pages = pages;
-        fx::WritePdf(m_tmp.File(tag + ".pdf"), desc);
-    }
+    fx::PdfSpec own;
+    own.info = {{"Title", "Source title"}, {"Subject", "Source subject"}};
+    const std::string a = Make("A.pdf", 10, true, own);
+    const std::string b = Make("B.pdf", 4);
+    const std::string c = Make("C.pdf", 6);
     const std::string out = m_tmp.File("out.pdf");
-    const ChildResult result
-        = Quire({"merge", "-o", out, "--title", "Annual report", "--author=Zoë Quill", m_tmp.File("A.pdf"), "3-5",
-                 m_tmp.File("B.pdf"), "--bookmark", "Bee", m_tmp.File("C.pdf"), "2-6", "--bookmark", ""});
+    WriteWholeFile(out, "the old output");
+    const ChildResult result = Quire({"merge", "-o", out, "--title", "Annual report", "--author=Zoë Quill", "--subject",
+                                      "Figures", "--keywords=money, time", a, "3-5", "--bookmark", "Typed", b,
+                                      "--bookmark", "Report (final)", c, "2-6"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-
-    std::vector<std::string> expected;
-    for (int p = 3; p <= 5; ++p)
-        expected.push_back("A page " + std::to_string(p));
-    for (int p = 1; p <= 4; ++p)
-        expected.push_back("B page " + std::to_string(p));
-    for (int p = 2; p <= 6; ++p)
-        expected.push_back("C page " + std::to_string(p));
-    EXPECT_EQ(PageTexts(out), expected);
-    // A typed bookmark text replaces the file title, and "" means no bookmark.
-    EXPECT_EQ(OutlineLines(out), (std::vector<std::string> {"A -> 1", "Bee -> 4"}));
+    ExpectSound(out, Concat({Pages("A", 3, 5), Pages("B", 1, 4), Pages("C", 2, 6)}));
+    // A's own outline keeps the entries of its pages, renumbered, and wins over the typed text; a file
+    // without one gets one bookmark: the typed text without its parentheses, or else the file title.
+    EXPECT_EQ(OutlineOf(out),
+              (std::vector<std::string> {"A 3 -> 1", "A 4 -> 2", "A 5 -> 3", "Report final -> 4", "C -> 8"}));
     std::map<std::string, std::string> info = PdfInfo(out);
     EXPECT_EQ(info["Title"], "Annual report");
     EXPECT_EQ(info["Author"], "Zoë Quill");
+    EXPECT_EQ(info["Subject"], "Figures");
+    EXPECT_EQ(info["Keywords"], "money, time");
     EXPECT_EQ(info["Creator"], "Quire Binder");
-    EXPECT_EQ(info["Pages"], "12");
-    EXPECT_TRUE(QpdfCheckPasses(out));
+    EXPECT_EQ(info["Producer"], "Quire Binder");
+    const std::vector<std::string> backups = Backups("out");
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(ReadWholeFile(backups[0]), "the old output");
+
+    // Without texts only the creator and producer are set: nothing of the source's own information.
+    ASSERT_EQ(Quire({"merge", "-o", m_tmp.File("bare.pdf"), a}).exitCode, 0);
+    info = PdfInfo(m_tmp.File("bare.pdf"));
+    for (const char* key : {"Title", "Author", "Subject", "Keywords"})
+        EXPECT_EQ(info.count(key), 0u) << key;
+    EXPECT_EQ(info["Creator"], "Quire Binder");
+    EXPECT_EQ(info["Producer"], "Quire Binder");
 }

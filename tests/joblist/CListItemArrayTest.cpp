@@ -68,6 +68,14 @@ TEST(CListItemArrayTest, AppendsRemovesAndKeepsOrder)
     items.RemoveAt(2);
     EXPECT_EQ(Names(items), "a c");
 
+    // The same file added twice gives two records: editing one leaves the other as it was.
+    EXPECT_EQ(items.Add(items.GetAt(0)), 2);
+    ListItemData changed = items.GetAt(2);
+    changed.szEndPage = "abc";
+    items.SetAt(2, changed);
+    EXPECT_EQ(items.GetAt(0).szEndPage, "10");
+    EXPECT_EQ(items.GetAt(2).szEndPage, "abc");
+
     items.RemoveAll();
     EXPECT_EQ(items.GetCount(), 0);
     EXPECT_TRUE(items.IsEmpty());
@@ -91,18 +99,6 @@ TEST(CListItemArrayTest, MoveUpAndDownExchangeNeighboursWithTheirEdits)
     EXPECT_EQ(Names(items), "c b a");
     EXPECT_EQ(items.GetAt(0).szBeginPage, " 3");
     EXPECT_EQ(items.GetAt(0).bChecked, 0);
-}
-
-TEST(CListItemArrayTest, TheSamePathTwiceGivesIndependentRecords)
-{
-    CListItemArray items;
-    items.Add(Item("a"));
-    items.Add(items.GetAt(0));
-    ListItemData changed = items.GetAt(1);
-    changed.szEndPage = "abc";
-    items.SetAt(1, changed);
-    EXPECT_EQ(items.GetAt(0).szEndPage, "10");
-    EXPECT_EQ(items.GetAt(1).szEndPage, "abc");
 }
 
 TEST(CListItemArrayTest, AccessOutsideTheArrayThrowsAndChangesNothing)

@@ -17,34 +17,25 @@ std::string Describe(const std::string& path)
 
 TEST(CPath, SplitsFolderTitleAndExtension)
 {
-    EXPECT_EQ(Describe("/docs/report.pdf"), "/docs/ | report | .pdf | report.pdf | abs");
-    EXPECT_EQ(Describe("/docs/Report.PDF"), "/docs/ | Report | .PDF | Report.PDF | abs");
-    EXPECT_EQ(Describe("/docs/report"), "/docs/ | report |  | report | abs");
-    EXPECT_EQ(Describe("archive.tar.gz"), " | archive.tar | .gz | archive.tar.gz | abs");
-    EXPECT_EQ(Describe("/docs/report."), "/docs/ | report |  | report | abs");
-    EXPECT_EQ(Describe("docs/a.pdf"), "docs/ | a | .pdf | a.pdf | rel");
-    EXPECT_EQ(Describe(""), " |  |  |  | abs");
-}
-
-TEST(CPath, ANameStartingWithItsOnlyDotHasNoTitleAndNoExtension)
-{
-    CPath p("/docs/.pdf");
-    EXPECT_EQ(p.GetFileTitle(), "");
-    EXPECT_EQ(p.GetExtension(), "");
-    EXPECT_EQ(p.GetFileName(), "");
-}
-
-TEST(CPath, BackslashIsAnOrdinaryCharacter)
-{
-    EXPECT_EQ(Describe("/docs/a\\b.pdf"), "/docs/ | a\\b | .pdf | a\\b.pdf | abs");
-    EXPECT_EQ(Describe("C:\\docs\\report.pdf"), " | C:\\docs\\report | .pdf | C:\\docs\\report.pdf | abs");
-}
-
-TEST(CPath, QuotesAroundTheWholePathAreRemoved)
-{
-    EXPECT_EQ(Describe("\"/my docs/annual report.pdf\""), "/my docs/ | annual report | .pdf | annual report.pdf | abs");
-    // A quote on one side only is part of the name.
-    EXPECT_EQ(CPath("\"/docs/a.pdf").GetLocation(), "\"/docs/");
+    const std::pair<const char*, const char*> cases[] = {
+        {"/docs/report.pdf", "/docs/ | report | .pdf | report.pdf | abs"},
+        {"/docs/Report.PDF", "/docs/ | Report | .PDF | Report.PDF | abs"},
+        {"/docs/report", "/docs/ | report |  | report | abs"},
+        {"archive.tar.gz", " | archive.tar | .gz | archive.tar.gz | abs"},
+        {"/docs/report.", "/docs/ | report |  | report | abs"},
+        {"docs/a.pdf", "docs/ | a | .pdf | a.pdf | rel"},
+        {"", " |  |  |  | abs"},
+        // A name starting with its only dot has no title and no extension.
+        {"/docs/.pdf", "/docs/ |  |  |  | abs"},
+        // A backslash is an ordinary character.
+        {"/docs/a\\b.pdf", "/docs/ | a\\b | .pdf | a\\b.pdf | abs"},
+        {"C:\\docs\\report.pdf", " | C:\\docs\\report | .pdf | C:\\docs\\report.pdf | abs"},
+        // Quotes around the whole path are removed; a quote on one side only is part of the name.
+        {"\"/my docs/annual report.pdf\"", "/my docs/ | annual report | .pdf | annual report.pdf | abs"},
+        {"\"/docs/a.pdf", "\"/docs/ | a | .pdf | a.pdf | rel"},
+    };
+    for (const auto& [path, parts] : cases)
+        EXPECT_EQ(Describe(path), parts) << path;
 }
 
 TEST(CPath, ArgumentModeSplitsAtTheFirstBlankOutsideQuotes)
@@ -67,7 +58,7 @@ TEST(CPath, FolderModePutsTheLastNameIntoTheDirectory)
     EXPECT_EQ(folder.GetExtension(), "");
 }
 
-TEST(CPath, DirectoryComponents)
+TEST(CPath, DirectoryComponentsCountFromTheFirstNameAndForgetAPreviousPath)
 {
     CPath p("/home/ann/docs/a.pdf");
     EXPECT_EQ(p.GetDir(), "/home/ann/docs/");
@@ -75,19 +66,9 @@ TEST(CPath, DirectoryComponents)
     EXPECT_EQ(p.GetDir(2), "docs");
     EXPECT_EQ(p.GetDir(3), "");
     EXPECT_EQ(p.GetDir(99), "");
+    EXPECT_EQ(CPath("docs/sub/a.pdf").GetDir(1), "sub");
+    EXPECT_EQ(CPath("a.pdf").GetDir(0), "");
 
-    CPath relative("docs/sub/a.pdf");
-    EXPECT_EQ(relative.GetDir(0), "docs");
-    EXPECT_EQ(relative.GetDir(1), "sub");
-
-    CPath bare("a.pdf");
-    EXPECT_EQ(bare.GetDir(0), "");
-}
-
-TEST(CPath, ReusedObjectForgetsThePreviousPath)
-{
-    CPath p("/docs/report.pdf");
-    EXPECT_EQ(p.GetDir(0), "docs");
     p.SetPath("");
     EXPECT_EQ(p.GetLocation(), "");
     EXPECT_EQ(p.GetFileName(), "");

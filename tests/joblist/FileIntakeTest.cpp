@@ -26,49 +26,42 @@ class FileIntakeTest : public TempDirTest
 
 } // namespace
 
-TEST_F(FileIntakeTest, AFileWithoutOutlineGetsItsTitleAsBookmark)
+TEST_F(FileIntakeTest, ARecordTakesTheWholeFileAndItsTitleAsBookmarkUnlessItHasAnOutline)
 {
-    const std::string path = CopyCorpus(m_tmp, "rotated.pdf", "report.pdf");
-    const quire::ListItemResult result = quire::MakeListItem(path);
-    ASSERT_TRUE(result.item) << result.error->what();
-    EXPECT_FALSE(result.error);
-
-    ListItemData expected;
-    expected.szFilePath = path;
-    expected.szFileName = "report.pdf";
-    expected.szPages = "20";
-    expected.szBeginPage = "1";
-    expected.szEndPage = "20";
-    expected.szBookmark = "report";
-    expected.nReserved = 0;
-    expected.bChecked = 1;
-    expected.nJobState = 0;
-    EXPECT_EQ(*result.item, expected);
-}
-
-TEST_F(FileIntakeTest, AFileWithAnOutlineGetsNoBookmarkWhetherTheOutlineIsIndirectOrDirect)
-{
-    for (const char* name : {"page-labels-and-outlines.pdf", "direct-outlines.pdf"}) {
-        const quire::ListItemResult result = quire::MakeListItem(kCorpus + "/" + name);
-        ASSERT_TRUE(result.item) << name;
-        EXPECT_EQ(result.item->szPages, "30") << name;
-        EXPECT_EQ(result.item->szEndPage, "30") << name;
-        EXPECT_EQ(result.item->szBookmark, "") << name;
+    struct Case
+    {
+        std::string corpusName;
+        std::string name;
+        std::string pages;
+        std::string bookmark;
+    };
+    const Case cases[] = {
+        {"rotated.pdf", "report.pdf", "20", "report"},
+        // Dots, blanks and parentheses stay in name and title: the job, not the intake, drops the
+        // parentheses from a created bookmark.
+        {"rotated.pdf", "a.b.pdf", "20", "a.b"},
+        {"rotated.pdf", "Report (final).PDF", "20", "Report (final)"},
+        // An outline, whether the catalog holds it directly or by reference, means no bookmark.
+        {"page-labels-and-outlines.pdf", "indirect.pdf", "30", ""},
+        {"direct-outlines.pdf", "direct.pdf", "30", ""},
+    };
+    for (const Case& c : cases) {
+        const std::string path = CopyCorpus(m_tmp, c.corpusName, c.name);
+        const quire::ListItemResult result = quire::MakeListItem(path);
+        ASSERT_TRUE(result.item) << (result.error ? result.error->what() : path);
+        EXPECT_FALSE(result.error);
+        ListItemData expected;
+        expected.szFilePath = path;
+        expected.szFileName = c.name;
+        expected.szPages = c.pages;
+        expected.szBeginPage = "1";
+        expected.szEndPage = c.pages;
+        expected.szBookmark = c.bookmark;
+        expected.nReserved = 0;
+        expected.bChecked = 1;
+        expected.nJobState = 0;
+        EXPECT_EQ(*result.item, expected);
     }
-}
-
-TEST_F(FileIntakeTest, NamesWithSeveralDotsBlanksAndParenthesesKeepThemInNameAndTitle)
-{
-    const quire::ListItemResult dotted = quire::MakeListItem(CopyCorpus(m_tmp, "rotated.pdf", "a.b.pdf"));
-    ASSERT_TRUE(dotted.item);
-    EXPECT_EQ(dotted.item->szFileName, "a.b.pdf");
-    EXPECT_EQ(dotted.item->szBookmark, "a.b");
-
-    // The job, not the intake, drops the parentheses from a created bookmark.
-    const quire::ListItemResult final = quire::MakeListItem(CopyCorpus(m_tmp, "rotated.pdf", "Report (final).PDF"));
-    ASSERT_TRUE(final.item);
-    EXPECT_EQ(final.item->szFileName, "Report (final).PDF");
-    EXPECT_EQ(final.item->szBookmark, "Report (final)");
 }
 
 TEST_F(FileIntakeTest, AFileTheReaderCannotOpenGivesNoRecordAndAReasonNamingIt)
@@ -80,12 +73,11 @@ TEST_F(FileIntakeTest, AFileTheReaderCannotOpenGivesNoRecordAndAReasonNamingIt)
     };
     std::filesystem::create_directory(m_tmp.File("folder.pdf"));
     WriteWholeFile(m_tmp.File("empty.pdf"), "");
-    WriteWholeFile(m_tmp.File("text.pdf"), "just some text, long enough to look like a file\n");
     const Case cases[] = {
         {kCorpus + "/enc-R3,V2,U=view,O=master.pdf", pdf::PdfError::Kind::Password},
         {kCorpus + "/bad1.pdf", pdf::PdfError::Kind::NotPdf},
         {m_tmp.File("empty.pdf"), pdf::PdfError::Kind::NotPdf},
-        {m_tmp.File("text.pdf"), pdf::PdfError::Kind::NotPdf},
+        {kCorpus + "/bad7.pdf", pdf::PdfError::Kind::Damaged},
         {m_tmp.File("missing.pdf"), pdf::PdfError::Kind::Unreadable},
         {m_tmp.File("folder.pdf"), pdf::PdfError::Kind::Unreadable},
     };
@@ -99,28 +91,31 @@ TEST_F(FileIntakeTest, AFileTheReaderCannotOpenGivesNoRecordAndAReasonNamingIt)
     }
 }
 
-TEST(FileIntakeNameTest, TheDropTestLooksAtTheLastThreeCharacters)
+TEST(FileIntakeNameTest, TheDropTestLooksAtTheLastThreeCharactersTheDialogTestAtTheExtension)
 {
-    EXPECT_TRUE(quire::HasPdfEnding("/docs/a.pdf"));
-    EXPECT_TRUE(quire::HasPdfEnding("/docs/b.PDF"));
-    EXPECT_TRUE(quire::HasPdfEnding("/docs/report.xpdf"));
-    EXPECT_TRUE(quire::HasPdfEnding("/docs/mypdf"));
-    EXPECT_TRUE(quire::HasPdfEnding("pdf"));
-    EXPECT_FALSE(quire::HasPdfEnding("df"));
-    EXPECT_FALSE(quire::HasPdfEnding(""));
-    EXPECT_FALSE(quire::HasPdfEnding("/docs/a.pdf.txt"));
-    EXPECT_FALSE(quire::HasPdfEnding("/docs/c.txt"));
-}
-
-TEST(FileIntakeNameTest, TheDialogTestLooksAtTheExtension)
-{
-    EXPECT_TRUE(quire::HasPdfExtension("/docs/a.pdf"));
-    EXPECT_TRUE(quire::HasPdfExtension("/docs/b.PDF"));
-    EXPECT_TRUE(quire::HasPdfExtension("/docs/a.b.Pdf"));
-    EXPECT_FALSE(quire::HasPdfExtension("/docs/report.xpdf"));
-    EXPECT_FALSE(quire::HasPdfExtension("/docs/mypdf"));
-    EXPECT_FALSE(quire::HasPdfExtension("/docs.pdf/readme"));
-    EXPECT_FALSE(quire::HasPdfExtension("/docs/c.txt"));
+    struct Case
+    {
+        const char* path;
+        bool ending;
+        bool extension;
+    };
+    const Case cases[] = {
+        {"/docs/a.pdf", true, true},
+        {"/docs/b.PDF", true, true},
+        {"/docs/a.b.Pdf", true, true},
+        {"/docs/report.xpdf", true, false},
+        {"/docs/mypdf", true, false},
+        {"pdf", true, false},
+        {"df", false, false},
+        {"", false, false},
+        {"/docs/a.pdf.txt", false, false},
+        {"/docs.pdf/readme", false, false},
+        {"/docs/c.txt", false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(quire::HasPdfEnding(c.path), c.ending) << c.path;
+        EXPECT_EQ(quire::HasPdfExtension(c.path), c.extension) << c.path;
+    }
 }
 
 TEST_F(FileIntakeTest, DroppedFoldersAndMissingFilesAreSkipped)

@@ -15,6 +15,7 @@
 #include <qpdf/QUtil.hh>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -23,7 +24,6 @@
 #include <mutex>
 #include <new>
 #include <set>
-#include <sstream>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -59,14 +59,21 @@ QPDFObjectHandle TextString(const std::string& utf8)
     return IsAscii(utf8) ? QPDFObjectHandle::newString(utf8) : QPDFObjectHandle::newString(QUtil::utf8_to_utf16(utf8));
 }
 
+// The blank-separated words of `text`. Called for every outline entry and link, so no stream.
 std::vector<std::string> Words(const std::string& text)
 {
     std::vector<std::string> words;
-    std::istringstream in(text);
-    std::string word;
-    while (in >> word)
-        words.push_back(word);
-    return words;
+    std::size_t i = 0;
+    while (true) {
+        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+            ++i;
+        if (i == text.size())
+            return words;
+        const std::size_t start = i;
+        while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
+            ++i;
+        words.push_back(text.substr(start, i - start));
+    }
 }
 
 // A destination array [page /View args...]. A view whose name or number of arguments does not fit

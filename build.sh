@@ -5,6 +5,7 @@
 #   ./build.sh test   install what is missing, build, run every test
 #   ./build.sh deps   only install what is missing
 #   ./build.sh asan   build with AddressSanitizer + UBSan and run the engine, job list, controls and CLI tests
+#   ./build.sh tsan   build with ThreadSanitizer and run the tests of the code that works on two threads
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -50,11 +51,17 @@ asan)
     build asan
     ctest --test-dir build-asan --output-on-failure -j "$(jobs)" -L "engine|joblist|controls|cli"
     ;;
+tsan)
+    install_deps
+    cmake --preset tsan >/dev/null
+    cmake --build --preset tsan -j "$(jobs)" --target quire_engine_tests quire_controls_tests quire_app_tests
+    ctest --preset tsan -j "$(jobs)"
+    ;;
 deps)
     install_deps
     ;;
 *)
-    echo "usage: $0 run|test|asan|deps" >&2
+    echo "usage: $0 run|test|asan|tsan|deps" >&2
     exit 2
     ;;
 esac

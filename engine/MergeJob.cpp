@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "MergeJob.h"
-#include "BackupFile.h"
 #include "Document.h"
 #include "PdfCopy.h"
 #include "PdfReader.h"
@@ -9,7 +8,6 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
-#include <filesystem>
 #include <iterator>
 #include <mutex>
 #include <new>
@@ -129,14 +127,15 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
     }
     RowRules::Status(observer, "Merging your PDF files, please wait a moment...");
 
+    std::vector<std::size_t> checked;
     std::vector<std::string> sources;
-    int total = 0;
-    for (const JobRow& row : rows) {
-        if (row.bChecked) {
-            sources.push_back(row.szFilePath);
-            ++total;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].bChecked) {
+            checked.push_back(i);
+            sources.push_back(rows[i].szFilePath);
         }
     }
+    const int total = static_cast<int>(checked.size());
     // NOTE: checked before anything is opened or created, so a refused output never costs a source.
     try {
         pdf::PdfCopy::CheckOutputPath(options.outputPath, sources);
@@ -154,18 +153,10 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
         pdf::BookmarkList outlines;
         int offset = 0;
         int ordinal = 0;
-        std::vector<std::size_t> checked;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (rows[i].bChecked)
-                checked.push_back(i);
-        }
         // NOTE: the next sources are parsed on a second thread while the current one is copied,
         // two ahead rather than one: a source that takes longer to parse than the one before it took
         // to copy then leaves the copying waiting less often. At most three sources are open.
-        std::vector<std::string> paths;
-        for (std::size_t i : checked)
-            paths.push_back(rows[i].szFilePath);
-        SourceQueue next(std::move(paths), 2);
+        SourceQueue next(std::move(sources), 2);
         for (std::size_t k = 0; k < checked.size(); ++k) {
             if (stop && stop->load()) {
                 report.stopped = true;
@@ -233,17 +224,7 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
             document.AddKeywords(options.keywords);
         document.AddCreator(RowRules::szCreator);
         document.AddProducer(RowRules::szCreator);
-        copy.Close([&] {
-            std::error_code ec;
-            if (options.autoBackup && std::filesystem::exists(options.outputPath, ec)) {
-                bool ok = false;
-                const std::string backup = doBackupFile(options.outputPath, &ok);
-                if (ok)
-                    report.backupsMade.push_back(backup);
-                else
-                    report.notes.push_back("The backup copy of " + options.outputPath + " could not be made.");
-            }
-        });
+        copy.Close([&] { RowRules::BackUpExisting(options.autoBackup, options.outputPath, report); });
         report.filesWritten.push_back(options.outputPath);
         report.pagesWritten = offset;
         report.renamedFields = copy.RenamedFields();

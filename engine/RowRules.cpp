@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "RowRules.h"
+#include "BackupFile.h"
 #include "PdfString.h"
+
+#include <filesystem>
 
 namespace quire {
 
@@ -44,6 +47,19 @@ void RowRules::Status(IJobObserver* observer, const std::string& text)
 {
     if (observer)
         observer->OnStatus(text);
+}
+
+void RowRules::BackUpExisting(bool autoBackup, const std::string& output, JobReport& report)
+{
+    std::error_code ec;
+    if (!autoBackup || !std::filesystem::exists(output, ec))
+        return;
+    bool ok = false;
+    const std::string backup = doBackupFile(output, &ok);
+    if (ok)
+        report.backupsMade.push_back(backup);
+    else
+        report.notes.push_back("The backup copy of " + output + " could not be made.");
 }
 
 } // namespace quire

@@ -34,6 +34,11 @@ public:
 
     // Passes a status line to `observer` when there is one.
     static void Status(IJobObserver* observer, const std::string& text);
+
+    // Just before a finished output replaces `output`: when `autoBackup` is set and the file exists,
+    // copies it to its time-stamped backup and lists the backup in `report`, or notes that it could
+    // not be made.
+    static void BackUpExisting(bool autoBackup, const std::string& output, JobReport& report);
 };
 
 } // namespace quire

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "SplitJob.h"
-#include "BackupFile.h"
 #include "Document.h"
 #include "PathSplit.h"
 #include "PdfCopy.h"
@@ -9,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <new>
 #include <optional>
 
@@ -89,17 +87,7 @@ void SplitRow(const JobRow& row, const SplitOptions& options, JobReport& report,
     copy.SetOutlines(std::move(outlines));
     document.AddCreator(RowRules::szCreator);
     document.AddProducer(RowRules::szCreator);
-    copy.Close([&] {
-        std::error_code ec;
-        if (options.autoBackup && std::filesystem::exists(output, ec)) {
-            bool ok = false;
-            const std::string backup = doBackupFile(output, &ok);
-            if (ok)
-                report.backupsMade.push_back(backup);
-            else
-                report.notes.push_back("The backup copy of " + output + " could not be made.");
-        }
-    });
+    copy.Close([&] { RowRules::BackUpExisting(options.autoBackup, output, report); });
     report.filesWritten.push_back(output);
     report.pagesWritten += pages;
     report.bookmarksKept += kept;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "CRibbonApplicationMenu.h"
+#include "CRibbonPanel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,16 +49,7 @@ QToolButton* CRibbonApplicationMenu::MakeEntry(QAction* pAction, Qt::ToolButtonS
     pButton->setIconSize(QSize(nIcon, nIcon));
     pButton->setAutoRaise(true);
     pButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    auto update = [pButton, pAction] {
-        pButton->setText(pAction->iconText());
-        pButton->setIcon(pAction->icon());
-        pButton->setToolTip(pAction->toolTip());
-        pButton->setStatusTip(pAction->statusTip());
-        pButton->setEnabled(pAction->isEnabled());
-        pButton->setVisible(pAction->isVisible());
-    };
-    connect(pAction, &QAction::changed, pButton, update);
-    update();
+    CRibbonPanel::FollowAction(pButton, pAction, false);
     // Closing first keeps a dialog opened by the command from showing under the menu.
     connect(pButton, &QToolButton::clicked, pAction, [this, pAction] {
         close();

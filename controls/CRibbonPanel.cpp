@@ -13,23 +13,6 @@ namespace {
 
 const char* const kKeyTip = "ribbonKeyTip";
 
-// Check boxes and edits cannot take an action as QToolButton does, so they follow it by hand.
-void FollowAction(QWidget* pWidget, QAction* pAction)
-{
-    auto update = [pWidget, pAction] {
-        pWidget->setEnabled(pAction->isEnabled());
-        pWidget->setVisible(pAction->isVisible());
-        if (auto* pBox = qobject_cast<QCheckBox*>(pWidget)) {
-            pBox->setChecked(pAction->isChecked());
-            pBox->setText(pAction->iconText());
-            pBox->setToolTip(pAction->toolTip());
-            pBox->setStatusTip(pAction->statusTip());
-        }
-    };
-    QObject::connect(pAction, &QAction::changed, pWidget, update);
-    update();
-}
-
 } // namespace
 
 CRibbonPanel::CRibbonPanel(const QString& szName, QWidget* parent)
@@ -66,23 +49,32 @@ QString CRibbonPanel::TwoLineText(const QString& szText)
     return szText.left(nBest) + QLatin1Char('\n') + szText.mid(nBest + 1);
 }
 
+void CRibbonPanel::FollowAction(QWidget* pWidget, QAction* pAction, bool bTwoLines)
+{
+    auto update = [pWidget, pAction, bTwoLines] {
+        pWidget->setEnabled(pAction->isEnabled());
+        pWidget->setVisible(pAction->isVisible());
+        if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget)) {
+            pButton->setText(bTwoLines ? TwoLineText(pAction->iconText()) : pAction->iconText());
+            pButton->setToolTip(pAction->toolTip());
+            pButton->setStatusTip(pAction->statusTip());
+        }
+        if (auto* pBox = qobject_cast<QCheckBox*>(pWidget))
+            pBox->setChecked(pAction->isChecked());
+        else if (auto* pTool = qobject_cast<QToolButton*>(pWidget))
+            pTool->setIcon(pAction->icon());
+    };
+    QObject::connect(pAction, &QAction::changed, pWidget, update);
+    update();
+}
+
 QToolButton* CRibbonPanel::AddButton(QAction* pAction, const QString& szKeyTip)
 {
     m_pSmallColumn = nullptr;
     m_pGroup = nullptr;
-    // Not setDefaultAction(): the button would put the action's one-line text back on every change.
     auto* pButton = new QToolButton(this);
     pButton->setObjectName(pAction->objectName());
-    auto update = [pButton, pAction] {
-        pButton->setText(TwoLineText(pAction->iconText()));
-        pButton->setIcon(pAction->icon());
-        pButton->setToolTip(pAction->toolTip());
-        pButton->setStatusTip(pAction->statusTip());
-        pButton->setEnabled(pAction->isEnabled());
-        pButton->setVisible(pAction->isVisible());
-    };
-    connect(pAction, &QAction::changed, pButton, update);
-    update();
+    FollowAction(pButton, pAction, true);
     connect(pButton, &QToolButton::clicked, pAction, [pAction] { pAction->trigger(); });
     pButton->setToolButtonStyle(m_bCompact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon);
     pButton->setIconSize(QSize(32, 32));

@@ -53,6 +53,12 @@ public:
     // A large button's caption: texts longer than eight characters break at the blank nearest the middle.
     static QString TwoLineText(const QString& szText);
 
+    // Keeps `pWidget` enabled and shown as `pAction` is from now on; a button also takes its text (on
+    // two lines when `bTwoLines`) and tips, a check box its checked state, a tool button its icon.
+    // Check boxes and edits cannot take an action, and a tool button given one with
+    // setDefaultAction() would put the action's one-line text back on every change.
+    static void FollowAction(QWidget* pWidget, QAction* pAction, bool bTwoLines = false);
+
 private:
     // The column that takes the next small element, started anew when full.
     QBoxLayout* SmallColumn();

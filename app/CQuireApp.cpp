@@ -9,6 +9,7 @@
 #include "CSingleInstance.h"
 #include "CommandIds.h"
 #include "FileIntake.h"
+#include "PdfError.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -226,7 +227,13 @@ bool CQuireApp::WriteAppSettings()
     return profile.Save();
 }
 
-QString CQuireApp::doBackupFile(const QString& szPath)
+QString CQuireApp::doBackupFile(const QString& szPath, QString* pszError)
 {
-    return QFile::decodeName(quire::doBackupFile(QFile::encodeName(szPath).toStdString()).c_str());
+    try {
+        return QFile::decodeName(quire::doBackupFile(QFile::encodeName(szPath).toStdString()).c_str());
+    } catch (const pdf::PdfError& e) {
+        if (pszError)
+            *pszError = QFile::decodeName(e.what());
+        return QString();
+    }
 }

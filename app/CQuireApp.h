@@ -71,8 +71,9 @@ public:
     // Saves OpenResult, AutoBackup and SavePath, and the document texts only when PropertiesAlways is 1.
     // Returns false when the file could not be written (or was unreadable and so is left alone).
     bool WriteAppSettings();
-    // Copies `szPath` to its time-stamped backup beside it and returns the backup path.
-    QString doBackupFile(const QString& szPath);
+    // Copies `szPath` to its time-stamped backup beside it and returns the backup path; `pszError`,
+    // when given, receives the sentence saying why a copy could not be made (the path is then empty).
+    QString doBackupFile(const QString& szPath, QString* pszError = nullptr);
 
     // The jobs' reading of the two switches: on only when exactly 1.
     bool IsOpenResultOn() const { return m_nOpenResult == 1; }

@@ -123,6 +123,10 @@ CliCommand CCommandLine::Parse(const std::vector<std::string>& args)
         };
 
         if (bMerge && (name == "-o" || name == "--output")) {
+            // Two outputs leave it open which one the user meant; neither is guessed.
+            if (bOutputGiven)
+                throw UsageError("the output file is given twice: -o " + command.szOutput + " and " + name + " "
+                                 + takeValue());
             command.szOutput = takeValue();
             bOutputGiven = true;
         } else if (bMerge && name == "--title") {

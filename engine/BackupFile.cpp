@@ -1,14 +1,62 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "BackupFile.h"
 
+#include "OutputFile.h"
 #include "PathSplit.h"
+#include "PdfError.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
-#include <filesystem>
-#include <system_error>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace quire {
+
+namespace {
+
+constexpr std::size_t kMaxNameBytes = 255;
+
+// Closes a descriptor when it goes out of scope.
+class InputDescriptor
+{
+public:
+    explicit InputDescriptor(const std::string& path)
+        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
+    { }
+    ~InputDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    InputDescriptor(const InputDescriptor&) = delete;
+    InputDescriptor& operator=(const InputDescriptor&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+void Copy(const std::string& path, OutputFile& out)
+{
+    const InputDescriptor in(path);
+    if (in.Get() < 0)
+        throw pdf::PdfError::Make(pdf::PdfError::Kind::Unreadable, path, std::strerror(errno));
+    char buffer[1 << 16];
+    while (true) {
+        const ssize_t n = ::read(in.Get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw pdf::PdfError::Make(pdf::PdfError::Kind::Unreadable, path, std::strerror(errno));
+        if (n == 0)
+            return;
+        out.Write(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+} // namespace
 
 std::string BackupStamp(std::chrono::system_clock::time_point when)
 {
@@ -26,29 +74,39 @@ std::string BackupStamp(std::chrono::system_clock::time_point when)
 std::string BackupPathFor(const std::string& path, std::chrono::system_clock::time_point when)
 {
     const PathParts parts = SplitPath(path);
-    return parts.dir + parts.name + "_" + BackupStamp(when) + ".pdf";
-}
-
-std::string doBackupFile(const std::string& path, bool* ok)
-{
-    return doBackupFileAt(path, std::chrono::system_clock::now(), ok);
-}
-
-std::string doBackupFileAt(const std::string& path, std::chrono::system_clock::time_point when, bool* ok)
-{
-    namespace fs = std::filesystem;
-    const std::string backup = BackupPathFor(path, when);
-    const std::string temporary = backup + ".part";
-    std::error_code ec;
-    fs::copy_file(path, temporary, fs::copy_options::overwrite_existing, ec);
-    if (!ec)
-        fs::rename(temporary, backup, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+    const std::string tail = "_" + BackupStamp(when) + ".pdf";
+    std::string title = parts.name;
+    if (title.size() + tail.size() > kMaxNameBytes) {
+        std::size_t cut = kMaxNameBytes - tail.size();
+        while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
+            --cut;
+        title.resize(cut);
     }
-    if (ok)
-        *ok = !ec;
+    return parts.dir + title + tail;
+}
+
+std::string doBackupFile(const std::string& path, const WriteFault& fault)
+{
+    return doBackupFileAt(path, std::chrono::system_clock::now(), fault);
+}
+
+std::string doBackupFileAt(const std::string& path, std::chrono::system_clock::time_point when,
+                           const WriteFault& fault)
+{
+    const std::string backup = BackupPathFor(path, when);
+    try {
+        OutputFile out(backup, path, fault, WriteFault::File::Backup);
+        Copy(path, out);
+        out.Finish();
+        out.Commit(false);
+    } catch (const pdf::PdfError& e) {
+        const std::string reason = e.kind() == pdf::PdfError::Kind::Refused
+            ? "something that is not a regular file has its name"
+            : e.reason();
+        throw pdf::PdfError(e.kind(), backup, reason,
+                            "The backup copy " + backup + " cannot be made: " + reason + "; " + path
+                                + " was not replaced.");
+    }
     return backup;
 }
 

@@ -17,6 +17,7 @@ std::optional<FileIdentity> FileIdentity::Of(const std::string& path)
     id.m_inode = static_cast<std::uint64_t>(st.st_ino);
     id.m_size = static_cast<std::int64_t>(st.st_size);
     id.m_modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    id.m_changedNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
     return id;
 }
 

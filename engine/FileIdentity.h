@@ -7,8 +7,10 @@
 
 namespace pdf {
 
-// What identifies one state of a file on disk: device, inode, size and modification time. Two
-// identities compare equal only when they describe the same file with the same content stamp.
+// What identifies one state of a file on disk: device, inode, size, modification time and inode
+// change time. Two identities compare equal only when they describe the same file with the same
+// content stamp. The change time is there because a rewrite in place can set the modification time
+// back (rsync --inplace -t does) while nothing but the kernel sets the change time.
 class FileIdentity
 {
 public:
@@ -20,6 +22,8 @@ public:
     static bool SameFile(const std::string& a, const std::string& b);
 
     bool operator==(const FileIdentity&) const = default;
+    // The same file (device and inode), whatever its state.
+    bool SameFileAs(const FileIdentity& other) const { return m_device == other.m_device && m_inode == other.m_inode; }
 
     std::int64_t Size() const { return m_size; }
 
@@ -28,6 +32,7 @@ private:
     std::uint64_t m_inode = 0;
     std::int64_t m_size = 0;
     std::int64_t m_modifiedNs = 0;
+    std::int64_t m_changedNs = 0;
 };
 
 } // namespace pdf

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "WriteFault.h"
+
 #include <atomic>
 #include <string>
 #include <vector>
@@ -27,11 +29,13 @@ struct MergeOptions
     std::string author;
     std::string subject;
     std::string keywords;
+    WriteFault fault; // tests only: a write failure to stage in the output or its backup
 };
 
 struct SplitOptions
 {
     bool autoBackup = true;
+    WriteFault fault; // tests only: a write failure to stage in every output or backup
 };
 
 // A row that failed or was passed over, with a sentence that names the file and the reason.

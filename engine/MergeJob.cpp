@@ -36,6 +36,7 @@ struct Prepared
 {
     std::optional<pdf::PdfReader> reader;
     std::optional<pdf::BookmarkList> outline;
+    bool outlineTruncated = false;
     std::exception_ptr error;
 };
 
@@ -44,7 +45,7 @@ Prepared Prepare(const std::string& path)
     Prepared p;
     try {
         p.reader.emplace(path);
-        p.outline = pdf::SimpleBookmark::GetBookmark(*p.reader);
+        p.outline = pdf::SimpleBookmark::GetBookmark(*p.reader, &p.outlineTruncated);
     } catch (...) {
         p.error = std::current_exception();
     }
@@ -116,9 +117,7 @@ private:
     std::thread m_worker; // last: it starts once everything it uses is in place
 };
 
-} // namespace
-
-JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options, IJobObserver* observer, StopFlag stop)
+JobReport Merge(const std::vector<JobRow>& rows, const MergeOptions& options, IJobObserver* observer, StopFlag stop)
 {
     JobReport report;
     if (rows.empty()) {
@@ -176,6 +175,8 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
             pdf::PdfReader& reader = *prepared.reader;
             if (reader.WasRepaired())
                 report.repairedInputs.push_back(row.szFilePath);
+            if (prepared.outlineTruncated)
+                report.notes.push_back(RowRules::TruncatedOutlineNote(row.szFilePath));
             if (reader.IsEncrypted())
                 report.notes.push_back(row.szFilePath
                                        + " is protected by an owner password; its restrictions are not "
@@ -224,7 +225,9 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
             document.AddKeywords(options.keywords);
         document.AddCreator(RowRules::szCreator);
         document.AddProducer(RowRules::szCreator);
-        copy.Close([&] { RowRules::BackUpExisting(options.autoBackup, options.outputPath, report); });
+        const std::string backup = copy.Close(options.autoBackup, options.fault);
+        if (!backup.empty())
+            report.backupsMade.push_back(backup);
         report.filesWritten.push_back(options.outputPath);
         report.pagesWritten = offset;
         report.renamedFields = copy.RenamedFields();
@@ -240,6 +243,13 @@ JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options,
     RowRules::Status(observer, "Merging Finished.");
     report.ok = true;
     return report;
+}
+
+} // namespace
+
+JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options, IJobObserver* observer, StopFlag stop)
+{
+    return RowRules::RunOnJobThread([&] { return Merge(rows, options, observer, stop); });
 }
 
 } // namespace quire

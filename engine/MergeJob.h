@@ -15,15 +15,23 @@ namespace quire {
 //   ("name", "name+1") and reported.
 // - Document information: author, subject, title, keywords (each only when not empty), then Creator
 //   and Producer "Quire Binder".
-// - The output is refused before anything is written when it is empty, a folder, or the same file
-//   as a source. When no checked row contributes pages nothing is written.
-// - An existing output is first copied to its backup when options.autoBackup is set.
-// - The output is written to a temporary file beside it and renamed over it only on success: a
-//   failed or stopped merge leaves no output and an existing output untouched. A source that
-//   changed or vanished between being read and the write fails the merge.
+// - The output is refused before anything is written when it is empty, a folder or anything else
+//   that is not a regular file (checked again just before it is replaced), or the same file as a
+//   source. When no checked row contributes pages nothing is written.
+// - The output is written to a temporary file beside it and renamed over it only on success; every
+//   write, fsync and close is checked. A failed or stopped merge (disk full, file size limit, ...:
+//   the error names the file and the system's reason) leaves no temporary file and an existing
+//   output untouched. A replaced output keeps its permission bits and group. A source that changed
+//   or vanished between being read and the write fails the merge.
+// - When options.autoBackup is set and the output exists, it is copied to its time-stamped backup
+//   once the new file is complete, just before it is replaced. A backup that cannot be made fails
+//   the merge and replaces nothing; a failed merge leaves no backup.
 // - The first unreadable source ends the merge; its error names the file and the reason. A source
 //   protected only by an owner password is merged; its restrictions are not carried over (noted in
 //   the report's notes).
+// - A source outline cut at the outline reader's limits is noted. A page whose objects nest deeper
+//   than pdf::PdfCopy::kMaxCopyDepth is refused as damaged: the merge runs on a thread of its own
+//   whose stack holds qpdf's recursion up to that depth.
 // - The next checked source is parsed on a second thread while the current one is copied.
 // Status texts: "Merging your PDF files, please wait a moment..." then "Merging Finished.".
 JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options, IJobObserver* observer = nullptr,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "PdfCopy.h"
 #include "FileIdentity.h"
+#include "ObjectDepth.h"
+#include "OutputFile.h"
 #include "PathSplit.h"
 #include "PdfReader.h"
 #include "PdfReaderImpl.h"
@@ -11,15 +13,14 @@
 #include <qpdf/QPDFMatrix.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <qpdf/QUtil.hh>
 
 #include <atomic>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <mutex>
 #include <new>
@@ -42,7 +43,20 @@ std::size_t HoldOpenLimit()
     return std::min<std::size_t>(200, static_cast<std::size_t>(limit.rlim_cur / 4));
 }
 
-std::atomic<unsigned> g_tempCounter {0};
+// The end of qpdf's writer: every byte goes to the output file, which checks every write.
+class OutputPipeline : public Pipeline
+{
+public:
+    explicit OutputPipeline(quire::OutputFile& file)
+        : Pipeline("output", nullptr)
+        , m_file(file)
+    { }
+    void write(unsigned char const* data, size_t len) override { m_file.Write(data, len); }
+    void finish() override { }
+
+private:
+    quire::OutputFile& m_file;
+};
 
 bool IsAscii(const std::string& text)
 {
@@ -174,6 +188,8 @@ struct PdfCopy::Impl
     std::unique_ptr<QPDFAcroFormDocumentHelper> outForm;
     std::vector<std::shared_ptr<PdfReader::Impl>> sources;
     std::set<PdfReader::Impl*> sourceSet;
+    // Per source, the objects qpdf has copied from it into this output, as CopyDepth sees them.
+    std::map<PdfReader::Impl*, ObjGenSet> reserved;
     std::vector<QPDFObjectHandle> outPages;
     PDFVersion version {1, 3};
     BookmarkList outlines;
@@ -217,7 +233,7 @@ struct PdfCopy::Impl
     void AddItems(QPDFObjectHandle parent, const BookmarkList& list);
     void WriteInfo();
     void VerifySources() const;
-    void Write(const std::function<void()>& beforeReplace);
+    std::string Write(bool backup, const quire::WriteFault& fault);
 };
 
 PdfCopy::PdfCopy(Document& document, std::string outputPath)
@@ -233,6 +249,7 @@ void PdfCopy::CheckOutputPath(const std::string& outputPath, const std::vector<s
     std::error_code ec;
     if (std::filesystem::is_directory(outputPath, ec))
         throw PdfError::Make(PdfError::Kind::Refused, outputPath, "is a folder; give the name of a file to write");
+    quire::OutputFile::CheckTarget(outputPath);
     const std::string folder = quire::PathLocation(outputPath);
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
         throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, "its folder does not exist");
@@ -263,6 +280,15 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
         m_impl->version.updateIfGreater(src->version);
         QPDFPageDocumentHelper outDoc(*m_impl->out);
         const bool hasForm = src->qpdf->getRoot().getKey("/AcroForm").isDictionary();
+        // NOTE: every page is measured before any is copied: qpdf's copy recurses once per nested
+        // object, and a hostile file would otherwise overflow the stack inside it.
+        ObjGenSet& reserved = m_impl->reserved[src.get()];
+        for (int p = from; p <= to; ++p) {
+            if (CopyDepth(src->pages[static_cast<std::size_t>(p - 1)], reserved, kMaxCopyDepth) > kMaxCopyDepth)
+                throw PdfError::Make(PdfError::Kind::Damaged, src->path,
+                                     "page " + std::to_string(p) + " holds objects nested more than "
+                                         + std::to_string(kMaxCopyDepth) + " levels deep");
+        }
         for (int p = from; p <= to; ++p) {
             // NOTE: the page's annotations come along here and are copied once more by the form
             // transform below. Leaving them off the page to save that copy is not safe: when the
@@ -448,6 +474,7 @@ void PdfCopy::ReleaseParsed(const PdfReader& reader)
     // annotation into the output first and makes its new appearance streams from those copies.
     if (m_impl->formCopyFailed || !src->qpdf || src.use_count() > 2)
         return;
+    m_impl->reserved.erase(src.get());
     src->TakeParsed();
 }
 
@@ -565,11 +592,11 @@ void PdfCopy::Impl::VerifySources() const
     }
 }
 
-void PdfCopy::Close(const std::function<void()>& beforeReplace)
+std::string PdfCopy::Close(bool backup, const quire::WriteFault& fault)
 {
     Impl& d = *m_impl;
     if (d.written)
-        return;
+        return std::string();
     if (d.outPages.empty())
         throw PdfError::Make(PdfError::Kind::Refused, d.outputPath, "would have no pages; nothing was written");
     std::vector<std::string> paths;
@@ -590,8 +617,9 @@ void PdfCopy::Close(const std::function<void()>& beforeReplace)
         for (const auto& src : d.sources)
             src->HoldDescriptor();
     }
+    std::string backupPath;
     try {
-        d.Write(beforeReplace);
+        backupPath = d.Write(backup, fault);
     } catch (...) {
         for (const auto& src : d.sources)
             src->ReleaseDescriptor();
@@ -601,77 +629,43 @@ void PdfCopy::Close(const std::function<void()>& beforeReplace)
         src->ReleaseDescriptor();
     d.written = true;
     d.document.Close();
+    return backupPath;
 }
 
-void PdfCopy::Impl::Write(const std::function<void()>& beforeReplace)
+std::string PdfCopy::Impl::Write(bool backup, const quire::WriteFault& fault)
 {
-    const std::string folder = quire::PathLocation(outputPath);
-    const std::string name = outputPath.substr(folder.size());
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + "." + name + "." + std::to_string(::getpid()) + "." + std::to_string(g_tempCounter++) + ".tmp";
-        // O_EXCL: never write through a file or link someone else placed under the same name.
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0)
-        throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, std::strerror(errno));
-    FILE* file = ::fdopen(fd, "wb");
-    if (!file) {
-        const int err = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
-        throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, std::strerror(err));
-    }
+    quire::OutputFile file(outputPath, outputPath, fault);
+    OutputPipeline pipeline(file);
     try {
-        try {
-            QPDFWriter writer(*out);
-            writer.setOutputFile(temp.c_str(), file, false);
-            writer.setMinimumPDFVersion(version);
-            writer.setObjectStreamMode(qpdf_o_generate);
-            writer.write();
-        } catch (const PdfError&) {
-            throw;
-        } catch (const std::bad_alloc&) {
-            throw PdfError::Make(PdfError::Kind::OutOfMemory, outputPath);
-        } catch (const std::exception& e) {
-            // A source that vanished is the likelier cause than the output; name it when it is.
-            VerifySources();
-            throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, e.what());
-        }
-        if (std::fflush(file) != 0 || ::fsync(::fileno(file)) != 0)
-            throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, std::strerror(errno));
-        const int closed = std::fclose(file);
-        file = nullptr;
-        if (closed != 0)
-            throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, std::strerror(errno));
-        // NOTE: qpdf does not fail when a source cannot be read during the write: it warns and writes
-        // empty page contents. A changed source, or any read failure, fails the job instead.
-        VerifySources();
-        for (const QPDFExc& w : out->getWarnings()) {
-            if (w.getErrorCode() == qpdf_e_system)
-                throw PdfError::Make(PdfError::Kind::Unreadable, w.getFilename().empty() ? outputPath : w.getFilename(),
-                                     w.getMessageDetail());
-            warnings.push_back(w.what());
-        }
-        if (beforeReplace)
-            beforeReplace();
-        if (::rename(temp.c_str(), outputPath.c_str()) != 0)
-            throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, std::strerror(errno));
-    } catch (...) {
-        if (file)
-            std::fclose(file);
-        ::unlink(temp.c_str());
+        QPDFWriter writer(*out);
+        writer.setOutputPipeline(&pipeline);
+        writer.setMinimumPDFVersion(version);
+        writer.setObjectStreamMode(qpdf_o_generate);
+        writer.write();
+    } catch (const PdfError&) {
         throw;
+    } catch (const std::bad_alloc&) {
+        throw PdfError::Make(PdfError::Kind::OutOfMemory, outputPath);
+    } catch (const std::exception& e) {
+        // qpdf may have wrapped a write failure of the output into an error of its own.
+        file.ThrowIfFailed();
+        // A source that vanished is the likelier cause than the output; name it when it is.
+        VerifySources();
+        throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, e.what());
     }
-    // Make the rename itself durable; a failure here loses nothing that was not already on disk.
-    const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+    // NOTE: qpdf catches what a pipeline throws while it copies stream data and only warns; the
+    // output file keeps its first failure, and Finish raises it whatever qpdf did with it.
+    file.Finish();
+    // NOTE: qpdf does not fail when a source cannot be read during the write: it warns and writes
+    // empty page contents. A changed source, or any read failure, fails the job instead.
+    VerifySources();
+    for (const QPDFExc& w : out->getWarnings()) {
+        if (w.getErrorCode() == qpdf_e_system)
+            throw PdfError::Make(PdfError::Kind::Unreadable, w.getFilename().empty() ? outputPath : w.getFilename(),
+                                 w.getMessageDetail());
+        warnings.push_back(w.what());
     }
+    return file.Commit(backup);
 }
 
 } // namespace pdf

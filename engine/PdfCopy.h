@@ -4,8 +4,8 @@
 #include "Document.h"
 #include "PdfError.h"
 #include "SimpleBookmark.h"
+#include "WriteFault.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,13 +17,18 @@ class PdfReader;
 // Builds one output file from pages of any number of sources.
 //
 // The output starts empty; AddPages appends pages in order. Nothing touches the disk before Close:
-// it writes to a temporary file in the output's folder, flushes it to disk and renames it over the
-// output, so a failed write leaves no output and an existing file untouched.
+// it writes the file through quire::OutputFile (a temporary file beside the output, every write,
+// fsync and close checked, then a rename), so a failed write leaves no output and an existing file
+// untouched.
 //
 // Every source reader given to AddPages is kept alive until Close has written the file, because the
 // page contents are read from the sources' files (or in-memory copies) only then; its parsed
 // document may go earlier (ReleaseParsed). Close checks that no source changed or vanished
 // in the meantime and fails rather than writing blank pages.
+//
+// qpdf copies and writes objects recursively; AddPages refuses a page whose objects nest deeper
+// than kMaxCopyDepth levels, well within what quire::kJobStackBytes holds. Call AddPages and Close
+// on a thread with that stack (quire::RunOnLargeStack).
 class PdfCopy
 {
 public:
@@ -32,9 +37,14 @@ public:
     PdfCopy(const PdfCopy&) = delete;
     PdfCopy& operator=(const PdfCopy&) = delete;
 
-    // Refuses an output path that is empty, names a folder, lies in a folder that does not exist or
-    // cannot be written to, or is the same file as one of `sourcePaths` (same path, "./" alias, hard or symbolic link).
-    // Creates nothing. Throws PdfError (Refused or Unwritable).
+    // The deepest nesting of objects under one page that AddPages copies.
+    static constexpr int kMaxCopyDepth = 100000;
+
+    // Refuses an output path that is empty, names a folder or anything else that is not a regular
+    // file (a device, a FIFO, a socket; a symbolic link to a regular file is accepted), lies in a
+    // folder that does not exist or cannot be written to, or is the same file as one of
+    // `sourcePaths` (same path, "./" alias, hard or symbolic link). Creates nothing. Throws PdfError
+    // (Refused or Unwritable).
     static void CheckOutputPath(const std::string& outputPath, const std::vector<std::string>& sourcePaths);
 
     // Appends pages [from, to] (1-based, inclusive, clamped to the source's pages) of `reader`; returns
@@ -42,7 +52,8 @@ public:
     // one copy per call, so a field with widgets on several of the pages stays one field; a field whose
     // name is already in the output is renamed "name+1", "name+2", ... (see RenamedFields). Links on the
     // pages that lead to a page of the range are pointed at its copy; links to pages outside the range
-    // are removed. Throws PdfError naming the source.
+    // are removed. Throws PdfError naming the source; Damaged for a page whose objects nest deeper
+    // than kMaxCopyDepth.
     int AddPages(const PdfReader& reader, int from, int to);
 
     // The outline of the output, its pages counted from 1; written by Close. Entries whose page is
@@ -53,9 +64,12 @@ public:
 
     // Writes the file: the pages, the outline, the document's information, object streams, a PDF
     // version at least that of every source. Refuses (PdfError::Kind::Refused) an output without
-    // pages and writes nothing. `beforeReplace`, when given, runs once the complete file waits beside
-    // the output, just before it replaces it (the place for a backup copy of the old output).
-    void Close(const std::function<void()>& beforeReplace = {});
+    // pages and writes nothing. When `backup` is set and the output exists, it is copied to its
+    // time-stamped backup once the new file is complete, just before the new file replaces it; a
+    // backup that cannot be made fails Close and replaces nothing, and a replace that then fails
+    // removes the backup again. Returns the backup path, or empty when none was made. `fault`
+    // stages a write failure for tests.
+    std::string Close(bool backup = false, const quire::WriteFault& fault = {});
 
     // Frees `reader`'s parsed document once its pages are in: copied pages keep no hold on the
     // document they came from, only on its input, which stays for Close. The caller must not use

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "PdfReader.h"
 #include "PdfReaderImpl.h"
+#include "ObjectDepth.h"
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/BufferInputSource.hh>
@@ -9,6 +10,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -56,6 +59,31 @@ bool HasPdfHeader(const std::string& path)
     in.read(head, sizeof head);
     const std::string text(head, static_cast<std::size_t>(in.gcount()));
     return text.find("%PDF-") != std::string::npos;
+}
+
+// Reads exactly `size` bytes of `path`; a shorter file or a failed read is an Unreadable error with
+// the system's reason.
+void ReadWhole(const std::string& path, unsigned char* data, std::size_t size)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw PdfError::Make(PdfError::Kind::Unreadable, path, std::strerror(errno));
+    std::size_t done = 0;
+    int error = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : 0;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (done < size)
+        throw PdfError::Make(PdfError::Kind::Unreadable, path,
+                             error != 0 ? std::strerror(error) : "it became shorter while it was read");
 }
 
 std::string WithoutTrailingNuls(std::string text)
@@ -110,10 +138,7 @@ PdfReader::PdfReader(const std::string& path)
                 // NOTE: a small file is read whole and parsed from memory: parsing from the file
                 // costs a seek and a read for every object, and the copy holds no descriptor at all.
                 auto buffer = std::make_unique<Buffer>(static_cast<std::size_t>(size));
-                std::ifstream in(path, std::ios::binary);
-                in.read(reinterpret_cast<char*>(buffer->getBuffer()), size);
-                if (!in || in.gcount() != size)
-                    throw PdfError::Make(PdfError::Kind::Unreadable, path, "it could not be read whole");
+                ReadWhole(path, buffer->getBuffer(), static_cast<std::size_t>(size));
                 m_impl->qpdf->processInputSource(std::make_shared<BufferInputSource>(path, buffer.release(), true));
             } else {
                 m_impl->input = std::make_shared<ClosedFileInputSource>(path.c_str());
@@ -124,6 +149,12 @@ PdfReader::PdfReader(const std::string& path)
             // a file that cannot be used fails here and not halfway through a job.
             if (!m_impl->qpdf->getRoot().isDictionary())
                 throw PdfError::Make(PdfError::Kind::Damaged, path, "it has no document catalog");
+            // qpdf lists the pages recursively: a page tree nested deeper than any real one would
+            // overflow the stack.
+            if (PageTreeDepth(*m_impl->qpdf, kMaxPageTreeDepth) > kMaxPageTreeDepth)
+                throw PdfError::Make(PdfError::Kind::Damaged, path,
+                                     "its page tree is nested more than " + std::to_string(kMaxPageTreeDepth)
+                                         + " levels deep");
             m_impl->pages = m_impl->qpdf->getAllPages();
             // qpdf lists a page tree entry that is not a dictionary as a page; copied, it would make
             // a broken page tree in every output.
@@ -245,6 +276,11 @@ bool PdfReader::IsUnchangedOnDisk() const
 {
     const auto now = FileIdentity::Of(m_impl->path);
     return now && m_impl->identity && *now == *m_impl->identity;
+}
+
+std::optional<FileIdentity> PdfReader::Identity() const
+{
+    return m_impl->identity;
 }
 
 void PdfReader::Close()

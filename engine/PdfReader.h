@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "FileIdentity.h"
 #include "PdfError.h"
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,8 +15,10 @@ namespace pdf {
 
 // A source PDF file. Construction parses the file (repairing damage where qpdf can; warnings are
 // collected, never printed) and throws PdfError when it cannot: "needs a password", "is not a PDF
-// file", "is damaged beyond repair", "cannot be read: <reason>". A file with only an owner password
-// opens.
+// file", "is damaged beyond repair", "cannot be read: <reason>" (the system's reason: "Permission
+// denied", ...). A file with only an owner password opens. A page tree nested deeper than
+// kMaxPageTreeDepth levels is damaged: it is refused before qpdf's recursive walk could overflow the
+// stack.
 //
 // A file of up to 32 MiB (while all such readers together hold less than 64 MiB) is read whole and
 // parsed from memory; it holds no file descriptor at all. A bigger one is read through a source that
@@ -25,6 +29,9 @@ namespace pdf {
 class PdfReader
 {
 public:
+    // A page tree nested deeper than this is refused as damaged.
+    static constexpr int kMaxPageTreeDepth = 1000;
+
     explicit PdfReader(const std::string& path);
     ~PdfReader();
     PdfReader(const PdfReader&);
@@ -42,8 +49,11 @@ public:
     // Repairs qpdf made while reading; empty for a sound file.
     const std::vector<std::string>& Warnings() const;
     bool WasRepaired() const { return !Warnings().empty(); }
-    // The file on disk is still the one that was read (same device, inode, size and modification time).
+    // The file on disk is still the one that was read (same device, inode, size, modification and
+    // change time).
     bool IsUnchangedOnDisk() const;
+    // The file as it was when it was read.
+    std::optional<FileIdentity> Identity() const;
     void Close();
 
     // Files up to `bytes` are parsed from memory (default 32 MiB); 0 reads every file from disk.

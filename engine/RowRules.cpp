@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "RowRules.h"
-#include "BackupFile.h"
+#include "LargeStack.h"
 #include "PdfString.h"
 
-#include <filesystem>
+#include <system_error>
 
 namespace quire {
 
@@ -49,17 +49,23 @@ void RowRules::Status(IJobObserver* observer, const std::string& text)
         observer->OnStatus(text);
 }
 
-void RowRules::BackUpExisting(bool autoBackup, const std::string& output, JobReport& report)
+std::string RowRules::TruncatedOutlineNote(const std::string& path)
 {
-    std::error_code ec;
-    if (!autoBackup || !std::filesystem::exists(output, ec))
-        return;
-    bool ok = false;
-    const std::string backup = doBackupFile(output, &ok);
-    if (ok)
-        report.backupsMade.push_back(backup);
-    else
-        report.notes.push_back("The backup copy of " + output + " could not be made.");
+    return "The outline of " + path + " has more than " + std::to_string(pdf::SimpleBookmark::kMaxItems)
+        + " items or is nested more than " + std::to_string(pdf::SimpleBookmark::kMaxDepth)
+        + " levels deep; the items beyond were left out.";
+}
+
+JobReport RowRules::RunOnJobThread(const std::function<JobReport()>& job)
+{
+    JobReport report;
+    try {
+        RunOnLargeStack([&] { report = job(); });
+    } catch (const std::system_error& e) {
+        report = JobReport();
+        report.errors.push_back({-1, "", std::string("The job could not start: ") + e.what()});
+    }
+    return report;
 }
 
 } // namespace quire

@@ -5,6 +5,7 @@
 #include "PageRange.h"
 #include "SimpleBookmark.h"
 
+#include <functional>
 #include <string>
 
 namespace quire {
@@ -35,10 +36,12 @@ public:
     // Passes a status line to `observer` when there is one.
     static void Status(IJobObserver* observer, const std::string& text);
 
-    // Just before a finished output replaces `output`: when `autoBackup` is set and the file exists,
-    // copies it to its time-stamped backup and lists the backup in `report`, or notes that it could
-    // not be made.
-    static void BackUpExisting(bool autoBackup, const std::string& output, JobReport& report);
+    // The note for a source whose outline was cut at the outline reader's limits.
+    static std::string TruncatedOutlineNote(const std::string& path);
+
+    // Runs a whole job on a thread with the stack qpdf needs (RunOnLargeStack); a job that cannot
+    // get one reports that as a whole-job error instead.
+    static JobReport RunOnJobThread(const std::function<JobReport()>& job);
 };
 
 } // namespace quire

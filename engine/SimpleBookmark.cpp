@@ -10,8 +10,8 @@ namespace pdf {
 
 namespace {
 
-constexpr int kMaxDepth = 64;
-constexpr int kMaxItems = 100000;
+constexpr int kMaxDepth = SimpleBookmark::kMaxDepth;
+constexpr int kMaxItems = SimpleBookmark::kMaxItems;
 
 std::string TextOf(QPDFObjectHandle value)
 {
@@ -34,13 +34,21 @@ public:
 
     void ReadSiblings(QPDFObjectHandle item, int depth, BookmarkList& out)
     {
-        while (item.isDictionary() && m_items < kMaxItems) {
-            if (item.isIndirect() && !m_visited.insert(item.getObjGen()).second)
+        while (item.isDictionary()) {
+            if (item.isIndirect() && m_visited.count(item.getObjGen()) != 0)
                 break;
+            if (m_items == kMaxItems) {
+                m_truncated = true;
+                break;
+            }
+            if (item.isIndirect())
+                m_visited.insert(item.getObjGen());
             ++m_items;
             Bookmark b = ReadItem(item);
             if (depth < kMaxDepth)
                 ReadSiblings(item.getKey("/First"), depth + 1, b.kids);
+            else if (item.getKey("/First").isDictionary())
+                m_truncated = true;
             if (!b.kids.empty()) {
                 QPDFObjectHandle count = item.getKey("/Count");
                 b.fields["Open"] = count.isInteger() && count.getIntValue() > 0 ? "true" : "false";
@@ -49,6 +57,9 @@ public:
             item = item.getKey("/Next");
         }
     }
+
+    // Items were left out at the limits.
+    bool Truncated() const { return m_truncated; }
 
 private:
     Bookmark ReadItem(QPDFObjectHandle item)
@@ -103,6 +114,7 @@ private:
     PdfReader::Impl& m_doc;
     std::set<QPDFObjGen> m_visited;
     int m_items = 0;
+    bool m_truncated = false;
 };
 
 // Removes the targets into [from, to]; returns true when `b` should go: it lost its target or
@@ -139,8 +151,10 @@ int Bookmark::Page() const
     return n > 0 ? n : 0;
 }
 
-std::optional<BookmarkList> SimpleBookmark::GetBookmark(const PdfReader& reader)
+std::optional<BookmarkList> SimpleBookmark::GetBookmark(const PdfReader& reader, bool* truncated)
 {
+    if (truncated)
+        *truncated = false;
     PdfReader::Impl& doc = *reader.impl();
     try {
         QPDFObjectHandle outlines = doc.qpdf->getRoot().getKey("/Outlines");
@@ -149,6 +163,8 @@ std::optional<BookmarkList> SimpleBookmark::GetBookmark(const PdfReader& reader)
         BookmarkList list;
         OutlineWalker walker(doc);
         walker.ReadSiblings(outlines.getKey("/First"), 1, list);
+        if (truncated)
+            *truncated = walker.Truncated();
         return list;
     } catch (...) {
         RethrowAsPdfError(doc.path);

@@ -39,9 +39,12 @@ class SimpleBookmark
 public:
     // The outline tree of `reader` as a list, or nothing when the catalog has no /Outlines
     // dictionary. Cannot loop: every item is read at most once, at most 64 levels deep and 100,000
-    // items in all. An item whose destination does not resolve to a page of the document keeps its
-    // title and kids. Throws PdfError only for a source that cannot be read.
-    static std::optional<BookmarkList> GetBookmark(const PdfReader& reader);
+    // items in all; `truncated`, when given, tells whether items were left out at those limits. An
+    // item whose destination does not resolve to a page of the document keeps its title and kids.
+    // Throws PdfError only for a source that cannot be read.
+    static constexpr int kMaxDepth = 64;
+    static constexpr int kMaxItems = 100000;
+    static std::optional<BookmarkList> GetBookmark(const PdfReader& reader, bool* truncated = nullptr);
 
     // Afterwards no entry points to a page in [from, to]. An entry that pointed into the range loses
     // its target; it is removed when it has no kids left and stays as a heading when it has. A

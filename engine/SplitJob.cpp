@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "SplitJob.h"
 #include "Document.h"
+#include "FileIdentity.h"
 #include "PathSplit.h"
 #include "PdfCopy.h"
 #include "PdfReader.h"
 #include "RowRules.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <new>
 #include <optional>
+#include <sys/stat.h>
 
 namespace quire {
 
@@ -22,27 +23,140 @@ std::string SplitName(const std::string& source, const PageRange& range)
     return location + title + "_p" + std::to_string(range.Begin()) + "-" + std::to_string(range.End()) + ".pdf";
 }
 
-// One row: its output is complete and renamed into place before the next row starts.
-void SplitRow(const JobRow& row, const SplitOptions& options, JobReport& report, std::optional<pdf::PdfReader>& last)
+std::string RangeText(const PageRange& range)
 {
-    // NOTE: rows that split the same source one after another share one parsed copy of it, as long
-    // as the file on disk is still the one that was read: parsing a big page tree again for every
-    // range would cost more than copying the ranges.
-    if (!last || last->Path() != row.szFilePath || !last->IsUnchangedOnDisk()) {
-        last.reset();
-        last.emplace(row.szFilePath);
+    return std::to_string(range.Begin()) + "-" + std::to_string(range.End());
+}
+
+// The sentence for the exception being handled, about `path`.
+std::string Sentence(const std::string& path)
+{
+    try {
+        throw;
+    } catch (const pdf::PdfError& e) {
+        return e.what();
+    } catch (const std::bad_alloc&) {
+        return path + " needs more memory than is available";
+    } catch (const std::exception& e) {
+        return path + " could not be processed: " + e.what();
     }
-    pdf::PdfReader& reader = *last;
+}
+
+// Where a file would be written, whether it exists yet or not: its folder's device and inode and
+// its name, so that "./a_p1-2.pdf" and "dir/../a_p1-2.pdf" are one place.
+struct Place
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string name;
+    bool operator==(const Place&) const = default;
+};
+
+std::optional<Place> PlaceOf(const std::string& path)
+{
+    const std::string folder = PathLocation(path);
+    struct stat st
+    {
+    };
+    if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0)
+        return std::nullopt;
+    return Place {st.st_dev, st.st_ino, path.substr(folder.size())};
+}
+
+// One checked row as the job worked it out before writing anything.
+struct Plan
+{
+    int row = -1;
+    PageRange range;
+    std::string target;
+    std::optional<Place> place;
+    std::optional<pdf::FileIdentity> source;
+    std::string error; // the row cannot be split: the sentence saying why
+    int sameAs = -1; // the earlier row with the very same source and range, which writes the file once
+};
+
+// Opens `path` into `last`, unless `last` already holds that file unchanged: rows that split the
+// same source one after another share one parsed copy of it.
+pdf::PdfReader& ReaderFor(const std::string& path, std::optional<pdf::PdfReader>& last)
+{
+    // NOTE: parsing a big page tree again for every range would cost more than copying the ranges.
+    if (!last || last->Path() != path || !last->IsUnchangedOnDisk()) {
+        last.reset();
+        last.emplace(path);
+    }
+    return *last;
+}
+
+Plan PlanRow(const std::vector<JobRow>& rows, int index, std::optional<pdf::PdfReader>& last)
+{
+    const JobRow& row = rows[static_cast<std::size_t>(index)];
+    Plan plan;
+    plan.row = index;
+    try {
+        pdf::PdfReader& reader = ReaderFor(row.szFilePath, last);
+        plan.source = reader.Identity();
+        plan.range = RowRules::Range(row, reader.NumberOfPages());
+        if (plan.range.IsEmpty()) {
+            plan.error = row.szFilePath + " has no pages in the range " + RangeText(plan.range)
+                + "; no file was written for it";
+            return plan;
+        }
+        plan.target = SplitName(row.szFilePath, plan.range);
+        plan.place = PlaceOf(plan.target);
+    } catch (...) {
+        plan.error = Sentence(row.szFilePath);
+    }
+    return plan;
+}
+
+// Why the planned rows cannot all be written, or empty: two rows that would write one file, or a
+// file that would be written over the source of any row. Marks rows that repeat an earlier row
+// exactly, so that their file is written once.
+std::string Refusal(const std::vector<JobRow>& rows, std::vector<Plan>& plans)
+{
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        Plan& later = plans[i];
+        if (!later.error.empty())
+            continue;
+        for (std::size_t j = 0; j < i; ++j) {
+            const Plan& earlier = plans[j];
+            if (!earlier.error.empty() || !(earlier.target == later.target || (earlier.place && earlier.place == later.place)))
+                continue;
+            if (earlier.source && earlier.source->SameFileAs(*later.source) && earlier.range.Begin() == later.range.Begin()
+                && earlier.range.End() == later.range.End()) {
+                later.sameAs = earlier.sameAs >= 0 ? earlier.sameAs : earlier.row;
+                break;
+            }
+            const auto& a = rows[static_cast<std::size_t>(earlier.row)].szFilePath;
+            const auto& b = rows[static_cast<std::size_t>(later.row)].szFilePath;
+            return "Rows " + std::to_string(earlier.row + 1) + " and " + std::to_string(later.row + 1) + " (" + a
+                + " and " + b + ") would both be split into " + later.target + "; nothing was written.";
+        }
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            if (pdf::FileIdentity::SameFile(later.target, rows[k].szFilePath))
+                return later.target + ", the file row " + std::to_string(later.row + 1) + " would be split into, is "
+                    + rows[k].szFilePath + ", the source of row " + std::to_string(k + 1) + "; nothing was written.";
+        }
+    }
+    return std::string();
+}
+
+// Writes one planned row; its output is complete and renamed into place before the next row starts.
+void SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, JobReport& report,
+              std::optional<pdf::PdfReader>& last)
+{
+    pdf::PdfReader& reader = ReaderFor(row.szFilePath, last);
+    const PageRange range = RowRules::Range(row, reader.NumberOfPages());
+    // The file was checked against every other row under its planned name; a source rewritten
+    // since then may call for another name, which was not.
+    if (SplitName(row.szFilePath, range) != plan.target)
+        throw pdf::PdfError::Make(pdf::PdfError::Kind::Changed, row.szFilePath,
+                                  "its page range now gives another file name");
     if (reader.WasRepaired()
         && std::find(report.repairedInputs.begin(), report.repairedInputs.end(), row.szFilePath)
             == report.repairedInputs.end())
         report.repairedInputs.push_back(row.szFilePath);
-    const PageRange range = RowRules::Range(row, reader.NumberOfPages());
-    if (range.IsEmpty())
-        throw pdf::PdfError::Make(pdf::PdfError::Kind::Refused, row.szFilePath,
-                                  "has no pages in the range " + std::to_string(range.Begin()) + "-"
-                                      + std::to_string(range.End()) + "; no file was written for it");
-    const std::string output = SplitName(row.szFilePath, range);
+    const std::string& output = plan.target;
     pdf::PdfCopy::CheckOutputPath(output, {row.szFilePath});
     if (reader.IsEncrypted())
         report.notes.push_back(row.szFilePath
@@ -57,7 +171,8 @@ void SplitRow(const JobRow& row, const SplitOptions& options, JobReport& report,
     int created = 0;
     int kept = 0;
     int dropped = 0;
-    if (auto list = pdf::SimpleBookmark::GetBookmark(reader)) {
+    bool truncated = false;
+    if (auto list = pdf::SimpleBookmark::GetBookmark(reader, &truncated)) {
         const int before = pdf::SimpleBookmark::Count(*list);
         RowRules::TrimBookmarks(*list, range);
         kept = pdf::SimpleBookmark::Count(*list);
@@ -67,6 +182,8 @@ void SplitRow(const JobRow& row, const SplitOptions& options, JobReport& report,
         outlines = RowRules::CreatedBookmark(row.szBookmark, 1);
         created = static_cast<int>(outlines.size());
     }
+    if (truncated)
+        report.notes.push_back(RowRules::TruncatedOutlineNote(row.szFilePath));
     const int pages = copy.AddPages(reader, range.Begin(), range.End());
     const std::map<std::string, std::string> info = reader.Info();
     for (const char* key : {"Title", "Subject", "Keywords", "Author"}) {
@@ -87,7 +204,9 @@ void SplitRow(const JobRow& row, const SplitOptions& options, JobReport& report,
     copy.SetOutlines(std::move(outlines));
     document.AddCreator(RowRules::szCreator);
     document.AddProducer(RowRules::szCreator);
-    copy.Close([&] { RowRules::BackUpExisting(options.autoBackup, output, report); });
+    const std::string backup = copy.Close(options.autoBackup, options.fault);
+    if (!backup.empty())
+        report.backupsMade.push_back(backup);
     report.filesWritten.push_back(output);
     report.pagesWritten += pages;
     report.bookmarksKept += kept;
@@ -98,9 +217,7 @@ void SplitRow(const JobRow& row, const SplitOptions& options, JobReport& report,
         report.notes.push_back(w);
 }
 
-} // namespace
-
-JobReport RunSplit(const std::vector<JobRow>& rows, const SplitOptions& options, IJobObserver* observer, StopFlag stop)
+JobReport Split(const std::vector<JobRow>& rows, const SplitOptions& options, IJobObserver* observer, StopFlag stop)
 {
     JobReport report;
     if (rows.empty()) {
@@ -108,38 +225,64 @@ JobReport RunSplit(const std::vector<JobRow>& rows, const SplitOptions& options,
         return report;
     }
     RowRules::Status(observer, "Splitting your PDF files, please wait a moment...");
-    int total = 0;
-    for (const JobRow& row : rows)
-        total += row.bChecked ? 1 : 0;
-    int ordinal = 0;
+    // NOTE: every row's file is worked out before any is written, so that two rows aiming at one
+    // file, or a file that is another row's source, refuse the job while nothing is lost yet.
     std::optional<pdf::PdfReader> last;
+    std::vector<Plan> plans;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (stop && stop->load()) {
             report.stopped = true;
-            report.ok = false;
             return report;
         }
-        const JobRow& row = rows[i];
-        if (!row.bChecked)
-            continue;
-        const int index = static_cast<int>(i);
-        report.rowsTaken.push_back(index);
+        if (rows[i].bChecked)
+            plans.push_back(PlanRow(rows, static_cast<int>(i), last));
+    }
+    if (const std::string refusal = Refusal(rows, plans); !refusal.empty()) {
+        for (const Plan& plan : plans) {
+            if (!plan.error.empty())
+                report.errors.push_back({plan.row, rows[static_cast<std::size_t>(plan.row)].szFilePath, plan.error});
+        }
+        report.errors.push_back({-1, "", refusal});
+        return report;
+    }
+
+    const int total = static_cast<int>(plans.size());
+    int ordinal = 0;
+    for (const Plan& plan : plans) {
+        if (stop && stop->load()) {
+            report.stopped = true;
+            return report;
+        }
+        const JobRow& row = rows[static_cast<std::size_t>(plan.row)];
+        report.rowsTaken.push_back(plan.row);
         if (observer)
-            observer->OnRow(index, ++ordinal, total, row.szFilePath);
+            observer->OnRow(plan.row, ++ordinal, total, row.szFilePath);
+        if (!plan.error.empty()) {
+            report.errors.push_back({plan.row, row.szFilePath, plan.error});
+            continue;
+        }
+        // The file an earlier row wrote is this row's file already.
+        if (plan.sameAs >= 0)
+            continue;
         // A failing row is reported and the job goes on: the other rows' files are independent.
         try {
-            SplitRow(row, options, report, last);
+            SplitRow(row, plan, options, report, last);
         } catch (const pdf::PdfError& e) {
-            report.errors.push_back({index, e.path().empty() ? row.szFilePath : e.path(), e.what()});
-        } catch (const std::bad_alloc&) {
-            report.errors.push_back({index, row.szFilePath, row.szFilePath + " needs more memory than is available"});
-        } catch (const std::exception& e) {
-            report.errors.push_back({index, row.szFilePath, row.szFilePath + " could not be processed: " + e.what()});
+            report.errors.push_back({plan.row, e.path().empty() ? row.szFilePath : e.path(), e.what()});
+        } catch (...) {
+            report.errors.push_back({plan.row, row.szFilePath, Sentence(row.szFilePath)});
         }
     }
     RowRules::Status(observer, "Splitting Finished.");
     report.ok = report.errors.empty();
     return report;
+}
+
+} // namespace
+
+JobReport RunSplit(const std::vector<JobRow>& rows, const SplitOptions& options, IJobObserver* observer, StopFlag stop)
+{
+    return RowRules::RunOnJobThread([&] { return Split(rows, options, observer, stop); });
 }
 
 } // namespace quire

@@ -7,15 +7,23 @@ namespace quire {
 
 // Writes the normalised page range of every checked row into "<source folder><source title>_p<b>-<e>.pdf".
 //
+// - Every row's file name is worked out before anything is written. Two rows whose files would be
+//   the same file refuse the whole job, naming both rows, unless they are the very same source and
+//   range: that file is then written once. A file that would be the same
+//   file as the source of any row refuses the whole job too.
 // - The source's outline is trimmed to the range; a source without one and with a non-empty
-//   bookmark text gets one bookmark to page 1.
+//   bookmark text gets one bookmark to page 1. An outline cut at the reader's limits is noted.
 // - The source's Title, Subject, Keywords and Author are copied; Creator and Producer "Quire Binder".
-// - An existing output is first copied to its backup when options.autoBackup is set; each output is
-//   written through a temporary file and a rename.
+// - Each output is written as a merge output is (see MergeJob.h): a temporary file, every write,
+//   fsync and close checked, then a rename; an output that is not a regular file is refused; a
+//   replaced output keeps its permission bits; when options.autoBackup is set, an existing output is
+//   first copied to its backup, and a backup that cannot be made fails that row.
 // - A row that fails (unreadable source, output not writable) is reported and the job goes on with
 //   the next row; a row whose begin page lies beyond its end page writes no file and is reported.
 // - A stop request ends the job before the next row; files already written stay.
-// - Consecutive rows of the same source share one parsed copy of it while the file is unchanged.
+// - Consecutive rows of the same source share one parsed copy of it while the file is unchanged; a
+//   source rewritten so that its range gives another name than the one checked fails its row.
+// - Runs on a thread of its own with the stack qpdf needs (see PdfCopy::AddPages).
 // Status texts: "Splitting your PDF files, please wait a moment..." then "Splitting Finished.".
 JobReport RunSplit(const std::vector<JobRow>& rows, const SplitOptions& options, IJobObserver* observer = nullptr,
                    StopFlag stop = nullptr);

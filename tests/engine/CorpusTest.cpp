@@ -138,7 +138,7 @@ TEST_F(CorpusTest, AFormQpdfCannotCopyStillMergesAndSplitsWithANote)
                                 }),
                   2);
 
-        const quire::JobReport split = quire::RunSplit({WholeFile(source)}, quire::SplitOptions {false});
+        const quire::JobReport split = quire::RunSplit({WholeFile(source)}, quire::SplitOptions {false, {}});
         ASSERT_TRUE(split.ok) << (split.errors.empty() ? "" : split.errors[0].message);
         ASSERT_EQ(split.filesWritten.size(), 1u);
         EXPECT_EQ(PdfInfo(split.filesWritten[0])["Pages"], std::to_string(pages));

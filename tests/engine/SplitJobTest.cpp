@@ -27,7 +27,7 @@ TEST_F(SplitJobTest, AStopRequestKeepsTheFilesAlreadyWritten)
     std::atomic<bool> stop {false};
     Observer observer;
     observer.onRow = [&](int, const std::string&) { stop = true; };
-    const JobReport report = RunSplit({RowFor(a), RowFor(b)}, SplitOptions {false}, &observer, &stop);
+    const JobReport report = RunSplit({RowFor(a), RowFor(b)}, SplitOptions {false, {}}, &observer, &stop);
     EXPECT_TRUE(report.stopped);
     EXPECT_EQ(report.filesWritten, std::vector<std::string> {m_tmp.File("a_p1-2.pdf")});
     EXPECT_EQ(report.rowsTaken, std::vector<int> {0});
@@ -47,7 +47,7 @@ TEST_F(SplitJobTest, RowsOfTheSameSourceSeeItsChangesBetweenRows)
         changed.pages = 3;
         quire::fixtures::WritePdf(a, changed);
     };
-    const JobReport report = RunSplit({RowFor(a, "1", "1"), RowFor(a, "2", "3")}, SplitOptions {false}, &observer);
+    const JobReport report = RunSplit({RowFor(a, "1", "1"), RowFor(a, "2", "3")}, SplitOptions {false, {}}, &observer);
     ASSERT_TRUE(report.ok) << Errors(report);
     ExpectSound(m_tmp.File("a_p1-1.pdf"), Pages("a", 1, 1));
     // The second row's page-count text still says 2, so the range ends at page 2 of the new file.

@@ -112,6 +112,7 @@ OutputFile::OutputFile(std::string target, const std::string& modelPath, const W
                        WriteFault::File role)
     : m_target(std::move(target))
     , m_fault(fault.file == role ? fault : WriteFault {})
+    , m_backupFault(fault.file == WriteFault::File::Backup ? fault : WriteFault {})
 {
     struct stat model
     {
@@ -248,7 +249,7 @@ std::string OutputFile::Commit(bool backup)
     {
     };
     if (backup && ::stat(m_target.c_str(), &st) == 0)
-        backupPath = doBackupFile(m_target, m_fault);
+        backupPath = doBackupFile(m_target, m_backupFault);
     const bool renamed
         = m_fault.stage != WriteFault::Stage::Rename && ::rename(m_temporary.c_str(), m_target.c_str()) == 0;
     if (!renamed) {

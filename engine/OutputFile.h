@@ -71,7 +71,8 @@ private:
 
     std::string m_target;
     std::string m_temporary;
-    WriteFault m_fault;
+    WriteFault m_fault; // the failure staged for this file
+    WriteFault m_backupFault; // the failure staged for the backup Commit makes
     int m_fd = -1;
     int m_slot = -1;
     int m_error = 0; // the first failure's errno

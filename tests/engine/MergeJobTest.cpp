@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace quire::fixtures;
@@ -154,33 +156,49 @@ TEST_F(MergeJobTest, WritesNothingWhenNoRowContributesPages)
 
 TEST_F(MergeJobTest, ASourceThatChangesOrVanishesBeforeTheWriteFailsTheMerge)
 {
+    enum Change { Removed, Rewritten, RewrittenInPlaceWithItsTimeSetBack };
     // Both ways of reading a source: whole into memory, and from disk around each read.
-    for (const auto& [remove, inMemoryLimit] :
-         {std::pair {true, 1 << 20}, std::pair {false, 1 << 20}, std::pair {true, 0}, std::pair {false, 0}}) {
-        SCOPED_TRACE(std::string(remove ? "removed" : "rewritten") + (inMemoryLimit ? ", in memory" : ", on disk"));
-        pdf::PdfReader::SetInMemoryLimit(inMemoryLimit);
-        const std::string a = Make("a.pdf", 3, true);
-        const std::string b = Make("b.pdf", 2);
-        Observer observer;
-        observer.onRow = [&](int row, const std::string&) {
-            if (row != 1)
-                return;
-            if (remove) {
-                std::filesystem::remove(a);
-            } else {
-                PdfSpec other;
-                other.tag = "other";
-                other.pages = 5;
-                WritePdf(a, other);
-            }
-        };
-        const JobReport report = RunMerge({RowFor(a), RowFor(b)}, Options(), &observer);
-        EXPECT_FALSE(report.ok);
-        ASSERT_EQ(report.errors.size(), 1u);
-        EXPECT_EQ(report.errors[0].path, a);
-        EXPECT_EQ(report.errors[0].message.rfind(a + " changed or vanished while the job ran", 0), 0u)
-            << report.errors[0].message;
-        EXPECT_FALSE(std::filesystem::exists(m_tmp.File("out.pdf")));
+    for (const Change change : {Removed, Rewritten, RewrittenInPlaceWithItsTimeSetBack}) {
+        for (const int inMemoryLimit : {1 << 20, 0}) {
+            SCOPED_TRACE(std::to_string(change) + (inMemoryLimit ? ", in memory" : ", on disk"));
+            pdf::PdfReader::SetInMemoryLimit(inMemoryLimit);
+            const std::string a = Make("a.pdf", 3, true);
+            const std::string b = Make("b.pdf", 2);
+            Observer observer;
+            observer.onRow = [&](int row, const std::string&) {
+                if (row != 1)
+                    return;
+                if (change == Removed) {
+                    std::filesystem::remove(a);
+                } else if (change == Rewritten) {
+                    PdfSpec other;
+                    other.tag = "other";
+                    other.pages = 5;
+                    WritePdf(a, other);
+                } else {
+                    // As a copy tool that rewrites in place and keeps the times would: same size,
+                    // same modification time, other bytes.
+                    struct stat before
+                    {
+                    };
+                    ::stat(a.c_str(), &before);
+                    std::string bytes = ReadWholeFile(a);
+                    bytes[7] = bytes[7] == '4' ? '5' : '4'; // %PDF-1.4 becomes %PDF-1.5
+                    std::FILE* file = std::fopen(a.c_str(), "r+b");
+                    std::fwrite(bytes.data(), 1, bytes.size(), file);
+                    std::fclose(file);
+                    const timespec times[2] = {before.st_atim, before.st_mtim};
+                    ::utimensat(AT_FDCWD, a.c_str(), times, 0);
+                }
+            };
+            const JobReport report = RunMerge({RowFor(a), RowFor(b)}, Options(), &observer);
+            EXPECT_FALSE(report.ok);
+            ASSERT_EQ(report.errors.size(), 1u);
+            EXPECT_EQ(report.errors[0].path, a);
+            EXPECT_EQ(report.errors[0].message.rfind(a + " changed or vanished while the job ran", 0), 0u)
+                << report.errors[0].message;
+            EXPECT_FALSE(std::filesystem::exists(m_tmp.File("out.pdf")));
+        }
     }
     pdf::PdfReader::SetInMemoryLimit(1 << 20);
 }

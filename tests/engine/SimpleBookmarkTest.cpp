@@ -112,14 +112,30 @@ TEST_F(OutlineTest, EndsOnLoopsReadingEachItemOnce)
                                          "B @2 View=XYZ 72 720 0", "C @3 View=XYZ 72 720 0"}));
 }
 
-TEST_F(OutlineTest, StopsDescendingAtSixtyFourLevels)
+TEST_F(OutlineTest, StopsDescendingAtSixtyFourLevelsAndSaysSo)
 {
-    PdfSpec desc;
-    OutlineSpec chain = Item("level 200", 1);
-    for (int level = 199; level >= 1; --level)
-        chain = Item("level " + std::to_string(level), 1, DestKind::Explicit, {chain});
-    desc.outline = {chain};
-    const auto list = SimpleBookmark::GetBookmark(pdf::PdfReader(Make("deep.pdf", 1, false, desc)));
-    ASSERT_TRUE(list.has_value());
-    EXPECT_EQ(SimpleBookmark::Count(*list), 64);
+    for (const int levels : {64, 200}) {
+        SCOPED_TRACE(levels);
+        PdfSpec desc;
+        OutlineSpec chain = Item("level " + std::to_string(levels), 1);
+        for (int level = levels - 1; level >= 1; --level)
+            chain = Item("level " + std::to_string(level), 1, DestKind::Explicit, {chain});
+        desc.outline = {chain};
+        bool truncated = levels == 64;
+        const std::string deep = Make("deep.pdf", 1, false, desc);
+        const auto list = SimpleBookmark::GetBookmark(pdf::PdfReader(deep), &truncated);
+        ASSERT_TRUE(list.has_value());
+        EXPECT_EQ(SimpleBookmark::Count(*list), 64);
+        EXPECT_EQ(truncated, levels > 64);
+
+        quire::MergeOptions options;
+        options.outputPath = m_tmp.File("out.pdf");
+        const quire::JobReport report = quire::RunMerge({RowFor(deep)}, options);
+        ASSERT_TRUE(report.ok);
+        const bool noted = std::count(report.notes.begin(), report.notes.end(),
+                                      "The outline of " + deep
+                                          + " has more than 100000 items or is nested more than 64 levels deep; the "
+                                            "items beyond were left out.");
+        EXPECT_EQ(noted, levels > 64);
+    }
 }

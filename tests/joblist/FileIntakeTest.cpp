@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "FileIntake.h"
 
+#include "PdfFixtures.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -73,6 +77,8 @@ TEST_F(FileIntakeTest, AFileTheReaderCannotOpenGivesNoRecordAndAReasonNamingIt)
     };
     std::filesystem::create_directory(m_tmp.File("folder.pdf"));
     WriteWholeFile(m_tmp.File("empty.pdf"), "");
+    // qpdf lists pages recursively: a tree this deep would overflow the stack of the window's thread.
+    quire::fixtures::WriteDeepPageTreePdf(m_tmp.File("deep-tree.pdf"), 5000);
     const Case cases[] = {
         {kCorpus + "/enc-R3,V2,U=view,O=master.pdf", pdf::PdfError::Kind::Password},
         {kCorpus + "/bad1.pdf", pdf::PdfError::Kind::NotPdf},
@@ -80,6 +86,7 @@ TEST_F(FileIntakeTest, AFileTheReaderCannotOpenGivesNoRecordAndAReasonNamingIt)
         {kCorpus + "/bad7.pdf", pdf::PdfError::Kind::Damaged},
         {m_tmp.File("missing.pdf"), pdf::PdfError::Kind::Unreadable},
         {m_tmp.File("folder.pdf"), pdf::PdfError::Kind::Unreadable},
+        {m_tmp.File("deep-tree.pdf"), pdf::PdfError::Kind::Damaged},
     };
     for (const Case& c : cases) {
         const quire::ListItemResult result = quire::MakeListItem(c.path);
@@ -89,6 +96,19 @@ TEST_F(FileIntakeTest, AFileTheReaderCannotOpenGivesNoRecordAndAReasonNamingIt)
         EXPECT_NE(std::string(result.error->what()).find(c.path), std::string::npos) << result.error->what();
         EXPECT_EQ(result.error->kind(), c.kind) << result.error->what();
     }
+}
+
+TEST_F(FileIntakeTest, AnUnreadableFileIsRefusedWithTheSystemsReason)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    const std::string path = m_tmp.File("locked.pdf");
+    quire::fixtures::PdfSpec desc;
+    quire::fixtures::WritePdf(path, desc);
+    ::chmod(path.c_str(), 0);
+    const quire::ListItemResult result = quire::MakeListItem(path);
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(std::string(result.error->what()), path + " cannot be read: Permission denied");
 }
 
 TEST(FileIntakeNameTest, TheDropTestLooksAtTheLastThreeCharactersTheDialogTestAtTheExtension)

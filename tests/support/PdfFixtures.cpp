@@ -476,6 +476,72 @@ void WriteBrokenPageTreePdf(const std::string& path)
              "trailer\n<< /Root 1 0 R /Size 5 >>\n%%EOF\n");
 }
 
+namespace {
+
+// A classic PDF from numbered object bodies (object 1 is the catalog), with an exact
+// cross-reference table.
+std::string Assemble(const std::vector<std::string>& bodies)
+{
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + bodies[i] + "\nendobj\n";
+    }
+    const std::size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(bodies.size() + 1) + "\n0000000000 65535 f \n";
+    char entry[32];
+    for (std::size_t offset : offsets) {
+        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+        pdf += entry;
+    }
+    pdf += "trailer\n<< /Size " + std::to_string(bodies.size() + 1) + " /Root 1 0 R >>\nstartxref\n"
+        + std::to_string(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+std::string PageBody(int parent, int contents, int font)
+{
+    return "<< /Type /Page /Parent " + std::to_string(parent) + " 0 R /MediaBox [0 0 612 792] /Contents "
+        + std::to_string(contents) + " 0 R /Resources << /Font << /F1 " + std::to_string(font) + " 0 R >> >>";
+}
+
+std::string ContentBody(const std::string& tag)
+{
+    const std::string text = "BT /F1 24 Tf 72 720 Td (" + tag + " page 1) Tj ET";
+    return "<< /Length " + std::to_string(text.size()) + " >>\nstream\n" + text + "\nendstream";
+}
+
+const char* const kFontBody = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
+
+} // namespace
+
+void WriteReferenceChainPdf(const std::string& path, int depth)
+{
+    // 1 catalog, 2 pages, 3 page, 4 contents, 5 font, 6... the chain.
+    std::vector<std::string> bodies = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                       PageBody(2, 4, 5) + " /Chain 6 0 R >>", ContentBody("Chain"), kFontBody};
+    for (int i = 0; i < depth; ++i)
+        bodies.push_back(i + 1 < depth ? "[" + std::to_string(7 + i) + " 0 R]" : "[]");
+    WriteAll(path, Assemble(bodies));
+}
+
+void WriteDeepPageTreePdf(const std::string& path, int depth)
+{
+    // 1 catalog, 2 ... depth+1 the /Pages chain, then the page, its contents and its font.
+    std::vector<std::string> bodies = {"<< /Type /Catalog /Pages 2 0 R >>"};
+    const int page = depth + 2;
+    for (int i = 0; i < depth; ++i) {
+        const int self = 2 + i;
+        bodies.push_back("<< /Type /Pages /Kids [" + std::to_string(self + 1) + " 0 R] /Count 1"
+                         + (i > 0 ? " /Parent " + std::to_string(self - 1) + " 0 R" : std::string()) + " >>");
+    }
+    bodies.push_back(PageBody(page - 1, page + 1, page + 2) + " >>");
+    bodies.push_back(ContentBody("Tree"));
+    bodies.push_back(kFontBody);
+    WriteAll(path, Assemble(bodies));
+}
+
 void WriteZeroByteFile(const std::string& path)
 {
     WriteAll(path, std::string());

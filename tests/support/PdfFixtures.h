@@ -108,6 +108,11 @@ void WriteDamagedPdf(const std::string& path);
 void WriteTruncatedPdf(const std::string& path);
 // A page tree whose second entry is the number 42 instead of a page (qpdf still counts 2 pages).
 void WriteBrokenPageTreePdf(const std::string& path);
+// One page showing "Chain page 1" whose dictionary holds a chain of `depth` indirect arrays, each
+// holding the next: qpdf copies such a chain by recursing once per link.
+void WriteReferenceChainPdf(const std::string& path, int depth);
+// One page showing "Tree page 1" under a page tree of `depth` nested /Pages nodes.
+void WriteDeepPageTreePdf(const std::string& path, int depth);
 void WriteZeroByteFile(const std::string& path);
 // A text file named like a PDF.
 void WriteNotPdf(const std::string& path);

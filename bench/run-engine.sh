@@ -11,6 +11,8 @@
 #
 #   bench/run-engine.sh [RUNS] [a b c d e]
 # QUIRE_BENCH_TOOLS, a regular expression such as 'quire|qpdf', measures only the tools it matches.
+# QUIRE_BENCH_BASELINE names another `quire` binary (an earlier build) measured beside this one as
+# "quire-baseline", so that the cost of a change shows as a ratio from one run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -87,6 +89,8 @@ for c in "${cases[@]}"; do
     a | b)
         in=$(files "$c")
         measure "$c" quire "$quire merge --no-backup -o out-$c-quire.pdf $in"
+        [ -n "${QUIRE_BENCH_BASELINE:-}" ] \
+            && measure "$c" quire-baseline "$QUIRE_BENCH_BASELINE merge --no-backup -o out-$c-baseline.pdf $in"
         measure "$c" qpdf "qpdf --empty --pages $in -- out-qpdf.pdf"
         measure "$c" qpdf-objstm "qpdf --empty --object-streams=generate --pages $in -- out-qpdf-os.pdf"
         measure "$c" pdfunite "pdfunite $in out-pdfunite.pdf"
@@ -96,6 +100,8 @@ for c in "${cases[@]}"; do
     c)
         in=$(files c)
         measure c quire "ulimit -n 256; $quire merge --no-backup -o out-$c-quire.pdf $in"
+        [ -n "${QUIRE_BENCH_BASELINE:-}" ] \
+            && measure c quire-baseline "ulimit -n 256; $QUIRE_BENCH_BASELINE merge --no-backup -o out-$c-baseline.pdf $in"
         measure c qpdf "ulimit -n 256; qpdf --empty --pages $in -- out-qpdf.pdf"
         measure c pdfunite "ulimit -n 256; pdfunite $in out-pdfunite.pdf"
         measure c mutool "ulimit -n 256; mutool merge -o out-mutool.pdf $in"
@@ -115,6 +121,7 @@ for c in "${cases[@]}"; do
             pdftk_cmd="$pdftk_cmd pdftk d/f0001.pdf cat $b-$e output d-pdftk-$i.pdf &&"
         done
         measure d quire "$quire split --no-backup $ranges"
+        [ -n "${QUIRE_BENCH_BASELINE:-}" ] && measure d quire-baseline "$QUIRE_BENCH_BASELINE split --no-backup $ranges"
         measure d qpdf "$qpdf_cmd true"
         measure d mutool "$mutool_cmd true"
         measure d pdftk "$pdftk_cmd true"

@@ -34,6 +34,9 @@ struct Slot
 };
 constexpr int kSlots = 16;
 Slot g_slots[kSlots];
+// Temporary files between their open and their listing. The creating thread holds the signals off,
+// but the process's handler may run on another thread meanwhile: it waits for the listing.
+std::atomic<int> g_creating {0};
 
 int Register(const std::string& path)
 {
@@ -122,6 +125,7 @@ OutputFile::OutputFile(std::string target, const std::string& modelPath, const W
     int error = 0;
     {
         const SignalsHeld held;
+        ++g_creating;
         for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
             m_temporary = HiddenSibling(m_target, suffix + std::to_string(g_serial++) + ".tmp");
             // O_EXCL: a name that is taken, also by a symbolic link, is never opened. Until the
@@ -134,6 +138,7 @@ OutputFile::OutputFile(std::string target, const std::string& modelPath, const W
         }
         if (m_fd >= 0)
             m_slot = Register(m_temporary);
+        --g_creating;
     }
     if (m_fd < 0) {
         m_temporary.clear();
@@ -276,6 +281,9 @@ std::string OutputFile::Commit(bool backup)
 
 void OutputFile::RemoveUnfinished() noexcept
 {
+    // NOTE: a bounded wait: a creation stuck in the kernel (a hung network file system) must not
+    // keep the process from ending.
+    for (long spin = 0; g_creating.load() != 0 && spin < 100000000L; ++spin) { }
     for (Slot& slot : g_slots) {
         if (slot.state.load() == 2)
             ::unlink(slot.path);

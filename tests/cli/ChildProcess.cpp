@@ -5,11 +5,14 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -48,6 +51,20 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
     if (pid < 0)
         throw std::runtime_error("fork failed");
     if (pid == 0) {
+        // NOTE: a runner started under nohup, or a thread of this process with signals blocked, would
+        // otherwise hand its dispositions down and hide how the program handles them itself.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int nSignal : {SIGHUP, SIGINT, SIGTERM, SIGXFSZ})
+            signal(nSignal, SIG_DFL);
+        if (options.fileSizeLimit >= 0) {
+            const rlimit limit {static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                _exit(126);
+        }
+        if (options.umask >= 0)
+            ::umask(static_cast<mode_t>(options.umask));
         const int devnull = open("/dev/null", O_RDONLY);
         dup2(devnull, STDIN_FILENO);
         dup2(outPipe[1], STDOUT_FILENO);
@@ -59,6 +76,9 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
     }
     close(outPipe[1]);
     close(errWrite);
+    std::thread watcher;
+    if (options.whileRunning)
+        watcher = std::thread(options.whileRunning, pid);
 
     ChildResult result;
     const auto deadline = std::chrono::steady_clock::now() + options.limit;
@@ -95,6 +115,8 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
         if (fd.fd >= 0)
             close(fd.fd);
 
+    if (watcher.joinable())
+        watcher.join();
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     if (WIFEXITED(status))
@@ -102,4 +124,10 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
     else if (WIFSIGNALED(status))
         result.signal = WTERMSIG(status);
     return result;
+}
+
+bool HasEnded(pid_t pid)
+{
+    siginfo_t info {};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0;
 }

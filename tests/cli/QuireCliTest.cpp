@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Runs the real `quire` program as a child process and reads what it wrote with other tools.
-#include "ChildProcess.h"
 #include "JsonValue.h"
-#include "PdfFixtures.h"
-#include "TempDir.h"
+#include "QuireCliFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,117 +15,9 @@
 #include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
-
-namespace fx = quire::fixtures;
 using fx::OutlineOf;
 using fx::PageTexts;
 using fx::PdfInfo;
-
-namespace {
-
-const std::string kQuire = QUIRE_BINARY_DIR "/quire";
-const std::string kCorpus = QUIRE_CORPUS_DIR;
-
-ChildResult Quire(std::vector<std::string> args, ChildOptions options = {})
-{
-    args.insert(args.begin(), kQuire);
-    options.limit = std::chrono::seconds(120);
-    ChildResult result = RunChild(args, options);
-    EXPECT_FALSE(result.timedOut) << "quire ran too long";
-    EXPECT_EQ(result.signal, 0) << "quire died of signal " << result.signal << "\n" << result.err;
-    return result;
-}
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-// "<tag> page <first>" ... "<tag> page <last>": the texts of those pages of a fixture ("A page 3") or
-// of the corpus's numbered files ("Original page 3").
-std::vector<std::string> Pages(const std::string& tag, int first, int last)
-{
-    std::vector<std::string> pages;
-    for (int p = first; p <= last; ++p)
-        pages.push_back(tag + " page " + std::to_string(p));
-    return pages;
-}
-
-std::vector<std::string> Original(int first, int last)
-{
-    return Pages("Original", first, last);
-}
-
-std::vector<std::string> Concat(const std::vector<std::vector<std::string>>& parts)
-{
-    std::vector<std::string> all;
-    for (const auto& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
-void ExpectSound(const std::string& path, const std::vector<std::string>& pages)
-{
-    EXPECT_TRUE(fx::QpdfCheckPasses(path)) << path;
-    EXPECT_EQ(PageTexts(path), pages) << path;
-}
-
-class QuireCliTest : public TempDirTest
-{
-protected:
-    // A copy of a corpus file in the test's folder, so that splits can write beside it.
-    std::string Copy(const std::string& corpusName, const std::string& name)
-    {
-        const std::string target = m_tmp.File(name);
-        fs::copy_file(kCorpus + "/" + corpusName, target);
-        fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
-        return target;
-    }
-
-    // A fixture file whose pages show "<stem> page <n>"; `outline` gives it "<stem> <n>" -> page n.
-    std::string Make(const std::string& name, int pages, bool outline = false, fx::PdfSpec desc = {})
-    {
-        desc.tag = fs::path(name).stem().string();
-        desc.pages = pages;
-        if (outline)
-            desc.outline = fx::OnePerPage(pages, desc.tag);
-        const std::string path = m_tmp.File(name);
-        fs::create_directories(fs::path(path).parent_path());
-        fx::WritePdf(path, desc);
-        return path;
-    }
-
-    ChildOptions InFolder() const
-    {
-        ChildOptions options;
-        options.workingDir = m_tmp.Path().string();
-        return options;
-    }
-
-    // Everything in the test's folder, sorted.
-    std::vector<std::string> Listing() const
-    {
-        std::vector<std::string> names;
-        for (const fs::directory_entry& entry : fs::directory_iterator(m_tmp.Path()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    // The backups made for "<title>.pdf" beside it ("<title>_<17 digits>.pdf").
-    std::vector<std::string> Backups(const std::string& title) const
-    {
-        std::vector<std::string> found;
-        const std::regex pattern(title + "_[0-9]{17}\\.pdf");
-        for (const std::string& name : Listing())
-            if (std::regex_match(name, pattern))
-                found.push_back(m_tmp.File(name));
-        return found;
-    }
-};
-
-} // namespace
 
 TEST(QuireUsageTest, WrongUsageExitsWithStatusTwoAndTheSynopsis)
 {
@@ -142,6 +32,8 @@ TEST(QuireUsageTest, WrongUsageExitsWithStatusTwoAndTheSynopsis)
         {{"-o", "x.pdf", "merge"}, "a command (merge, split or info) must come first"},
         {{"merge", "a.pdf"}, "merge needs an output file"},
         {{"merge", "a.pdf", "-o"}, "option -o needs a value"},
+        {{"merge", "-o", "x.pdf", "a.pdf", "--output=y.pdf"},
+         "the output file is given twice: -o x.pdf and --output y.pdf"},
         {{"merge", "-o", "x.pdf"}, "merge needs at least one input file"},
         {{"merge", "-o", "x.pdf", "a.pdf", "--bogus"}, "unknown option '--bogus' for merge"},
         // Without "--" a file whose name starts with a dash reads as an option.

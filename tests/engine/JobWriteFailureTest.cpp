@@ -132,19 +132,26 @@ TEST_F(JobWriteFailureTest, ABackupThatCannotBeMadeFailsTheJobBeforeTheOutputIsR
     }
 }
 
-TEST_F(JobWriteFailureTest, AReplacedOutputAndItsBackupKeepThePermissionBits)
+TEST_F(JobWriteFailureTest, AReplacedOutputOfTheLongestNameGetsItsBackupAndBothKeepThePermissionBits)
 {
     const std::string a = Make("a.pdf", 2);
-    const std::string out = m_tmp.File("out.pdf");
+    // 250 bytes: the temporary file and the backup need longer names than the file system allows.
+    const std::string name = std::string(246, 'n') + ".pdf";
+    const std::string out = m_tmp.File(name);
     WriteWholeFile(out, "old");
     ::chmod(out.c_str(), 0600);
-    const JobReport report = Merge({RowFor(a)}, WriteFault {});
+    quire::MergeOptions options;
+    options.outputPath = out;
+    const JobReport report = quire::RunMerge({RowFor(a)}, options);
     ASSERT_TRUE(report.ok) << Errors(report);
     ASSERT_EQ(report.backupsMade.size(), 1u);
-    EXPECT_EQ(ReadWholeFile(report.backupsMade[0]), "old");
-    EXPECT_EQ(Mode(report.backupsMade[0]), 0600u);
+    const std::string backup = report.backupsMade[0];
+    EXPECT_EQ(backup.rfind(m_tmp.File(std::string(233, 'n') + "_"), 0), 0u) << backup;
+    EXPECT_EQ(ReadWholeFile(backup), "old");
+    EXPECT_EQ(Mode(backup), 0600u);
     EXPECT_EQ(Mode(out), 0600u);
     ExpectSound(out, Pages("a", 1, 2));
+    EXPECT_EQ(Listing().size(), 3u);
 }
 
 TEST_F(JobWriteFailureTest, SplitRefusesRowsThatWouldWriteOneFileOrOverASourceBeforeWritingAny)

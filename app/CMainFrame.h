@@ -47,8 +47,8 @@ public:
     CRibbonBar* GetRibbonBar() const { return m_pRibbon; }
     QMenu* GetStyleMenu() const { return m_pStyleMenu; }
 
-    // The text of the ribbon's merge output path edit: what a merge writes to and what View Merged
-    // Result opens (the SavePath setting changes only through Browse).
+    // The text of the ribbon's merge output path edit, as typed; the view resolves it into the file a
+    // merge writes and View Merged Result opens (the SavePath setting changes only through Browse).
     QString GetOutputPathText() const;
     QLineEdit* GetOutputPathEdit() const { return m_pOutputPath; }
 

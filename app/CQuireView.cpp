@@ -4,6 +4,7 @@
 #include "CDialogConvert.h"
 #include "CMainFrame.h"
 #include "CMessageBox.h"
+#include "COutputPathRule.h"
 #include "CQuireApp.h"
 #include "CShell.h"
 #include "CXListCtrl.h"
@@ -310,7 +311,7 @@ void CQuireView::OnCommandFile(int nID)
         }
         break;
     case ID_BUTTON2:
-        CShell::OpenFile(m_frame.GetOutputPathText());
+        CShell::OpenFile(GetMergeOutputPath());
         break;
     default:
         break;
@@ -366,6 +367,27 @@ QString CQuireView::CheckMergeOutput(const QString& szPath) const
         return QStringLiteral("The merge output %1 is a folder. Type a file name ending in .pdf into \"Merge Output\" "
                               "or choose one with the Browse button, then merge again.")
             .arg(szPath);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("The merge output %1 is not a regular file (a device or a pipe, for example), so nothing "
+                              "was written to it. Type the name of a PDF file into \"Merge Output\" or choose one "
+                              "with the Browse button, then merge again.")
+            .arg(szPath);
+    if (info.exists()) {
+        QFile file(szPath);
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral(
+                       "The merge output %1 cannot be read (%2), so it was left as it is: only a PDF file is "
+                       "replaced. Choose another output file with the Browse button.")
+                .arg(szPath, file.errorString());
+        // NOTE: readers accept a PDF header anywhere in the first kilobyte; a file without one there is
+        // some other document, which a merge typed over it by mistake must not destroy. An empty file
+        // holds nothing to lose.
+        if (file.size() > 0 && !file.read(1024).contains("%PDF-"))
+            return QStringLiteral("The merge output %1 is not a PDF file, so it was left as it is. Type the name of a "
+                                  "PDF file into \"Merge Output\" or choose one with the Browse button, then merge "
+                                  "again.")
+                .arg(szPath);
+    }
     const QFileInfo folder(info.absolutePath());
     if (!folder.isDir())
         return QStringLiteral("The folder of the merge output %1 does not exist. Choose another output file with "
@@ -376,6 +398,12 @@ QString CQuireView::CheckMergeOutput(const QString& szPath) const
                               "output file with the Browse button.")
             .arg(szPath, folder.absoluteFilePath());
     return QString();
+}
+
+QString CQuireView::GetMergeOutputPath() const
+{
+    const CQuireApp* pApp = CQuireApp::instance();
+    return COutputPathRule::Resolve(m_frame.GetOutputPathText(), pApp ? pApp->m_szSavePath : QString());
 }
 
 void CQuireView::RunJob(int nMode)
@@ -394,7 +422,7 @@ void CQuireView::RunJob(int nMode)
         job.szPDFKeywords = ToLocal(pApp->m_szPDFKeywords);
     }
     if (nMode == 1) {
-        const QString szOutput = m_frame.GetOutputPathText();
+        const QString szOutput = GetMergeOutputPath();
         const QString problem = CheckMergeOutput(szOutput);
         if (!problem.isEmpty()) {
             CMessageBox::Warning(window(), problem);

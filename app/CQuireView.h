@@ -58,6 +58,10 @@ public:
     // A diagnostic line (printf-style) on the "quire.view" logging category, debug level.
     void Log(const char* szFormat, ...) __attribute__((format(printf, 2, 3)));
 
+    // The file a merge writes and View Merged Result opens: the "Merge Output" text resolved by
+    // COutputPathRule against the SavePath setting.
+    QString GetMergeOutputPath() const;
+
     CXListCtrl* GetListCtrl() const { return m_pList; }
     const CListItemArray& GetItems() const { return m_arrItems; }
     QMenu* GetContextMenu() const { return m_pContextMenu; }
@@ -72,7 +76,8 @@ private:
     void RemoveAll();
     void Move(int nDelta);
     void RunJob(int nMode);
-    // Empty when the merge output path can be written to; else what the user should do.
+    // Empty when a merge may write `szPath`; else what the user should do. An existing file is replaced
+    // only when it is a PDF file (its first kilobyte holds "%PDF-").
     QString CheckMergeOutput(const QString& szPath) const;
 
     // Appends rows for the records after the first `m_nRowsInStep`, which the rows already show.

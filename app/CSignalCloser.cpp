@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QSocketNotifier>
 
-#include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -24,7 +23,13 @@ extern "C" void HandleQuitSignal(int)
 CSignalCloser::CSignalCloser(QObject* parent)
     : QObject(parent)
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPair) != 0)
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, &m_previousFileSize);
+
+    // NOTE: close-on-exec, so that a viewer started to show a result does not hold the pair open.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPair) != 0)
         return;
     m_pNotifier = new QSocketNotifier(g_signalPair[1], QSocketNotifier::Read, this);
     connect(m_pNotifier, &QSocketNotifier::activated, this, &CSignalCloser::OnSignal);
@@ -32,14 +37,20 @@ CSignalCloser::CSignalCloser(QObject* parent)
     action.sa_handler = HandleQuitSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    for (std::size_t i = 0; i < std::size(kClosingSignals); ++i) {
+        sigaction(kClosingSignals[i], nullptr, &m_previous[i]);
+        if (m_previous[i].sa_handler != SIG_IGN)
+            m_bInstalled[i] = sigaction(kClosingSignals[i], &action, nullptr) == 0;
+    }
 }
 
 CSignalCloser::~CSignalCloser()
 {
-    std::signal(SIGTERM, SIG_DFL);
-    std::signal(SIGINT, SIG_DFL);
+    for (std::size_t i = 0; i < std::size(kClosingSignals); ++i) {
+        if (m_bInstalled[i])
+            sigaction(kClosingSignals[i], &m_previous[i], nullptr);
+    }
+    sigaction(SIGXFSZ, &m_previousFileSize, nullptr);
 }
 
 void CSignalCloser::OnSignal()

@@ -18,7 +18,7 @@ struct ConvertJob
     std::int32_t nMode = 1; // 1 = merge, 0 = split
     // The job list rows with the page texts of their cells, in list order.
     std::vector<quire::JobRow> rows;
-    // The merge output, as the ribbon's output path edit showed it when the job was given.
+    // The merge output: the ribbon's output path edit, resolved when the job was given.
     std::string szOutputPath;
     std::int32_t nAutoBackup = 1; // on only when exactly 1
     std::int32_t nOpenResult = 1; // on only when exactly 1

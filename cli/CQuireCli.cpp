@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -220,6 +221,8 @@ void CQuireCli::OpenInViewer(const std::string& path)
                 dup2(devnull, STDOUT_FILENO);
                 dup2(devnull, STDERR_FILENO);
             }
+            // The viewer gets the usual file size signal back: ignoring it is this program's choice.
+            std::signal(SIGXFSZ, SIG_DFL);
             execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }

@@ -11,12 +11,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 
 #include <filesystem>
+#include <map>
+
+#include <sys/stat.h>
 
 namespace fx = quire::fixtures;
 
@@ -67,7 +71,24 @@ protected:
 
     QAction* Action(int nID) const { return m_pFrame->GetAction(nID); }
     CXListCtrl* List() const { return m_pView->GetListCtrl(); }
-    void SetOutput(const std::string& path) { m_pFrame->GetOutputPathEdit()->setText(QString::fromStdString(path)); }
+    // Types `text` over whatever "Merge Output" shows.
+    void TypeOutput(const std::string& text)
+    {
+        QLineEdit* pEdit = m_pFrame->GetOutputPathEdit();
+        pEdit->selectAll();
+        QTest::keyClick(pEdit, Qt::Key_Backspace);
+        QTest::keyClicks(pEdit, QString::fromStdString(text));
+        ASSERT_EQ(pEdit->text().toStdString(), text);
+    }
+    // Every entry of the test's folder, each regular file with its bytes.
+    std::map<std::string, std::string> FolderContents() const
+    {
+        std::map<std::string, std::string> entries;
+        for (const auto& entry : std::filesystem::directory_iterator(m_tmp.Path()))
+            entries[entry.path().filename().string()]
+                = entry.is_regular_file() ? ReadWholeFile(entry.path().string()) : std::string("(not a file)");
+        return entries;
+    }
 
     // The rows, one string each: "[x] name pages begin end bookmark", joined by " | ".
     std::string Rows() const
@@ -188,7 +209,7 @@ TEST_F(ViewTest, MergeWritesTheEditedRangesWithBookmarksAndDocumentInformation)
     EditCell(0, 3, QStringLiteral("3"));
     EditCell(0, 4, QStringLiteral("5"));
     EditCell(2, 5, QStringLiteral("Report (final)"));
-    SetOutput(out);
+    TypeOutput(out);
     m_app.m_szPDFTitle = QStringLiteral("Quarterly pack");
     m_app.m_nOpenResult = 1;
 
@@ -217,43 +238,70 @@ TEST_F(ViewTest, SplitWritesOneFileBesideEachTickedSource)
               (std::vector<std::string> {"Report page 3", "Report page 4", "Report page 5"}));
 }
 
-TEST_F(ViewTest, AMergeThatCannotRunSaysWhyNamingTheFileAndKeepsEverything)
+TEST_F(ViewTest, AMergeThatCannotRunSaysWhyNamingTheFileAndChangesNothing)
 {
     const std::string first = MakePdf("first", 2);
     AddFiles({first, MakePdf("second", 3)});
-    const std::string out = m_tmp.File("merged.pdf");
-    WriteWholeFile(out, "previous output");
+    const std::string out = MakePdf("merged", 1);
+    const std::string notes = m_tmp.File("notes.txt");
+    WriteWholeFile(notes, "Minutes of the meeting\n");
+    const std::string pipe = m_tmp.File("pipe.pdf");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     m_app.m_nAutoBackup = 0;
-    const auto nFiles = std::distance(std::filesystem::directory_iterator(m_tmp.Path()), {});
+    m_app.m_szSavePath = Path("");
     struct Case
     {
-        std::string output;
-        QStringList expected;
+        std::string typed;
+        std::vector<std::string> expected;
         std::string lockedPassword; // rewrites the first source with a password before the merge
     };
     const Case cases[] = {
-        {m_tmp.Path().string() + "/", {QStringLiteral("is a folder")}, ""},
-        {first, {QStringLiteral("first.pdf")}, ""},
+        {m_tmp.Path().string() + "/", {"is a folder"}, ""},
+        {first, {"first.pdf"}, ""},
+        {"notes.txt", {"The merge output " + notes + " is not a PDF file, so it was left as it is."}, ""},
+        {"pipe", {"The merge output " + pipe + " is not a regular file"}, ""},
         // A source that gained a password after it was added.
-        {out, {QStringLiteral("first.pdf"), QStringLiteral("password")}, "secret"},
+        {out, {"first.pdf", "password"}, "secret"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.output);
+        SCOPED_TRACE(c.typed);
         if (!c.lockedPassword.empty())
             MakePdf("first", 2, false, c.lockedPassword);
-        const std::string source = ReadWholeFile(first);
-        SetOutput(c.output);
+        const auto before = FolderContents();
+        TypeOutput(c.typed);
 
         Action(ID_FILE_CONVERT_MERGE)->trigger();
 
         const QStringList shown = CMessageBox::TakeShownTexts();
         ASSERT_EQ(shown.size(), 1);
-        for (const QString& expected : c.expected)
-            EXPECT_TRUE(shown[0].contains(expected)) << shown[0].toStdString();
-        EXPECT_EQ(ReadWholeFile(first), source);
-        EXPECT_EQ(ReadWholeFile(out), "previous output");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_tmp.Path()), {}), nFiles);
+        for (const std::string& expected : c.expected)
+            EXPECT_TRUE(shown[0].contains(QString::fromStdString(expected))) << shown[0].toStdString();
+        EXPECT_EQ(FolderContents(), before);
     }
+}
+
+TEST_F(ViewTest, ARelativeOutputNameIsAPdfInTheSavePathFolderNotTheWorkingFolder)
+{
+    AddFiles({MakePdf("one", 2), MakePdf("two", 3)});
+    const std::string folder = m_tmp.File("Merged");
+    std::filesystem::create_directory(folder);
+    m_app.m_szSavePath = QString::fromStdString(folder + "/last.pdf");
+    const QString szWorking = QDir::currentPath();
+    QDir::setCurrent(Path(""));
+    TypeOutput("bound");
+
+    Action(ID_FILE_CONVERT_MERGE)->trigger();
+    Action(ID_BUTTON2)->trigger();
+
+    QDir::setCurrent(szWorking);
+    const std::string out = folder + "/bound.pdf";
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+    std::string log;
+    EXPECT_TRUE(fx::QpdfCheckPasses(out, &log)) << log;
+    EXPECT_EQ(fx::PageTexts(out).size(), 5u);
+    EXPECT_EQ(CShell::TakeOpened(), QStringList {QString::fromStdString(out)});
+    EXPECT_FALSE(std::filesystem::exists(m_tmp.File("bound.pdf")));
+    EXPECT_FALSE(std::filesystem::exists(m_tmp.File("bound")));
 }
 
 TEST_F(ViewTest, ColumnsFillTheListWithoutAScrollBarAtAnyWidth)

@@ -1,67 +1,23 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "CSingleInstance.h"
-#include "AppFixture.h"
 #include "CMainFrame.h"
+#include "ProgramFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QFile>
 #include <QLockFile>
-#include <QProcess>
 #include <QTest>
 
 #include <csignal>
-#include <sys/stat.h>
 
 namespace {
 
-// Runs the real program with its own config folder and the runtime folder the test shares with it.
-class SingleInstance : public AppFixture
+class SingleInstance : public ProgramFixture
 {
 protected:
-    void SetUp() override
-    {
-        AppFixture::SetUp();
-        QDir().mkpath(Path("rt"));
-        ::chmod(m_tmp.File("rt").c_str(), 0700);
-        m_oldRuntime = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", Path("rt").toLocal8Bit());
-    }
-    void TearDown() override
-    {
-        for (QProcess* pProcess : m_processes) {
-            if (pProcess->state() != QProcess::NotRunning) {
-                pProcess->kill();
-                pProcess->waitForFinished(10000);
-            }
-            delete pProcess;
-        }
-        qputenv("XDG_RUNTIME_DIR", m_oldRuntime);
-        AppFixture::TearDown();
-    }
-
-    QProcess* Start(const std::string& configName)
-    {
-        auto* pProcess = new QProcess;
-        m_processes.append(pProcess);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), Path(""));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(configName));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), Path("rt"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        pProcess->setProcessEnvironment(env);
-        pProcess->start(QStringLiteral(QUIRE_BINARY_DIR "/quire-binder"), {});
-        EXPECT_TRUE(pProcess->waitForStarted(10000));
-        return pProcess;
-    }
-    // Waits (running this process's events) until the program has ended.
-    static bool Ended(QProcess* pProcess)
-    {
-        return QTest::qWaitFor([pProcess] { return pProcess->state() == QProcess::NotRunning; }, 30000);
-    }
     // Starts a second program while another holds the mark: it must end at once and cleanly,
     // before reading or writing any setting.
     void ExpectSecondStartEnds()
@@ -72,14 +28,6 @@ protected:
         EXPECT_EQ(pSecond->exitCode(), 0);
         EXPECT_FALSE(QDir(Path("second-config")).exists());
     }
-    bool Listening() const
-    {
-        return QTest::qWaitFor([this] { return QFile::exists(Path("rt") + QStringLiteral("/quire-binder.socket")); },
-                               30000);
-    }
-
-    QByteArray m_oldRuntime;
-    QList<QProcess*> m_processes;
 };
 
 } // namespace
@@ -129,7 +77,7 @@ TEST_F(SingleInstance, EndedOrDeadFirstStartsLeaveTheMarkToTheNext)
     ASSERT_TRUE(Ended(pFirst));
     EXPECT_EQ(pFirst->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(pFirst->exitCode(), 0);
-    const std::string ini = ReadWholeFile(m_tmp.File("first-config") + "/Vellum/Quire Binder/Settings.ini");
+    const std::string ini = SettingsOf("first-config");
     EXPECT_NE(ini.find("[General]\nOpenResult=1\nAutoBackup=1\nSavePath="), std::string::npos) << ini;
     EXPECT_EQ(ini.find("PDFTitle"), std::string::npos);
 

@@ -2,28 +2,14 @@
 #include "ObjectDepth.h"
 
 #include <algorithm>
+#include <map>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
 namespace pdf {
 
 namespace {
-
-// The values qpdf's copy visits under `object`, in its order: array items in turn, dictionary
-// values by key (its key set is sorted), a stream's dictionary.
-std::vector<QPDFObjectHandle> ChildrenOf(QPDFObjectHandle object)
-{
-    if (object.isArray())
-        return object.getArrayAsVector();
-    if (object.isStream())
-        return {object.getDict()};
-    std::vector<QPDFObjectHandle> children;
-    if (object.isDictionary()) {
-        for (const std::string& key : object.getKeys())
-            children.push_back(object.getKey(key));
-    }
-    return children;
-}
 
 struct CopyFrame
 {
@@ -33,6 +19,15 @@ struct CopyFrame
     bool indirect = false;
 };
 
+bool IsNamed(const std::map<std::string, QPDFObjectHandle>& dictionary, const char* type)
+{
+    const auto it = dictionary.find("/Type");
+    if (it == dictionary.end())
+        return false;
+    QPDFObjectHandle value = it->second;
+    return value.isName() && value.getName() == type;
+}
+
 } // namespace
 
 int CopyDepth(QPDFObjectHandle page, ObjGenSet& reserved, int limit)
@@ -40,11 +35,23 @@ int CopyDepth(QPDFObjectHandle page, ObjGenSet& reserved, int limit)
     ObjGenSet visiting;
     std::vector<CopyFrame> stack;
     int deepest = 0;
-    // Counts one more level for `object`; pushes it when the copy would go on below it.
-    const auto enter = [&](QPDFObjectHandle object, bool top) {
+    // Counts one more level for `object`; pushes it when the copy would go on below it, with the
+    // values the copy visits under it in its order: array items in turn, dictionary values by key
+    // (sorted, as the map is), a stream's dictionary.
+    const auto enter = [&](QPDFObjectHandle& object, bool top) {
         deepest = std::max(deepest, static_cast<int>(stack.size()) + 1);
-        if (object.isPagesObject() || (!top && object.isPageObject()))
+        const qpdf_object_type_e type = object.getTypeCode();
+        if (type != ::ot_array && type != ::ot_dictionary && type != ::ot_stream)
             return;
+        std::map<std::string, QPDFObjectHandle> dictionary;
+        if (type == ::ot_dictionary) {
+            // NOTE: one copy of the map serves the type test and the values; getKeys and a lookup
+            // per key would cost twice as much. The test is qpdf's isPagesObject and isPageObject:
+            // the reader has listed the pages already, which is when qpdf repairs their /Type.
+            dictionary = object.getDictAsMap();
+            if (IsNamed(dictionary, "/Pages") || (!top && IsNamed(dictionary, "/Page")))
+                return;
+        }
         CopyFrame frame;
         if (object.isIndirect()) {
             frame.og = object.getObjGen();
@@ -52,7 +59,15 @@ int CopyDepth(QPDFObjectHandle page, ObjGenSet& reserved, int limit)
                 return;
             frame.indirect = true;
         }
-        frame.children = ChildrenOf(object);
+        if (type == ::ot_array) {
+            frame.children = object.getArrayAsVector();
+        } else if (type == ::ot_stream) {
+            frame.children.push_back(object.getDict());
+        } else {
+            frame.children.reserve(dictionary.size());
+            for (auto& item : dictionary)
+                frame.children.push_back(std::move(item.second));
+        }
         if (frame.children.empty())
             return;
         if (frame.indirect)
@@ -73,6 +88,16 @@ int CopyDepth(QPDFObjectHandle page, ObjGenSet& reserved, int limit)
         enter(child, false);
     }
     return deepest;
+}
+
+bool MayNestDeeperThan(QPDF& document, std::size_t pages, int limit)
+{
+    // NOTE: the cross-reference table lists every object a reference can lead to; qpdf's own
+    // getObjectCount would resolve every object of the file first.
+    const std::size_t objects = document.getXRefTable().size() + pages;
+    // One level more than the parser's limit, and one object more than the count, for good measure.
+    constexpr std::size_t kLevelsPerObject = 502;
+    return (objects + 1) * kLevelsPerObject > static_cast<std::size_t>(limit);
 }
 
 int PageTreeDepth(QPDF& document, int limit)

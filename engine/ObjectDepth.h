@@ -31,6 +31,12 @@ using ObjGenSet = std::unordered_set<QPDFObjGen, ObjGenHash>;
 // this page adds. Stops counting once `limit` is passed and returns a value above it.
 int CopyDepth(QPDFObjectHandle page, ObjGenSet& reserved, int limit);
 
+// Whether a copy from `document` could nest deeper than `limit` at all: a path through its objects
+// meets each object once, and qpdf parses at most 500 containers into one another inside an object.
+// False for a document of few objects, which then needs no CopyDepth. `pages` is the number of its
+// pages: qpdf may add a copy of a page that its page tree lists twice.
+bool MayNestDeeperThan(QPDF& document, std::size_t pages, int limit);
+
 // The number of levels of the page tree below the catalog's /Pages, counted along its longest
 // path (qpdf walks the tree recursively to list the pages). Stops once `limit` is passed and
 // returns a value above it.

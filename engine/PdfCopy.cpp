@@ -283,7 +283,9 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
         // NOTE: every page is measured before any is copied: qpdf's copy recurses once per nested
         // object, and a hostile file would otherwise overflow the stack inside it.
         ObjGenSet& reserved = m_impl->reserved[src.get()];
-        for (int p = from; p <= to; ++p) {
+        if (!src->mayNestTooDeeply)
+            src->mayNestTooDeeply = MayNestDeeperThan(*src->qpdf, src->pages.size(), kMaxCopyDepth);
+        for (int p = from; p <= to && *src->mayNestTooDeeply; ++p) {
             if (CopyDepth(src->pages[static_cast<std::size_t>(p - 1)], reserved, kMaxCopyDepth) > kMaxCopyDepth)
                 throw PdfError::Make(PdfError::Kind::Damaged, src->path,
                                      "page " + std::to_string(p) + " holds objects nested more than "

@@ -61,6 +61,8 @@ struct PdfReader::Impl
     std::vector<std::string> warnings;
     PDFVersion version;
     bool closed = false;
+    // Whether a page of it may nest too deeply to copy without CopyDepth's walk; worked out once.
+    std::optional<bool> mayNestTooDeeply;
 
     // The 1-based number of the page object `page`, or 0 when it is not a page of this document.
     int PageNumberOf(QPDFObjectHandle page);

@@ -18,19 +18,6 @@ namespace quire {
 
 namespace {
 
-std::string Sentence(const std::string& path)
-{
-    try {
-        throw;
-    } catch (const pdf::PdfError& e) {
-        return e.what();
-    } catch (const std::bad_alloc&) {
-        return path + " needs more memory than is available";
-    } catch (const std::exception& e) {
-        return path + " could not be processed: " + e.what();
-    }
-}
-
 // A source parsed and its outline read, ready to be copied.
 struct Prepared
 {
@@ -237,7 +224,7 @@ JobReport Merge(const std::vector<JobRow>& rows, const MergeOptions& options, IJ
         report.errors.push_back({current, e.path().empty() ? currentPath : e.path(), e.what()});
         return report;
     } catch (...) {
-        report.errors.push_back({current, currentPath, Sentence(currentPath)});
+        report.errors.push_back({current, currentPath, RowRules::Sentence(currentPath)});
         return report;
     }
     RowRules::Status(observer, "Merging Finished.");

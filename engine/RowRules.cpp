@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "RowRules.h"
 #include "LargeStack.h"
+#include "PdfError.h"
 #include "PdfString.h"
 
+#include <new>
 #include <system_error>
 
 namespace quire {
@@ -47,6 +49,21 @@ void RowRules::Status(IJobObserver* observer, const std::string& text)
 {
     if (observer)
         observer->OnStatus(text);
+}
+
+std::string RowRules::Sentence(const std::string& path)
+{
+    try {
+        throw;
+    } catch (const pdf::PdfError& e) {
+        return e.what();
+    } catch (const std::bad_alloc&) {
+        return path + " needs more memory than is available";
+    } catch (const std::exception& e) {
+        return path + " could not be processed: " + e.what();
+    } catch (...) {
+        return path + " could not be processed";
+    }
 }
 
 std::string RowRules::TruncatedOutlineNote(const std::string& path)

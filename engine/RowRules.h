@@ -36,6 +36,10 @@ public:
     // Passes a status line to `observer` when there is one.
     static void Status(IJobObserver* observer, const std::string& text);
 
+    // The sentence for the exception being handled, about `path`: a PdfError's own, else one that
+    // names `path` and the reason. Call it only inside a catch block.
+    static std::string Sentence(const std::string& path);
+
     // The note for a source whose outline was cut at the outline reader's limits.
     static std::string TruncatedOutlineNote(const std::string& path);
 

@@ -28,20 +28,6 @@ std::string RangeText(const PageRange& range)
     return std::to_string(range.Begin()) + "-" + std::to_string(range.End());
 }
 
-// The sentence for the exception being handled, about `path`.
-std::string Sentence(const std::string& path)
-{
-    try {
-        throw;
-    } catch (const pdf::PdfError& e) {
-        return e.what();
-    } catch (const std::bad_alloc&) {
-        return path + " needs more memory than is available";
-    } catch (const std::exception& e) {
-        return path + " could not be processed: " + e.what();
-    }
-}
-
 // Where a file would be written, whether it exists yet or not: its folder's device and inode and
 // its name, so that "./a_p1-2.pdf" and "dir/../a_p1-2.pdf" are one place.
 struct Place
@@ -104,7 +90,7 @@ Plan PlanRow(const std::vector<JobRow>& rows, int index, std::optional<pdf::PdfR
         plan.target = SplitName(row.szFilePath, plan.range);
         plan.place = PlaceOf(plan.target);
     } catch (...) {
-        plan.error = Sentence(row.szFilePath);
+        plan.error = RowRules::Sentence(row.szFilePath);
     }
     return plan;
 }
@@ -270,7 +256,7 @@ JobReport Split(const std::vector<JobRow>& rows, const SplitOptions& options, IJ
         } catch (const pdf::PdfError& e) {
             report.errors.push_back({plan.row, e.path().empty() ? row.szFilePath : e.path(), e.what()});
         } catch (...) {
-            report.errors.push_back({plan.row, row.szFilePath, Sentence(row.szFilePath)});
+            report.errors.push_back({plan.row, row.szFilePath, RowRules::Sentence(row.szFilePath)});
         }
     }
     RowRules::Status(observer, "Splitting Finished.");

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CAppLook.h"
+#include "app/CAppLook.h"
 
-#include "CXThemeHelper.h"
-#include "CommandIds.h"
+#include "app/CommandIds.h"
+#include "controls/CXThemeHelper.h"
 
 #include <QApplication>
 #include <QStyle>

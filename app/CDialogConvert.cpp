@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CDialogConvert.h"
+#include "app/CDialogConvert.h"
 
-#include "CBusyProgressCtrl.h"
-#include "CMessageBox.h"
-#include "CShell.h"
+#include "app/CMessageBox.h"
+#include "app/CShell.h"
+#include "controls/CBusyProgressCtrl.h"
 
 #include <QCloseEvent>
 #include <QFile>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "ConvertProcs.h"
-#include "JobTypes.h"
+#include "app/ConvertProcs.h"
+#include "engine/JobTypes.h"
 
 #include <QDialog>
 #include <QString>

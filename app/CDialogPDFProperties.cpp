@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CDialogPDFProperties.h"
+#include "app/CDialogPDFProperties.h"
 
-#include "CQuireApp.h"
+#include "app/CQuireApp.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>

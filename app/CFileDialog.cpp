@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CFileDialog.h"
+#include "app/CFileDialog.h"
 
 #include <QFileDialog>
 #include <QList>
@@ -26,8 +26,7 @@ QStringList CFileDialog::GetOpenFileNames(QWidget* parent, const QString& title,
     return QFileDialog::getOpenFileNames(parent, title, folder, filter);
 }
 
-QString CFileDialog::GetSaveFileName(QWidget* parent, const QString& title, const QString& path,
-                                     const QString& filter)
+QString CFileDialog::GetSaveFileName(QWidget* parent, const QString& title, const QString& path, const QString& filter)
 {
     if (g_bTestMode) {
         const QStringList answer = NextAnswer(title);

@@ -13,11 +13,13 @@ class CFileDialog
 public:
     static QStringList GetOpenFileNames(QWidget* parent, const QString& title, const QString& folder,
                                         const QString& filter);
-    static QString GetSaveFileName(QWidget* parent, const QString& title, const QString& path,
-                                   const QString& filter);
+    static QString GetSaveFileName(QWidget* parent, const QString& title, const QString& path, const QString& filter);
 
     static void SetTestMode(bool bOn);
     static void SetNextFileNames(const QStringList& names);
-    static void SetNextFileName(const QString& name) { SetNextFileNames(name.isEmpty() ? QStringList() : QStringList {name}); }
+    static void SetNextFileName(const QString& name)
+    {
+        SetNextFileNames(name.isEmpty() ? QStringList() : QStringList {name});
+    }
     static QStringList TakeShownTitles();
 };

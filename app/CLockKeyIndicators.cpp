@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CLockKeyIndicators.h"
+#include "app/CLockKeyIndicators.h"
 
 #include <QApplication>
 #include <QKeyEvent>

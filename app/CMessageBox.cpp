@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CMessageBox.h"
+#include "app/CMessageBox.h"
 
 #include <QList>
 

@@ -14,8 +14,7 @@ class CMessageBox
 {
 public:
     static QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const QString& title,
-                                            const QString& text,
-                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                            const QString& text, QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                             QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
     static void Information(QWidget* parent, const QString& text);
     static void Warning(QWidget* parent, const QString& text);

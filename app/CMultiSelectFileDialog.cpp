@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CMultiSelectFileDialog.h"
+#include "app/CMultiSelectFileDialog.h"
 
-#include "CFileDialog.h"
+#include "app/CFileDialog.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "COutputPathRule.h"
+#include "app/COutputPathRule.h"
 
 #include <QDir>
 #include <QFileInfo>

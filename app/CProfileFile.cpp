@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CProfileFile.h"
+#include "app/CProfileFile.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -67,8 +67,7 @@ bool KeyValue(const std::string& line, std::string& key, std::string& value)
 
 CProfileFile::CProfileFile(std::string szPath)
     : m_szPath(std::move(szPath))
-{
-}
+{ }
 
 bool CProfileFile::Load()
 {

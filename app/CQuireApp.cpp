@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CQuireApp.h"
+#include "app/CQuireApp.h"
 
-#include "BackupFile.h"
-#include "CMainFrame.h"
-#include "CMessageBox.h"
-#include "CProfileFile.h"
-#include "CQuireView.h"
-#include "CSingleInstance.h"
-#include "CommandIds.h"
-#include "FileIntake.h"
-#include "PdfError.h"
+#include "app/CMainFrame.h"
+#include "app/CMessageBox.h"
+#include "app/CProfileFile.h"
+#include "app/CQuireView.h"
+#include "app/CSingleInstance.h"
+#include "app/CommandIds.h"
+#include "engine/BackupFile.h"
+#include "engine/PdfError.h"
+#include "joblist/FileIntake.h"
 
 #include <QCoreApplication>
 #include <QDir>

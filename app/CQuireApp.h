@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "CRecentFileList.h"
+#include "app/CRecentFileList.h"
 
 #include <QObject>
 #include <QString>

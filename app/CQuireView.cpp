@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CQuireView.h"
+#include "app/CQuireView.h"
 
-#include "CDialogConvert.h"
-#include "CMainFrame.h"
-#include "CMessageBox.h"
-#include "COutputPathRule.h"
-#include "CQuireApp.h"
-#include "CShell.h"
-#include "CXListCtrl.h"
-#include "CommandIds.h"
-#include "FileIntake.h"
-#include "JobRows.h"
+#include "app/CDialogConvert.h"
+#include "app/CMainFrame.h"
+#include "app/CMessageBox.h"
+#include "app/COutputPathRule.h"
+#include "app/CQuireApp.h"
+#include "app/CShell.h"
+#include "app/CommandIds.h"
+#include "controls/CXListCtrl.h"
+#include "joblist/FileIntake.h"
+#include "joblist/JobRows.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "CJobListView.h"
-#include "CListItemArray.h"
-#include "CXListCtrl.h"
+#include "app/CJobListView.h"
+#include "controls/CXListCtrl.h"
+#include "joblist/CListItemArray.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CRecentFileList.h"
+#include "app/CRecentFileList.h"
 
 #include <QSettings>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CShell.h"
+#include "app/CShell.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CSignalCloser.h"
+#include "app/CSignalCloser.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -23,7 +23,9 @@ extern "C" void HandleQuitSignal(int)
 CSignalCloser::CSignalCloser(QObject* parent)
     : QObject(parent)
 {
-    struct sigaction ignore {};
+    struct sigaction ignore
+    {
+    };
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     sigaction(SIGXFSZ, &ignore, &m_previousFileSize);
@@ -33,7 +35,9 @@ CSignalCloser::CSignalCloser(QObject* parent)
         return;
     m_pNotifier = new QSocketNotifier(g_signalPair[1], QSocketNotifier::Read, this);
     connect(m_pNotifier, &QSocketNotifier::activated, this, &CSignalCloser::OnSignal);
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = HandleQuitSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CSingleInstance.h"
+#include "app/CSingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDir>

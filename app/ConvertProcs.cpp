@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "ConvertProcs.h"
+#include "app/ConvertProcs.h"
 
-#include "CBusyProgressCtrl.h"
-#include "CDialogConvert.h"
-#include "MergeJob.h"
-#include "SplitJob.h"
+#include "app/CDialogConvert.h"
+#include "controls/CBusyProgressCtrl.h"
+#include "engine/MergeJob.h"
+#include "engine/SplitJob.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CQuireApp.h"
-#include "CSignalCloser.h"
+#include "app/CQuireApp.h"
+#include "app/CSignalCloser.h"
 
 #include <QApplication>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CCommandLine.h"
+#include "cli/CCommandLine.h"
 
 #include <algorithm>
 #include <cctype>

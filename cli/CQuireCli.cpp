@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CQuireCli.h"
+#include "cli/CQuireCli.h"
 
-#include "CPath.h"
-#include "CTerminalProgress.h"
-#include "JsonText.h"
-#include "MergeJob.h"
-#include "PdfReader.h"
-#include "SplitJob.h"
+#include "cli/CTerminalProgress.h"
+#include "cli/JsonText.h"
+#include "engine/MergeJob.h"
+#include "engine/PdfReader.h"
+#include "engine/SplitJob.h"
+#include "joblist/CPath.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>

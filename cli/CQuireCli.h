@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "CCommandLine.h"
-#include "JobTypes.h"
+#include "cli/CCommandLine.h"
+#include "engine/JobTypes.h"
 
 #include <ostream>
 #include <string>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CTerminalProgress.h"
+#include "cli/CTerminalProgress.h"
 
-#include "PathSplit.h"
+#include "engine/PathSplit.h"
 
 CTerminalProgress::CTerminalProgress(std::FILE* terminal, std::string szVerb)
     : m_pTerminal(terminal)

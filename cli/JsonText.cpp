@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "JsonText.h"
+#include "cli/JsonText.h"
 
 #include <cstdio>
 

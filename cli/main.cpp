@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // The `quire` command-line tool: merge, split and inspect PDF files on the same engine as the
 // desktop program.
-#include "CQuireCli.h"
-#include "OutputFile.h"
-#include "PdfReader.h"
+#include "cli/CQuireCli.h"
+#include "engine/OutputFile.h"
+#include "engine/PdfReader.h"
 
 #include <unistd.h>
 
@@ -30,10 +30,14 @@ extern "C" void OnEndSignal(int nSignal)
 void HandleUnlessIgnored(int nSignal)
 {
     // A signal ignored by whoever started the program (nohup) stays ignored.
-    struct sigaction current {};
+    struct sigaction current
+    {
+    };
     if (sigaction(nSignal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
         return;
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = OnEndSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);

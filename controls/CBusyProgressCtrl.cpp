@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CBusyProgressCtrl.h"
+#include "controls/CBusyProgressCtrl.h"
 
 #include <QEvent>
 #include <QPainter>

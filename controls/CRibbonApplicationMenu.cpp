@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CRibbonApplicationMenu.h"
-#include "CRibbonPanel.h"
+#include "controls/CRibbonApplicationMenu.h"
+#include "controls/CRibbonPanel.h"
 
 #include <QAction>
 #include <QApplication>

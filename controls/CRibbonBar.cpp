@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CRibbonBar.h"
+#include "controls/CRibbonBar.h"
 
-#include "CRibbonApplicationMenu.h"
-#include "CRibbonCategory.h"
-#include "CRibbonPanel.h"
+#include "controls/CRibbonApplicationMenu.h"
+#include "controls/CRibbonCategory.h"
+#include "controls/CRibbonPanel.h"
 
 #include <QAction>
 #include <QApplication>

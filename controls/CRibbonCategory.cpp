@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CRibbonCategory.h"
+#include "controls/CRibbonCategory.h"
 
-#include "CRibbonPanel.h"
+#include "controls/CRibbonPanel.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

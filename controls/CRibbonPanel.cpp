@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CRibbonPanel.h"
+#include "controls/CRibbonPanel.h"
 
 #include <QAction>
 #include <QBoxLayout>

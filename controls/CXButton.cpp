@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CXButton.h"
+#include "controls/CXButton.h"
 
 CXButton::CXButton(QWidget* pParent, const QString& szCaption)
     : CXControl(pParent)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "CXControl.h"
+#include "controls/CXControl.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CXCheckbox.h"
+#include "controls/CXCheckbox.h"
 
 #include <QPainter>
 

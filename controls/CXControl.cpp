@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CXControl.h"
+#include "controls/CXControl.h"
 
 CXControl::CXControl(QWidget* pParent)
     : m_pParent(pParent)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "CXThemeHelper.h"
+#include "controls/CXThemeHelper.h"
 
 #include <QPointer>
 #include <QWidget>

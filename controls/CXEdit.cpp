@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CXEdit.h"
+#include "controls/CXEdit.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CXHeaderCtrl.h"
+#include "controls/CXHeaderCtrl.h"
 
 #include <QMouseEvent>
 #include <QPainter>

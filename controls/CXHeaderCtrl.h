@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "CXCheckbox.h"
+#include "controls/CXCheckbox.h"
 
 #include <QColor>
 #include <QHeaderView>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CXListCtrl.h"
+#include "controls/CXListCtrl.h"
 
-#include "CXCheckbox.h"
-#include "CXEdit.h"
-#include "CXHeaderCtrl.h"
-#include "CXListCtrlDelegate.h"
-#include "CXListCtrlModel.h"
+#include "controls/CXCheckbox.h"
+#include "controls/CXEdit.h"
+#include "controls/CXHeaderCtrl.h"
+#include "controls/CXListCtrlDelegate.h"
+#include "controls/CXListCtrlModel.h"
 
 #include <QHelpEvent>
 #include <QMouseEvent>

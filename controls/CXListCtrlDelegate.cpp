@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CXListCtrlDelegate.h"
+#include "controls/CXListCtrlDelegate.h"
 
-#include "CXCheckbox.h"
-#include "CXListCtrl.h"
-#include "CXListCtrlModel.h"
+#include "controls/CXCheckbox.h"
+#include "controls/CXListCtrl.h"
+#include "controls/CXListCtrlModel.h"
 
 #include <QPainter>
 

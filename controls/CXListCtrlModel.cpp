@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CXListCtrlModel.h"
+#include "controls/CXListCtrlModel.h"
 
 CXListCtrlModel::CXListCtrlModel(QObject* pParent)
     : QAbstractTableModel(pParent)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CXThemeHelper.h"
+#include "controls/CXThemeHelper.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "BackupFile.h"
+#include "engine/BackupFile.h"
 
-#include "OutputFile.h"
-#include "PathSplit.h"
-#include "PdfError.h"
+#include "engine/OutputFile.h"
+#include "engine/PathSplit.h"
+#include "engine/PdfError.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -90,8 +90,7 @@ std::string doBackupFile(const std::string& path, const WriteFault& fault)
     return doBackupFileAt(path, std::chrono::system_clock::now(), fault);
 }
 
-std::string doBackupFileAt(const std::string& path, std::chrono::system_clock::time_point when,
-                           const WriteFault& fault)
+std::string doBackupFileAt(const std::string& path, std::chrono::system_clock::time_point when, const WriteFault& fault)
 {
     const std::string backup = BackupPathFor(path, when);
     try {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "WriteFault.h"
+#include "engine/WriteFault.h"
 
 #include <chrono>
 #include <string>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "Document.h"
+#include "engine/Document.h"
 
 namespace pdf {
 

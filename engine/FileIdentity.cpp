@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "FileIdentity.h"
+#include "engine/FileIdentity.h"
 
 #include <sys/stat.h>
 

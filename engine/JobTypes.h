@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "WriteFault.h"
+#include "engine/WriteFault.h"
 
 #include <atomic>
 #include <string>
@@ -25,7 +25,7 @@ struct MergeOptions
 {
     std::string outputPath;
     bool autoBackup = true; // copy an existing output to its time-stamped backup first
-    std::string title;      // document information; empty texts are not set
+    std::string title; // document information; empty texts are not set
     std::string author;
     std::string subject;
     std::string keywords;
@@ -50,18 +50,18 @@ struct RowError
 struct JobReport
 {
     bool ok = false;
-    bool stopped = false;                    // the stop flag ended the job early
-    std::vector<std::string> filesWritten;   // in the order written
-    std::vector<std::string> backupsMade;    // backup copies of replaced outputs
-    std::vector<int> rowsTaken;              // rows the job took up (their nJobState becomes 0)
+    bool stopped = false; // the stop flag ended the job early
+    std::vector<std::string> filesWritten; // in the order written
+    std::vector<std::string> backupsMade; // backup copies of replaced outputs
+    std::vector<int> rowsTaken; // rows the job took up (their nJobState becomes 0)
     int pagesWritten = 0;
-    int bookmarksKept = 0;                   // source outline entries carried into outputs
-    int bookmarksDropped = 0;                // source outline entries trimmed away
-    int bookmarksCreated = 0;                // bookmarks made from a row's bookmark text
-    std::vector<std::string> renamedFields;  // "old -> new" for form fields renamed to stay apart
+    int bookmarksKept = 0; // source outline entries carried into outputs
+    int bookmarksDropped = 0; // source outline entries trimmed away
+    int bookmarksCreated = 0; // bookmarks made from a row's bookmark text
+    std::vector<std::string> renamedFields; // "old -> new" for form fields renamed to stay apart
     std::vector<std::string> repairedInputs; // sources that qpdf had to repair to read
-    std::vector<std::string> notes;          // anything else worth telling (restrictions not carried over, ...)
-    std::vector<RowError> errors;            // per-row failures and skipped rows, and a whole-job refusal
+    std::vector<std::string> notes; // anything else worth telling (restrictions not carried over, ...)
+    std::vector<RowError> errors; // per-row failures and skipped rows, and a whole-job refusal
 };
 
 // Receives progress from a job's own thread. Every call comes from the thread that runs the job.

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "LargeStack.h"
+#include "engine/LargeStack.h"
 
 #include <exception>
-#include <system_error>
 #include <pthread.h>
+#include <system_error>
 
 namespace quire {
 

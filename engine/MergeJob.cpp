@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "MergeJob.h"
-#include "Document.h"
-#include "PdfCopy.h"
-#include "PdfReader.h"
-#include "RowRules.h"
+#include "engine/MergeJob.h"
+#include "engine/Document.h"
+#include "engine/PdfCopy.h"
+#include "engine/PdfReader.h"
+#include "engine/RowRules.h"
 
 #include <condition_variable>
 #include <deque>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "JobTypes.h"
+#include "engine/JobTypes.h"
 
 namespace quire {
 

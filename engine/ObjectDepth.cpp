@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "ObjectDepth.h"
+#include "engine/private/ObjectDepth.h"
 
 #include <algorithm>
 #include <map>

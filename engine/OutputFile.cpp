@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "OutputFile.h"
+#include "engine/OutputFile.h"
 
-#include "BackupFile.h"
-#include "PathSplit.h"
-#include "PdfError.h"
+#include "engine/BackupFile.h"
+#include "engine/PathSplit.h"
+#include "engine/PdfError.h"
 
 #include <atomic>
 #include <cerrno>
@@ -111,8 +111,7 @@ void OutputFile::CheckTarget(const std::string& target)
                                   "is not a regular file; give the name of a PDF file to write");
 }
 
-OutputFile::OutputFile(std::string target, const std::string& modelPath, const WriteFault& fault,
-                       WriteFault::File role)
+OutputFile::OutputFile(std::string target, const std::string& modelPath, const WriteFault& fault, WriteFault::File role)
     : m_target(std::move(target))
     , m_fault(fault.file == role ? fault : WriteFault {})
     , m_backupFault(fault.file == WriteFault::File::Backup ? fault : WriteFault {})

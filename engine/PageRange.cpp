@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PageRange.h"
+#include "engine/PageRange.h"
 
 #include <climits>
 

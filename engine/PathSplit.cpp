@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PathSplit.h"
+#include "engine/PathSplit.h"
 
 namespace quire {
 

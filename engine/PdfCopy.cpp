@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PdfCopy.h"
-#include "FileIdentity.h"
-#include "ObjectDepth.h"
-#include "OutputFile.h"
-#include "PathSplit.h"
-#include "PdfReader.h"
-#include "PdfReaderImpl.h"
+#include "engine/PdfCopy.h"
+#include "engine/FileIdentity.h"
+#include "engine/OutputFile.h"
+#include "engine/PathSplit.h"
+#include "engine/PdfReader.h"
+#include "engine/private/ObjectDepth.h"
+#include "engine/private/PdfReaderImpl.h"
 
+#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFFormFieldObjectHelper.hh>
 #include <qpdf/QPDFMatrix.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
-#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <qpdf/QUtil.hh>
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "Document.h"
-#include "PdfError.h"
-#include "SimpleBookmark.h"
-#include "WriteFault.h"
+#include "engine/Document.h"
+#include "engine/PdfError.h"
+#include "engine/SimpleBookmark.h"
+#include "engine/WriteFault.h"
 
 #include <memory>
 #include <string>

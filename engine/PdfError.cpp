@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PdfError.h"
+#include "engine/PdfError.h"
 
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFSystemError.hh>

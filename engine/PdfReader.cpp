@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PdfReader.h"
-#include "PdfReaderImpl.h"
-#include "ObjectDepth.h"
+#include "engine/PdfReader.h"
+#include "engine/private/ObjectDepth.h"
+#include "engine/private/PdfReaderImpl.h"
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/BufferInputSource.hh>
@@ -11,11 +11,11 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <unistd.h>
 
 namespace pdf {
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "FileIdentity.h"
-#include "PdfError.h"
+#include "engine/FileIdentity.h"
+#include "engine/PdfError.h"
 
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PdfString.h"
+#include "engine/PdfString.h"
 
 #include <qpdf/QUtil.hh>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "RowRules.h"
-#include "LargeStack.h"
-#include "PdfError.h"
-#include "PdfString.h"
+#include "engine/RowRules.h"
+#include "engine/LargeStack.h"
+#include "engine/PdfError.h"
+#include "engine/PdfString.h"
 
 #include <new>
 #include <system_error>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "JobTypes.h"
-#include "PageRange.h"
-#include "SimpleBookmark.h"
+#include "engine/JobTypes.h"
+#include "engine/PageRange.h"
+#include "engine/SimpleBookmark.h"
 
 #include <functional>
 #include <string>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "SimpleBookmark.h"
-#include "PageRange.h"
-#include "PdfReader.h"
-#include "PdfReaderImpl.h"
+#include "engine/SimpleBookmark.h"
+#include "engine/PageRange.h"
+#include "engine/PdfReader.h"
+#include "engine/private/PdfReaderImpl.h"
 
 #include <set>
 

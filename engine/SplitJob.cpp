@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "SplitJob.h"
-#include "Document.h"
-#include "FileIdentity.h"
-#include "PathSplit.h"
-#include "PdfCopy.h"
-#include "PdfReader.h"
-#include "RowRules.h"
+#include "engine/SplitJob.h"
+#include "engine/Document.h"
+#include "engine/FileIdentity.h"
+#include "engine/PathSplit.h"
+#include "engine/PdfCopy.h"
+#include "engine/PdfReader.h"
+#include "engine/RowRules.h"
 
 #include <algorithm>
 #include <new>
@@ -106,10 +106,11 @@ std::string Refusal(const std::vector<JobRow>& rows, std::vector<Plan>& plans)
             continue;
         for (std::size_t j = 0; j < i; ++j) {
             const Plan& earlier = plans[j];
-            if (!earlier.error.empty() || !(earlier.target == later.target || (earlier.place && earlier.place == later.place)))
+            if (!earlier.error.empty()
+                || !(earlier.target == later.target || (earlier.place && earlier.place == later.place)))
                 continue;
-            if (earlier.source && earlier.source->SameFileAs(*later.source) && earlier.range.Begin() == later.range.Begin()
-                && earlier.range.End() == later.range.End()) {
+            if (earlier.source && earlier.source->SameFileAs(*later.source)
+                && earlier.range.Begin() == later.range.Begin() && earlier.range.End() == later.range.End()) {
                 later.sameAs = earlier.sameAs >= 0 ? earlier.sameAs : earlier.row;
                 break;
             }

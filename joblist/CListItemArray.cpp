@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CListItemArray.h"
+#include "joblist/CListItemArray.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "ListItemData.h"
+#include "joblist/ListItemData.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CPath.h"
+#include "joblist/CPath.h"
 
-#include "PathSplit.h"
+#include "engine/PathSplit.h"
 
 namespace {
 
@@ -81,8 +81,7 @@ std::string CPath::GetDir(int nIndex)
     if (nIndex < 0)
         return m_sDir;
     FillDirArray();
-    return static_cast<std::size_t>(nIndex) < m_aDir.size() ? m_aDir[static_cast<std::size_t>(nIndex)]
-                                                             : std::string();
+    return static_cast<std::size_t>(nIndex) < m_aDir.size() ? m_aDir[static_cast<std::size_t>(nIndex)] : std::string();
 }
 
 void CPath::FillDirArray()

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "FileIntake.h"
+#include "joblist/FileIntake.h"
 
-#include "CPath.h"
-#include "PdfReader.h"
+#include "engine/PdfReader.h"
+#include "joblist/CPath.h"
 
 #include <algorithm>
 #include <cctype>

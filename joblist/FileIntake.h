@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "ListItemData.h"
-#include "PdfError.h"
+#include "engine/PdfError.h"
+#include "joblist/ListItemData.h"
 
 #include <optional>
 #include <string>

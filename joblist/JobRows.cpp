@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "JobRows.h"
+#include "joblist/JobRows.h"
 
 namespace quire {
 

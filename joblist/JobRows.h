@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "CListItemArray.h"
-#include "JobTypes.h"
+#include "engine/JobTypes.h"
+#include "joblist/CListItemArray.h"
 
 #include <string>
 #include <vector>

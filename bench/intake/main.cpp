@@ -4,9 +4,9 @@
 // on top of the recent-file list), then prints the row count.
 //
 //   QT_QPA_PLATFORM=offscreen quire_bench_intake FOLDER
-#include "CMainFrame.h"
-#include "CQuireApp.h"
-#include "CQuireView.h"
+#include "app/CMainFrame.h"
+#include "app/CQuireApp.h"
+#include "app/CQuireView.h"
 
 #include <QApplication>
 #include <QDir>

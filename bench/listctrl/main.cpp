@@ -5,7 +5,7 @@
 //
 //   quire_bench_listctrl [rows] [runs] [unlocked]
 
-#include "CXListCtrl.h"
+#include "controls/CXListCtrl.h"
 
 #include <QApplication>
 

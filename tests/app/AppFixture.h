@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "CFileDialog.h"
-#include "CMessageBox.h"
-#include "CQuireApp.h"
-#include "CShell.h"
-#include "TempDir.h"
+#include "app/CFileDialog.h"
+#include "app/CMessageBox.h"
+#include "app/CQuireApp.h"
+#include "app/CShell.h"
+#include "tests/support/TempDir.h"
 
 #include <QByteArray>
 #include <QSettings>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CDialogConvert.h"
+#include "app/CDialogConvert.h"
 
-#include "CBusyProgressCtrl.h"
-#include "CMessageBox.h"
-#include "CShell.h"
-#include "PdfFixtures.h"
-#include "TempDir.h"
+#include "app/CMessageBox.h"
+#include "app/CShell.h"
+#include "controls/CBusyProgressCtrl.h"
+#include "tests/support/PdfFixtures.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CDialogPDFProperties.h"
-#include "CQuireApp.h"
+#include "app/CDialogPDFProperties.h"
+#include "app/CQuireApp.h"
 
 #include <gtest/gtest.h>
 

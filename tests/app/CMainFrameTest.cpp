@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CMainFrame.h"
-#include "AppFixture.h"
-#include "CAppLook.h"
-#include "CRibbonApplicationMenu.h"
-#include "CRibbonBar.h"
-#include "CRibbonCategory.h"
-#include "CRibbonPanel.h"
-#include "CXThemeHelper.h"
-#include "CommandIds.h"
-#include "PdfFixtures.h"
-#include "RecordingListView.h"
+#include "app/CMainFrame.h"
+#include "app/CAppLook.h"
+#include "app/CommandIds.h"
+#include "controls/CRibbonApplicationMenu.h"
+#include "controls/CRibbonBar.h"
+#include "controls/CRibbonCategory.h"
+#include "controls/CRibbonPanel.h"
+#include "controls/CXThemeHelper.h"
+#include "tests/app/AppFixture.h"
+#include "tests/app/RecordingListView.h"
+#include "tests/support/PdfFixtures.h"
 
 #include <gtest/gtest.h>
 

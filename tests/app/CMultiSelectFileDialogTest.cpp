@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CMultiSelectFileDialog.h"
-#include "CFileDialog.h"
+#include "app/CMultiSelectFileDialog.h"
+#include "app/CFileDialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "COutputPathRule.h"
-#include "TempDir.h"
+#include "app/COutputPathRule.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CProfileFile.h"
-#include "TempDir.h"
+#include "app/CProfileFile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "AppFixture.h"
+#include "tests/app/AppFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "AppFixture.h"
-#include "CMainFrame.h"
+#include "app/CMainFrame.h"
+#include "tests/app/AppFixture.h"
 
 #include <gtest/gtest.h>
 

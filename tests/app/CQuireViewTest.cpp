@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CQuireView.h"
-#include "AppFixture.h"
-#include "CMainFrame.h"
-#include "CXEdit.h"
-#include "CXListCtrl.h"
-#include "CommandIds.h"
-#include "PdfFixtures.h"
+#include "app/CQuireView.h"
+#include "app/CMainFrame.h"
+#include "app/CommandIds.h"
+#include "controls/CXEdit.h"
+#include "controls/CXListCtrl.h"
+#include "tests/app/AppFixture.h"
+#include "tests/support/PdfFixtures.h"
 
 #include <gtest/gtest.h>
 

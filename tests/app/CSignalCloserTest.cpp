@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CSignalCloser.h"
-#include "ProgramFixture.h"
+#include "app/CSignalCloser.h"
+#include "tests/app/ProgramFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CSingleInstance.h"
-#include "CMainFrame.h"
-#include "ProgramFixture.h"
+#include "app/CSingleInstance.h"
+#include "app/CMainFrame.h"
+#include "tests/app/ProgramFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "AppFixture.h"
+#include "tests/app/AppFixture.h"
 
 #include <QDir>
 #include <QList>

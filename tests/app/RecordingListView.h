@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "CJobListView.h"
-#include "FileIntake.h"
+#include "app/CJobListView.h"
+#include "joblist/FileIntake.h"
 
 #include <QFile>
 #include <QWidget>

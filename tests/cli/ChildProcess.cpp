@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "ChildProcess.h"
+#include "tests/cli/ChildProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>

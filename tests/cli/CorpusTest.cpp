@@ -2,9 +2,9 @@
 // Every real-world file of the shared corpus goes through `quire info`, a merge and a split: it works
 // and what was written passes a second reader, or it is refused with status 1 and a sentence that
 // names the file. Nothing may crash or run past its time limit.
-#include "ChildProcess.h"
-#include "PdfFixtures.h"
-#include "TempDir.h"
+#include "tests/cli/ChildProcess.h"
+#include "tests/support/PdfFixtures.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "JsonValue.h"
+#include "tests/cli/JsonValue.h"
 
 #include <cstdlib>
 #include <stdexcept>

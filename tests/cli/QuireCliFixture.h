@@ -3,9 +3,9 @@
 
 // Runs the real `quire` program as a child process in a test's own folder, and the helpers that
 // name what a test expects of the files it wrote.
-#include "ChildProcess.h"
-#include "PdfFixtures.h"
-#include "TempDir.h"
+#include "tests/cli/ChildProcess.h"
+#include "tests/support/PdfFixtures.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

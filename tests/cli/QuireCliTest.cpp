@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Runs the real `quire` program as a child process and reads what it wrote with other tools.
-#include "JsonValue.h"
-#include "QuireCliFixture.h"
+#include "tests/cli/JsonValue.h"
+#include "tests/cli/QuireCliFixture.h"
 
 #include <gtest/gtest.h>
 

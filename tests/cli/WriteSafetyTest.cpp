@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // What `quire` leaves behind when it cannot finish a file: the exact sentence, every file that was
 // there byte for byte, and nothing else: no temporary file, no backup.
-#include "QuireCliFixture.h"
+#include "tests/cli/QuireCliFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CRibbonBar.h"
-#include "CRibbonApplicationMenu.h"
-#include "CRibbonCategory.h"
-#include "CRibbonPanel.h"
+#include "controls/CRibbonBar.h"
+#include "controls/CRibbonApplicationMenu.h"
+#include "controls/CRibbonCategory.h"
+#include "controls/CRibbonPanel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CXListCtrl.h"
+#include "controls/CXListCtrl.h"
 
-#include "CXEdit.h"
-#include "FileListFixture.h"
+#include "controls/CXEdit.h"
+#include "tests/controls/FileListFixture.h"
 
 #include <QLineEdit>
 #include <QScrollBar>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CXListCtrl.h"
+#include "controls/CXListCtrl.h"
 
-#include "CXHeaderCtrl.h"
-#include "CXListCtrlModel.h"
-#include "CXThemeHelper.h"
-#include "FileListFixture.h"
+#include "controls/CXHeaderCtrl.h"
+#include "controls/CXListCtrlModel.h"
+#include "controls/CXThemeHelper.h"
+#include "tests/controls/FileListFixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QHelpEvent>

@@ -4,9 +4,9 @@
 // A CXListCtrl laid out as the application's file list: column 0 a check box with a header check
 // box, then "File Name", "Pages", "Begin Page", "End Page" and "Bookmark", the last three edit cells.
 
-#include "CXListCtrl.h"
-#include "CXThemeHelper.h"
-#include "ControlPixels.h"
+#include "controls/CXListCtrl.h"
+#include "controls/CXThemeHelper.h"
+#include "tests/controls/ControlPixels.h"
 
 #include <QHeaderView>
 #include <QStringList>

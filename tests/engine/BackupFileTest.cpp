@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "BackupFile.h"
-#include "PdfError.h"
-#include "TempDir.h"
+#include "engine/BackupFile.h"
+#include "engine/PdfError.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -90,8 +90,9 @@ TEST_F(BackupCopy, ReplacesWhatHasTheBackupsNameWithoutFollowingALink)
     };
     ASSERT_EQ(::stat(backup.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u) << "the copy is no more readable than the file it copies";
-    EXPECT_EQ(Listing(), (std::vector<std::string> {"merged.pdf", "merged_20261206024617123.pdf",
-                                                    "merged_20261206024617123.pdf.part", "victim.txt"}));
+    EXPECT_EQ(Listing(),
+              (std::vector<std::string> {"merged.pdf", "merged_20261206024617123.pdf",
+                                         "merged_20261206024617123.pdf.part", "victim.txt"}));
 }
 
 TEST_F(BackupCopy, AFailedCopySaysWhyAndLeavesNothingBehind)
@@ -126,8 +127,9 @@ TEST_F(BackupCopy, AFailedCopySaysWhyAndLeavesNothingBehind)
             quire::doBackupFileAt(source, kWhen, fault);
             ADD_FAILURE() << "the copy reported success";
         } catch (const pdf::PdfError& e) {
-            EXPECT_EQ(std::string(e.what()), "The backup copy " + backup + " cannot be made: " + std::strerror(c.error)
-                                                 + "; " + source + " was not replaced.");
+            EXPECT_EQ(std::string(e.what()),
+                      "The backup copy " + backup + " cannot be made: " + std::strerror(c.error) + "; " + source
+                          + " was not replaced.");
         }
         EXPECT_EQ(ReadWholeFile(source), std::string(300000, 'x'));
         EXPECT_EQ(Listing(), std::vector<std::string> {"merged.pdf"});

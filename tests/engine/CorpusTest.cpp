@@ -3,10 +3,10 @@
 // every outline item is read once and carried over, loops end and headings stay. That each file
 // merges and splits into a sound file, or is refused with a sentence that names it, is the quire
 // tool's corpus sweep (tests/cli).
-#include "MergeJob.h"
-#include "PdfFixtures.h"
-#include "SplitJob.h"
-#include "TempDir.h"
+#include "engine/MergeJob.h"
+#include "engine/SplitJob.h"
+#include "tests/support/PdfFixtures.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "JobTypes.h"
-#include "PdfFixtures.h"
-#include "PdfReader.h"
-#include "TempDir.h"
+#include "engine/JobTypes.h"
+#include "engine/PdfReader.h"
+#include "tests/support/PdfFixtures.h"
+#include "tests/support/TempDir.h"
 
 #include <algorithm>
 #include <filesystem>

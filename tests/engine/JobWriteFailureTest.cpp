@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // What merge and split do when writing fails: every case leaves the existing files as they were and
 // nothing of its own behind.
-#include "MergeJob.h"
-#include "SplitJob.h"
-#include "EngineTestRows.h"
+#include "engine/MergeJob.h"
+#include "engine/SplitJob.h"
+#include "tests/engine/EngineTestRows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "MergeJob.h"
-#include "EngineTestRows.h"
+#include "engine/MergeJob.h"
+#include "tests/engine/EngineTestRows.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>

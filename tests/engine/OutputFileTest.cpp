@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "OutputFile.h"
-#include "PdfError.h"
-#include "TempDir.h"
+#include "engine/OutputFile.h"
+#include "engine/PdfError.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -140,9 +140,8 @@ TEST_F(OutputFileTest, RefusesATargetThatIsNotARegularFile)
     {
         const char* name;
         bool refused;
-    } cases[] = {{"a.pdf", false},           {"missing.pdf", false},     {"link.pdf", false},
-                 {"fifo.pdf", true},         {"socket.pdf", true},       {"link-to-fifo.pdf", true},
-                 {"folder.pdf", true},       {"null.pdf", root}};
+    } cases[] = {{"a.pdf", false},     {"missing.pdf", false},     {"link.pdf", false},  {"fifo.pdf", true},
+                 {"socket.pdf", true}, {"link-to-fifo.pdf", true}, {"folder.pdf", true}, {"null.pdf", root}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = m_tmp.File(c.name);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PageRange.h"
-#include "RowRules.h"
+#include "engine/PageRange.h"
+#include "engine/RowRules.h"
 
 #include <gtest/gtest.h>
 

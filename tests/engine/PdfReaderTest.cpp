@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PdfReader.h"
-#include "PdfFixtures.h"
-#include "TempDir.h"
+#include "engine/PdfReader.h"
+#include "tests/support/PdfFixtures.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "SimpleBookmark.h"
-#include "EngineTestRows.h"
-#include "MergeJob.h"
+#include "engine/SimpleBookmark.h"
+#include "engine/MergeJob.h"
+#include "tests/engine/EngineTestRows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // The file names, ranges, outlines, information and failing rows of a split are checked through the
 // quire tool (tests/cli); these are what only the desktop program sees.
-#include "SplitJob.h"
-#include "EngineTestRows.h"
+#include "engine/SplitJob.h"
+#include "tests/engine/EngineTestRows.h"
 
 #include <gtest/gtest.h>
 

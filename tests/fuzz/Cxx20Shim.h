@@ -9,7 +9,7 @@
 
 namespace std {
 
-template <class T, class Alloc, class Pred>
+template<class T, class Alloc, class Pred>
 typename vector<T, Alloc>::size_type erase_if(vector<T, Alloc>& items, Pred pred)
 {
     const auto from = remove_if(items.begin(), items.end(), pred);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "FuzzInput.h"
+#include "tests/fuzz/FuzzInput.h"
 
 #include <unistd.h>
 

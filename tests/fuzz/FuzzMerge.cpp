@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // Arbitrary bytes as the one source of a merge: the job must end with a report, never crash, hang or
 // throw, and must never leave a temporary file behind.
-#include "FuzzInput.h"
-#include "MergeJob.h"
+#include "engine/MergeJob.h"
+#include "tests/fuzz/FuzzInput.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // Arbitrary bytes through the outline walker and the trimming a job applies to its result.
-#include "FuzzInput.h"
-#include "PdfError.h"
-#include "PdfReader.h"
-#include "SimpleBookmark.h"
+#include "engine/PdfError.h"
+#include "engine/PdfReader.h"
+#include "engine/SimpleBookmark.h"
+#include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // Arbitrary bytes as a PDF file: opening it and asking everything the intake and `quire info` ask
 // must either work or raise PdfError, never crash, hang or leak.
-#include "FuzzInput.h"
-#include "PdfError.h"
-#include "PdfReader.h"
+#include "engine/PdfError.h"
+#include "engine/PdfReader.h"
+#include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

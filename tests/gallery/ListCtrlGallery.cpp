@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "ListCtrlGallery.h"
+#include "tests/gallery/ListCtrlGallery.h"
 
-#include "CXListCtrl.h"
-#include "CXThemeHelper.h"
+#include "controls/CXListCtrl.h"
+#include "controls/CXThemeHelper.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "RibbonGallery.h"
+#include "tests/gallery/RibbonGallery.h"
 
-#include "CRibbonBar.h"
-#include "CRibbonCategory.h"
-#include "CRibbonPanel.h"
+#include "controls/CRibbonBar.h"
+#include "controls/CRibbonCategory.h"
+#include "controls/CRibbonPanel.h"
 
 #include <QAction>
 #include <QGroupBox>

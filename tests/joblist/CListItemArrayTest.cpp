@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CListItemArray.h"
+#include "joblist/CListItemArray.h"
 
-#include "JobRows.h"
+#include "joblist/JobRows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CPath.h"
+#include "joblist/CPath.h"
 
 #include <gtest/gtest.h>
 

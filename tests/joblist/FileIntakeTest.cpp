@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "FileIntake.h"
+#include "joblist/FileIntake.h"
 
-#include "PdfFixtures.h"
-#include "TempDir.h"
+#include "tests/support/PdfFixtures.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

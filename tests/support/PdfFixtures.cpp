@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PdfFixtures.h"
+#include "tests/support/PdfFixtures.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
@@ -658,8 +658,7 @@ std::map<QPDFObjGen, int> PageNumbers(QPDF& pdf)
 }
 
 // Opens `path` with qpdf and hands it to `read`; a file qpdf cannot read fails the test, naming `what`.
-template <typename Read>
-void ReadWithQpdf(const std::string& path, const char* what, Read read)
+template<typename Read> void ReadWithQpdf(const std::string& path, const char* what, Read read)
 {
     try {
         QPDF pdf;

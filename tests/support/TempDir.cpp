@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <cstdlib>
 #include <fstream>

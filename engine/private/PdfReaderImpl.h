@@ -4,8 +4,8 @@
 // The parsed document behind a PdfReader. Private to the PDF layer: only its .cpp files include
 // this header, so qpdf stays out of every other header.
 
-#include "FileIdentity.h"
-#include "PdfReader.h"
+#include "engine/FileIdentity.h"
+#include "engine/PdfReader.h"
 
 #include <qpdf/ClosedFileInputSource.hh>
 #include <qpdf/PDFVersion.hh>
@@ -38,11 +38,7 @@ struct Target
 // logger's stderr; the layer collects warnings and never prints. Silences that logger once.
 void SilenceQpdfDefaultLogger();
 
-enum class DocumentRole
-{
-    Source,
-    Output
-};
+enum class DocumentRole { Source, Output };
 
 // Frees `document` now; or, when the process asked for it (PdfReader::LeaveLatestDocumentsToExit),
 // keeps it as the latest of its role until the process ends and frees the one it replaces.
@@ -79,8 +75,8 @@ struct PdfReader::Impl
     void HoldDescriptor();
 
     // Moves the parsed document and every handle into it out of this reader and returns them as one
-    // object: destroying that object (at once, when the result is dropped) frees the document. What stays is the path, the identity and
-    // the input, all that an output whose pages were copied from here needs to be written.
+    // object: destroying that object (at once, when the result is dropped) frees the document. What stays is the path,
+    // the identity and the input, all that an output whose pages were copied from here needs to be written.
     std::shared_ptr<void> TakeParsed();
 
 private:

@@ -4,8 +4,9 @@
 #   ./build.sh run    install what is missing, build, start the desktop program
 #   ./build.sh test   install what is missing, build, run every test
 #   ./build.sh deps   only install what is missing
-#   ./build.sh asan   build with AddressSanitizer + UBSan and run the engine, job list, controls and CLI tests
+#   ./build.sh asan   build with AddressSanitizer + UBSan and run every layer's tests
 #   ./build.sh tsan   build with ThreadSanitizer and run the tests of the code that works on two threads
+#   ./build.sh coverage  build with gcov, run every test, print line coverage per folder
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -15,6 +16,8 @@ PACKAGES=(
     qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
     libgtest-dev libgmock-dev
     poppler-utils
+    nlohmann-json3-dev
+    python3 git clang-format
 )
 
 install_deps()
@@ -49,7 +52,7 @@ test)
 asan)
     install_deps
     build asan
-    ctest --test-dir build-asan --output-on-failure -j "$(jobs)" -L "engine|joblist|controls|cli"
+    ctest --preset asan -j "$(jobs)"
     ;;
 tsan)
     install_deps
@@ -57,11 +60,19 @@ tsan)
     cmake --build --preset tsan -j "$(jobs)" --target quire_engine_tests quire_controls_tests quire_app_tests
     ctest --preset tsan -j "$(jobs)"
     ;;
+coverage)
+    install_deps
+    tools/install-packages.sh gcovr
+    build coverage
+    find build-coverage -name '*.gcda' -delete
+    ctest --preset coverage -j "$(jobs)"
+    tools/coverage-summary build-coverage
+    ;;
 deps)
     install_deps
     ;;
 *)
-    echo "usage: $0 run|test|asan|tsan|deps" >&2
+    echo "usage: $0 run|test|asan|tsan|coverage|deps" >&2
     exit 2
     ;;
 esac

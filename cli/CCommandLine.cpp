@@ -4,29 +4,201 @@
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
+#include <utility>
 
 namespace {
+
+using Verb = CliCommand::Verb;
+using UsageError = CCommandLine::UsageError;
 
 bool IsOptionLike(const std::string& text)
 {
     return text.size() > 1 && text[0] == '-';
 }
 
-// Splits "--name=value" into its two parts; `value` is unset for "--name".
-std::string OptionName(const std::string& arg, std::optional<std::string>& value)
+// An option as written: "--title=T" and "-oOUTPUT" carry their value, "--title" and "-o" do not.
+struct Option
+{
+    std::string name;
+    std::optional<std::string> value;
+};
+
+Option SplitOption(const std::string& arg)
 {
     if (arg.rfind("--", 0) == 0) {
         const std::size_t eq = arg.find('=');
-        if (eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            return arg.substr(0, eq);
-        }
+        if (eq != std::string::npos)
+            return {arg.substr(0, eq), arg.substr(eq + 1)};
     } else if (arg.rfind("-o", 0) == 0 && arg.size() > 2) {
-        value = arg.substr(2);
-        return "-o";
+        return {"-o", arg.substr(2)};
     }
-    return arg;
+    return {arg, std::nullopt};
 }
+
+bool AsksForHelp(const std::vector<std::string>& args)
+{
+    const auto end = std::find(args.begin(), args.end(), "--");
+    return std::any_of(args.begin(), end, [](const std::string& arg) { return arg == "--help" || arg == "-h"; });
+}
+
+Verb ParseVerb(const std::string& verb)
+{
+    if (verb == "help")
+        return Verb::Help;
+    if (verb == "--version" || verb == "-V" || verb == "version")
+        return Verb::Version;
+    if (verb == "merge")
+        return Verb::Merge;
+    if (verb == "split")
+        return Verb::Split;
+    if (verb == "info")
+        return Verb::Info;
+    if (IsOptionLike(verb))
+        throw UsageError("a command (merge, split or info) must come first, not '" + verb + "'");
+    throw UsageError("unknown command '" + verb + "'");
+}
+
+// Reads the arguments after the command into `command`, one at a time.
+class CArgumentReader
+{
+public:
+    CArgumentReader(const std::vector<std::string>& args, CliCommand& command)
+        : m_args(args)
+        , m_command(command)
+    { }
+
+    void ReadAll()
+    {
+        for (m_nArg = 1; m_nArg < m_args.size(); ++m_nArg)
+            ReadArgument(m_args[m_nArg]);
+    }
+
+    void CheckComplete() const
+    {
+        if (m_command.verb == Verb::Merge && !m_bOutputGiven)
+            throw UsageError("merge needs an output file: -o OUTPUT");
+        if (m_command.inputs.empty())
+            throw UsageError(m_args[0] + " needs at least one "
+                             + (m_command.verb == Verb::Info ? "file" : "input file"));
+    }
+
+private:
+    void ReadArgument(const std::string& arg)
+    {
+        if (ReadRange(arg))
+            return;
+        if (!m_bEndOfOptions && arg == "--") {
+            m_bEndOfOptions = true;
+        } else if (m_bEndOfOptions || !IsOptionLike(arg)) {
+            m_command.inputs.push_back(CliInput {arg, false, {}, {}, std::nullopt});
+            m_bAfterFile = true;
+        } else {
+            ReadOption(SplitOption(arg));
+        }
+    }
+
+    // A RANGE counts only right after a FILE, so that "7" after a range is the next file.
+    bool ReadRange(const std::string& arg)
+    {
+        const bool bAfterFile = std::exchange(m_bAfterFile, false);
+        if (!bAfterFile || m_command.verb == Verb::Info)
+            return false;
+        CliInput& input = m_command.inputs.back();
+        input.bHasRange = CCommandLine::ParseRange(arg, input.szBeginPage, input.szEndPage);
+        return input.bHasRange;
+    }
+
+    void ReadOption(const Option& option)
+    {
+        const Verb verb = m_command.verb;
+        const bool bRead = verb == Verb::Info
+            ? ReadInfoOption(option)
+            : (verb == Verb::Merge && ReadMergeOption(option)) || ReadJobOption(option);
+        if (!bRead)
+            throw UsageError("unknown option '" + option.name + "' for " + m_args[0]);
+    }
+
+    bool ReadMergeOption(const Option& option)
+    {
+        const std::string& name = option.name;
+        if (name == "-o" || name == "--output")
+            ReadOutput(option);
+        else if (name == "--title")
+            m_command.szTitle = Value(option);
+        else if (name == "--author")
+            m_command.szAuthor = Value(option);
+        else if (name == "--subject")
+            m_command.szSubject = Value(option);
+        else if (name == "--keywords")
+            m_command.szKeywords = Value(option);
+        else
+            return false;
+        return true;
+    }
+
+    // The options of merge and split alike.
+    bool ReadJobOption(const Option& option)
+    {
+        if (option.name == "--no-backup")
+            m_command.bNoBackup = Flag(option);
+        else if (option.name == "--open")
+            m_command.bOpen = Flag(option);
+        else if (option.name == "--bookmark")
+            ReadBookmark(option);
+        else
+            return false;
+        return true;
+    }
+
+    bool ReadInfoOption(const Option& option)
+    {
+        if (option.name != "--json")
+            return false;
+        m_command.bJson = Flag(option);
+        return true;
+    }
+
+    void ReadOutput(const Option& option)
+    {
+        // Two outputs leave it open which one the user meant; neither is guessed.
+        if (m_bOutputGiven)
+            throw UsageError("the output file is given twice: -o " + m_command.szOutput + " and " + option.name + " "
+                             + Value(option));
+        m_command.szOutput = Value(option);
+        m_bOutputGiven = true;
+    }
+
+    void ReadBookmark(const Option& option)
+    {
+        if (m_command.inputs.empty())
+            throw UsageError("--bookmark must follow the file it belongs to");
+        m_command.inputs.back().szBookmark = Value(option);
+    }
+
+    // The value written with the option, or else the next argument.
+    std::string Value(const Option& option)
+    {
+        if (option.value)
+            return *option.value;
+        if (m_nArg + 1 >= m_args.size())
+            throw UsageError("option " + option.name + " needs a value");
+        return m_args[++m_nArg];
+    }
+
+    static bool Flag(const Option& option)
+    {
+        if (option.value)
+            throw UsageError("option " + option.name + " takes no value");
+        return true;
+    }
+
+    const std::vector<std::string>& m_args;
+    CliCommand& m_command;
+    std::size_t m_nArg = 1;
+    bool m_bOutputGiven = false;
+    bool m_bEndOfOptions = false;
+    bool m_bAfterFile = false;
+};
 
 } // namespace
 
@@ -50,115 +222,15 @@ bool CCommandLine::ParseRange(const std::string& text, std::string& szBeginPage,
 
 CliCommand CCommandLine::Parse(const std::vector<std::string>& args)
 {
-    CliCommand command;
     if (args.empty())
         throw UsageError("no command given");
-    for (const std::string& arg : args) {
-        if (arg == "--")
-            break;
-        if (arg == "--help" || arg == "-h") {
-            command.verb = CliCommand::Verb::Help;
-            return command;
-        }
-    }
-    const std::string& verb = args[0];
-    if (verb == "help") {
-        command.verb = CliCommand::Verb::Help;
+    CliCommand command;
+    command.verb = AsksForHelp(args) ? Verb::Help : ParseVerb(args[0]);
+    if (command.verb == Verb::Help || command.verb == Verb::Version)
         return command;
-    }
-    if (verb == "--version" || verb == "-V" || verb == "version") {
-        command.verb = CliCommand::Verb::Version;
-        return command;
-    }
-    if (verb == "merge")
-        command.verb = CliCommand::Verb::Merge;
-    else if (verb == "split")
-        command.verb = CliCommand::Verb::Split;
-    else if (verb == "info")
-        command.verb = CliCommand::Verb::Info;
-    else if (IsOptionLike(verb))
-        throw UsageError("a command (merge, split or info) must come first, not '" + verb + "'");
-    else
-        throw UsageError("unknown command '" + verb + "'");
-
-    const bool bMerge = command.verb == CliCommand::Verb::Merge;
-    const bool bInfo = command.verb == CliCommand::Verb::Info;
-    bool bOutputGiven = false;
-    bool bEndOfOptions = false;
-    // Whether the argument before this one was a FILE, so that a RANGE may follow.
-    bool bAfterFile = false;
-
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!bInfo && bAfterFile) {
-            bAfterFile = false;
-            CliInput& input = command.inputs.back();
-            if (ParseRange(arg, input.szBeginPage, input.szEndPage)) {
-                input.bHasRange = true;
-                continue;
-            }
-        }
-        if (!bEndOfOptions && arg == "--") {
-            bEndOfOptions = true;
-            continue;
-        }
-        if (bEndOfOptions || !IsOptionLike(arg)) {
-            command.inputs.push_back(CliInput {arg, false, {}, {}, std::nullopt});
-            bAfterFile = true;
-            continue;
-        }
-
-        std::optional<std::string> value;
-        const std::string name = OptionName(arg, value);
-        const auto takeValue = [&]() -> std::string {
-            if (value)
-                return *value;
-            if (i + 1 >= args.size())
-                throw UsageError("option " + name + " needs a value");
-            return args[++i];
-        };
-        const auto noValue = [&]() {
-            if (value)
-                throw UsageError("option " + name + " takes no value");
-        };
-
-        if (bMerge && (name == "-o" || name == "--output")) {
-            // Two outputs leave it open which one the user meant; neither is guessed.
-            if (bOutputGiven)
-                throw UsageError("the output file is given twice: -o " + command.szOutput + " and " + name + " "
-                                 + takeValue());
-            command.szOutput = takeValue();
-            bOutputGiven = true;
-        } else if (bMerge && name == "--title") {
-            command.szTitle = takeValue();
-        } else if (bMerge && name == "--author") {
-            command.szAuthor = takeValue();
-        } else if (bMerge && name == "--subject") {
-            command.szSubject = takeValue();
-        } else if (bMerge && name == "--keywords") {
-            command.szKeywords = takeValue();
-        } else if (!bInfo && name == "--no-backup") {
-            noValue();
-            command.bNoBackup = true;
-        } else if (!bInfo && name == "--open") {
-            noValue();
-            command.bOpen = true;
-        } else if (!bInfo && name == "--bookmark") {
-            if (command.inputs.empty())
-                throw UsageError("--bookmark must follow the file it belongs to");
-            command.inputs.back().szBookmark = takeValue();
-        } else if (bInfo && name == "--json") {
-            noValue();
-            command.bJson = true;
-        } else {
-            throw UsageError("unknown option '" + name + "' for " + verb);
-        }
-    }
-
-    if (bMerge && !bOutputGiven)
-        throw UsageError("merge needs an output file: -o OUTPUT");
-    if (command.inputs.empty())
-        throw UsageError(verb + " needs at least one " + (bInfo ? "file" : "input file"));
+    CArgumentReader reader(args, command);
+    reader.ReadAll();
+    reader.CheckComplete();
     return command;
 }
 

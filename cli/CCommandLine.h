@@ -48,8 +48,10 @@ struct CliCommand
 // Options may stand anywhere after the command; a long option also takes its value as "--title=T" and
 // -o as "-oOUTPUT". "--" ends the options: every later argument is a FILE or a RANGE. A RANGE is
 // recognised only right after a FILE and is made only of digits and at most one "-", with at least
-// one digit. --bookmark belongs to the FILE before it. -o may be given only once. "--help" or "-h" anywhere asks for
-// the help text, "--version" for the version. Throws CCommandLine::UsageError with a sentence saying what is wrong.
+// one digit. --bookmark belongs to the FILE before it. -o may be given only once.
+// "--help" or "-h" anywhere before "--" asks for the help text, whatever else is wrong; so does the
+// command "help". The command "--version", "-V" or "version" asks for the version.
+// Throws CCommandLine::UsageError with a sentence saying what is wrong.
 class CCommandLine
 {
 public:

@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <new>
 #include <set>
@@ -21,6 +22,42 @@
 #ifndef QUIRE_VERSION
 #define QUIRE_VERSION "0"
 #endif
+
+namespace {
+
+// What `quire info` tells about the file at `path`, under the keys and in the order of its JSON output.
+nlohmann::ordered_json ReadFacts(const std::string& path)
+{
+    pdf::PdfReader reader(path);
+    nlohmann::ordered_json facts;
+    facts["path"] = path;
+    facts["pages"] = reader.NumberOfPages();
+    facts["outline"] = reader.HasOutline();
+    facts["form"] = reader.HasAcroForm();
+    facts["encrypted"] = reader.IsEncrypted();
+    const std::map<std::string, std::string> info = reader.Info();
+    reader.Close();
+    const auto text = [&](const char* key) {
+        const auto it = info.find(key);
+        return it == info.end() ? std::string() : it->second;
+    };
+    facts["title"] = text("Title");
+    facts["author"] = text("Author");
+    facts["subject"] = text("Subject");
+    facts["keywords"] = text("Keywords");
+    return facts;
+}
+
+// "PATH: N pages, outline yes|no, form yes|no[, encrypted]"
+std::string PlainLine(const nlohmann::ordered_json& facts)
+{
+    const auto yesNo = [&](const char* key) { return facts.at(key).get<bool>() ? "yes" : "no"; };
+    return facts.at("path").get<std::string>() + ": " + std::to_string(facts.at("pages").get<int>())
+        + " pages, outline " + yesNo("outline") + ", form " + yesNo("form")
+        + (facts.at("encrypted").get<bool>() ? ", encrypted" : "");
+}
+
+} // namespace
 
 CQuireCli::CQuireCli(std::ostream& out, std::ostream& err, bool bProgress, quire::StopFlag stop)
     : m_out(out)
@@ -154,32 +191,12 @@ int CQuireCli::RunInfo(const CliCommand& command)
     int status = kExitOk;
     if (command.bJson)
         m_out << "[";
-    bool bFirst = true;
+    const char* separator = "\n  ";
     for (const CliInput& input : command.inputs) {
         const std::string& path = input.szFilePath;
-        std::string line;
+        nlohmann::ordered_json facts;
         try {
-            pdf::PdfReader reader(path);
-            const int nPages = reader.NumberOfPages();
-            const bool bOutline = reader.HasOutline();
-            const bool bForm = reader.HasAcroForm();
-            const bool bEncrypted = reader.IsEncrypted();
-            const std::map<std::string, std::string> info = reader.Info();
-            reader.Close();
-            const auto text = [&](const char* key) {
-                const auto it = info.find(key);
-                return it == info.end() ? std::string() : it->second;
-            };
-            if (command.bJson) {
-                line = "{\"path\": " + JsonQuote(path) + ", \"pages\": " + std::to_string(nPages)
-                    + ", \"outline\": " + (bOutline ? "true" : "false") + ", \"form\": " + (bForm ? "true" : "false")
-                    + ", \"encrypted\": " + (bEncrypted ? "true" : "false") + ", \"title\": " + JsonQuote(text("Title"))
-                    + ", \"author\": " + JsonQuote(text("Author")) + ", \"subject\": " + JsonQuote(text("Subject"))
-                    + ", \"keywords\": " + JsonQuote(text("Keywords")) + "}";
-            } else {
-                line = path + ": " + std::to_string(nPages) + " pages, outline " + (bOutline ? "yes" : "no") + ", form "
-                    + (bForm ? "yes" : "no") + (bEncrypted ? ", encrypted" : "");
-            }
+            facts = ReadFacts(path);
         } catch (const std::exception& e) {
             // The reader raises PdfError, whose text names the file; anything else gets the name here.
             const auto* pdfError = dynamic_cast<const pdf::PdfError*>(&e);
@@ -188,13 +205,13 @@ int CQuireCli::RunInfo(const CliCommand& command)
             status = kExitFailed;
             if (!command.bJson)
                 continue;
-            line = "{\"path\": " + JsonQuote(path) + ", \"error\": " + JsonQuote(sentence) + "}";
+            facts = {{"path", path}, {"error", sentence}};
         }
         if (command.bJson) {
-            m_out << (bFirst ? "\n  " : ",\n  ") << line;
-            bFirst = false;
+            m_out << separator << JsonLine(facts);
+            separator = ",\n  ";
         } else {
-            m_out << line << "\n";
+            m_out << PlainLine(facts) << "\n";
         }
         m_out.flush();
     }

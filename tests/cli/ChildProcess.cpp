@@ -14,33 +14,19 @@
 #include <stdexcept>
 #include <thread>
 
-namespace {
-
-void MakePipe(int fds[2])
-{
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-}
-
-} // namespace
-
 ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options)
 {
+    // [0] is read here, [1] is the child's end.
     int outPipe[2];
-    int errPipe[2] = {-1, -1};
-    MakePipe(outPipe);
-    int errRead = -1;
-    int errWrite = -1;
-    if (options.bStderrOnTerminal) {
-        if (openpty(&errRead, &errWrite, nullptr, nullptr, nullptr) != 0)
-            throw std::runtime_error("openpty failed");
-        fcntl(errRead, F_SETFD, FD_CLOEXEC);
-        fcntl(errWrite, F_SETFD, FD_CLOEXEC);
-    } else {
-        MakePipe(errPipe);
-        errRead = errPipe[0];
-        errWrite = errPipe[1];
-    }
+    int errPipe[2];
+    const bool bOpened = pipe2(outPipe, O_CLOEXEC) == 0
+        && (options.bStderrOnTerminal ? openpty(&errPipe[0], &errPipe[1], nullptr, nullptr, nullptr) == 0
+                                      : pipe2(errPipe, O_CLOEXEC) == 0);
+    if (!bOpened)
+        throw std::runtime_error("cannot make the child's output streams");
+    // openpty cannot set close-on-exec itself.
+    for (const int fd : errPipe)
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
 
     std::vector<char*> args;
     for (const std::string& arg : argv)
@@ -68,21 +54,21 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
         const int devnull = open("/dev/null", O_RDONLY);
         dup2(devnull, STDIN_FILENO);
         dup2(outPipe[1], STDOUT_FILENO);
-        dup2(errWrite, STDERR_FILENO);
+        dup2(errPipe[1], STDERR_FILENO);
         if (!options.workingDir.empty() && chdir(options.workingDir.c_str()) != 0)
             _exit(126);
         execvp(args[0], args.data());
         _exit(127);
     }
     close(outPipe[1]);
-    close(errWrite);
+    close(errPipe[1]);
     std::thread watcher;
     if (options.whileRunning)
         watcher = std::thread(options.whileRunning, pid);
 
     ChildResult result;
     const auto deadline = std::chrono::steady_clock::now() + options.limit;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errRead, POLLIN, 0}};
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
     int open = 2;
     while (open > 0) {

@@ -2,30 +2,16 @@
 // Every real-world file of the shared corpus goes through `quire info`, a merge and a split: it works
 // and what was written passes a second reader, or it is refused with status 1 and a sentence that
 // names the file. Nothing may crash or run past its time limit.
-#include "tests/cli/ChildProcess.h"
-#include "tests/support/PdfFixtures.h"
-#include "tests/support/TempDir.h"
+#include "tests/cli/QuireCliFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <string>
-#include <vector>
-
-namespace fs = std::filesystem;
-
-using quire::fixtures::PageTexts;
-using quire::fixtures::PdfInfo;
-using quire::fixtures::QpdfCheckPasses;
 
 namespace {
-
-const std::string kQuire = QUIRE_BINARY_DIR "/quire";
-const std::string kCorpus = QUIRE_CORPUS_DIR;
 
 // The files that cannot be read at all, with the reason the user is told.
 const std::map<std::string, std::string> kUnreadable = {
@@ -37,26 +23,15 @@ const std::map<std::string, std::string> kUnreadable = {
     {"enc-XI-R6,V5,U=view,O=master.pdf", "needs a password"},
 };
 
-std::vector<std::string> CorpusFiles()
+Strings CorpusFiles()
 {
-    std::vector<std::string> names;
+    Strings names;
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(kCorpus, ec))
         if (entry.path().extension() == ".pdf")
             names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-ChildResult Quire(std::vector<std::string> args)
-{
-    args.insert(args.begin(), kQuire);
-    ChildOptions options;
-    options.limit = std::chrono::seconds(60);
-    ChildResult result = RunChild(args, options);
-    EXPECT_FALSE(result.timedOut) << "quire ran too long";
-    EXPECT_EQ(result.signal, 0) << "quire died of signal " << result.signal;
-    return result;
 }
 
 // The page count qpdf reads from `path`.
@@ -98,11 +73,11 @@ TEST_P(CorpusTest, EveryFileWorksOrIsRefusedWithItsName)
     const ChildResult merge = Quire({"merge", "-o", out, source});
     if (pages > 0) {
         ASSERT_EQ(merge.exitCode, 0) << merge.err;
-        EXPECT_TRUE(QpdfCheckPasses(out));
+        EXPECT_TRUE(fx::QpdfCheckPasses(out));
         EXPECT_EQ(QpdfPages(out), pages);
         // poppler needs no minutes for what we wrote (it does for the source of shared-unnamed-field.pdf).
         if (name != "shared-unnamed-field.pdf") {
-            auto written = PdfInfo(out);
+            auto written = fx::PdfInfo(out);
             EXPECT_EQ(written["Pages"], std::to_string(pages));
             EXPECT_EQ(written["Encrypted"], "no");
         }
@@ -127,7 +102,7 @@ TEST_P(CorpusTest, EveryFileWorksOrIsRefusedWithItsName)
         const std::string written
             = m_tmp.File(fs::path(name).stem().string() + "_p1-" + std::to_string(pages) + ".pdf");
         EXPECT_EQ(split.out, written + "\n");
-        EXPECT_TRUE(QpdfCheckPasses(written));
+        EXPECT_TRUE(fx::QpdfCheckPasses(written));
         EXPECT_EQ(QpdfPages(written), pages);
     } else {
         EXPECT_EQ(split.exitCode, 1);

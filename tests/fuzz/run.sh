@@ -10,7 +10,7 @@ seconds=${1:-300}
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(reader outline merge)
 
-tools/install-packages.sh clang libclang-rt-14-dev cmake ninja-build libqpdf-dev
+tools/install-packages.sh clang libclang-rt-14-dev cmake ninja-build libqpdf-dev nlohmann-json3-dev
 
 build=build-fuzz
 # The engine is instrumented for coverage too, so that libFuzzer sees its branches.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "engine/PdfError.h"
 #include "engine/WriteFault.h"
 
 #include <atomic>
@@ -38,12 +39,18 @@ struct SplitOptions
     WriteFault fault; // tests only: a write failure to stage in every output or backup
 };
 
-// A row that failed or was passed over, with a sentence that names the file and the reason.
+// A row that failed or was passed over, with a sentence that names the file and the reason, and the
+// kind of failure, for a caller that acts on it (asks for a password, say). The kind is the
+// PdfError's own when the failure was one; Refused for a request the job turns down (no rows, no
+// pages, an output that is a source, two split rows aiming at one file); OutOfMemory when memory ran
+// out; Internal for anything the engine did not foresee, and for an error made without a kind. A
+// stopped job records no error.
 struct RowError
 {
     int row = -1; // index into the job's rows; -1 for the job as a whole
     std::string path;
     std::string message;
+    pdf::PdfError::Kind kind = pdf::PdfError::Kind::Internal;
 };
 
 // What a job did. `ok` is false when the job failed as a whole (merge) or any row failed (split).

@@ -104,139 +104,212 @@ private:
     std::thread m_worker; // last: it starts once everything it uses is in place
 };
 
-JobReport Merge(const std::vector<JobRow>& rows, const MergeOptions& options, IJobObserver* observer, StopFlag stop)
+// The output being built: its document information, the pages copied so far and their outline.
+struct MergeOutput
 {
-    JobReport report;
-    if (rows.empty()) {
-        report.errors.push_back({-1, "", "There are no files to merge."});
-        return report;
+    explicit MergeOutput(const std::string& path)
+        : copy(document, path)
+    {
+        document.Open();
     }
-    RowRules::Status(observer, "Merging your PDF files, please wait a moment...");
 
-    std::vector<std::size_t> checked;
-    std::vector<std::string> sources;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].bChecked) {
-            checked.push_back(i);
-            sources.push_back(rows[i].szFilePath);
-        }
-    }
-    const int total = static_cast<int>(checked.size());
+    pdf::Document document;
+    pdf::PdfCopy copy;
+    pdf::BookmarkList outlines;
+    int pages = 0; // copied so far: the offset of the next source's first page
+};
+
+void AddInfo(pdf::Document& document, const MergeOptions& options)
+{
+    if (!options.author.empty())
+        document.AddAuthor(options.author);
+    if (!options.subject.empty())
+        document.AddSubject(options.subject);
+    if (!options.title.empty())
+        document.AddTitle(options.title);
+    if (!options.keywords.empty())
+        document.AddKeywords(options.keywords);
+    document.AddCreator(RowRules::szCreator);
+    document.AddProducer(RowRules::szCreator);
+}
+
+// One merge, from the checked rows to the written output.
+class Merger
+{
+public:
+    Merger(const std::vector<JobRow>& rows, const MergeOptions& options, IJobObserver* observer, StopFlag stop)
+        : m_rows(rows)
+        , m_options(options)
+        , m_observer(observer)
+        , m_stop(stop)
+    { }
+
+    JobReport Run();
+
+private:
+    JobReport Refuse(const std::string& path, const std::string& sentence);
+    std::vector<std::string> CheckedSources();
+    bool CopyRows(MergeOutput& out, std::vector<std::string> sources);
+    void CopyRow(const JobRow& row, Prepared prepared, MergeOutput& out);
+    void NoteSource(const JobRow& row, const Prepared& prepared);
+    void AddOutline(const JobRow& row, std::optional<pdf::BookmarkList>& outline, const PageRange& range,
+                    MergeOutput& out);
+    void Write(MergeOutput& out);
+
+    const std::vector<JobRow>& m_rows;
+    const MergeOptions& m_options;
+    IJobObserver* m_observer;
+    StopFlag m_stop;
+    std::vector<std::size_t> m_checked;
+    int m_current = -1; // the row being copied; -1 while the output is made or written
+    JobReport m_report;
+};
+
+JobReport Merger::Run()
+{
+    if (m_rows.empty())
+        return Refuse("", "There are no files to merge.");
+    RowRules::Status(m_observer, "Merging your PDF files, please wait a moment...");
+    std::vector<std::string> sources = CheckedSources();
     // NOTE: checked before anything is opened or created, so a refused output never costs a source.
     try {
-        pdf::PdfCopy::CheckOutputPath(options.outputPath, sources);
+        pdf::PdfCopy::CheckOutputPath(m_options.outputPath, sources);
     } catch (const pdf::PdfError& e) {
-        report.errors.push_back({-1, options.outputPath, e.what()});
-        return report;
+        m_report.errors.push_back({-1, m_options.outputPath, e.what(), e.kind()});
+        return m_report;
     }
-
-    int current = -1;
-    std::string currentPath = options.outputPath;
     try {
-        pdf::Document document;
-        pdf::PdfCopy copy(document, options.outputPath);
-        document.Open();
-        pdf::BookmarkList outlines;
-        int offset = 0;
-        int ordinal = 0;
-        // NOTE: the next sources are parsed on a second thread while the current one is copied,
-        // two ahead rather than one: a source that takes longer to parse than the one before it took
-        // to copy then leaves the copying waiting less often. At most three sources are open.
-        SourceQueue next(std::move(sources), 2);
-        for (std::size_t k = 0; k < checked.size(); ++k) {
-            if (stop && stop->load()) {
-                report.stopped = true;
-                return report;
-            }
-            const std::size_t i = checked[k];
-            const JobRow& row = rows[i];
-            current = static_cast<int>(i);
-            currentPath = row.szFilePath;
-            report.rowsTaken.push_back(current);
-            if (observer)
-                observer->OnRow(current, ++ordinal, total, row.szFilePath);
-
-            Prepared prepared = next.Take();
-            if (prepared.error)
-                std::rethrow_exception(prepared.error);
-            pdf::PdfReader& reader = *prepared.reader;
-            if (reader.WasRepaired())
-                report.repairedInputs.push_back(row.szFilePath);
-            if (prepared.outlineTruncated)
-                report.notes.push_back(RowRules::TruncatedOutlineNote(row.szFilePath));
-            if (reader.IsEncrypted())
-                report.notes.push_back(row.szFilePath
-                                       + " is protected by an owner password; its restrictions are not "
-                                         "carried over to "
-                                       + options.outputPath);
-            const PageRange range = RowRules::Range(row, reader.NumberOfPages());
-            if (auto& list = prepared.outline) {
-                const int before = pdf::SimpleBookmark::Count(*list);
-                RowRules::TrimBookmarks(*list, range);
-                if (offset > 0)
-                    pdf::SimpleBookmark::ShiftPageNumbers(*list, offset, 1, range.End() - range.Begin() + 1);
-                const int after = pdf::SimpleBookmark::Count(*list);
-                report.bookmarksKept += after;
-                report.bookmarksDropped += before - after;
-                outlines.insert(outlines.end(), std::make_move_iterator(list->begin()),
-                                std::make_move_iterator(list->end()));
-            } else if (!range.IsEmpty()) {
-                // A row that contributes no pages gets no bookmark: it would point at the next row's pages.
-                pdf::BookmarkList created = RowRules::CreatedBookmark(row.szBookmark, offset + 1);
-                report.bookmarksCreated += static_cast<int>(created.size());
-                outlines.insert(outlines.end(), created.begin(), created.end());
-            }
-            offset += copy.AddPages(reader, range.Begin(), range.End());
-            reader.Close();
-            // NOTE: the source's parsed objects are of no more use once its pages are in; freeing
-            // them now rather than all of them after the write keeps the peak memory of a big merge
-            // near that of the output alone.
-            copy.ReleaseParsed(reader);
-        }
-        current = -1;
-        currentPath = options.outputPath;
-        if (offset == 0) {
-            report.errors.push_back(
-                {-1, options.outputPath,
-                 "No checked row contributes pages, so " + options.outputPath + " was not written."});
-            return report;
-        }
-        copy.SetOutlines(std::move(outlines));
-        if (!options.author.empty())
-            document.AddAuthor(options.author);
-        if (!options.subject.empty())
-            document.AddSubject(options.subject);
-        if (!options.title.empty())
-            document.AddTitle(options.title);
-        if (!options.keywords.empty())
-            document.AddKeywords(options.keywords);
-        document.AddCreator(RowRules::szCreator);
-        document.AddProducer(RowRules::szCreator);
-        const std::string backup = copy.Close(options.autoBackup, options.fault);
-        if (!backup.empty())
-            report.backupsMade.push_back(backup);
-        report.filesWritten.push_back(options.outputPath);
-        report.pagesWritten = offset;
-        report.renamedFields = copy.RenamedFields();
-        for (const std::string& w : copy.Warnings())
-            report.notes.push_back(w);
-    } catch (const pdf::PdfError& e) {
-        report.errors.push_back({current, e.path().empty() ? currentPath : e.path(), e.what()});
-        return report;
+        MergeOutput out(m_options.outputPath);
+        if (!CopyRows(out, std::move(sources)))
+            return m_report;
+        if (out.pages == 0)
+            return Refuse(m_options.outputPath,
+                          "No checked row contributes pages, so " + m_options.outputPath + " was not written.");
+        Write(out);
     } catch (...) {
-        report.errors.push_back({current, currentPath, RowRules::Sentence(currentPath)});
-        return report;
+        const std::string& path
+            = m_current < 0 ? m_options.outputPath : m_rows[static_cast<std::size_t>(m_current)].szFilePath;
+        m_report.errors.push_back(RowRules::Failure(m_current, path));
+        return m_report;
     }
-    RowRules::Status(observer, "Merging Finished.");
-    report.ok = true;
-    return report;
+    RowRules::Status(m_observer, "Merging Finished.");
+    m_report.ok = true;
+    return m_report;
+}
+
+JobReport Merger::Refuse(const std::string& path, const std::string& sentence)
+{
+    m_report.errors.push_back({-1, path, sentence, pdf::PdfError::Kind::Refused});
+    return m_report;
+}
+
+std::vector<std::string> Merger::CheckedSources()
+{
+    std::vector<std::string> sources;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i].bChecked) {
+            m_checked.push_back(i);
+            sources.push_back(m_rows[i].szFilePath);
+        }
+    }
+    return sources;
+}
+
+// Copies the checked rows in order; false when a stop request ended the merge first.
+bool Merger::CopyRows(MergeOutput& out, std::vector<std::string> sources)
+{
+    // NOTE: the next sources are parsed on a second thread while the current one is copied,
+    // two ahead rather than one: a source that takes longer to parse than the one before it took
+    // to copy then leaves the copying waiting less often. At most three sources are open.
+    SourceQueue next(std::move(sources), 2);
+    const int total = static_cast<int>(m_checked.size());
+    for (std::size_t k = 0; k < m_checked.size(); ++k) {
+        if (m_stop && m_stop->load()) {
+            m_report.stopped = true;
+            return false;
+        }
+        const JobRow& row = m_rows[m_checked[k]];
+        m_current = static_cast<int>(m_checked[k]);
+        m_report.rowsTaken.push_back(m_current);
+        if (m_observer)
+            m_observer->OnRow(m_current, static_cast<int>(k) + 1, total, row.szFilePath);
+        CopyRow(row, next.Take(), out);
+    }
+    m_current = -1;
+    return true;
+}
+
+void Merger::CopyRow(const JobRow& row, Prepared prepared, MergeOutput& out)
+{
+    if (prepared.error)
+        std::rethrow_exception(prepared.error);
+    pdf::PdfReader& reader = *prepared.reader;
+    NoteSource(row, prepared);
+    const PageRange range = RowRules::Range(row, reader.NumberOfPages());
+    AddOutline(row, prepared.outline, range, out);
+    out.pages += out.copy.AddPages(reader, range.Begin(), range.End());
+    reader.Close();
+    // NOTE: the source's parsed objects are of no more use once its pages are in; freeing
+    // them now rather than all of them after the write keeps the peak memory of a big merge
+    // near that of the output alone.
+    out.copy.ReleaseParsed(reader);
+}
+
+void Merger::NoteSource(const JobRow& row, const Prepared& prepared)
+{
+    const pdf::PdfReader& reader = *prepared.reader;
+    if (reader.WasRepaired())
+        m_report.repairedInputs.push_back(row.szFilePath);
+    if (prepared.outlineTruncated)
+        m_report.notes.push_back(RowRules::TruncatedOutlineNote(row.szFilePath));
+    if (reader.IsEncrypted())
+        m_report.notes.push_back(row.szFilePath
+                                 + " is protected by an owner password; its restrictions are not carried over to "
+                                 + m_options.outputPath);
+}
+
+// The source's outline, trimmed to `range` and moved to the range's pages in the output; for a
+// source without one, the bookmark made from the row's text.
+void Merger::AddOutline(const JobRow& row, std::optional<pdf::BookmarkList>& outline, const PageRange& range,
+                        MergeOutput& out)
+{
+    if (outline) {
+        const int before = pdf::SimpleBookmark::Count(*outline);
+        RowRules::TrimBookmarks(*outline, range);
+        if (out.pages > 0)
+            pdf::SimpleBookmark::ShiftPageNumbers(*outline, out.pages, 1, range.End() - range.Begin() + 1);
+        const int after = pdf::SimpleBookmark::Count(*outline);
+        m_report.bookmarksKept += after;
+        m_report.bookmarksDropped += before - after;
+        out.outlines.insert(out.outlines.end(), std::make_move_iterator(outline->begin()),
+                            std::make_move_iterator(outline->end()));
+    } else if (!range.IsEmpty()) {
+        // A row that contributes no pages gets no bookmark: it would point at the next row's pages.
+        pdf::BookmarkList created = RowRules::CreatedBookmark(row.szBookmark, out.pages + 1);
+        m_report.bookmarksCreated += static_cast<int>(created.size());
+        out.outlines.insert(out.outlines.end(), created.begin(), created.end());
+    }
+}
+
+void Merger::Write(MergeOutput& out)
+{
+    out.copy.SetOutlines(std::move(out.outlines));
+    AddInfo(out.document, m_options);
+    const std::string backup = out.copy.Close(m_options.autoBackup, m_options.fault);
+    if (!backup.empty())
+        m_report.backupsMade.push_back(backup);
+    m_report.filesWritten.push_back(m_options.outputPath);
+    m_report.pagesWritten = out.pages;
+    m_report.renamedFields = out.copy.RenamedFields();
+    for (const std::string& w : out.copy.Warnings())
+        m_report.notes.push_back(w);
 }
 
 } // namespace
 
 JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options, IJobObserver* observer, StopFlag stop)
 {
-    return RowRules::RunOnJobThread([&] { return Merge(rows, options, observer, stop); });
+    return RowRules::RunOnJobThread([&] { return Merger(rows, options, observer, stop).Run(); });
 }
 
 } // namespace quire

@@ -178,6 +178,48 @@ std::string FieldName(QPDFObjectHandle field)
     return QPDFFormFieldObjectHelper(field).getFullyQualifiedName();
 }
 
+// The (source annotation, its copy) pairs of one page.
+using AnnotationPairs = std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>;
+
+// The annotation dictionaries of pages [from, to] of `src`, per page; `all` receives them all in order.
+std::vector<std::vector<QPDFObjectHandle>> CollectAnnotations(PdfReader::Impl& src, int from, int to,
+                                                              QPDFObjectHandle& all)
+{
+    std::vector<std::vector<QPDFObjectHandle>> perPage;
+    for (int p = from; p <= to; ++p) {
+        std::vector<QPDFObjectHandle> annots;
+        QPDFObjectHandle a = src.pages[static_cast<std::size_t>(p - 1)].getKey("/Annots");
+        if (a.isArray()) {
+            for (QPDFObjectHandle& x : a.aitems()) {
+                // qpdf skips anything but dictionaries; filtering here keeps the indexes aligned.
+                if (x.isDictionary()) {
+                    annots.push_back(x);
+                    all.appendItem(x);
+                }
+            }
+        }
+        perPage.push_back(std::move(annots));
+    }
+    return perPage;
+}
+
+// Leaves each copied field in `fields` once, with only the widgets that are among `annots`.
+void KeepPlacedFieldsOnce(std::vector<QPDFObjectHandle>& fields, std::vector<QPDFObjectHandle>& annots)
+{
+    // A widget shared by several pages of the range comes back once per page; its field
+    // must still be added once.
+    std::set<QPDFObjGen> seenFields;
+    std::erase_if(fields,
+                  [&](QPDFObjectHandle& f) { return f.isIndirect() && !seenFields.insert(f.getObjGen()).second; });
+    std::set<QPDFObjGen> placed;
+    for (auto& a : annots) {
+        if (a.isIndirect())
+            placed.insert(a.getObjGen());
+    }
+    for (auto& f : fields)
+        KeepPlacedWidgets(f, placed, 0);
+}
+
 } // namespace
 
 struct PdfCopy::Impl
@@ -226,9 +268,25 @@ struct PdfCopy::Impl
         }
     }
 
+    // Gives the copied pages [from, to] (the first at outPages[base]) the source's annotations and
+    // its form fields on them, and points their internal links at the copied pages.
     void CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base, bool hasForm);
+    // Copies the form of the pages with their annotations and pairs each annotation with its copy;
+    // false, with `pairs` left empty, when the form could not be copied: the pages then keep the
+    // annotations that came along with them.
+    bool CopyForm(PdfReader::Impl& src, int from, int to, std::size_t base, std::vector<AnnotationPairs>& pairs);
+    // The copies of the annotations in `all`, in order; their fields are in the output's form.
+    std::vector<QPDFObjectHandle> TransformAnnotations(PdfReader::Impl& src, QPDFObjectHandle all);
+    // Adds `fields` to the output's form, renaming those whose name is taken; records the renames.
+    void AddAndRenameFields(std::vector<QPDFObjectHandle>& fields);
+    // Puts `copies` in place of each page's annotations (`perPage`) and pairs them with the originals.
+    void PlaceCopies(const std::vector<std::vector<QPDFObjectHandle>>& perPage,
+                     const std::vector<QPDFObjectHandle>& copies, std::size_t base,
+                     std::vector<AnnotationPairs>& pairs);
+    // Without a form copy the annotations came along with the pages: pairs them by position.
+    void PairByPosition(PdfReader::Impl& src, int from, int to, std::size_t base, std::vector<AnnotationPairs>& pairs);
     void FixLinks(PdfReader::Impl& src, int from, int to, std::size_t base, std::size_t index,
-                  const std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>& pairs);
+                  const AnnotationPairs& pairs);
     void WriteOutline();
     void AddItems(QPDFObjectHandle parent, const BookmarkList& list);
     void WriteInfo();
@@ -315,112 +373,107 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
 void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base, bool hasForm)
 {
     // Pairs of (source annotation, its copy) per copied page, for the link fix-up below.
-    std::vector<std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>> pairs(
-        static_cast<std::size_t>(to - from + 1));
-    bool formCopied = false;
-    if (hasForm) {
-        try {
-            // NOTE: one transform for the whole range, not one per page: each transform has its own
-            // copy map, so per-page copies would split a field with widgets on several pages into
-            // several fields.
-            std::vector<std::vector<QPDFObjectHandle>> perPage;
-            QPDFObjectHandle all = QPDFObjectHandle::newArray();
-            for (int p = from; p <= to; ++p) {
-                std::vector<QPDFObjectHandle> annots;
-                QPDFObjectHandle a = src.pages[static_cast<std::size_t>(p - 1)].getKey("/Annots");
-                if (a.isArray()) {
-                    for (QPDFObjectHandle& x : a.aitems()) {
-                        // qpdf skips anything but dictionaries; filtering here keeps the indexes aligned.
-                        if (x.isDictionary()) {
-                            annots.push_back(x);
-                            all.appendItem(x);
-                        }
-                    }
-                }
-                perPage.push_back(std::move(annots));
-            }
-            if (all.getArrayNItems() > 0) {
-                if (!outForm)
-                    outForm = std::make_unique<QPDFAcroFormDocumentHelper>(*out);
-                QPDFAcroFormDocumentHelper srcForm(*src.qpdf);
-                std::vector<QPDFObjectHandle> newAnnots;
-                std::vector<QPDFObjectHandle> newFields;
-                std::set<QPDFObjGen> oldFields;
-                outForm->transformAnnotations(all, newAnnots, newFields, oldFields, QPDFMatrix(), src.qpdf.get(),
-                                              &srcForm);
-                if (newAnnots.size() != static_cast<std::size_t>(all.getArrayNItems()))
-                    throw std::runtime_error("the annotations could not be matched with their copies");
-                // A widget shared by several pages of the range comes back once per page; its field
-                // must still be added once.
-                std::set<QPDFObjGen> seenFields;
-                std::erase_if(newFields, [&](QPDFObjectHandle& f) {
-                    return f.isIndirect() && !seenFields.insert(f.getObjGen()).second;
-                });
-                std::set<QPDFObjGen> placed;
-                for (auto& a : newAnnots) {
-                    if (a.isIndirect())
-                        placed.insert(a.getObjGen());
-                }
-                for (auto& f : newFields)
-                    KeepPlacedWidgets(f, placed, 0);
-                std::vector<std::string> before;
-                for (auto& f : newFields)
-                    before.push_back(FieldName(f));
-                outForm->addAndRenameFormFields(newFields);
-                for (std::size_t i = 0; i < newFields.size(); ++i) {
-                    const std::string after = FieldName(newFields[i]);
-                    if (after != before[i])
-                        renamed.push_back(before[i] + " -> " + after);
-                }
-                std::size_t k = 0;
-                for (std::size_t i = 0; i < perPage.size(); ++i) {
-                    QPDFObjectHandle annots = QPDFObjectHandle::newArray();
-                    for (auto& old : perPage[i]) {
-                        pairs[i].emplace_back(old, newAnnots[k]);
-                        annots.appendItem(newAnnots[k++]);
-                    }
-                    if (perPage[i].empty())
-                        outPages[base + i].removeKey("/Annots");
-                    else
-                        outPages[base + i].replaceKey("/Annots", annots);
-                }
-            }
-            formCopied = true;
-        } catch (const std::bad_alloc&) {
-            throw;
-        } catch (const std::exception& e) {
-            // The pages are in, with the annotations copied along with them; only the form is lost.
-            // Say so rather than fail the whole job.
-            formCopyFailed = true;
-            warnings.push_back("the form of " + src.path + " could not be copied: " + e.what());
-            for (auto& p : pairs)
-                p.clear();
-        }
-    }
-    if (!formCopied) {
-        // Without a form the annotations came along with the pages; pair them by position.
-        for (int p = from; p <= to; ++p) {
-            const std::size_t i = static_cast<std::size_t>(p - from);
-            QPDFObjectHandle a = src.pages[static_cast<std::size_t>(p - 1)].getKey("/Annots");
-            QPDFObjectHandle b = outPages[base + i].getKey("/Annots");
-            if (!a.isArray() || !b.isArray() || a.getArrayNItems() != b.getArrayNItems())
-                continue;
-            const int n = a.getArrayNItems();
-            for (int j = 0; j < n; ++j) {
-                QPDFObjectHandle x = a.getArrayItem(j);
-                if (x.isDictionary())
-                    pairs[i].emplace_back(x, b.getArrayItem(j));
-            }
-        }
-    }
+    std::vector<AnnotationPairs> pairs(static_cast<std::size_t>(to - from + 1));
+    if (!hasForm || !CopyForm(src, from, to, base, pairs))
+        PairByPosition(src, from, to, base, pairs);
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         if (!pairs[i].empty())
             FixLinks(src, from, to, base, i, pairs[i]);
     }
 }
 
+bool PdfCopy::Impl::CopyForm(PdfReader::Impl& src, int from, int to, std::size_t base,
+                             std::vector<AnnotationPairs>& pairs)
+{
+    try {
+        // NOTE: one transform for the whole range, not one per page: each transform has its own
+        // copy map, so per-page copies would split a field with widgets on several pages into
+        // several fields.
+        QPDFObjectHandle all = QPDFObjectHandle::newArray();
+        const std::vector<std::vector<QPDFObjectHandle>> perPage = CollectAnnotations(src, from, to, all);
+        if (all.getArrayNItems() > 0)
+            PlaceCopies(perPage, TransformAnnotations(src, all), base, pairs);
+        return true;
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        // The pages are in, with the annotations copied along with them; only the form is lost.
+        // Say so rather than fail the whole job.
+        formCopyFailed = true;
+        warnings.push_back("the form of " + src.path + " could not be copied: " + e.what());
+        for (auto& p : pairs)
+            p.clear();
+        return false;
+    }
+}
+
+std::vector<QPDFObjectHandle> PdfCopy::Impl::TransformAnnotations(PdfReader::Impl& src, QPDFObjectHandle all)
+{
+    if (!outForm)
+        outForm = std::make_unique<QPDFAcroFormDocumentHelper>(*out);
+    QPDFAcroFormDocumentHelper srcForm(*src.qpdf);
+    std::vector<QPDFObjectHandle> newAnnots;
+    std::vector<QPDFObjectHandle> newFields;
+    std::set<QPDFObjGen> oldFields;
+    outForm->transformAnnotations(all, newAnnots, newFields, oldFields, QPDFMatrix(), src.qpdf.get(), &srcForm);
+    if (newAnnots.size() != static_cast<std::size_t>(all.getArrayNItems()))
+        throw std::runtime_error("the annotations could not be matched with their copies");
+    KeepPlacedFieldsOnce(newFields, newAnnots);
+    AddAndRenameFields(newFields);
+    return newAnnots;
+}
+
+void PdfCopy::Impl::AddAndRenameFields(std::vector<QPDFObjectHandle>& fields)
+{
+    std::vector<std::string> before;
+    for (auto& f : fields)
+        before.push_back(FieldName(f));
+    outForm->addAndRenameFormFields(fields);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string after = FieldName(fields[i]);
+        if (after != before[i])
+            renamed.push_back(before[i] + " -> " + after);
+    }
+}
+
+void PdfCopy::Impl::PlaceCopies(const std::vector<std::vector<QPDFObjectHandle>>& perPage,
+                                const std::vector<QPDFObjectHandle>& copies, std::size_t base,
+                                std::vector<AnnotationPairs>& pairs)
+{
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < perPage.size(); ++i) {
+        QPDFObjectHandle annots = QPDFObjectHandle::newArray();
+        for (const auto& old : perPage[i]) {
+            pairs[i].emplace_back(old, copies[k]);
+            annots.appendItem(copies[k++]);
+        }
+        if (perPage[i].empty())
+            outPages[base + i].removeKey("/Annots");
+        else
+            outPages[base + i].replaceKey("/Annots", annots);
+    }
+}
+
+void PdfCopy::Impl::PairByPosition(PdfReader::Impl& src, int from, int to, std::size_t base,
+                                   std::vector<AnnotationPairs>& pairs)
+{
+    for (int p = from; p <= to; ++p) {
+        const std::size_t i = static_cast<std::size_t>(p - from);
+        QPDFObjectHandle a = src.pages[static_cast<std::size_t>(p - 1)].getKey("/Annots");
+        QPDFObjectHandle b = outPages[base + i].getKey("/Annots");
+        if (!a.isArray() || !b.isArray() || a.getArrayNItems() != b.getArrayNItems())
+            continue;
+        const int n = a.getArrayNItems();
+        for (int j = 0; j < n; ++j) {
+            QPDFObjectHandle x = a.getArrayItem(j);
+            if (x.isDictionary())
+                pairs[i].emplace_back(x, b.getArrayItem(j));
+        }
+    }
+}
+
 void PdfCopy::Impl::FixLinks(PdfReader::Impl& src, int from, int to, std::size_t base, std::size_t index,
-                             const std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>& pairs)
+                             const AnnotationPairs& pairs)
 {
     // qpdf copies a link to a page it has not copied yet with a null target: every forward link
     // would be dead. Each internal link is resolved in the source and pointed at the copy of its

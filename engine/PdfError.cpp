@@ -38,6 +38,9 @@ PdfError PdfError::Make(Kind kind, const std::string& path, const std::string& r
     case Kind::OutOfMemory:
         sentence = path + " needs more memory than is available";
         break;
+    case Kind::Internal:
+        sentence = path + " could not be processed" + (reason.empty() ? "" : ": " + reason);
+        break;
     }
     return PdfError(kind, path, reason, sentence);
 }

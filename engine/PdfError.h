@@ -22,6 +22,7 @@ public:
         Changed, // changed or vanished since it was read
         Refused, // the request itself is refused (same file as a source, no pages, ...)
         OutOfMemory, // ran out of memory
+        Internal, // failed in a way the engine did not foresee
     };
 
     PdfError(Kind kind, std::string path, std::string reason, const std::string& sentence)
@@ -34,7 +35,8 @@ public:
     // The error of `kind` for `path` with the sentence built from the kind's plain words and `reason`:
     // "<path> needs a password", "<path> is not a PDF file", "<path> is damaged beyond repair: <reason>",
     // "<path> cannot be read: <reason>", "<path> cannot be written: <reason>", "<path> changed or vanished
-    // while the job ran", "<path> <reason>" (Refused), "<path> needs more memory than is available".
+    // while the job ran", "<path> <reason>" (Refused), "<path> needs more memory than is available",
+    // "<path> could not be processed: <reason>" (Internal).
     static PdfError Make(Kind kind, const std::string& path, const std::string& reason = std::string());
 
     Kind kind() const { return m_kind; }

@@ -9,6 +9,25 @@
 
 namespace quire {
 
+namespace {
+
+pdf::PdfError CurrentError(const std::string& path)
+{
+    try {
+        throw;
+    } catch (const pdf::PdfError& e) {
+        return e;
+    } catch (const std::bad_alloc&) {
+        return pdf::PdfError::Make(pdf::PdfError::Kind::OutOfMemory, path);
+    } catch (const std::exception& e) {
+        return pdf::PdfError::Make(pdf::PdfError::Kind::Internal, path, e.what());
+    } catch (...) {
+        return pdf::PdfError::Make(pdf::PdfError::Kind::Internal, path);
+    }
+}
+
+} // namespace
+
 PageRange RowRules::Range(const JobRow& row, int realPages)
 {
     const PageRange typed = row.szPages.empty() ? PageRange::Normalise(realPages, row.szBeginPage, row.szEndPage)
@@ -51,19 +70,10 @@ void RowRules::Status(IJobObserver* observer, const std::string& text)
         observer->OnStatus(text);
 }
 
-std::string RowRules::Sentence(const std::string& path)
+RowError RowRules::Failure(int row, const std::string& path)
 {
-    try {
-        throw;
-    } catch (const pdf::PdfError& e) {
-        return e.what();
-    } catch (const std::bad_alloc&) {
-        return path + " needs more memory than is available";
-    } catch (const std::exception& e) {
-        return path + " could not be processed: " + e.what();
-    } catch (...) {
-        return path + " could not be processed";
-    }
+    const pdf::PdfError error = CurrentError(path);
+    return {row, error.path().empty() ? path : error.path(), error.what(), error.kind()};
 }
 
 std::string RowRules::TruncatedOutlineNote(const std::string& path)
@@ -80,7 +90,8 @@ JobReport RowRules::RunOnJobThread(const std::function<JobReport()>& job)
         RunOnLargeStack([&] { report = job(); });
     } catch (const std::system_error& e) {
         report = JobReport();
-        report.errors.push_back({-1, "", std::string("The job could not start: ") + e.what()});
+        report.errors.push_back(
+            {-1, "", std::string("The job could not start: ") + e.what(), pdf::PdfError::Kind::Internal});
     }
     return report;
 }

@@ -36,15 +36,16 @@ public:
     // Passes a status line to `observer` when there is one.
     static void Status(IJobObserver* observer, const std::string& text);
 
-    // The sentence for the exception being handled, about `path`: a PdfError's own, else one that
-    // names `path` and the reason. Call it only inside a catch block.
-    static std::string Sentence(const std::string& path);
+    // The exception being handled as the error of row `row` about `path`: a PdfError with its own
+    // sentence, kind and path (`path` when it names none); std::bad_alloc as OutOfMemory; anything
+    // else as Internal ("<path> could not be processed: <reason>"). Call it only inside a catch block.
+    static RowError Failure(int row, const std::string& path);
 
     // The note for a source whose outline was cut at the outline reader's limits.
     static std::string TruncatedOutlineNote(const std::string& path);
 
     // Runs a whole job on a thread with the stack qpdf needs (RunOnLargeStack); a job that cannot
-    // get one reports that as a whole-job error instead.
+    // get one reports that as a whole-job error (Internal) instead.
     static JobReport RunOnJobThread(const std::function<JobReport()>& job);
 };
 

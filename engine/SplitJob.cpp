@@ -57,7 +57,7 @@ struct Plan
     std::string target;
     std::optional<Place> place;
     std::optional<pdf::FileIdentity> source;
-    std::string error; // the row cannot be split: the sentence saying why
+    std::optional<RowError> error; // why the row cannot be split
     int sameAs = -1; // the earlier row with the very same source and range, which writes the file once
 };
 
@@ -83,14 +83,16 @@ Plan PlanRow(const std::vector<JobRow>& rows, int index, std::optional<pdf::PdfR
         plan.source = reader.Identity();
         plan.range = RowRules::Range(row, reader.NumberOfPages());
         if (plan.range.IsEmpty()) {
-            plan.error = row.szFilePath + " has no pages in the range " + RangeText(plan.range)
-                + "; no file was written for it";
+            plan.error = RowError {index, row.szFilePath,
+                                   row.szFilePath + " has no pages in the range " + RangeText(plan.range)
+                                       + "; no file was written for it",
+                                   pdf::PdfError::Kind::Refused};
             return plan;
         }
         plan.target = SplitName(row.szFilePath, plan.range);
         plan.place = PlaceOf(plan.target);
     } catch (...) {
-        plan.error = RowRules::Sentence(row.szFilePath);
+        plan.error = RowRules::Failure(index, row.szFilePath);
     }
     return plan;
 }
@@ -102,12 +104,11 @@ std::string Refusal(const std::vector<JobRow>& rows, std::vector<Plan>& plans)
 {
     for (std::size_t i = 0; i < plans.size(); ++i) {
         Plan& later = plans[i];
-        if (!later.error.empty())
+        if (later.error)
             continue;
         for (std::size_t j = 0; j < i; ++j) {
             const Plan& earlier = plans[j];
-            if (!earlier.error.empty()
-                || !(earlier.target == later.target || (earlier.place && earlier.place == later.place)))
+            if (earlier.error || !(earlier.target == later.target || (earlier.place && earlier.place == later.place)))
                 continue;
             if (earlier.source && earlier.source->SameFileAs(*later.source)
                 && earlier.range.Begin() == later.range.Begin() && earlier.range.End() == later.range.End()) {
@@ -208,7 +209,7 @@ JobReport Split(const std::vector<JobRow>& rows, const SplitOptions& options, IJ
 {
     JobReport report;
     if (rows.empty()) {
-        report.errors.push_back({-1, "", "There are no files to split."});
+        report.errors.push_back({-1, "", "There are no files to split.", pdf::PdfError::Kind::Refused});
         return report;
     }
     RowRules::Status(observer, "Splitting your PDF files, please wait a moment...");
@@ -226,10 +227,10 @@ JobReport Split(const std::vector<JobRow>& rows, const SplitOptions& options, IJ
     }
     if (const std::string refusal = Refusal(rows, plans); !refusal.empty()) {
         for (const Plan& plan : plans) {
-            if (!plan.error.empty())
-                report.errors.push_back({plan.row, rows[static_cast<std::size_t>(plan.row)].szFilePath, plan.error});
+            if (plan.error)
+                report.errors.push_back(*plan.error);
         }
-        report.errors.push_back({-1, "", refusal});
+        report.errors.push_back({-1, "", refusal, pdf::PdfError::Kind::Refused});
         return report;
     }
 
@@ -244,8 +245,8 @@ JobReport Split(const std::vector<JobRow>& rows, const SplitOptions& options, IJ
         report.rowsTaken.push_back(plan.row);
         if (observer)
             observer->OnRow(plan.row, ++ordinal, total, row.szFilePath);
-        if (!plan.error.empty()) {
-            report.errors.push_back({plan.row, row.szFilePath, plan.error});
+        if (plan.error) {
+            report.errors.push_back(*plan.error);
             continue;
         }
         // The file an earlier row wrote is this row's file already.
@@ -254,10 +255,8 @@ JobReport Split(const std::vector<JobRow>& rows, const SplitOptions& options, IJ
         // A failing row is reported and the job goes on: the other rows' files are independent.
         try {
             SplitRow(row, plan, options, report, last);
-        } catch (const pdf::PdfError& e) {
-            report.errors.push_back({plan.row, e.path().empty() ? row.szFilePath : e.path(), e.what()});
         } catch (...) {
-            report.errors.push_back({plan.row, row.szFilePath, RowRules::Sentence(row.szFilePath)});
+            report.errors.push_back(RowRules::Failure(plan.row, row.szFilePath));
         }
     }
     RowRules::Status(observer, "Splitting Finished.");

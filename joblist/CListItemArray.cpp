@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "joblist/CListItemArray.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -37,6 +38,19 @@ void CListItemArray::InsertAt(std::int32_t nIndex, const ListItemData& item)
     // One past the last record is a valid place: it appends.
     CheckIndex(nIndex, GetCount() + 1, "InsertAt");
     m_items.insert(m_items.begin() + nIndex, item);
+}
+
+bool CListItemArray::Move(std::int32_t nFrom, std::int32_t nTo)
+{
+    if (nFrom < 0 || nTo < 0 || nFrom >= GetCount() || nTo >= GetCount())
+        return false;
+    const auto from = m_items.begin() + nFrom;
+    const auto to = m_items.begin() + nTo;
+    if (nFrom < nTo)
+        std::rotate(from, from + 1, to + 1);
+    else
+        std::rotate(to, from, from + 1);
+    return true;
 }
 
 const ListItemData& CListItemArray::GetAt(std::int32_t nIndex) const

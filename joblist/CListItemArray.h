@@ -11,9 +11,8 @@
 // std::out_of_range and leaves the array unchanged.
 //
 // These are the only changes the program makes: append (adding a file), remove at an index (Remove),
-// remove all (Remove All), and take a copy of a record, remove it and insert the copy one place up or
-// down (Move Up, Move Down); records are read by index and assigned by index (rows-to-records copy,
-// a job resetting nJobState).
+// remove all (Remove All), and move a record to another place (Move Up, Move Down); records are read
+// by index and assigned by index (rows-to-records copy, a job resetting nJobState).
 class CListItemArray
 {
 public:
@@ -27,6 +26,11 @@ public:
     void RemoveAll();
     // Inserts `item` before the record at `nIndex`; GetCount() appends. Valid: [0, GetCount()].
     void InsertAt(std::int32_t nIndex, const ListItemData& item);
+
+    // Takes the record at `nFrom` out and inserts it so that it ends up at `nTo`; the records between
+    // move by one place towards `nFrom`. Returns false and changes nothing when either index is
+    // outside [0, GetCount()); unlike the other calls it does not throw.
+    bool Move(std::int32_t nFrom, std::int32_t nTo);
 
     // Valid: [0, GetCount()).
     const ListItemData& GetAt(std::int32_t nIndex) const;

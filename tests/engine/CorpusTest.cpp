@@ -57,14 +57,6 @@ quire::JobRow WholeFile(const std::string& path, const std::string& begin = "1")
     return row;
 }
 
-std::string NumberOfPages(const std::string& path)
-{
-    std::string n = RunTool({"qpdf", "--show-npages", path}).out;
-    while (!n.empty() && (n.back() == '\n' || n.back() == '\r'))
-        n.pop_back();
-    return n;
-}
-
 quire::MergeOptions To(const std::string& output)
 {
     quire::MergeOptions options;
@@ -92,7 +84,7 @@ TEST_F(CorpusTest, EveryOutlineItemIsCarriedOverOnceAndAllFilesTwiceMakeOneSound
         const std::string source = std::string(QUIRE_CORPUS_DIR) + "/" + file.name;
         const quire::JobReport merged = quire::RunMerge({WholeFile(source)}, To(m_tmp.File("merged.pdf")));
         ASSERT_TRUE(merged.ok) << (merged.errors.empty() ? "" : merged.errors[0].message);
-        EXPECT_EQ(NumberOfPages(m_tmp.File("merged.pdf")), std::to_string(file.pages));
+        EXPECT_EQ(PdfInfo(m_tmp.File("merged.pdf"))["Pages"], std::to_string(file.pages));
         EXPECT_EQ(merged.bookmarksKept, file.outline);
         EXPECT_EQ(merged.bookmarksCreated, file.outline > 0 ? 0 : 1);
 
@@ -105,7 +97,7 @@ TEST_F(CorpusTest, EveryOutlineItemIsCarriedOverOnceAndAllFilesTwiceMakeOneSound
     ASSERT_TRUE(report.ok) << (report.errors.empty() ? "" : report.errors[0].message);
     std::string log;
     EXPECT_TRUE(QpdfCheckPasses(m_tmp.File("all.pdf"), &log)) << log;
-    EXPECT_EQ(NumberOfPages(m_tmp.File("all.pdf")), std::to_string(pages));
+    EXPECT_EQ(PdfInfo(m_tmp.File("all.pdf"))["Pages"], std::to_string(pages));
     EXPECT_FALSE(report.renamedFields.empty());
     EXPECT_FALSE(report.repairedInputs.empty());
 }
@@ -123,7 +115,7 @@ TEST_F(CorpusTest, AFormQpdfCannotCopyStillMergesAndSplitsWithANote)
         // A private copy: a split writes beside its source.
         const std::string source = m_tmp.File(std::filesystem::path(name).filename().string());
         std::filesystem::copy_file(std::string(QUIRE_SOURCE_DIR) + "/" + name, source);
-        const int pages = std::stoi(NumberOfPages(source));
+        const int pages = std::stoi(PdfInfo(source)["Pages"]);
         const quire::JobReport merged
             = quire::RunMerge({WholeFile(source), WholeFile(source)}, To(m_tmp.File("merged.pdf")));
         ASSERT_TRUE(merged.ok) << (merged.errors.empty() ? "" : merged.errors[0].message);

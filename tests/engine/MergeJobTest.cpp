@@ -1,20 +1,21 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "engine/MergeJob.h"
+#include "engine/SplitJob.h"
 #include "tests/engine/EngineTestRows.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace quire::fixtures;
 using quire::JobReport;
 using quire::JobRow;
 using quire::MergeOptions;
 using quire::RunMerge;
+using Kind = pdf::PdfError::Kind;
 
 namespace {
 
@@ -138,20 +139,54 @@ TEST_F(MergeJobTest, OutputTakesTheHighestSourceVersionAndObjectStreams)
     EXPECT_NE(ReadWholeFile(m_tmp.File("out.pdf")).find("/ObjStm"), std::string::npos);
 }
 
-TEST_F(MergeJobTest, WritesNothingWhenNoRowContributesPages)
+// Each kind of failure the jobs report, once (a source that changes: below): the programs act on it.
+TEST_F(MergeJobTest, AFailedJobReportsTheKindOfFailureAndWritesNothing)
 {
     const std::string a = Make("a.pdf", 3);
-    JobRow unchecked = RowFor(a);
-    unchecked.bChecked = false;
-    for (const auto& rows : {std::vector<JobRow> {}, std::vector<JobRow> {unchecked},
-                             std::vector<JobRow> {RowFor(a, "3", "2", "Title")}}) {
-        const JobReport report = RunMerge(rows, Options());
+    const std::string upper = Make("a.PDF", 3);
+    PdfSpec locked;
+    locked.userPassword = "secret";
+    const std::string lockedPath = Make("locked.pdf", 1, false, locked);
+    WriteNotPdf(m_tmp.File("notes.pdf"));
+    WriteDamagedPdf(m_tmp.File("damaged.pdf"));
+    quire::WriteFault full;
+    full.stage = quire::WriteFault::Stage::Write;
+    const std::vector<std::string> before = Listing();
+    const struct
+    {
+        const char* what;
+        std::vector<JobRow> rows;
+        std::optional<Kind> merge; // none: the job is not run
+        std::optional<Kind> split;
+        quire::WriteFault fault = {};
+        std::string output = "out.pdf";
+    } cases[] = {
+        {"password", {RowFor(lockedPath)}, Kind::Password, Kind::Password},
+        {"not a PDF", {RowFor(m_tmp.File("notes.pdf"))}, Kind::NotPdf, Kind::NotPdf},
+        {"damaged", {RowFor(m_tmp.File("damaged.pdf"))}, Kind::Damaged, Kind::Damaged},
+        {"missing", {RowFor(m_tmp.File("missing.pdf"))}, Kind::Unreadable, Kind::Unreadable},
+        {"disk full", {RowFor(a)}, Kind::Unwritable, Kind::Unwritable, full},
+        {"no pages in the range", {RowFor(a, "3", "2", "Title")}, Kind::Refused, Kind::Refused},
+        {"no rows", {}, Kind::Refused, Kind::Refused},
+        {"output is a source", {RowFor(a)}, Kind::Refused, std::nullopt, {}, "a.pdf"},
+        {"two rows, one file", {RowFor(a, "1", "2"), RowFor(upper, "1", "2")}, std::nullopt, Kind::Refused},
+    };
+    const auto expectFailure = [](const JobReport& report, Kind kind) {
         EXPECT_FALSE(report.ok);
-        ASSERT_EQ(report.errors.size(), 1u);
+        ASSERT_EQ(report.errors.size(), 1u) << Errors(report);
+        EXPECT_EQ(report.errors[0].kind, kind) << Errors(report);
         EXPECT_TRUE(report.filesWritten.empty());
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        MergeOptions options = Options(c.output);
+        options.fault = c.fault;
+        if (c.merge)
+            expectFailure(RunMerge(c.rows, options), *c.merge);
+        if (c.split)
+            expectFailure(quire::RunSplit(c.rows, quire::SplitOptions {false, c.fault}), *c.split);
+        EXPECT_EQ(Listing(), before);
     }
-    EXPECT_FALSE(std::filesystem::exists(m_tmp.File("out.pdf")));
-    EXPECT_EQ(Listing(), std::vector<std::string> {"a.pdf"});
 }
 
 TEST_F(MergeJobTest, ASourceThatChangesOrVanishesBeforeTheWriteFailsTheMerge)
@@ -171,30 +206,20 @@ TEST_F(MergeJobTest, ASourceThatChangesOrVanishesBeforeTheWriteFailsTheMerge)
                 if (change == Removed) {
                     std::filesystem::remove(a);
                 } else if (change == Rewritten) {
-                    PdfSpec other;
-                    other.tag = "other";
-                    other.pages = 5;
-                    WritePdf(a, other);
+                    Make("a.pdf", 5);
                 } else {
                     // As a copy tool that rewrites in place and keeps the times would: same size,
-                    // same modification time, other bytes.
-                    struct stat before
-                    {
-                    };
-                    ::stat(a.c_str(), &before);
-                    std::string bytes = ReadWholeFile(a);
-                    bytes[7] = bytes[7] == '4' ? '5' : '4'; // %PDF-1.4 becomes %PDF-1.5
-                    std::FILE* file = std::fopen(a.c_str(), "r+b");
-                    std::fwrite(bytes.data(), 1, bytes.size(), file);
-                    std::fclose(file);
-                    const timespec times[2] = {before.st_atim, before.st_mtim};
-                    ::utimensat(AT_FDCWD, a.c_str(), times, 0);
+                    // same modification time, other bytes (%PDF-1.4 becomes %PDF-1.5).
+                    const auto modified = std::filesystem::last_write_time(a);
+                    std::fstream(a, std::ios::in | std::ios::out | std::ios::binary).seekp(7).put('5');
+                    std::filesystem::last_write_time(a, modified);
                 }
             };
             const JobReport report = RunMerge({RowFor(a), RowFor(b)}, Options(), &observer);
             EXPECT_FALSE(report.ok);
             ASSERT_EQ(report.errors.size(), 1u);
             EXPECT_EQ(report.errors[0].path, a);
+            EXPECT_EQ(report.errors[0].kind, Kind::Changed);
             EXPECT_EQ(report.errors[0].message.rfind(a + " changed or vanished while the job ran", 0), 0u)
                 << report.errors[0].message;
             EXPECT_FALSE(std::filesystem::exists(m_tmp.File("out.pdf")));
@@ -203,19 +228,28 @@ TEST_F(MergeJobTest, ASourceThatChangesOrVanishesBeforeTheWriteFailsTheMerge)
     pdf::PdfReader::SetInMemoryLimit(1 << 20);
 }
 
-TEST_F(MergeJobTest, AStopRequestEndsTheMergeBeforeTheNextRowWithoutOutput)
+TEST_F(MergeJobTest, AStopRequestEndsEitherJobBeforeTheNextRowAndIsNoFailure)
 {
-    const std::string a = Make("a.pdf", 1);
-    const std::string b = Make("b.pdf", 1);
-    std::atomic<bool> stop {false};
-    Observer observer;
-    observer.onRow = [&](int, const std::string&) { stop = true; };
-    const JobReport report = RunMerge({RowFor(a), RowFor(b)}, Options(), &observer, &stop);
-    EXPECT_TRUE(report.stopped);
-    EXPECT_FALSE(report.ok);
-    EXPECT_EQ(report.rowsTaken, std::vector<int> {0});
-    EXPECT_EQ(observer.statuses, std::vector<std::string> {"Merging your PDF files, please wait a moment..."});
-    EXPECT_FALSE(std::filesystem::exists(m_tmp.File("out.pdf")));
+    const std::string a = Make("a.pdf", 2);
+    const std::string b = Make("b.pdf", 2);
+    for (const bool merge : {true, false}) {
+        SCOPED_TRACE(merge ? "merge" : "split");
+        std::atomic<bool> stop {false};
+        Observer observer;
+        observer.onRow = [&](int, const std::string&) { stop = true; };
+        const JobReport report = merge
+            ? RunMerge({RowFor(a), RowFor(b)}, Options(), &observer, &stop)
+            : quire::RunSplit({RowFor(a), RowFor(b)}, quire::SplitOptions {false, {}}, &observer, &stop);
+        EXPECT_TRUE(report.stopped);
+        EXPECT_FALSE(report.ok);
+        EXPECT_TRUE(report.errors.empty()) << Errors(report);
+        EXPECT_EQ(report.rowsTaken, std::vector<int> {0});
+        EXPECT_EQ(observer.statuses,
+                  std::vector<std::string> {merge ? "Merging your PDF files, please wait a moment..."
+                                                  : "Splitting your PDF files, please wait a moment..."});
+    }
+    // The merge wrote nothing; the split kept the file of the row it finished.
+    EXPECT_EQ(Listing(), (std::vector<std::string> {"a.pdf", "a_p1-2.pdf", "b.pdf"}));
 }
 
 TEST_F(MergeJobTest, ManySourcesFitInAFewDescriptors)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // The file names, ranges, outlines, information and failing rows of a split are checked through the
-// quire tool (tests/cli); these are what only the desktop program sees.
+// quire tool (tests/cli); a stop and the kinds of failure with the merge's (MergeJobTest).
 #include "engine/SplitJob.h"
 #include "tests/engine/EngineTestRows.h"
 
@@ -19,21 +19,6 @@ class SplitJobTest : public JobTest
 };
 
 } // namespace
-
-TEST_F(SplitJobTest, AStopRequestKeepsTheFilesAlreadyWritten)
-{
-    const std::string a = Make("a.pdf", 2);
-    const std::string b = Make("b.pdf", 2);
-    std::atomic<bool> stop {false};
-    Observer observer;
-    observer.onRow = [&](int, const std::string&) { stop = true; };
-    const JobReport report = RunSplit({RowFor(a), RowFor(b)}, SplitOptions {false, {}}, &observer, &stop);
-    EXPECT_TRUE(report.stopped);
-    EXPECT_EQ(report.filesWritten, std::vector<std::string> {m_tmp.File("a_p1-2.pdf")});
-    EXPECT_EQ(report.rowsTaken, std::vector<int> {0});
-    EXPECT_EQ(Listing(), (std::vector<std::string> {"a.pdf", "a_p1-2.pdf", "b.pdf"}));
-    EXPECT_EQ(observer.statuses, std::vector<std::string> {"Splitting your PDF files, please wait a moment..."});
-}
 
 TEST_F(SplitJobTest, RowsOfTheSameSourceSeeItsChangesBetweenRows)
 {

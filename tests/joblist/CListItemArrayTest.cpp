@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -22,7 +23,17 @@ ListItemData Item(const std::string& szName)
     return item;
 }
 
-// "a b c" for the file titles in list order.
+// One record per blank-separated name: Items("a b c").
+CListItemArray Items(const std::string& names)
+{
+    CListItemArray items;
+    std::istringstream in(names);
+    for (std::string name; in >> name;)
+        items.Add(Item(name));
+    return items;
+}
+
+// "a b c" for the records' names in list order.
 std::string Names(const CListItemArray& items)
 {
     std::string text;
@@ -31,79 +42,47 @@ std::string Names(const CListItemArray& items)
     return text;
 }
 
-// Move Up as the view performs it: copy, remove, insert one place earlier.
-void MoveUp(CListItemArray& items, std::int32_t i)
+// A job row in one line: "[x] /docs/a.pdf 10 '1' '10' a".
+std::string Describe(const quire::JobRow& row)
 {
-    const ListItemData copy = items.GetAt(i);
-    items.RemoveAt(i);
-    items.InsertAt(i - 1, copy);
-}
-
-void MoveDown(CListItemArray& items, std::int32_t i)
-{
-    const ListItemData copy = items.GetAt(i);
-    items.RemoveAt(i);
-    items.InsertAt(i + 1, copy);
-}
-
-CListItemArray ThreeItems()
-{
-    CListItemArray items;
-    items.Add(Item("a"));
-    items.Add(Item("b"));
-    items.Add(Item("c"));
-    return items;
+    return std::string(row.bChecked ? "[x] " : "[ ] ") + row.szFilePath + " " + row.szPages + " '" + row.szBeginPage
+        + "' '" + row.szEndPage + "' " + row.szBookmark;
 }
 
 } // namespace
 
-TEST(CListItemArrayTest, AppendsRemovesAndKeepsOrder)
+TEST(CListItemArrayTest, MoveTakesARecordToItsNewPlaceOrChangesNothing)
 {
-    CListItemArray items = ThreeItems();
-    EXPECT_EQ(items.Add(Item("d")), 3);
-    EXPECT_EQ(Names(items), "a b c d");
-
-    items.RemoveAt(1);
-    EXPECT_EQ(Names(items), "a c d");
-    items.RemoveAt(2);
-    EXPECT_EQ(Names(items), "a c");
-
-    // The same file added twice gives two records: editing one leaves the other as it was.
-    EXPECT_EQ(items.Add(items.GetAt(0)), 2);
-    ListItemData changed = items.GetAt(2);
-    changed.szEndPage = "abc";
-    items.SetAt(2, changed);
-    EXPECT_EQ(items.GetAt(0).szEndPage, "10");
-    EXPECT_EQ(items.GetAt(2).szEndPage, "abc");
-
-    items.RemoveAll();
-    EXPECT_EQ(items.GetCount(), 0);
-    EXPECT_TRUE(items.IsEmpty());
-}
-
-TEST(CListItemArrayTest, MoveUpAndDownExchangeNeighboursWithTheirEdits)
-{
-    CListItemArray items = ThreeItems();
-    ListItemData edited = items.GetAt(2);
-    edited.szBeginPage = " 3";
-    edited.bChecked = 0;
-    items.SetAt(2, edited);
-
-    MoveUp(items, 2);
-    EXPECT_EQ(Names(items), "a c b");
-    EXPECT_EQ(items.GetAt(1), edited);
-
-    MoveDown(items, 0);
-    EXPECT_EQ(Names(items), "c a b");
-    MoveDown(items, 1); // into the last place: insertion at the count appends
-    EXPECT_EQ(Names(items), "c b a");
-    EXPECT_EQ(items.GetAt(0).szBeginPage, " 3");
-    EXPECT_EQ(items.GetAt(0).bChecked, 0);
+    const struct
+    {
+        const char* list;
+        std::int32_t from;
+        std::int32_t to;
+        const char* after; // empty: Move refuses
+    } cases[] = {
+        {"a b c", 2, 1, "a c b"}, // Move Up from the last row
+        {"a b c", 0, 1, "b a c"}, // Move Down from the first row
+        {"a b c", 0, 2, "b c a"}, // the records between move towards the old place
+        {"a b c", 1, 1, "a b c"}, // its own place
+        {"a", 0, 0, "a"}, // the only record
+        {"a b c", 0, -1, ""}, // Move Up from the first row
+        {"a b c", 2, 3, ""}, // Move Down from the last row
+        {"a b c", -1, 0, ""}, // no record to move
+        {"a b c", 3, 2, ""}, // no record to move
+        {"a", 0, 1, ""}, // the only record, down
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.list) + ": " + std::to_string(c.from) + " -> " + std::to_string(c.to));
+        CListItemArray items = Items(c.list);
+        const bool moved = *c.after != 0;
+        EXPECT_EQ(items.Move(c.from, c.to), moved);
+        EXPECT_EQ(Names(items), moved ? c.after : c.list);
+    }
 }
 
 TEST(CListItemArrayTest, AccessOutsideTheArrayThrowsAndChangesNothing)
 {
-    CListItemArray items = ThreeItems();
+    CListItemArray items = Items("a b c");
     EXPECT_THROW(items.GetAt(3), std::out_of_range);
     EXPECT_THROW(items.GetAt(-1), std::out_of_range);
     EXPECT_THROW(items.SetAt(3, Item("x")), std::out_of_range);
@@ -116,37 +95,35 @@ TEST(CListItemArrayTest, AccessOutsideTheArrayThrowsAndChangesNothing)
     CListItemArray empty;
     EXPECT_THROW(empty.GetAt(0), std::out_of_range);
     empty.InsertAt(0, Item("x"));
-    EXPECT_EQ(Names(empty), "x");
+    EXPECT_EQ(empty.Add(Item("y")), 1);
+    EXPECT_EQ(Names(empty), "x y");
 }
 
 TEST(JobRowsTest, RowsCarryTheRecordsTextsVerbatimAndTheirCheckFlags)
 {
-    CListItemArray items = ThreeItems();
-    ListItemData second = items.GetAt(1);
-    second.bChecked = 0;
-    second.szBeginPage = "abc";
-    second.szEndPage = "";
-    items.SetAt(1, second);
+    CListItemArray items = Items("a b c");
+    ListItemData unchecked = items.GetAt(1);
+    unchecked.bChecked = 0;
+    unchecked.szBeginPage = "abc";
+    unchecked.szEndPage = "";
+    items.SetAt(1, unchecked);
+    ListItemData odd = items.GetAt(2);
+    odd.bChecked = 2; // anything but 0 takes part
+    items.SetAt(2, odd);
 
-    const std::vector<quire::JobRow> rows = quire::MakeJobRows(items);
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].szFilePath, "/docs/a.pdf");
-    EXPECT_TRUE(rows[0].bChecked);
-    EXPECT_EQ(rows[0].szBookmark, "a");
-    EXPECT_EQ(rows[0].szPages, "10");
-    EXPECT_FALSE(rows[1].bChecked);
-    EXPECT_EQ(rows[1].szBeginPage, "abc");
-    EXPECT_EQ(rows[1].szEndPage, "");
-
-    // A flag other than 0 and 1 still means "takes part".
-    second.bChecked = 2;
-    EXPECT_TRUE(quire::MakeJobRow(second, "7", " 3", "5x").bChecked);
-    EXPECT_EQ(quire::MakeJobRow(second, "7", " 3", "5x").szBeginPage, " 3");
+    std::vector<std::string> rows;
+    for (const quire::JobRow& row : quire::MakeJobRows(items))
+        rows.push_back(Describe(row));
+    EXPECT_EQ(rows,
+              (std::vector<std::string> {"[x] /docs/a.pdf 10 '1' '10' a", "[ ] /docs/b.pdf 10 'abc' '' b",
+                                         "[x] /docs/c.pdf 10 '1' '10' c"}));
+    // The list cells' texts, given, stand in for the record's.
+    EXPECT_EQ(Describe(quire::MakeJobRow(unchecked, "7", " 3", "5x")), "[ ] /docs/b.pdf 7 ' 3' '5x' b");
 }
 
 TEST(JobRowsTest, TakenRowsGetJobStateZeroAndNothingElseChanges)
 {
-    CListItemArray items = ThreeItems();
+    CListItemArray items = Items("a b c");
     for (std::int32_t i = 0; i < items.GetCount(); ++i) {
         ListItemData item = items.GetAt(i);
         item.nJobState = 5;

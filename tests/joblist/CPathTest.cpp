@@ -5,12 +5,11 @@
 
 namespace {
 
-// One line per path: location | title | extension | file name | relative.
-std::string Describe(const std::string& path)
+// One line per path: location | title | extension | file name | relative [| arguments].
+std::string Describe(const CPath& p)
 {
-    CPath p(path);
     return p.GetLocation() + " | " + p.GetFileTitle() + " | " + p.GetExtension() + " | " + p.GetFileName() + " | "
-        + (p.IsRelative() ? "rel" : "abs");
+        + (p.IsRelative() ? "rel" : "abs") + (p.GetArguments().empty() ? "" : " | " + p.GetArguments());
 }
 
 } // namespace
@@ -35,27 +34,14 @@ TEST(CPath, SplitsFolderTitleAndExtension)
         {"\"/docs/a.pdf", "\"/docs/ | a | .pdf | a.pdf | rel"},
     };
     for (const auto& [path, parts] : cases)
-        EXPECT_EQ(Describe(path), parts) << path;
+        EXPECT_EQ(Describe(CPath(path)), parts) << path;
 }
 
-TEST(CPath, ArgumentModeSplitsAtTheFirstBlankOutsideQuotes)
+TEST(CPath, FolderModeEndsTheDirectoryWithTheLastNameArgumentModeSplitsAtAFreeBlank)
 {
-    CPath quoted("\"/my docs/a.pdf\" -p 3", false, true);
-    EXPECT_EQ(quoted.GetArguments(), "-p 3");
-    EXPECT_EQ(quoted.GetFileName(), "a.pdf");
-    EXPECT_EQ(quoted.GetLocation(), "/my docs/");
-
-    CPath plain("/docs/a.pdf", false, true);
-    EXPECT_EQ(plain.GetArguments(), "");
-    EXPECT_EQ(plain.GetFileName(), "a.pdf");
-}
-
-TEST(CPath, FolderModePutsTheLastNameIntoTheDirectory)
-{
-    CPath folder("/docs/reports", true);
-    EXPECT_EQ(folder.GetLocation(), "/docs/reports/");
-    EXPECT_EQ(folder.GetFileTitle(), "");
-    EXPECT_EQ(folder.GetExtension(), "");
+    EXPECT_EQ(Describe(CPath("/docs/reports", true)), "/docs/reports/ |  |  |  | abs");
+    EXPECT_EQ(Describe(CPath("\"/my docs/a.pdf\" -p 3", false, true)), "/my docs/ | a | .pdf | a.pdf | abs | -p 3");
+    EXPECT_EQ(Describe(CPath("/docs/a.pdf", false, true)), "/docs/ | a | .pdf | a.pdf | abs");
 }
 
 TEST(CPath, DirectoryComponentsCountFromTheFirstNameAndForgetAPreviousPath)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/CDialogConvert.h"
 
+#include "app/CDialogUnits.h"
 #include "app/CMessageBox.h"
 #include "app/CShell.h"
 #include "controls/CBusyProgressCtrl.h"
@@ -16,29 +17,6 @@
 #include <system_error>
 
 namespace {
-
-// Dialog units of the template's font to pixels, the way the platform's dialog manager converts
-// them: a horizontal unit is a quarter of the average character width, a vertical one an eighth
-// of the character height.
-class CDialogUnits
-{
-public:
-    explicit CDialogUnits(const QFont& font)
-    {
-        const QFontMetrics metrics(font);
-        const QString szLetters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-        m_nBaseX = (metrics.horizontalAdvance(szLetters) / 26 + 1) / 2;
-        m_nBaseY = metrics.height();
-    }
-
-    QRect Rect(int x, int y, int cx, int cy) const { return {X(x), Y(y), X(cx), Y(cy)}; }
-    int X(int n) const { return n * m_nBaseX / 4; }
-    int Y(int n) const { return n * m_nBaseY / 8; }
-
-private:
-    int m_nBaseX = 6;
-    int m_nBaseY = 13;
-};
 
 QString FromUtf8(const std::string& text)
 {

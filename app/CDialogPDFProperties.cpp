@@ -1,39 +1,22 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/CDialogPDFProperties.h"
 
-#include "app/CQuireApp.h"
+#include "app/CAppSettings.h"
+#include "app/CDialogUnits.h"
 
 #include <QCheckBox>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-// The layout is given in dialog units of an 8-point Verdana: a quarter of the average character
-// width across, an eighth of the line height down.
-struct DialogUnits
-{
-    double dx;
-    double dy;
-    QRect Rect(int x, int y, int cx, int cy) const
-    {
-        return QRect(qRound(x * dx), qRound(y * dy), qRound(cx * dx), qRound(cy * dy));
-    }
-};
-
-} // namespace
-
-CDialogPDFProperties::CDialogPDFProperties(CQuireApp& app, QWidget* parent)
+CDialogPDFProperties::CDialogPDFProperties(CAppSettings& settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-    , m_app(app)
+    , m_settings(settings)
 {
     setObjectName(QStringLiteral("IDD_DIALOG_PDF_PROPERTIES"));
     setWindowTitle(QStringLiteral("Document Properties"));
     setFont(QFont(QStringLiteral("Verdana"), 8));
-    const QFontMetrics metrics(font());
-    const DialogUnits du {metrics.averageCharWidth() / 4.0, metrics.height() / 8.0};
+    const CDialogUnits du(font());
     setFixedSize(du.Rect(0, 0, 310, 168).size());
 
     auto label = [&](const QString& szText, int y) {
@@ -84,11 +67,12 @@ CDialogPDFProperties::CDialogPDFProperties(CQuireApp& app, QWidget* parent)
 
 void CDialogPDFProperties::OnInitDialog()
 {
-    m_pAlways->setChecked(m_app.m_nPropertiesAlways == 1);
-    m_pTitle->setText(m_app.m_szPDFTitle);
-    m_pAuthor->setText(m_app.m_szPDFAuthor);
-    m_pSubject->setText(m_app.m_szPDFSubject);
-    m_pKeywords->setText(m_app.m_szPDFKeywords);
+    const CAppSettings::DocumentTexts texts = m_settings.Document();
+    m_pAlways->setChecked(m_settings.IsPropertiesAlways());
+    m_pTitle->setText(texts.szTitle);
+    m_pAuthor->setText(texts.szAuthor);
+    m_pSubject->setText(texts.szSubject);
+    m_pKeywords->setText(texts.szKeywords);
 }
 
 void CDialogPDFProperties::OnBnClickedButton1()
@@ -101,14 +85,12 @@ void CDialogPDFProperties::OnBnClickedButton1()
 
 void CDialogPDFProperties::OnBnClickedOk()
 {
-    m_app.m_szPDFTitle = m_pTitle->text().trimmed();
-    m_app.m_szPDFAuthor = m_pAuthor->text().trimmed();
-    m_app.m_szPDFSubject = m_pSubject->text().trimmed();
-    m_app.m_szPDFKeywords = m_pKeywords->text().trimmed();
+    m_settings.SetDocument({m_pTitle->text().trimmed(), m_pAuthor->text().trimmed(), m_pSubject->text().trimmed(),
+                            m_pKeywords->text().trimmed()});
     accept();
 }
 
 void CDialogPDFProperties::OnBnClickedCheck1()
 {
-    m_app.m_nPropertiesAlways = m_pAlways->isChecked() ? 1 : 0;
+    m_settings.SetPropertiesAlways(m_pAlways->isChecked());
 }

@@ -3,13 +3,13 @@
 
 #include <QDialog>
 
-class CQuireApp;
+class CAppSettings;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
 // "Document Properties": edits the title, author, subject and keywords a merge writes, and the
-// "Always use these settings" flag, all held in memory by the application object.
+// "Always use these settings" flag, all held by the settings object.
 //
 // The four texts change only on OK, trimmed at both ends; Cancel and the close box keep them. The check
 // box takes effect the moment it is clicked, even when the dialog is then cancelled.
@@ -18,7 +18,7 @@ class CDialogPDFProperties : public QDialog
     Q_OBJECT
 
 public:
-    explicit CDialogPDFProperties(CQuireApp& app, QWidget* parent = nullptr);
+    explicit CDialogPDFProperties(CAppSettings& settings, QWidget* parent = nullptr);
 
     // Clear All: empties the four edits; the settings keep their values until OK.
     void OnBnClickedButton1();
@@ -30,7 +30,7 @@ public:
 private:
     void OnInitDialog();
 
-    CQuireApp& m_app;
+    CAppSettings& m_settings;
     QLineEdit* m_pTitle = nullptr;
     QLineEdit* m_pAuthor = nullptr;
     QLineEdit* m_pSubject = nullptr;

@@ -2,14 +2,15 @@
 #include "app/CMainFrame.h"
 
 #include "app/CAppLook.h"
+#include "app/CAppSettings.h"
 #include "app/CDialogPDFProperties.h"
 #include "app/CJobListView.h"
 #include "app/CLockKeyIndicators.h"
 #include "app/CMessageBox.h"
 #include "app/CMultiSelectFileDialog.h"
-#include "app/CQuireApp.h"
 #include "app/CShell.h"
 #include "app/CommandIds.h"
+#include "app/EngineText.h"
 #include "app/HelpTargets.h"
 #include "controls/CRibbonApplicationMenu.h"
 #include "controls/CRibbonBar.h"
@@ -29,7 +30,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QSettings>
 #include <QStatusBar>
 #include <QUrl>
 
@@ -41,8 +41,6 @@ static void InitQuireResources()
 
 namespace {
 
-CMainFrame* g_pInstance = nullptr;
-
 const char* const kReady = "Ready";
 
 QIcon Image(int nIndex)
@@ -50,24 +48,14 @@ QIcon Image(int nIndex)
     return nIndex < 0 ? QIcon() : QIcon(QStringLiteral(":/icons/%1.svg").arg(nIndex));
 }
 
-std::string ToLocal(const QString& szPath)
-{
-    return QFile::encodeName(szPath).toStdString();
-}
-
 } // namespace
 
-CMainFrame::CMainFrame(CQuireApp& app, QWidget* parent)
+CMainFrame::CMainFrame(CAppSettings& settings, QWidget* parent)
     : QMainWindow(parent)
-    , m_app(app)
+    , m_settings(settings)
 {
     InitQuireResources();
-    g_pInstance = this;
     setObjectName(QStringLiteral("CMainFrame"));
-
-    // The look is read at construction and applied during creation.
-    QSettings registry(QStringLiteral("Vellum"), QStringLiteral("Quire Binder"));
-    m_app.m_nAppLook = registry.value(QStringLiteral("ApplicationLook"), 215).toUInt();
 
     setWindowIcon(QIcon(QStringLiteral(":/quire-binder.svg")));
     setWindowTitle(QStringLiteral("Quire Binder"));
@@ -75,32 +63,24 @@ CMainFrame::CMainFrame(CQuireApp& app, QWidget* parent)
     setAcceptDrops(true);
 
     CreateActions();
-    OnApplicationLook(static_cast<int>(m_app.m_nAppLook));
+    const int nLook = static_cast<int>(m_settings.ApplicationLook());
+    OnApplicationLook(nLook);
     m_pRibbon = new CRibbonBar(this);
     // The ribbon clips its panels rather than widen the window's minimum.
     m_pRibbon->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     setMenuWidget(m_pRibbon);
     InitializeRibbon();
-    m_pRibbon->SetWindows7Look(CAppLook::IsWindows7Ribbon(static_cast<int>(m_app.m_nAppLook)));
+    m_pRibbon->SetWindows7Look(CAppLook::IsWindows7Ribbon(nLook));
     CreateStatusBar();
     setCentralWidget(new QWidget(this));
 
-    SetOutputPathEditText(m_app.m_szSavePath);
+    SetOutputPathEditText(m_settings.SavePath());
+    connect(&m_settings, &CAppSettings::changed, this, &CMainFrame::RequestCommandUpdate);
     UpdateRecentFileActions();
-    m_app.MarkMainWindow(this);
     UpdateCommandUI();
 }
 
-CMainFrame::~CMainFrame()
-{
-    if (g_pInstance == this)
-        g_pInstance = nullptr;
-}
-
-CMainFrame* CMainFrame::Instance()
-{
-    return g_pInstance;
-}
+CMainFrame::~CMainFrame() = default;
 
 QAction* CMainFrame::AddCommand(int nID, const char* szName, const QString& szText, const QString& szStrings,
                                 int nImage)
@@ -208,8 +188,7 @@ void CMainFrame::CreateActions()
         const QByteArray name = "ID_FILE_MRU_FILE" + QByteArray::number(i + 1);
         QAction* pAction = AddCommand(nID, name.constData(), QString(), QStringLiteral("Open this document\n"), -1);
         pAction->setVisible(false);
-        connect(pAction, &QAction::triggered, this,
-                [this, nID] { m_app.OnOpenRecentFile(static_cast<unsigned>(nID)); });
+        connect(pAction, &QAction::triggered, this, [this, nID] { OnOpenRecentFile(nID); });
         m_recentActions.append(pAction);
     }
 }
@@ -335,11 +314,23 @@ QString CMainFrame::GetMessageText() const
     return szTemporary.isEmpty() ? m_pMessagePane->text() : szTemporary;
 }
 
+void CMainFrame::RequestCommandUpdate()
+{
+    if (m_bUpdateRequested)
+        return;
+    m_bUpdateRequested = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_bUpdateRequested = false;
+            UpdateRecentFileActions();
+            UpdateCommandUI();
+        },
+        Qt::QueuedConnection);
+}
+
 void CMainFrame::UpdateCommandUI()
 {
-    // EndIntakeBatch runs this once for the whole batch.
-    if (m_bInIntakeBatch)
-        return;
     if (CJobListView* pView = GetView())
         pView->OnUpdateCommandFile();
     else
@@ -363,8 +354,8 @@ void CMainFrame::OnUpdateCommandOptions()
     GetAction(ID_OPTIONS_DOC_PROPERTIES)->setEnabled(true);
     GetAction(ID_OPTIONS_OUTPUT_PATH_BUTTON)->setEnabled(true);
     // The marks show what the jobs will do: they take a switch as on only when it is exactly 1.
-    GetAction(ID_OPTIONS_AUTO_BACKUP)->setChecked(m_app.IsAutoBackupOn());
-    GetAction(ID_OPTIONS_AUTO_OPEN)->setChecked(m_app.IsOpenResultOn());
+    GetAction(ID_OPTIONS_AUTO_BACKUP)->setChecked(m_settings.IsAutoBackupOn());
+    GetAction(ID_OPTIONS_AUTO_OPEN)->setChecked(m_settings.IsOpenResultOn());
 }
 
 void CMainFrame::OnUpdateCommandHelp()
@@ -376,7 +367,7 @@ void CMainFrame::OnUpdateCommandHelp()
 void CMainFrame::OnUpdateApplicationLook()
 {
     for (QAction* pAction : m_pLooks->actions())
-        pAction->setChecked(pAction->data().toUInt() == m_app.m_nAppLook);
+        pAction->setChecked(pAction->data().toUInt() == m_settings.ApplicationLook());
 }
 
 void CMainFrame::OnUpdateOnStyle()
@@ -387,15 +378,13 @@ void CMainFrame::OnUpdateOnStyle()
 void CMainFrame::OnApplicationLook(int nID)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_app.m_nAppLook = static_cast<std::uint32_t>(nID);
+    m_settings.SetApplicationLook(static_cast<std::uint32_t>(nID));
     CAppLook::Apply(nID);
     if (m_pRibbon)
         m_pRibbon->SetWindows7Look(CAppLook::IsWindows7Ribbon(nID));
     update();
     for (QWidget* pChild : findChildren<QWidget*>())
         pChild->update();
-    QSettings registry(QStringLiteral("Vellum"), QStringLiteral("Quire Binder"));
-    registry.setValue(QStringLiteral("ApplicationLook"), nID);
     QApplication::restoreOverrideCursor();
     if (m_pLooks)
         OnUpdateApplicationLook();
@@ -414,27 +403,29 @@ void CMainFrame::OnCommandOptions(int nID)
             QString szPath = dialog.GetPathName();
             if (szPath.right(4).compare(QLatin1String(".pdf"), Qt::CaseInsensitive) != 0)
                 szPath += QStringLiteral(".pdf");
-            m_app.m_szSavePath = szPath;
+            m_settings.SetSavePath(szPath);
         }
         // Confirmed or not, the edit shows the setting again.
-        SetOutputPathEditText(m_app.m_szSavePath);
+        SetOutputPathEditText(m_settings.SavePath());
         break;
     }
     case ID_OPTIONS_AUTO_BACKUP:
-        m_app.m_nAutoBackup = m_app.IsAutoBackupOn() ? 0 : 1;
+        m_settings.SetAutoBackup(!m_settings.IsAutoBackupOn());
         break;
     case ID_OPTIONS_AUTO_OPEN:
-        m_app.m_nOpenResult = m_app.IsOpenResultOn() ? 0 : 1;
+        m_settings.SetOpenResult(!m_settings.IsOpenResultOn());
         break;
     case ID_OPTIONS_DOC_PROPERTIES: {
-        CDialogPDFProperties dialog(m_app);
+        CDialogPDFProperties dialog(m_settings, this);
         dialog.exec();
         break;
     }
     default:
         break;
     }
-    UpdateCommandUI();
+    // NOTE: a toggle that leaves the setting as it was emits nothing, yet Qt has flipped the action's
+    // own check mark: the marks must follow the settings again at once.
+    OnUpdateCommandOptions();
 }
 
 void CMainFrame::OnCommandHelp(int nID)
@@ -487,12 +478,7 @@ void CMainFrame::SetEmptyListText(const QString& szText)
 
 void CMainFrame::UpdateRecentFileActions()
 {
-    if (m_bInIntakeBatch) {
-        m_bRecentActionsStale = true;
-        return;
-    }
-    m_bRecentActionsStale = false;
-    const CRecentFileList& list = m_app.GetRecentFileList();
+    const CRecentFileList& list = m_settings.RecentFiles();
     for (int i = 0; i < m_recentActions.size(); ++i) {
         QAction* pAction = m_recentActions[i];
         const QString szPath = list.Entry(i);
@@ -501,19 +487,6 @@ void CMainFrame::UpdateRecentFileActions()
         pAction->setText(szPath.isEmpty() ? QString() : szNumber + QLatin1Char(' ') + QFileInfo(szPath).fileName());
         pAction->setToolTip(QDir::toNativeSeparators(szPath));
     }
-}
-
-void CMainFrame::BeginIntakeBatch()
-{
-    m_bInIntakeBatch = true;
-}
-
-void CMainFrame::EndIntakeBatch()
-{
-    m_bInIntakeBatch = false;
-    if (m_bRecentActionsStale)
-        UpdateRecentFileActions();
-    UpdateCommandUI();
 }
 
 bool CMainFrame::AddFile(const QString& szPath, QStringList& failures)
@@ -531,18 +504,31 @@ bool CMainFrame::AddFile(const QString& szPath, QStringList& failures)
         return false;
     }
     pView->UpdateListCtrl();
-    m_app.AddToRecentFileList(szPath);
-    UpdateCommandUI();
+    m_settings.AddRecentFile(szPath);
     return true;
 }
 
-void CMainFrame::ReportSkippedFiles(const QStringList& failures)
+int CMainFrame::AddFiles(const QStringList& paths, Source source)
 {
-    if (failures.isEmpty())
-        return;
-    const QString szIntro = failures.size() == 1 ? QStringLiteral("This file was not added to the list:")
-                                                 : QStringLiteral("These files were not added to the list:");
-    CMessageBox::Warning(this, szIntro + QStringLiteral("\n\n") + failures.join(QLatin1Char('\n')));
+    SetEmptyListText(QLatin1String(kLoadingText));
+    int nAdded = 0;
+    QStringList failures;
+    for (const QString& szPath : paths) {
+        const std::string path = EngineText::FromPath(szPath);
+        const bool bAccepted
+            = source == Source::Chosen ? quire::AcceptChosenPath(path) : quire::AcceptDroppedPath(path);
+        if (bAccepted && AddFile(szPath, failures))
+            ++nAdded;
+    }
+    if (nAdded == 0)
+        SetEmptyListText(QLatin1String(kPromptText));
+    if (!failures.isEmpty()) {
+        const QString szIntro = failures.size() == 1 ? QStringLiteral("This file was not added to the list:")
+                                                     : QStringLiteral("These files were not added to the list:");
+        CMessageBox::Warning(this, szIntro + QStringLiteral("\n\n") + failures.join(QLatin1Char('\n')));
+    }
+    RequestCommandUpdate();
+    return nAdded;
 }
 
 void CMainFrame::OnFileOpen()
@@ -553,37 +539,25 @@ void CMainFrame::OnFileOpen()
                                   QStringLiteral("PDF File (*.pdf)|*.pdf|All Files (*.*)|*.*||"), nullptr);
     if (dialog.DoModal() != CMultiSelectFileDialog::IDOK)
         return;
-    SetEmptyListText(QLatin1String(kLoadingText));
-    int nAdded = 0;
-    QStringList failures;
-    BeginIntakeBatch();
-    for (CMultiSelectFileDialog::POSITION pos = dialog.GetStartPosition(); pos;) {
-        const QString szPath = dialog.GetNextPathName(pos);
-        if (quire::AcceptChosenPath(ToLocal(szPath)) && AddFile(szPath, failures))
-            ++nAdded;
-    }
-    EndIntakeBatch();
-    if (nAdded == 0)
-        SetEmptyListText(QLatin1String(kPromptText));
-    ReportSkippedFiles(failures);
-    UpdateCommandUI();
+    QStringList paths;
+    for (CMultiSelectFileDialog::POSITION pos = dialog.GetStartPosition(); pos;)
+        paths.append(dialog.GetNextPathName(pos));
+    AddFiles(paths, Source::Chosen);
 }
 
 void CMainFrame::OnDropFiles(const QStringList& paths)
 {
     if (paths.isEmpty())
         return;
-    QStringList failures;
-    BeginIntakeBatch();
-    for (const QString& szPath : paths) {
-        // Folders are not searched; the name test looks at the last three characters only.
-        if (quire::AcceptDroppedPath(ToLocal(szPath)))
-            AddFile(szPath, failures);
-    }
-    EndIntakeBatch();
-    ReportSkippedFiles(failures);
+    AddFiles(paths, Source::Dropped);
     activateWindow();
-    UpdateCommandUI();
+}
+
+void CMainFrame::OnOpenRecentFile(int nID)
+{
+    const QString szPath = m_settings.RecentFiles().Entry(nID - ID_FILE_MRU_FILE1);
+    if (!szPath.isEmpty())
+        AddFiles({szPath}, Source::Chosen);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent)

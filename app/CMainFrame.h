@@ -6,9 +6,9 @@
 #include <QPointer>
 #include <QStringList>
 
+class CAppSettings;
 class CJobListView;
 class CLockKeyIndicators;
-class CQuireApp;
 class CRibbonBar;
 class QAction;
 class QActionGroup;
@@ -22,12 +22,13 @@ class QMenu;
 // Every command is one QAction owned by the frame (objectName = the identifier name, data() = its
 // number), shared by the ribbon, the application menu, the view's context menu and the shortcuts.
 // UpdateCommandUI() is the one place that sets what is enabled and checked: it runs every enable
-// handler (the view's OnUpdateCommandFile included) and is called after every change that can affect
-// them and before a menu opens.
+// handler (the view's OnUpdateCommandFile included). A change of the settings, of the list or of its
+// selection asks for it through RequestCommandUpdate(), which runs it once when control returns to
+// the event loop however many changes came before; a menu runs it directly before it opens.
 //
-// File intake: Add PDF Files, dropped files and the recent-file list filter their paths and hand each
-// accepted one to the view's AddListItem; after a batch one message lists every file that could not be
-// read, with the reason.
+// File intake: Add PDF Files, dropped files and the recent-file list hand their paths to AddFiles,
+// which filters them, adds each accepted one through the view and puts it on top of the recent-file
+// list; one message then lists every file that could not be read, with the reason.
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
@@ -36,11 +37,14 @@ public:
     static constexpr const char* kLoadingText = "Loading your PDF files...";
     static constexpr const char* kPromptText = "Please Add PDF Files to Convert.";
 
-    explicit CMainFrame(CQuireApp& app, QWidget* parent = nullptr);
-    ~CMainFrame() override;
+    // Which filter decides whether a path is offered to the view.
+    enum class Source {
+        Chosen, // the open dialog and the recent-file list: a ".pdf" extension, an existing file
+        Dropped, // dropped files: not a folder, and "pdf" as the last three characters
+    };
 
-    // The frame created last that still exists, or null.
-    static CMainFrame* Instance();
+    explicit CMainFrame(CAppSettings& settings, QWidget* parent = nullptr);
+    ~CMainFrame() override;
 
     // The action of command `nID`, or null.
     QAction* GetAction(int nID) const;
@@ -63,21 +67,21 @@ public:
     QLabel* GetIndicator(int nIndex) const;
 
     void UpdateCommandUI();
+    // Runs UpdateCommandUI (and brings the recent-file commands up to date) once, when control
+    // returns to the event loop.
+    void RequestCommandUpdate();
 
-    // Intake entry points.
+    // The one intake: every path of `paths` that `source`'s filter accepts is added through the view,
+    // in order; the list shows the loading text meanwhile, and the prompt again when nothing was
+    // added to an empty list; one message names every file that could not be read. Returns the number
+    // of files added.
+    int AddFiles(const QStringList& paths, Source source);
+    // Intake entry points: the open dialog, a drop, recent-file command 57616 + i (a vanished or
+    // non-PDF entry adds nothing and stays in the list).
     void OnFileOpen();
-    // `paths` in drop order: folders and paths whose last three characters are not "pdf" are skipped.
     void OnDropFiles(const QStringList& paths);
-    // Adds one accepted path through the view, rebuilds the rows and puts it on top of the recent-file
-    // list. On failure the reason is appended to `failures` and nothing is added.
-    bool AddFile(const QString& szPath, QStringList& failures);
-    // One message listing every file that could not be added; nothing when `failures` is empty.
-    void ReportSkippedFiles(const QStringList& failures);
-    // Between these two, AddFile leaves the recent-file commands and the enabled states to the end.
-    void BeginIntakeBatch();
-    void EndIntakeBatch();
+    void OnOpenRecentFile(int nID);
     void SetEmptyListText(const QString& szText);
-    void UpdateRecentFileActions();
 
     void OnApplicationLook(int nID);
     void OnUpdateApplicationLook();
@@ -99,10 +103,13 @@ private:
     void InitializeRibbon();
     void CreateStatusBar();
     void SetOutputPathEditText(const QString& szText);
+    void UpdateRecentFileActions();
+    // Adds one accepted path through the view; on failure the reason is appended to `failures`.
+    bool AddFile(const QString& szPath, QStringList& failures);
     // The default enable rules of the view's commands while no view is plugged in: an empty list.
     void OnUpdateCommandFileWithoutView();
 
-    CQuireApp& m_app;
+    CAppSettings& m_settings;
     CRibbonBar* m_pRibbon = nullptr;
     QMenu* m_pStyleMenu = nullptr;
     QLineEdit* m_pOutputPath = nullptr;
@@ -113,8 +120,5 @@ private:
     QList<QAction*> m_recentActions;
     QPointer<QWidget> m_pViewWidget;
     CJobListView* m_pView = nullptr;
-    // While a batch of files is added, the recent-file commands and the enabled states are brought
-    // up to date once at its end instead of after every file.
-    bool m_bInIntakeBatch = false;
-    bool m_bRecentActionsStale = false;
+    bool m_bUpdateRequested = false;
 };

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/CQuireView.h"
 
+#include "app/CAppSettings.h"
 #include "app/CDialogConvert.h"
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
 #include "app/COutputPathRule.h"
-#include "app/CQuireApp.h"
 #include "app/CShell.h"
 #include "app/CommandIds.h"
+#include "app/EngineText.h"
 #include "controls/CXListCtrl.h"
 #include "joblist/FileIntake.h"
 #include "joblist/JobRows.h"
@@ -30,8 +31,6 @@ Q_LOGGING_CATEGORY(lcQuireView, "quire.view", QtWarningMsg)
 
 namespace {
 
-const char* const kPromptText = "Please Add PDF Files to Convert.";
-
 struct ColumnDef
 {
     const char* szTitle;
@@ -43,21 +42,12 @@ const ColumnDef kColumns[6] = {
     {"Begin Page", Qt::AlignHCenter}, {"End Page", Qt::AlignHCenter}, {"Bookmark", Qt::AlignLeft},
 };
 
-QString FromLocal(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-std::string ToLocal(const QString& text)
-{
-    return text.toStdString();
-}
-
 } // namespace
 
-CQuireView::CQuireView(CMainFrame& frame, QWidget* pParent)
+CQuireView::CQuireView(CMainFrame& frame, CAppSettings& settings, QWidget* pParent)
     : QWidget(pParent)
     , m_frame(frame)
+    , m_settings(settings)
 {
     OnCreate();
     InitListCtrl(m_pList);
@@ -87,8 +77,9 @@ void CQuireView::OnCreate()
     connect(m_pList, &QAbstractItemView::clicked, this, &CQuireView::OnClickList);
     connect(m_pList, &CXListCtrl::checkboxClicked, this, [this] { m_bRowsEdited = true; });
     connect(m_pList, &CXListCtrl::editEnd, this, [this] { m_bRowsEdited = true; });
-    connect(m_pList->selectionModel(), &QItemSelectionModel::selectionChanged, &m_frame, &CMainFrame::UpdateCommandUI);
-    connect(m_pList->selectionModel(), &QItemSelectionModel::currentChanged, &m_frame, &CMainFrame::UpdateCommandUI);
+    connect(this, &CQuireView::jobListChanged, &m_frame, &CMainFrame::RequestCommandUpdate);
+    connect(m_pList->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CQuireView::jobListChanged);
+    connect(m_pList->selectionModel(), &QItemSelectionModel::currentChanged, this, &CQuireView::jobListChanged);
 
     for (int nID = ID_FILE_REMOVE; nID <= ID_BUTTON2; ++nID) {
         if (QAction* pAction = m_frame.GetAction(nID))
@@ -120,23 +111,31 @@ void CQuireView::OnCreate()
     connect(m_pContextMenu, &QMenu::aboutToShow, &m_frame, &CMainFrame::UpdateCommandUI);
 }
 
+std::array<int, 6> CQuireView::ColumnWidths(int nListWidth) const
+{
+    int nWidth = nListWidth - 2;
+    if (m_pList && m_pList->verticalScrollBar()->isVisible())
+        nWidth -= style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    std::array<int, 6> widths {};
+    int nUsed = 0;
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        // The last column takes what the shares leave, so that the columns fill the list exactly.
+        widths[i] = i + 1 == widths.size() ? nWidth - nUsed - 2 : m_nColWidths[i] * nWidth / 64;
+        nUsed += widths[i];
+    }
+    return widths;
+}
+
 void CQuireView::InitListCtrl(CXListCtrl* pList)
 {
     if (!pList)
         return;
-    int nWidth = pList->width() - 2;
-    if (pList->verticalScrollBar()->isVisible())
-        nWidth -= style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    int nUsed = 0;
-    for (int i = 0; i < 6; ++i) {
-        int nColWidth = m_nColWidths[static_cast<std::size_t>(i)] * nWidth / 64;
-        if (i == 5)
-            nColWidth = nWidth - nUsed - 2;
-        nUsed += nColWidth;
-        pList->InsertColumn(i, QString::fromLatin1(kColumns[i].szTitle), kColumns[i].nAlign, nColWidth, i == 0 ? 1 : 0);
-    }
+    const std::array<int, 6> widths = ColumnWidths(pList->width());
+    for (int i = 0; i < 6; ++i)
+        pList->InsertColumn(i, QString::fromLatin1(kColumns[i].szTitle), kColumns[i].nAlign,
+                            widths[static_cast<std::size_t>(i)], i == 0 ? 1 : 0);
     pList->SetUseEllipsis(true);
-    SetEmptyListText(QString::fromLatin1(kPromptText), Qt::black);
+    SetEmptyListText(QString::fromLatin1(CMainFrame::kPromptText), Qt::black);
 }
 
 void CQuireView::resizeEvent(QResizeEvent* pEvent)
@@ -151,27 +150,18 @@ void CQuireView::OnSize(int cx, int cy)
         return;
     m_pList->setUpdatesEnabled(false);
     m_pList->setGeometry(0, 0, cx, cy);
-    int nWidth = cx - 2;
-    if (m_pList->verticalScrollBar()->isVisible())
-        nWidth -= style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const int nColumns = m_pList->GetColumns();
-    int nUsed = 0;
-    for (int i = 0; i < nColumns; ++i) {
-        int nColWidth = m_nColWidths[static_cast<std::size_t>(std::min(i, 5))] * nWidth / 64;
-        if (i == nColumns - 1)
-            nColWidth = nWidth - nUsed - 2;
-        nUsed += nColWidth;
-        m_pList->setColumnWidth(i, nColWidth);
-    }
+    const std::array<int, 6> widths = ColumnWidths(cx);
+    for (int i = 0; i < m_pList->GetColumns() && i < 6; ++i)
+        m_pList->setColumnWidth(i, widths[static_cast<std::size_t>(i)]);
     m_pList->setUpdatesEnabled(true);
 }
 
 bool CQuireView::AddListItem(const QString& szFilePath, QString& szError)
 {
     UpdateListCtrlItemData();
-    const quire::ListItemResult result = quire::MakeListItem(QFile::encodeName(szFilePath).toStdString());
+    const quire::ListItemResult result = quire::MakeListItem(EngineText::FromPath(szFilePath));
     if (!result.item) {
-        szError = result.error ? QString::fromStdString(result.error->what())
+        szError = result.error ? EngineText::ToText(result.error->what())
                                : QStringLiteral("%1 cannot be read.").arg(szFilePath);
         return false;
     }
@@ -204,9 +194,9 @@ void CQuireView::UpdateListCtrl()
     m_nRowsInStep = m_arrItems.GetCount();
     m_bRowsEdited = false;
     if (m_pList->GetItemCount() == 0)
-        SetEmptyListText(QString::fromLatin1(kPromptText), Qt::black);
+        SetEmptyListText(QString::fromLatin1(CMainFrame::kPromptText), Qt::black);
     OnSize(width(), height());
-    m_frame.UpdateCommandUI();
+    emit jobListChanged();
 }
 
 void CQuireView::AppendRows(std::int32_t nFirst)
@@ -219,7 +209,7 @@ void CQuireView::AppendRows(std::int32_t nFirst)
         const std::string* texts[5]
             = {&item.szFileName, &item.szPages, &item.szBeginPage, &item.szEndPage, &item.szBookmark};
         for (int nCol = 1; nCol <= 5; ++nCol) {
-            const QString text = FromLocal(*texts[nCol - 1]);
+            const QString text = EngineText::ToText(*texts[nCol - 1]);
             m_pList->SetItemText(nRow, nCol, text);
             m_pList->SetItemToolTipText(nRow, nCol, text);
         }
@@ -246,7 +236,7 @@ void CQuireView::UpdateListCtrlItemData()
         std::string* fields[5]
             = {&item.szFileName, &item.szPages, &item.szBeginPage, &item.szEndPage, &item.szBookmark};
         for (int nCol = 1; nCol <= 5; ++nCol)
-            *fields[nCol - 1] = ToLocal(m_pList->GetItemText(i, nCol));
+            *fields[nCol - 1] = EngineText::FromText(m_pList->GetItemText(i, nCol));
         m_arrItems.SetAt(i, item);
     }
 }
@@ -307,7 +297,7 @@ void CQuireView::OnCommandFile(int nID)
         if (m_pList) {
             const int nSel = m_pList->GetCurSel();
             if (nSel >= 0 && nSel < m_arrItems.GetCount())
-                CShell::OpenFile(QFile::decodeName(m_arrItems.GetAt(nSel).szFilePath.c_str()));
+                CShell::OpenFile(EngineText::ToPath(m_arrItems.GetAt(nSel).szFilePath));
         }
         break;
     case ID_BUTTON2:
@@ -346,12 +336,9 @@ void CQuireView::Move(int nDelta)
         return;
     const int nSel = m_pList->GetCurSel();
     const int nTarget = nSel + nDelta;
-    if (nSel < 0 || nTarget < 0 || nTarget >= m_arrItems.GetCount())
-        return;
     UpdateListCtrlItemData();
-    const ListItemData item = m_arrItems.GetAt(nSel);
-    m_arrItems.RemoveAt(nSel);
-    m_arrItems.InsertAt(nTarget, item);
+    if (!m_arrItems.Move(nSel, nTarget))
+        return;
     m_nRowsInStep = 0;
     UpdateListCtrl();
     m_pList->SetCurSel(nTarget, false);
@@ -402,25 +389,13 @@ QString CQuireView::CheckMergeOutput(const QString& szPath) const
 
 QString CQuireView::GetMergeOutputPath() const
 {
-    const CQuireApp* pApp = CQuireApp::instance();
-    return COutputPathRule::Resolve(m_frame.GetOutputPathText(), pApp ? pApp->m_szSavePath : QString());
+    return COutputPathRule::Resolve(m_frame.GetOutputPathText(), m_settings.SavePath());
 }
 
 void CQuireView::RunJob(int nMode)
 {
     UpdateListCtrlItemData();
-    CQuireApp* pApp = CQuireApp::instance();
-    ConvertJob job;
-    job.nMode = nMode;
-    job.rows = quire::MakeJobRows(m_arrItems);
-    if (pApp) {
-        job.nAutoBackup = pApp->m_nAutoBackup;
-        job.nOpenResult = pApp->m_nOpenResult;
-        job.szPDFTitle = ToLocal(pApp->m_szPDFTitle);
-        job.szPDFAuthor = ToLocal(pApp->m_szPDFAuthor);
-        job.szPDFSubject = ToLocal(pApp->m_szPDFSubject);
-        job.szPDFKeywords = ToLocal(pApp->m_szPDFKeywords);
-    }
+    std::string szOutputPath;
     if (nMode == 1) {
         const QString szOutput = GetMergeOutputPath();
         const QString problem = CheckMergeOutput(szOutput);
@@ -428,14 +403,15 @@ void CQuireView::RunJob(int nMode)
             CMessageBox::Warning(window(), problem);
             return;
         }
-        job.szOutputPath = QFile::encodeName(szOutput).toStdString();
+        szOutputPath = EngineText::FromPath(szOutput);
     }
     {
-        CDialogConvert dialog(std::move(job), window());
+        CDialogConvert dialog(MakeConvertJob(nMode, quire::MakeJobRows(m_arrItems), m_settings, szOutputPath),
+                              window());
         dialog.exec();
         quire::MarkRowsTaken(m_arrItems, dialog.GetReport());
     }
-    m_frame.UpdateCommandUI();
+    emit jobListChanged();
 }
 
 void CQuireView::contextMenuEvent(QContextMenuEvent* pEvent)
@@ -446,7 +422,6 @@ void CQuireView::contextMenuEvent(QContextMenuEvent* pEvent)
 
 void CQuireView::OnContextMenu(const QPoint& globalPos)
 {
-    m_frame.UpdateCommandUI();
     m_pContextMenu->popup(globalPos);
 }
 
@@ -462,7 +437,7 @@ void CQuireView::OnClickList(const QModelIndex& index)
 {
     if (!index.isValid() || index.row() < 0 || index.column() < 0 || index.row() >= m_arrItems.GetCount())
         return;
-    m_frame.SetMessageText(QFile::decodeName(m_arrItems.GetAt(index.row()).szFilePath.c_str()));
+    m_frame.SetMessageText(EngineText::ToPath(m_arrItems.GetAt(index.row()).szFilePath));
 }
 
 void CQuireView::Log(const char* szFormat, ...)

@@ -10,6 +10,7 @@
 
 #include <array>
 
+class CAppSettings;
 class CMainFrame;
 class QMenu;
 class QModelIndex;
@@ -35,7 +36,7 @@ public:
     static constexpr std::array<int, 6> m_nColWidths = {3, 19, 8, 7, 7, 20};
     static constexpr int nListCtrlId = 1001;
 
-    explicit CQuireView(CMainFrame& frame, QWidget* pParent = nullptr);
+    CQuireView(CMainFrame& frame, CAppSettings& settings, QWidget* pParent = nullptr);
     ~CQuireView() override;
 
     // CJobListView
@@ -66,6 +67,10 @@ public:
     const CListItemArray& GetItems() const { return m_arrItems; }
     QMenu* GetContextMenu() const { return m_pContextMenu; }
 
+signals:
+    // The records, their rows or the selection changed: what the commands may do may have changed.
+    void jobListChanged();
+
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
@@ -83,7 +88,12 @@ private:
     // Appends rows for the records after the first `m_nRowsInStep`, which the rows already show.
     void AppendRows(std::int32_t nFirst);
 
+    // The widths of the six columns for a list `nListWidth` pixels wide: the shares of m_nColWidths
+    // of the usable width, the last column taking the rest.
+    std::array<int, 6> ColumnWidths(int nListWidth) const;
+
     CMainFrame& m_frame;
+    CAppSettings& m_settings;
     QPointer<CXListCtrl> m_pList;
     CListItemArray m_arrItems;
     QMenu* m_pContextMenu = nullptr;

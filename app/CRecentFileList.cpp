@@ -18,21 +18,18 @@ CRecentFileList::CRecentFileList(int nSize)
     : m_nSize(nSize)
 { }
 
-void CRecentFileList::ReadList()
+void CRecentFileList::ReadList(const QSettings& area)
 {
     m_entries.clear();
-    QSettings settings(QStringLiteral("Vellum"), QStringLiteral("Quire Binder"));
-    settings.beginGroup(QLatin1String(kGroup));
     for (int i = 0; i < m_nSize; ++i) {
-        const QString szPath = settings.value(Key(i)).toString();
+        const QString szPath = area.value(QLatin1String(kGroup) + QLatin1Char('/') + Key(i)).toString();
         if (!szPath.isEmpty() && !m_entries.contains(szPath))
             m_entries.append(szPath);
     }
 }
 
-void CRecentFileList::WriteList() const
+void CRecentFileList::WriteList(QSettings& settings) const
 {
-    QSettings settings(QStringLiteral("Vellum"), QStringLiteral("Quire Binder"));
     settings.beginGroup(QLatin1String(kGroup));
     for (int i = 0; i < m_nSize; ++i) {
         if (i < m_entries.size())
@@ -40,6 +37,7 @@ void CRecentFileList::WriteList() const
         else
             settings.remove(Key(i));
     }
+    settings.endGroup();
 }
 
 void CRecentFileList::Add(const QString& szPath)

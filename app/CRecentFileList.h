@@ -4,16 +4,18 @@
 #include <QString>
 #include <QStringList>
 
+class QSettings;
+
 // The most-recently-used file list: at most GetSize() paths, the newest first. It lives in the
-// settings area QSettings("Vellum", "Quire Binder"), group "Recent File List", keys File1 to FileN.
+// settings area, group "Recent File List", keys File1 to FileN.
 class CRecentFileList
 {
 public:
     explicit CRecentFileList(int nSize);
 
-    void ReadList();
+    void ReadList(const QSettings& area);
     // Writes every entry and removes the keys of entries no longer held.
-    void WriteList() const;
+    void WriteList(QSettings& area) const;
 
     // Puts `szPath` on top; an equal entry further down is removed, and the oldest entry drops off
     // when the list is full.

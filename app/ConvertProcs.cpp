@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/ConvertProcs.h"
 
+#include "app/CAppSettings.h"
 #include "app/CDialogConvert.h"
+#include "app/EngineText.h"
 #include "controls/CBusyProgressCtrl.h"
 #include "engine/MergeJob.h"
 #include "engine/SplitJob.h"
@@ -13,6 +15,23 @@
 #include <new>
 
 CDialogConvert* pDialog = nullptr;
+
+ConvertJob MakeConvertJob(std::int32_t nMode, std::vector<quire::JobRow> rows, const CAppSettings& settings,
+                          std::string szOutputPath)
+{
+    ConvertJob job;
+    job.nMode = nMode;
+    job.rows = std::move(rows);
+    job.szOutputPath = std::move(szOutputPath);
+    job.nAutoBackup = settings.IsAutoBackupOn() ? 1 : 0;
+    job.nOpenResult = settings.IsOpenResultOn() ? 1 : 0;
+    const CAppSettings::DocumentTexts texts = settings.Document();
+    job.szPDFTitle = EngineText::FromText(texts.szTitle);
+    job.szPDFAuthor = EngineText::FromText(texts.szAuthor);
+    job.szPDFSubject = EngineText::FromText(texts.szSubject);
+    job.szPDFKeywords = EngineText::FromText(texts.szKeywords);
+    return job;
+}
 std::shared_ptr<std::atomic<bool>> hExit;
 
 namespace {
@@ -45,7 +64,8 @@ template<typename Run> quire::JobReport RunGuarded(Run run)
     try {
         return run();
     } catch (const std::bad_alloc&) {
-        report.errors.push_back({-1, "", "The job needs more memory than is available."});
+        report.errors.push_back(
+            {-1, "", "The job needs more memory than is available.", pdf::PdfError::Kind::OutOfMemory});
     } catch (const std::exception& e) {
         report.errors.push_back({-1, "", std::string("The job failed: ") + e.what()});
     } catch (...) {

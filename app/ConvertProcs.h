@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class CAppSettings;
 class CDialogConvert;
 
 // Everything one merge or split works on, taken by value when the progress dialog is made: the
@@ -28,6 +29,11 @@ struct ConvertJob
     std::string szPDFSubject;
     std::string szPDFKeywords;
 };
+
+// The job `nMode` (1 merge, 0 split) of `rows`, with the switches and document texts the settings
+// hold now; `szOutputPath` is the merge output (empty for a split).
+ConvertJob MakeConvertJob(std::int32_t nMode, std::vector<quire::JobRow> rows, const CAppSettings& settings,
+                          std::string szOutputPath);
 
 // The progress dialog of the running job. Written by the user-interface thread before the worker
 // starts; the worker only reads it.

@@ -34,8 +34,8 @@ int main(int argc, char* argv[])
     app.GetAppDataPath();
     app.m_szSettingsFile = app.m_szAppDataPath + QStringLiteral("Settings.ini");
     app.GetAppSettings();
-    CMainFrame frame(app);
-    auto* pView = new CQuireView(frame);
+    CMainFrame frame(app.Settings());
+    auto* pView = new CQuireView(frame, app.Settings());
     frame.SetView(pView, pView);
     frame.resize(1000, 700);
     frame.show();

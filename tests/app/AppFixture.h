@@ -2,14 +2,40 @@
 #pragma once
 
 #include "app/CFileDialog.h"
+#include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
 #include "app/CQuireApp.h"
+#include "app/CQuireView.h"
 #include "app/CShell.h"
+#include "controls/CXListCtrl.h"
+#include "tests/support/PdfFixtures.h"
 #include "tests/support/TempDir.h"
 
-#include <QByteArray>
-#include <QSettings>
-#include <QString>
+#include <gtest/gtest.h>
+
+// The test support of the application's tests brings the whole widget and test toolkit along.
+#include <QtTest>
+#include <QtWidgets>
+
+#include <filesystem>
+#include <memory>
+
+// Presses command `szName` the way a user can: once the event loop has brought the enabled states up
+// to date, and only when its action exists, is enabled and is visible.
+inline void TriggerAction(CMainFrame& frame, const char* szName)
+{
+    QCoreApplication::processEvents();
+    QAction* pAction = frame.findChild<QAction*>(QLatin1String(szName));
+    ASSERT_NE(pAction, nullptr) << szName << " does not exist";
+    ASSERT_TRUE(pAction->isEnabled()) << szName << " is disabled";
+    ASSERT_TRUE(pAction->isVisible()) << szName << " is hidden";
+    pAction->trigger();
+}
+
+inline QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
 // An application object whose Settings.ini and settings area (recent files, look) live in the test's
 // own folder, with every modal seam in test mode.
@@ -28,7 +54,6 @@ protected:
         m_app.GetAppDataPath();
         m_app.m_szSettingsFile = m_app.m_szAppDataPath + QStringLiteral("Settings.ini");
         m_app.GetAppSettings();
-        m_app.LoadStdProfileSettings();
     }
     void TearDown() override
     {
@@ -38,9 +63,88 @@ protected:
         qputenv("HOME", m_oldHome);
     }
 
-    QString Path(const std::string& name) const { return QString::fromStdString(m_tmp.File(name)); }
-    QSettings Registry() const { return QSettings(QStringLiteral("Vellum"), QStringLiteral("Quire Binder")); }
+    QString Path(const std::string& name) const { return Q(m_tmp.File(name)); }
+    std::string Ini() const { return m_app.m_szSettingsFile.toStdString(); }
+    CAppSettings& Settings() { return m_app.Settings(); }
+    // A PDF of `nPages` pages showing "<name up to its last dot> page <n>", with one bookmark per page
+    // when asked.
+    std::string MakePdf(const std::string& name, int nPages, bool bOutline = false, const std::string& password = "")
+    {
+        quire::fixtures::PdfSpec desc;
+        desc.tag = name.substr(0, name.rfind('.'));
+        desc.pages = nPages;
+        desc.userPassword = password;
+        if (bOutline)
+            desc.outline = quire::fixtures::OnePerPage(nPages, desc.tag + " chapter");
+        quire::fixtures::WritePdf(m_tmp.File(name), desc);
+        return m_tmp.File(name);
+    }
 
     QByteArray m_oldHome;
     CQuireApp m_app;
+};
+
+// The main window with its file list view as the program builds them, shown; Auto Open is off.
+class FrameFixture : public AppFixture
+{
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        WriteWholeFile(Ini(), "[General]\nOpenResult=0\n");
+        Restart();
+    }
+    void TearDown() override
+    {
+        m_pFrame.reset();
+        AppFixture::TearDown();
+    }
+
+    // A new start: the settings read again from their files, a new window.
+    void Restart()
+    {
+        m_pFrame.reset();
+        m_app.GetAppSettings();
+        m_pFrame = std::make_unique<CMainFrame>(Settings());
+        m_pView = new CQuireView(*m_pFrame, Settings());
+        m_pFrame->SetView(m_pView, m_pView);
+        m_pFrame->resize(1000, 700);
+        m_pFrame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_pFrame.get()));
+    }
+
+    void Trigger(const char* szName) { TriggerAction(*m_pFrame, szName); }
+    QAction* Action(const char* szName) const { return m_pFrame->findChild<QAction*>(QLatin1String(szName)); }
+    CXListCtrl* List() const { return m_pView->GetListCtrl(); }
+
+    // Adds `paths` through Add PDF Files.
+    void AddFiles(const std::vector<std::string>& paths)
+    {
+        QStringList names;
+        for (const std::string& path : paths)
+            names << Q(path);
+        CFileDialog::SetNextFileNames(names);
+        Trigger("ID_FILE_OPEN");
+    }
+    void ClickCell(int nRow, int nCol)
+    {
+        QRect rect;
+        ASSERT_TRUE(List()->GetSubItemRect(nRow, nCol, rect));
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    // The rows, one string each: "[x] name pages begin end bookmark", joined by " | ".
+    std::string Rows() const
+    {
+        std::string rows;
+        for (int nRow = 0; nRow < List()->GetItemCount(); ++nRow) {
+            rows += nRow ? " | " : "";
+            rows += List()->GetCheckedState(nRow, 0) == 2 ? "[x]" : "[ ]";
+            for (int nCol = 1; nCol <= 5; ++nCol)
+                rows += " " + List()->GetItemText(nRow, nCol).toStdString();
+        }
+        return rows;
+    }
+
+    std::unique_ptr<CMainFrame> m_pFrame;
+    CQuireView* m_pView = nullptr;
 };

@@ -1,19 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/CDialogConvert.h"
 
-#include "app/CMessageBox.h"
-#include "app/CShell.h"
 #include "controls/CBusyProgressCtrl.h"
-#include "tests/support/PdfFixtures.h"
-#include "tests/support/TempDir.h"
+#include "tests/app/AppFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QPushButton>
-#include <QTest>
-
-#include <filesystem>
 #include <functional>
+#include <map>
 
 namespace fx = quire::fixtures;
 
@@ -30,10 +22,13 @@ quire::JobRow Row(const std::string& path, int nPages, int nBegin, int nEnd)
 }
 
 // A job long enough to still be running when the dialog handles the progress line of its second
-// row: one small source taken many times.
-std::vector<quire::JobRow> ManyRows(const std::string& path, int nCount)
+// row: every page of `path` on a row of its own, so that each row of a split writes its own file.
+std::vector<quire::JobRow> PageRows(const std::string& path, int nPages)
 {
-    return std::vector<quire::JobRow>(std::size_t(nCount), Row(path, 1, 1, 1));
+    std::vector<quire::JobRow> rows;
+    for (int i = 1; i <= nPages; ++i)
+        rows.push_back(Row(path, nPages, i, i));
+    return rows;
 }
 
 // What one modal run of the dialog showed and did.
@@ -48,30 +43,9 @@ struct DialogRun
 
 using StatusHook = std::function<void(CDialogConvert&, const QString&)>;
 
-class DialogConvertTest : public TempDirTest
+class DialogConvertTest : public AppFixture
 {
 protected:
-    void SetUp() override
-    {
-        CShell::SetTestMode(true);
-        CMessageBox::SetTestMode(true);
-    }
-    void TearDown() override
-    {
-        CShell::SetTestMode(false);
-        CMessageBox::SetTestMode(false);
-    }
-
-    std::string Fixture(const std::string& name, const std::string& tag, int nPages)
-    {
-        fx::PdfSpec desc;
-        desc.tag = tag;
-        desc.pages = nPages;
-        const std::string path = m_tmp.File(name);
-        fx::WritePdf(path, desc);
-        return path;
-    }
-
     // A merge when given an output, else a split.
     static ConvertJob Job(std::vector<quire::JobRow> rows, const std::string& output = "", int nOpenResult = 1)
     {
@@ -117,98 +91,99 @@ protected:
             bStopped = true;
         };
     }
-
-    static QString Q(const std::string& path) { return QString::fromStdString(path); }
 };
 
-TEST_F(DialogConvertTest, ShouldMergeShowProgressAndOpenTheOutputOnlyWhenAskedWithExactlyOne)
+TEST_F(DialogConvertTest, ShouldShowEveryTickedRowAndOpenTheLastFileWrittenOnlyWhenAskedWithExactlyOne)
 {
-    const std::string a = Fixture("a.pdf", "A", 3);
-    const std::string b = Fixture("b.pdf", "B", 2);
-    for (int nOpenResult : {1, 0, 2, -1}) {
-        SCOPED_TRACE(nOpenResult);
-        const std::string out = m_tmp.File("out" + std::to_string(nOpenResult + 1) + ".pdf");
-        const DialogRun run = Run(Job({Row(a, 3, 2, 3), Row(b, 2, 1, 2)}, out, nOpenResult));
+    const std::string a = MakePdf("a.pdf", 3);
+    const std::string b = MakePdf("b.pdf", 4);
+    quire::JobRow unchecked = Row(b, 4, 2, 3);
+    unchecked.bChecked = false;
+    const std::vector<quire::JobRow> rows = {Row(a, 3, 2, 3), unchecked, Row(b, 4, 1, 1)};
+    using Pages = std::vector<std::string>;
+    struct Case
+    {
+        std::string output; // empty: a split
+        int nOpenResult;
+        std::map<std::string, Pages> written;
+        std::string opened;
+    };
+    const Pages merged = {"a page 2", "a page 3", "b page 1"};
+    const Case cases[] = {
+        {"out1.pdf", 1, {{"out1.pdf", merged}}, "out1.pdf"},
+        {"out0.pdf", 0, {{"out0.pdf", merged}}, ""},
+        {"out2.pdf", 2, {{"out2.pdf", merged}}, ""},
+        {"out-1.pdf", -1, {{"out-1.pdf", merged}}, ""},
+        {"",
+         1,
+         {{"a_p2-3.pdf", {"a page 2", "a page 3"}}, {"b_p1-1.pdf", {"b page 1"}}, {"b_p2-3.pdf", {}}},
+         "b_p1-1.pdf"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output + " " + std::to_string(c.nOpenResult));
+        const DialogRun run = Run(Job(rows, c.output.empty() ? "" : m_tmp.File(c.output), c.nOpenResult));
 
         EXPECT_FALSE(run.bVisibleAfter);
         EXPECT_TRUE(run.report.ok);
-        EXPECT_EQ(run.opened, nOpenResult == 1 ? QStringList {Q(out)} : QStringList {});
+        EXPECT_EQ(run.opened, c.opened.empty() ? QStringList {} : QStringList {Q(m_tmp.File(c.opened))});
         EXPECT_EQ(run.messages, QStringList {});
-        const QString working = QStringLiteral("Merging your PDF files, please wait a moment...");
-        EXPECT_EQ(
-            run.statuses,
-            (QStringList {working, working + "\n1 of 2: a.pdf", working + "\n2 of 2: b.pdf", "Merging Finished."}));
-        EXPECT_EQ(run.statuses.last(), "Merging Finished.");
-        EXPECT_EQ(fx::PageTexts(out), (std::vector<std::string> {"A page 2", "A page 3", "B page 1", "B page 2"}));
+        const QString working = c.output.empty() ? QStringLiteral("Splitting your PDF files, please wait a moment...")
+                                                 : QStringLiteral("Merging your PDF files, please wait a moment...");
+        const QString finished
+            = c.output.empty() ? QStringLiteral("Splitting Finished.") : QStringLiteral("Merging Finished.");
+        EXPECT_EQ(run.statuses,
+                  (QStringList {working, working + "\n1 of 2: a.pdf", working + "\n2 of 2: b.pdf", finished}));
+        for (const auto& [name, pages] : c.written)
+            EXPECT_EQ(fx::PageTexts(m_tmp.File(name)), pages) << name;
     }
+}
 
-    // A source that had to be repaired is named afterwards; the merge itself succeeds.
+TEST_F(DialogConvertTest, ShouldTellOnceWhatWentWrongAndKeepWhatWasThere)
+{
+    const std::string a = MakePdf("a.pdf", 2);
     const std::string worn = m_tmp.File("worn.pdf");
     fx::WriteRepairablePdf(worn, "W", 2);
-    const DialogRun repaired = Run(Job({Row(a, 3, 1, 1), Row(worn, 2, 1, 2)}, m_tmp.File("joined.pdf")));
-    EXPECT_TRUE(repaired.report.ok);
-    ASSERT_EQ(repaired.messages.size(), 1);
-    EXPECT_TRUE(repaired.messages[0].contains("repaired")) << repaired.messages[0].toStdString();
-    EXPECT_TRUE(repaired.messages[0].contains(Q(worn))) << repaired.messages[0].toStdString();
-}
-
-TEST_F(DialogConvertTest, ShouldSplitBesideTheSourcesAndOpenTheLastFileWritten)
-{
-    const std::string a = Fixture("a.pdf", "A", 3);
-    const std::string b = Fixture("b.pdf", "B", 4);
-    quire::JobRow unchecked = Row(b, 4, 1, 1);
-    unchecked.bChecked = false;
-
-    const DialogRun run = Run(Job({Row(a, 3, 1, 2), unchecked, Row(b, 4, 2, 3)}));
-
-    const std::string b23 = m_tmp.File("b_p2-3.pdf");
-    EXPECT_TRUE(run.report.ok);
-    EXPECT_EQ(run.opened, QStringList {Q(b23)});
-    EXPECT_EQ(run.messages, QStringList {});
-    EXPECT_FALSE(std::filesystem::exists(m_tmp.File("b_p1-1.pdf"))) << "an unchecked row writes nothing";
-    const QString working = QStringLiteral("Splitting your PDF files, please wait a moment...");
-    EXPECT_TRUE(run.statuses.contains(working + "\n2 of 2: b.pdf")) << run.statuses.join('|').toStdString();
-    EXPECT_EQ(run.statuses.last(), "Splitting Finished.");
-    EXPECT_TRUE(std::filesystem::exists(m_tmp.File("a_p1-2.pdf")));
-    EXPECT_EQ(fx::PageTexts(b23), (std::vector<std::string> {"B page 2", "B page 3"}));
-}
-
-TEST_F(DialogConvertTest, ShouldCloseAndTellOnceWhichSourceFailedTheMerge)
-{
-    const std::string a = Fixture("a.pdf", "A", 2);
     const std::string bad = m_tmp.File("minutes.pdf");
     fx::WriteNotPdf(bad);
-    const std::string out = m_tmp.File("joined.pdf");
-    WriteWholeFile(out, "the previous output");
-
-    const DialogRun run = Run(Job({Row(a, 2, 1, 2), Row(bad, 1, 1, 1)}, out));
-
-    EXPECT_FALSE(run.report.ok);
-    ASSERT_EQ(run.messages.size(), 1);
-    EXPECT_TRUE(run.messages[0].contains(Q(bad))) << run.messages[0].toStdString();
-    EXPECT_TRUE(run.messages[0].contains("not a PDF file")) << run.messages[0].toStdString();
-    EXPECT_EQ(run.opened, QStringList {});
-    EXPECT_EQ(ReadWholeFile(out), "the previous output");
-}
-
-TEST_F(DialogConvertTest, ShouldKeepTheGoodFilesOfASplitAndNameTheFailedRows)
-{
-    const std::string a = Fixture("a.pdf", "A", 2);
     const std::string gone = m_tmp.File("gone.pdf");
-    const DialogRun run = Run(Job({Row(gone, 2, 1, 2), Row(a, 2, 2, 1), Row(a, 2, 1, 1)}));
-
-    EXPECT_FALSE(run.report.ok);
-    ASSERT_EQ(run.messages.size(), 1);
-    const QString& message = run.messages[0];
-    EXPECT_TRUE(message.startsWith("Some PDF files could not be split; 1 file was written.")) << message.toStdString();
-    EXPECT_TRUE(message.contains(Q(gone))) << message.toStdString();
-    EXPECT_TRUE(message.contains(Q(a) + " has no pages in the range 2-1")) << message.toStdString();
-    EXPECT_EQ(run.opened, QStringList {Q(m_tmp.File("a_p1-1.pdf"))});
+    const std::string kept = m_tmp.File("kept.pdf");
+    WriteWholeFile(kept, "the previous output");
+    struct Case
+    {
+        ConvertJob job;
+        bool bOk;
+        std::vector<std::string> message;
+        std::string opened;
+    };
+    const Case cases[] = {
+        // A source that had to be repaired is named afterwards; the merge itself succeeds.
+        {Job({Row(a, 2, 1, 1), Row(worn, 2, 1, 2)}, m_tmp.File("joined.pdf")),
+         true,
+         {"repaired", worn},
+         m_tmp.File("joined.pdf")},
+        {Job({Row(a, 2, 1, 2), Row(bad, 1, 1, 1)}, kept), false, {bad, "not a PDF file"}, ""},
+        // A split keeps its good files.
+        {Job({Row(gone, 2, 1, 2), Row(a, 2, 2, 1), Row(a, 2, 1, 1)}),
+         false,
+         {"Some PDF files could not be split; 1 file was written.", gone, a + " has no pages in the range 2-1"},
+         m_tmp.File("a_p1-1.pdf")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message.front());
+        const DialogRun run = Run(c.job);
+        EXPECT_EQ(run.report.ok, c.bOk);
+        ASSERT_EQ(run.messages.size(), 1);
+        for (const std::string& part : c.message)
+            EXPECT_TRUE(run.messages[0].contains(Q(part))) << run.messages[0].toStdString();
+        EXPECT_EQ(run.opened, c.opened.empty() ? QStringList {} : QStringList {Q(c.opened)});
+    }
+    EXPECT_EQ(ReadWholeFile(kept), "the previous output");
 }
 
 TEST_F(DialogConvertTest, ShouldIgnoreEnterEscapeAndCloseButStopOnRequest)
 {
-    const std::string a = Fixture("a.pdf", "A", 1);
+    const std::string a = MakePdf("a.pdf", 1000);
+    const std::vector<quire::JobRow> rows = PageRows(a, 1000);
     const std::string out = m_tmp.File("joined.pdf");
     bool bStopped = false;
     bool bStayedVisible = true;
@@ -227,7 +202,7 @@ TEST_F(DialogConvertTest, ShouldIgnoreEnterEscapeAndCloseButStopOnRequest)
         dialog.repaint();
     };
 
-    const DialogRun run = Run(Job(ManyRows(a, 1000), out), StopAtSecondRow(bStopped, keys));
+    const DialogRun run = Run(Job(rows, out), StopAtSecondRow(bStopped, keys));
 
     ASSERT_TRUE(bStopped) << "the job ended before its second row was shown";
     EXPECT_TRUE(bStayedVisible) << "Enter, Escape and close do nothing while the job runs";
@@ -241,13 +216,13 @@ TEST_F(DialogConvertTest, ShouldIgnoreEnterEscapeAndCloseButStopOnRequest)
     EXPECT_EQ(run.messages, QStringList {});
 
     // The next job gets a fresh stop flag and runs to its end.
-    const DialogRun next = Run(Job(ManyRows(a, 3), out));
+    const DialogRun next = Run(Job({rows.begin(), rows.begin() + 3}, out));
     EXPECT_TRUE(next.report.ok);
     EXPECT_EQ(fx::PdfInfo(out)["Pages"], "3");
 
     // A stopped split keeps the files it finished, and opens nothing.
     bStopped = false;
-    const DialogRun split = Run(Job(ManyRows(a, 1000)), StopAtSecondRow(bStopped));
+    const DialogRun split = Run(Job(rows), StopAtSecondRow(bStopped));
     ASSERT_TRUE(bStopped);
     EXPECT_TRUE(split.report.stopped);
     EXPECT_LT(split.report.filesWritten.size(), 1000u);

@@ -1,88 +1,71 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/CDialogPDFProperties.h"
-#include "app/CQuireApp.h"
 
-#include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
-#include <memory>
+#include "tests/app/AppFixture.h"
 
 namespace {
 
-class PropertiesDialog : public ::testing::Test
+// The four texts, joined by '|'.
+QString Texts(const CAppSettings::DocumentTexts& texts)
 {
-protected:
-    void SetUp() override
-    {
-        m_app.m_szPDFTitle = QStringLiteral("Title");
-        m_app.m_szPDFAuthor = QStringLiteral("Author");
-        m_app.m_szPDFSubject = QStringLiteral("Subject");
-        m_app.m_szPDFKeywords = QStringLiteral("one, two");
-        m_app.m_nPropertiesAlways = 0;
-        m_pDialog = std::make_unique<CDialogPDFProperties>(m_app);
-        m_pDialog->show();
-    }
-    QLineEdit* Edit(const char* szName) { return m_pDialog->findChild<QLineEdit*>(QLatin1String(szName)); }
-    void Click(const char* szName)
-    {
-        QTest::mouseClick(m_pDialog->findChild<QPushButton*>(QLatin1String(szName)), Qt::LeftButton);
-    }
-    QCheckBox* Box() { return m_pDialog->findChild<QCheckBox*>(QStringLiteral("IDC_CHECK1")); }
-    QString Texts() const
-    {
-        return QStringList {m_app.m_szPDFTitle, m_app.m_szPDFAuthor, m_app.m_szPDFSubject, m_app.m_szPDFKeywords}.join(
-            QLatin1Char('|'));
-    }
-    // Opens the dialog again on the same settings.
-    void Reopen()
-    {
-        m_pDialog = std::make_unique<CDialogPDFProperties>(m_app);
-        m_pDialog->show();
-    }
+    return QStringList {texts.szTitle, texts.szAuthor, texts.szSubject, texts.szKeywords}.join(QLatin1Char('|'));
+}
 
-    CQuireApp m_app;
-    std::unique_ptr<CDialogPDFProperties> m_pDialog;
-};
+QString EditTexts(const QDialog& dialog)
+{
+    QStringList texts;
+    for (const char* szName : {"IDC_EDIT_TITLE", "IDC_EDIT_AUTHOR", "IDC_EDIT_SUBJECT", "IDC_EDIT_KEYWORDS"})
+        texts << dialog.findChild<QLineEdit*>(QLatin1String(szName))->text();
+    return texts.join(QLatin1Char('|'));
+}
 
 } // namespace
 
-TEST_F(PropertiesDialog, OpensWithTheCurrentSettingsAndItsCheckBoxTakesEffectAtOnce)
+TEST(PropertiesDialog, OpensWithTheSettingsTakesTheTextsOnlyOnOkAndTheCheckBoxAtOnce)
 {
-    EXPECT_EQ(Edit("IDC_EDIT_TITLE")->text(), QStringLiteral("Title"));
-    EXPECT_EQ(Edit("IDC_EDIT_KEYWORDS")->text(), QStringLiteral("one, two"));
-    EXPECT_GT(Edit("IDC_EDIT_KEYWORDS")->height(), 3 * Edit("IDC_EDIT_AUTHOR")->height());
-    EXPECT_FALSE(Box()->isChecked());
-    // Even when the dialog is then cancelled.
-    QTest::mouseClick(Box(), Qt::LeftButton);
-    EXPECT_EQ(m_app.m_nPropertiesAlways, 1);
-    Click("IDCANCEL");
-    EXPECT_EQ(m_app.m_nPropertiesAlways, 1);
-    Reopen();
-    EXPECT_TRUE(Box()->isChecked());
-    QTest::mouseClick(Box(), Qt::LeftButton);
-    EXPECT_EQ(m_app.m_nPropertiesAlways, 0);
-}
+    // Steps: 'c' Clear All, 'k' the check box, 'o' OK, 'x' Cancel, 't' typing into Title, 'e' Escape there.
+    const std::map<char, const char*> buttons
+        = {{'c', "IDC_BUTTON1"}, {'k', "IDC_CHECK1"}, {'o', "IDOK"}, {'x', "IDCANCEL"}};
+    struct Row
+    {
+        const char* szSteps;
+        bool bAlwaysBefore;
+        int nResult;
+        const char* szTexts;
+        bool bAlwaysAfter;
+    };
+    const char* const szBefore = "Title|Author|Subject|one, two";
+    const Row rows[] = {
+        {"cx", false, QDialog::Rejected, szBefore, false},
+        {"te", false, QDialog::Rejected, szBefore, false},
+        {"co", false, QDialog::Accepted, "|||", false},
+        // The check box takes effect even when the dialog is then cancelled.
+        {"kx", false, QDialog::Rejected, szBefore, true},
+        {"ko", true, QDialog::Accepted, szBefore, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.szSteps);
+        CAppSettings settings;
+        settings.SetDocument({"Title", "Author", "Subject", "one, two"});
+        settings.SetPropertiesAlways(row.bAlwaysBefore);
+        CDialogPDFProperties dialog(settings);
+        dialog.show();
+        EXPECT_EQ(EditTexts(dialog), QLatin1String(szBefore));
+        EXPECT_EQ(dialog.findChild<QCheckBox*>(QStringLiteral("IDC_CHECK1"))->isChecked(), row.bAlwaysBefore);
+        auto* pTitle = dialog.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_TITLE"));
+        EXPECT_GT(dialog.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_KEYWORDS"))->height(), 3 * pTitle->height());
 
-TEST_F(PropertiesDialog, ClearAllEmptiesTheTextsOnlyOnceConfirmedWithOk)
-{
-    // Cancel, Escape: nothing changes.
-    Click("IDC_BUTTON1");
-    Click("IDCANCEL");
-    EXPECT_EQ(m_pDialog->result(), QDialog::Rejected);
-    Reopen();
-    Edit("IDC_EDIT_TITLE")->clear();
-    QTest::keyClicks(Edit("IDC_EDIT_TITLE"), QStringLiteral("typed"));
-    QTest::keyClick(Edit("IDC_EDIT_TITLE"), Qt::Key_Escape);
-    EXPECT_EQ(m_pDialog->result(), QDialog::Rejected);
-    EXPECT_EQ(Texts(), QStringLiteral("Title|Author|Subject|one, two"));
+        for (const char* pStep = row.szSteps; *pStep; ++pStep) {
+            if (*pStep == 't')
+                QTest::keyClicks(pTitle, QStringLiteral("typed"));
+            else if (*pStep == 'e')
+                QTest::keyClick(pTitle, Qt::Key_Escape);
+            else
+                QTest::mouseClick(dialog.findChild<QAbstractButton*>(buttons.at(*pStep)), Qt::LeftButton);
+        }
 
-    Reopen();
-    Click("IDC_BUTTON1");
-    Click("IDOK");
-    EXPECT_EQ(m_pDialog->result(), QDialog::Accepted);
-    EXPECT_EQ(Texts(), QStringLiteral("|||"));
+        EXPECT_EQ(dialog.result(), row.nResult);
+        EXPECT_EQ(Texts(settings.Document()), QLatin1String(row.szTexts));
+        EXPECT_EQ(settings.IsPropertiesAlways(), row.bAlwaysAfter);
+    }
 }

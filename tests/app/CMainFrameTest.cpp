@@ -1,79 +1,31 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/CMainFrame.h"
+
 #include "app/CAppLook.h"
-#include "app/CommandIds.h"
 #include "controls/CRibbonApplicationMenu.h"
 #include "controls/CRibbonBar.h"
 #include "controls/CRibbonCategory.h"
 #include "controls/CRibbonPanel.h"
 #include "controls/CXThemeHelper.h"
 #include "tests/app/AppFixture.h"
-#include "tests/app/RecordingListView.h"
-#include "tests/support/PdfFixtures.h"
 
-#include <gtest/gtest.h>
-
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QDialog>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMimeData>
-#include <QSignalSpy>
-#include <QStyle>
-#include <QTest>
-#include <QTimer>
-#include <QToolButton>
-#include <QUrl>
-
-#include <memory>
+namespace fx = quire::fixtures;
 
 namespace {
 
-class MainFrame : public AppFixture
+class MainFrame : public FrameFixture
 {
 protected:
-    void SetUp() override
-    {
-        AppFixture::SetUp();
-        m_pFrame = std::make_unique<CMainFrame>(m_app);
-        m_pView = new RecordingListView;
-        m_pFrame->SetView(m_pView, m_pView);
-    }
-    void TearDown() override
-    {
-        m_pFrame.reset();
-        AppFixture::TearDown();
-    }
-
     void ShowActive()
     {
-        m_pFrame->show();
         m_pFrame->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
     }
-    QAction* Action(const char* szName) const
-    {
-        QAction* pAction = m_pFrame->findChild<QAction*>(QLatin1String(szName));
-        EXPECT_NE(pAction, nullptr) << szName;
-        return pAction;
-    }
-    QString Pdf(const std::string& name, int nPages = 2)
-    {
-        quire::fixtures::PdfSpec desc;
-        desc.tag = name;
-        desc.pages = nPages;
-        quire::fixtures::WritePdf(m_tmp.File(name), desc);
-        return Path(name);
-    }
-    void Drop(const QStringList& paths)
+    void Drop(const std::vector<std::string>& paths)
     {
         QList<QUrl> urls;
-        for (const QString& szPath : paths)
-            urls.append(QUrl::fromLocalFile(szPath));
+        for (const std::string& path : paths)
+            urls.append(QUrl::fromLocalFile(Q(path)));
         QMimeData data;
         data.setUrls(urls);
         const QPoint at(m_pFrame->width() / 2, m_pFrame->height() / 2);
@@ -86,9 +38,16 @@ protected:
         // The files are taken after the drop has returned.
         QApplication::processEvents();
     }
-
-    std::unique_ptr<CMainFrame> m_pFrame;
-    RecordingListView* m_pView = nullptr;
+    // The texts of the style menu's checked items.
+    QStringList StyleMarks() const
+    {
+        QStringList marks;
+        for (QAction* pAction : m_pFrame->GetStyleMenu()->actions()) {
+            if (pAction->isChecked())
+                marks << pAction->text();
+        }
+        return marks;
+    }
 };
 
 // Notes the override cursor at the moment the application's palette changes.
@@ -113,23 +72,23 @@ public:
 TEST_F(MainFrame, EveryCommandIsOneActionSharedByRibbonMenuAndShortcut)
 {
     // A second action for a command would leave a button or a shortcut behind when it is disabled.
-    for (const char* szName :
-         {"ID_FILE_OPEN", "ID_FILE_REMOVE", "ID_FILE_REMOVE_ALL", "ID_FILE_MOVE_UP", "ID_FILE_MOVE_DOWN",
-          "ID_FILE_CONVERT_MERGE", "ID_FILE_CONVERT_SPLIT", "ID_FILE_VIEW_SELECTION", "ID_BUTTON2",
-          "ID_OPTIONS_OUTPUT_PATH_BUTTON", "ID_OPTIONS_AUTO_BACKUP", "ID_OPTIONS_AUTO_OPEN",
-          "ID_OPTIONS_DOC_PROPERTIES", "ID_HELP_ONLINE_HELP", "ID_APP_EXIT", "ID_RIBBON_STYLE"})
-        EXPECT_EQ(m_pFrame->findChildren<QAction*>(QLatin1String(szName)).size(), 1) << szName;
+    QStringList names;
+    for (const QAction* pAction : m_pFrame->findChildren<QAction*>()) {
+        if (pAction->objectName().startsWith(QLatin1String("ID_")))
+            names << pAction->objectName();
+    }
+    EXPECT_GE(names.size(), 16 + 11 + 16);
+    EXPECT_EQ(names.removeDuplicates(), 0);
 
     // Given the Home button, the application menu entry and Ctrl+O
-    QAction* pOpen = Action("ID_FILE_OPEN");
-    QSignalSpy triggered(pOpen, &QAction::triggered);
+    QSignalSpy triggered(Action("ID_FILE_OPEN"), &QAction::triggered);
     CRibbonBar* pRibbon = m_pFrame->GetRibbonBar();
     auto* pHomeButton = pRibbon->Category(0)->findChild<QToolButton*>(QStringLiteral("ID_FILE_OPEN"));
     ASSERT_NE(pHomeButton, nullptr);
     // When each is used
     QTest::mouseClick(pHomeButton, Qt::LeftButton);
     pRibbon->ShowApplicationMenu();
-    QTest::mouseClick(pRibbon->ApplicationMenu()->ButtonFor(pOpen), Qt::LeftButton);
+    QTest::mouseClick(pRibbon->ApplicationMenu()->ButtonFor(Action("ID_FILE_OPEN")), Qt::LeftButton);
     ShowActive();
     QTest::keyClick(m_pFrame.get(), Qt::Key_O, Qt::ControlModifier);
     // Then the one action ran each time, and each time it asked for the open dialog
@@ -137,106 +96,92 @@ TEST_F(MainFrame, EveryCommandIsOneActionSharedByRibbonMenuAndShortcut)
     EXPECT_EQ(CFileDialog::TakeShownTitles().size(), 3);
 }
 
-TEST_F(MainFrame, WithoutAViewOnlyAddingAndViewingTheResultAreEnabled)
+TEST_F(MainFrame, AutoOpenAndAutoBackupMarksShowWhatTheJobsWillDo)
 {
-    // With a view, the view decides its own commands: the frame asks it every time.
-    m_pView->m_nUpdates = 0;
-    m_pFrame->UpdateCommandUI();
-    EXPECT_EQ(m_pView->m_nUpdates, 1);
+    // A hand-edited 2 is off for the jobs, so the mark must not claim backups are made.
+    WriteWholeFile(Ini(), "[General]\nOpenResult=0\nAutoBackup=2\n");
+    Restart();
+    EXPECT_FALSE(Action("ID_OPTIONS_AUTO_BACKUP")->isChecked());
+    Trigger("ID_OPTIONS_AUTO_BACKUP");
+    EXPECT_TRUE(Settings().IsAutoBackupOn());
+    EXPECT_TRUE(Action("ID_OPTIONS_AUTO_BACKUP")->isChecked());
 
-    CMainFrame bare(m_app);
-    auto enabled = [&bare](const char* szName) { return bare.findChild<QAction*>(QLatin1String(szName))->isEnabled(); };
-    for (const char* szName : {"ID_FILE_REMOVE", "ID_FILE_REMOVE_ALL", "ID_FILE_MOVE_UP", "ID_FILE_MOVE_DOWN",
-                               "ID_FILE_CONVERT_MERGE", "ID_FILE_CONVERT_SPLIT", "ID_FILE_VIEW_SELECTION"})
-        EXPECT_FALSE(enabled(szName)) << szName;
-    EXPECT_TRUE(enabled("ID_BUTTON2"));
-    EXPECT_TRUE(enabled("ID_FILE_OPEN"));
-}
-
-TEST_F(MainFrame, AutoOpenAndAutoBackupToggleAndTheirMarksFollowTheSettings)
-{
+    // The ribbon's check box and the action are one command.
     auto* pBox = m_pFrame->GetRibbonBar()->findChild<QCheckBox*>(QStringLiteral("ID_OPTIONS_AUTO_OPEN"));
     ASSERT_NE(pBox, nullptr);
-    EXPECT_TRUE(pBox->isChecked());
+    EXPECT_FALSE(pBox->isChecked());
     QTest::mouseClick(pBox, Qt::LeftButton);
-    EXPECT_EQ(m_app.m_nOpenResult, 0);
-    EXPECT_FALSE(Action("ID_OPTIONS_AUTO_OPEN")->isChecked());
-    Action("ID_OPTIONS_AUTO_OPEN")->trigger();
-    EXPECT_EQ(m_app.m_nOpenResult, 1);
-    EXPECT_TRUE(pBox->isChecked());
-
-    // A hand-edited 2 is off for the jobs, so the mark must not claim backups are made.
-    QAction* pBackup = Action("ID_OPTIONS_AUTO_BACKUP");
-    m_app.m_nAutoBackup = 2;
-    m_pFrame->UpdateCommandUI();
-    EXPECT_FALSE(pBackup->isChecked());
-    pBackup->trigger();
-    EXPECT_EQ(m_app.m_nAutoBackup, 1);
-    EXPECT_TRUE(pBackup->isChecked());
+    EXPECT_TRUE(Settings().IsOpenResultOn());
+    EXPECT_TRUE(Action("ID_OPTIONS_AUTO_OPEN")->isChecked());
+    Trigger("ID_OPTIONS_AUTO_OPEN");
+    EXPECT_FALSE(Settings().IsOpenResultOn());
+    EXPECT_FALSE(pBox->isChecked());
 }
 
-TEST_F(MainFrame, BrowseAppendsPdfAndResetsTheEditWhetherConfirmedOrCancelled)
+TEST_F(MainFrame, BrowseAppendsPdfAndPutsTheSettingBackIntoTheEditWhetherConfirmedOrCancelled)
 {
     QLineEdit* pEdit = m_pFrame->GetOutputPathEdit();
-    QAction* pBrowse = Action("ID_OPTIONS_OUTPUT_PATH_BUTTON");
-    CFileDialog::SetNextFileName(Path("merged"));
-    pBrowse->trigger();
-    EXPECT_EQ(m_app.m_szSavePath, Path("merged.pdf"));
-    EXPECT_EQ(pEdit->text(), Path("merged.pdf"));
-    CFileDialog::SetNextFileName(Path("BOOK.PDF"));
-    pBrowse->trigger();
-    EXPECT_EQ(m_app.m_szSavePath, Path("BOOK.PDF"));
+    for (const auto& [chosen, expected] :
+         {std::pair {Path("merged"), Path("merged.pdf")}, {Path("B.PDF"), Path("B.PDF")}}) {
+        CFileDialog::SetNextFileName(chosen);
+        Trigger("ID_OPTIONS_OUTPUT_PATH_BUTTON");
+        EXPECT_EQ(Settings().SavePath(), expected);
+        EXPECT_EQ(pEdit->text(), expected);
+    }
 
     // Typing changes only the edit; a cancelled browse puts the setting back into it.
     QTest::keyClicks(pEdit, QStringLiteral("-typed"));
-    EXPECT_EQ(m_pFrame->GetOutputPathText(), Path("BOOK.PDF") + QStringLiteral("-typed"));
-    EXPECT_EQ(m_app.m_szSavePath, Path("BOOK.PDF"));
-    pBrowse->trigger();
-    EXPECT_EQ(pEdit->text(), Path("BOOK.PDF"));
+    EXPECT_EQ(m_pFrame->GetOutputPathText(), Path("B.PDF") + QStringLiteral("-typed"));
+    EXPECT_EQ(Settings().SavePath(), Path("B.PDF"));
+    Trigger("ID_OPTIONS_OUTPUT_PATH_BUTTON");
+    EXPECT_EQ(pEdit->text(), Path("B.PDF"));
 }
 
-TEST_F(MainFrame, LooksTakeTheirPaletteKeepOneRadioMarkAndPersist)
+TEST_F(MainFrame, ALookTakesItsPaletteUnderAWaitCursorKeepsOneMarkAndIsReadBackAtTheNextStart)
 {
-    QAction* pSilver = Action("ID_VIEW_APPLOOK_OFF_2007_SILVER");
-    // The wait cursor is up while the palette changes, and gone afterwards.
     WaitCursorProbe probe;
     qApp->installEventFilter(&probe);
-    pSilver->trigger();
+    Trigger("ID_VIEW_APPLOOK_OFF_2007_SILVER");
     qApp->removeEventFilter(&probe);
     EXPECT_TRUE(probe.m_bWaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QApplication::palette().color(QPalette::Window), CAppLook::Palette(217).color(QPalette::Window));
-    for (QAction* pAction : m_pFrame->GetStyleMenu()->actions())
-        EXPECT_EQ(pAction->isChecked(), pAction == pSilver) << pAction->objectName().toStdString();
-    Action("ID_VIEW_APPLOOK_WIN_2000")->trigger();
-    EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("windows"));
-    EXPECT_FALSE(CXThemeHelper().IsAppThemed()) << "the list draws classic";
+    Trigger("ID_VIEW_APPLOOK_OFF_2007_AQUA");
 
-    // A restart reads the look back.
-    m_pFrame.reset();
-    auto pAgain = std::make_unique<CMainFrame>(m_app);
-    EXPECT_TRUE(pAgain->findChild<QAction*>(QStringLiteral("ID_VIEW_APPLOOK_WIN_2000"))->isChecked());
-
-    // A look without its own drawing (from an older version) draws as the Office 2007 look in the
-    // last colour chosen, with no mark in the menu.
-    pAgain->findChild<QAction*>(QStringLiteral("ID_VIEW_APPLOOK_OFF_2007_AQUA"))->trigger();
-    Registry().setValue(QStringLiteral("ApplicationLook"), 211);
-    pAgain.reset();
-    CMainFrame old(m_app);
-    EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
-    EXPECT_TRUE(CXThemeHelper().IsAppThemed());
-    EXPECT_EQ(QApplication::palette().color(QPalette::Window), CAppLook::Palette(218).color(QPalette::Window));
-    for (QAction* pAction : old.GetStyleMenu()->actions())
-        EXPECT_FALSE(pAction->isChecked());
-    old.findChild<QAction*>(QStringLiteral("ID_VIEW_APPLOOK_WINDOWS_7"))->trigger();
-    EXPECT_TRUE(old.GetRibbonBar()->IsWindows7Look());
+    // The looks without a menu item come from earlier versions' settings; 211 has no drawing of its
+    // own and draws as Office 2007 in the colour chosen last.
+    struct Row
+    {
+        int nStored; // 0: as last chosen
+        const char* szStyle;
+        int nPalette;
+        QStringList marks;
+        bool bWindows7Ribbon;
+    };
+    const Row rows[] = {
+        {0, "fusion", 218, {"&Aqua Style"}, false},
+        {205, "windows", 205, {}, false},
+        {211, "fusion", 218, {}, false},
+        {219, "fusion", 219, {}, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.nStored);
+        if (row.nStored)
+            QSettings().setValue(QStringLiteral("ApplicationLook"), row.nStored);
+        Restart();
+        EXPECT_EQ(QApplication::style()->name().toLower(), QLatin1String(row.szStyle));
+        EXPECT_EQ(CXThemeHelper().IsAppThemed(), row.nStored != 205) << "the list draws classic under 205 only";
+        EXPECT_EQ(QApplication::palette().color(QPalette::Window),
+                  CAppLook::Palette(row.nPalette).color(QPalette::Window));
+        EXPECT_EQ(StyleMarks(), row.marks);
+        EXPECT_EQ(m_pFrame->GetRibbonBar()->IsWindows7Look(), row.bWindows7Ribbon);
+    }
 }
 
 TEST_F(MainFrame, HelpCommandsOpenTheirTargetsThroughTheShell)
 {
     for (const char* szName :
          {"ID_HELP_SUPPORT_EMAIL", "ID_HELP_CHECK_UPDATE", "ID_HELP_HOMEPAGE", "ID_HELP_ONLINE_HELP"})
-        Action(szName)->trigger();
+        Trigger(szName);
     const QStringList opened = CShell::TakeOpened();
     ASSERT_EQ(opened.size(), 4);
     EXPECT_TRUE(opened[0].startsWith(QLatin1String("mailto:")));
@@ -263,80 +208,64 @@ TEST_F(MainFrame, StatusBarShowsCommandDescriptionsAndTheLockKeys)
     EXPECT_NE(m_pFrame->GetIndicator(2)->isEnabled(), bScroll);
 }
 
-TEST_F(MainFrame, DialogAddsReadablePdfsInOrderAndNamesTheRestInOneMessage)
+TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderAndNamesEveryUnreadableOneInOneMessage)
 {
-    const QString a = Pdf("a.pdf");
-    const QString b = Pdf("b.PDF");
-    const QString c = Pdf("c.txt");
-    const QString notPdf = Path("fake.pdf");
-    quire::fixtures::WriteNotPdf(notPdf.toStdString());
-    const QString damaged = Path("broken.pdf");
-    quire::fixtures::WriteDamagedPdf(damaged.toStdString());
-    CFileDialog::SetNextFileNames({notPdf, a, b, c, damaged});
-    Action("ID_FILE_OPEN")->trigger();
-    EXPECT_EQ(m_pView->Paths(), (QStringList {a, b}));
-    EXPECT_EQ(m_pView->m_nRebuilds, 2) << "each file shows as it is added";
-    EXPECT_EQ(m_pView->m_szEmptyTextWhileAdding, QStringLiteral("Loading your PDF files..."));
+    const std::string a = MakePdf("a.v2.pdf", 2);
+    const std::string b = MakePdf("b.PDF", 3, true);
+    const std::string c = MakePdf("c.txt", 1);
+    const std::string xpdf = MakePdf("report.xpdf", 1);
+    const std::string notPdf = m_tmp.File("fake.pdf");
+    fx::WriteNotPdf(notPdf);
+    const std::string damaged = m_tmp.File("broken.pdf");
+    fx::WriteDamagedPdf(damaged);
+    // The row count and the empty-list text each time the list changes.
+    QStringList seen;
+    QObject::connect(m_pView, &CQuireView::jobListChanged,
+                     [&] { seen << QString::number(List()->GetItemCount()) + ' ' + List()->GetNoItemsMessage(); });
+
+    // The open dialog takes a ".pdf" extension in any case and names what does not read as PDF.
+    AddFiles({notPdf, a, b, c, damaged});
+    EXPECT_EQ(Rows(), "[x] a.v2.pdf 2 1 2 a.v2 | [x] b.PDF 3 1 3 ");
+    EXPECT_EQ(List()->GetHeaderCheckedState(0), 2);
     const QStringList shown = CMessageBox::TakeShownTexts();
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].contains(notPdf) && shown[0].contains(damaged)) << shown[0].toStdString();
-    EXPECT_FALSE(shown[0].contains(a) || shown[0].contains(c)) << shown[0].toStdString();
+    for (const std::string& path : {notPdf, a, b, c, damaged})
+        EXPECT_EQ(shown[0].contains(Q(path)), path == notPdf || path == damaged) << path << shown[0].toStdString();
+    // Each file shows as it is added, the list saying meanwhile that files are loading.
+    EXPECT_EQ(seen, (QStringList {"1 Loading your PDF files...", "2 Loading your PDF files..."}));
     // Only what was added goes on the recent files, the last one first, in the list and the menu.
-    EXPECT_EQ(m_app.GetRecentFileList().Entries(), (QStringList {b, a}));
+    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Q(b), Q(a)}));
+    QCoreApplication::processEvents();
     EXPECT_EQ(Action("ID_FILE_MRU_FILE1")->text(), QStringLiteral("&1 b.PDF"));
 
-    // Nothing accepted: the prompt comes back.
-    CFileDialog::SetNextFileNames({c});
-    Action("ID_FILE_OPEN")->trigger();
-    EXPECT_EQ(m_pView->m_items.size(), 2u);
-    EXPECT_EQ(m_pView->m_szEmptyText, QStringLiteral("Please Add PDF Files to Convert."));
-}
-
-TEST_F(MainFrame, DropSkipsFoldersAndTestsOnlyTheLastThreeCharacters)
-{
-    const QString a = Pdf("a.pdf");
-    const QString xpdf = Pdf("report.xpdf");
-    const QString b = Pdf("b.pdf");
-    QDir(Path("")).mkdir(QStringLiteral("folder.pdf"));
-    const QString folder = Path("folder.pdf");
-
-    Drop({a, folder, xpdf, b});
-    EXPECT_EQ(m_pView->Paths(), (QStringList {a, xpdf, b}));
+    // A drop tests only the last three characters; nothing it passes over is named.
+    Trigger("ID_FILE_REMOVE_ALL");
+    Drop({a, xpdf, c});
+    EXPECT_EQ(Rows(), "[x] a.v2.pdf 2 1 2 a.v2 | [x] report.xpdf 1 1 1 report");
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+
+    // Nothing added to an empty list: the prompt comes back.
+    Trigger("ID_FILE_REMOVE_ALL");
+    AddFiles({c});
+    EXPECT_EQ(List()->GetNoItemsMessage(), QLatin1String(CMainFrame::kPromptText));
 }
 
-TEST_F(MainFrame, RecentEntryAddsTheFileOrDoesNothingWhenItVanished)
+TEST_F(MainFrame, ARecentEntryAddsItsFileOrNothingWhenTheFileHasGone)
 {
-    const QString kept = Pdf("kept.pdf");
-    const QString gone = Pdf("gone.pdf");
-    m_app.AddToRecentFileList(kept);
-    m_app.AddToRecentFileList(gone);
-    QFile::remove(gone);
+    const std::string kept = MakePdf("kept.pdf", 1);
+    const std::string gone = MakePdf("gone.pdf", 1);
+    Settings().AddRecentFile(Q(kept));
+    Settings().AddRecentFile(Q(gone));
+    std::filesystem::remove(gone);
 
-    Action("ID_FILE_MRU_FILE1")->trigger();
-    EXPECT_TRUE(m_pView->m_items.empty());
+    Trigger("ID_FILE_MRU_FILE1");
+    EXPECT_EQ(Rows(), "");
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
-    EXPECT_EQ(m_app.GetRecentFileList().Entries(), (QStringList {gone, kept}));
+    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Q(gone), Q(kept)}));
 
-    Action("ID_FILE_MRU_FILE2")->trigger();
-    EXPECT_EQ(m_pView->Paths(), QStringList {kept});
-    EXPECT_EQ(m_app.GetRecentFileList().Entries(), (QStringList {kept, gone}));
-}
-
-// The texts are taken trimmed, and Enter in an edit means OK.
-TEST_F(MainFrame, DocumentPropertiesRunsModallyFromItsCommand)
-{
-    m_app.m_szPDFTitle = QStringLiteral("Before");
-    QTimer::singleShot(0, [] {
-        auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(pDialog, nullptr);
-        auto* pTitle = pDialog->findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_TITLE"));
-        pTitle->selectAll();
-        QTest::keyClicks(pTitle, QStringLiteral("  Annual report \t"));
-        QTest::keyClick(pTitle, Qt::Key_Return);
-    });
-    Action("ID_OPTIONS_DOC_PROPERTIES")->trigger();
-    EXPECT_EQ(m_app.m_szPDFTitle, QStringLiteral("Annual report"));
+    Trigger("ID_FILE_MRU_FILE2");
+    EXPECT_EQ(Rows(), "[x] kept.pdf 1 1 1 kept");
+    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Q(kept), Q(gone)}));
 }
 
 TEST_F(MainFrame, KeyTipsFollowAltAndTheLettersOfTheTable)
@@ -357,14 +286,13 @@ TEST_F(MainFrame, KeyTipsFollowAltAndTheLettersOfTheTable)
     QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
     QTest::keyClick(m_pFrame.get(), Qt::Key_H);
     QTest::keyClick(m_pFrame.get(), Qt::Key_B);
-    EXPECT_EQ(m_app.m_nAutoBackup, 0);
+    EXPECT_FALSE(Settings().IsAutoBackupOn());
 }
 
 TEST_F(MainFrame, AtTheSmallestSizeOf900By600EveryRibbonElementShowsUnclipped)
 {
     CRibbonCategory* pHome = m_pFrame->GetRibbonBar()->Category(0);
     EXPECT_EQ(m_pFrame->windowTitle(), QStringLiteral("Quire Binder"));
-    m_pFrame->show();
     m_pFrame->resize(1600, 700);
     QApplication::processEvents();
     for (CRibbonPanel* pPanel : pHome->Panels())
@@ -379,6 +307,6 @@ TEST_F(MainFrame, AtTheSmallestSizeOf900By600EveryRibbonElementShowsUnclipped)
     for (QToolButton* pButton : pHome->findChildren<QToolButton*>())
         EXPECT_GE(pButton->width(), pButton->sizeHint().width()) << pButton->objectName().toStdString();
 
-    Action("ID_APP_EXIT")->trigger();
+    Trigger("ID_APP_EXIT");
     EXPECT_FALSE(m_pFrame->isVisible());
 }

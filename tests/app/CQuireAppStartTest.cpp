@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "app/CMainFrame.h"
+#include "app/CQuireApp.h"
+
 #include "tests/app/AppFixture.h"
-
-#include <gtest/gtest.h>
-
-#include <QDir>
 
 namespace {
 
@@ -29,23 +26,31 @@ TEST_F(AppStart, AFileArgumentGoesOnTopOfTheRecentFilesOrIsNamedInAMessageWhenMi
         ASSERT_EQ(shown.size(), 1);
         EXPECT_TRUE(shown[0].contains(szBad)) << shown[0].toStdString();
     }
-    EXPECT_EQ(m_app.GetRecentFileList().Count(), 0);
+    EXPECT_EQ(Settings().RecentFiles().Count(), 0);
 
     // An existing file is not read at all; options are passed over, a relative path is recorded in full.
     WriteWholeFile(m_tmp.File("new.pdf"), "not read at all");
-    m_app.AddToRecentFileList(Path("old.pdf"));
+    Settings().AddRecentFile(Path("old.pdf"));
     QDir::setCurrent(Path(""));
     EXPECT_TRUE(m_app.ProcessShellCommand(Args({QStringLiteral("-style=fusion"), QStringLiteral("new.pdf")})));
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
-    EXPECT_EQ(m_app.GetRecentFileList().Entries(), (QStringList {Path("new.pdf"), Path("old.pdf")}));
+    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Path("new.pdf"), Path("old.pdf")}));
     EXPECT_TRUE(m_app.ProcessShellCommand(Args({})));
     EXPECT_TRUE(m_app.ProcessShellCommand(Args({QStringLiteral("--"), Path("new.pdf")})));
-    EXPECT_EQ(m_app.GetRecentFileList().Count(), 2);
+    EXPECT_EQ(Settings().RecentFiles().Count(), 2);
 }
 
-TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedOutputPathAndExitWritesEverything)
+TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedSettingsAndExitWritesWhatTheUserChanged)
 {
-    WriteWholeFile(m_app.m_szSettingsFile.toStdString(), "[General]\nSavePath=/out/merged.pdf\nAutoBackup=0\n");
+    // The settings live in the user's config folder; the first start proposes the documents folder.
+    EXPECT_EQ(m_app.m_szAppDataPath,
+              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                  + QStringLiteral("/Vellum/Quire Binder/"));
+    EXPECT_TRUE(QDir(m_app.m_szAppDataPath).exists());
+    EXPECT_EQ(Settings().SavePath(),
+              QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/'));
+
+    WriteWholeFile(Ini(), "[General]\nSavePath=/out/merged.pdf\nAutoBackup=0\n");
     m_app.m_szInstanceName = QStringLiteral("quire-app-start-test");
     const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", Path("").toLocal8Bit());
@@ -56,22 +61,9 @@ TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedOutputPathAndExitWritesEveryth
     ASSERT_NE(pFrame, nullptr);
     EXPECT_TRUE(pFrame->isVisible());
     EXPECT_EQ(pFrame->GetOutputPathText(), QStringLiteral("/out/merged.pdf"));
+    EXPECT_FALSE(pFrame->findChild<QAction*>(QStringLiteral("ID_OPTIONS_AUTO_BACKUP"))->isChecked());
 
-    // The recent files keep the last sixteen, a file added again moving to the top.
-    m_app.m_nOpenResult = 0;
-    for (int i = 0; i < 20; ++i)
-        m_app.AddToRecentFileList(QStringLiteral("/docs/%1.pdf").arg(i));
-    m_app.AddToRecentFileList(QStringLiteral("/docs/10.pdf"));
-    const QStringList recent = m_app.GetRecentFileList().Entries();
-    ASSERT_EQ(recent.size(), 16);
-    EXPECT_EQ(recent.mid(0, 2), (QStringList {"/docs/10.pdf", "/docs/19.pdf"}));
-    EXPECT_EQ(recent.last(), QStringLiteral("/docs/4.pdf"));
-
+    TriggerAction(*pFrame, "ID_OPTIONS_AUTO_OPEN");
     EXPECT_EQ(m_app.ExitInstance(3), 3);
-    const std::string ini = ReadWholeFile(m_app.m_szSettingsFile.toStdString());
-    EXPECT_NE(ini.find("OpenResult=0"), std::string::npos) << ini;
-    EXPECT_NE(ini.find("SavePath=/out/merged.pdf"), std::string::npos) << ini;
-    CRecentFileList again(16);
-    again.ReadList();
-    EXPECT_EQ(again.Entries(), recent);
+    EXPECT_EQ(ReadWholeFile(Ini()), "[General]\nSavePath=/out/merged.pdf\nAutoBackup=0\nOpenResult=0\n");
 }

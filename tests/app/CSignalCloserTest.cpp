@@ -2,10 +2,6 @@
 #include "app/CSignalCloser.h"
 #include "tests/app/ProgramFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QFile>
-
 #include <csignal>
 
 namespace {

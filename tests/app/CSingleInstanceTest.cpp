@@ -1,15 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/CSingleInstance.h"
-#include "app/CMainFrame.h"
+
 #include "tests/app/ProgramFixture.h"
-
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QDialog>
-#include <QFile>
-#include <QLockFile>
-#include <QTest>
 
 #include <csignal>
 

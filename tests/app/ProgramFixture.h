@@ -3,11 +3,6 @@
 
 #include "tests/app/AppFixture.h"
 
-#include <QDir>
-#include <QList>
-#include <QProcess>
-#include <QTest>
-
 #include <functional>
 #include <sys/stat.h>
 

@@ -1,0 +1,200 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "app/CAppSettings.h"
+
+#include "app/CProfileFile.h"
+#include "app/EngineText.h"
+
+#include <QSettings>
+
+namespace {
+
+using Key = CAppSettings::Key;
+
+enum class Store {
+    Profile, // Settings.ini
+    Area, // the settings area, QSettings()
+};
+
+enum class Saved {
+    AtExit,
+    AtExitWhenPropertiesAlways,
+    Never,
+    WhenSet,
+};
+
+struct KeyDef
+{
+    Key key;
+    Store store;
+    const char* szSection;
+    const char* szName;
+    bool bText;
+    int nDefault;
+    Saved saved;
+};
+
+// Loaded in this order.
+const KeyDef kKeys[] = {
+    {Key::OpenResult, Store::Profile, "General", "OpenResult", false, 1, Saved::AtExit},
+    {Key::AutoBackup, Store::Profile, "General", "AutoBackup", false, 1, Saved::AtExit},
+    {Key::SavePath, Store::Profile, "General", "SavePath", true, 0, Saved::AtExit},
+    {Key::PDFTitle, Store::Profile, "General", "PDFTitle", true, 0, Saved::AtExitWhenPropertiesAlways},
+    {Key::PDFAuthor, Store::Profile, "General", "PDFAuthor", true, 0, Saved::AtExitWhenPropertiesAlways},
+    {Key::PDFSubject, Store::Profile, "General", "PDFSubject", true, 0, Saved::AtExitWhenPropertiesAlways},
+    {Key::PDFKeywords, Store::Profile, "General", "PDFKeywords", true, 0, Saved::AtExitWhenPropertiesAlways},
+    {Key::PropertiesAlways, Store::Profile, "General Settings", "PropertiesAlways", false, 0, Saved::Never},
+    {Key::ApplicationLook, Store::Area, "", "ApplicationLook", false, 215, Saved::WhenSet},
+};
+
+QVariant Default(const KeyDef& def)
+{
+    return def.bText ? QVariant(QString()) : QVariant(def.nDefault);
+}
+
+QVariant Read(const KeyDef& def, const CProfileFile& profile, const QSettings& area, const QString& szDefaultText)
+{
+    if (def.store == Store::Area)
+        return area.value(QLatin1String(def.szName), def.nDefault).toInt();
+    if (def.bText)
+        return EngineText::ToText(profile.GetString(def.szSection, def.szName, EngineText::FromText(szDefaultText)));
+    return profile.GetInt(def.szSection, def.szName, def.nDefault);
+}
+
+} // namespace
+
+CAppSettings::CAppSettings(QObject* pParent)
+    : QObject(pParent)
+{
+    for (const KeyDef& def : kKeys)
+        m_values[static_cast<std::size_t>(def.key)] = Default(def);
+}
+
+void CAppSettings::Load(const QString& szSettingsFile, const QString& szDefaultSavePath)
+{
+    m_szSettingsFile = szSettingsFile;
+    CProfileFile profile(EngineText::FromPath(szSettingsFile));
+    profile.Load();
+    const QSettings area;
+    for (const KeyDef& def : kKeys) {
+        const QString szDefault = def.key == Key::SavePath ? szDefaultSavePath : QString();
+        m_values[static_cast<std::size_t>(def.key)] = Read(def, profile, area, szDefault);
+    }
+    m_recentFiles.ReadList(area);
+    m_bLoaded = true;
+}
+
+bool CAppSettings::Save() const
+{
+    if (!m_bLoaded)
+        return false;
+    QSettings area;
+    m_recentFiles.WriteList(area);
+    CProfileFile profile(EngineText::FromPath(m_szSettingsFile));
+    if (!profile.Load())
+        return false;
+    for (const KeyDef& def : kKeys) {
+        const bool bSave
+            = def.saved == Saved::AtExit || (def.saved == Saved::AtExitWhenPropertiesAlways && IsPropertiesAlways());
+        if (!bSave)
+            continue;
+        const QVariant& value = Value(def.key);
+        profile.SetString(def.szSection, def.szName,
+                          def.bText ? EngineText::FromText(value.toString()) : std::to_string(value.toInt()));
+    }
+    return profile.Save();
+}
+
+void CAppSettings::SetValue(Key key, const QVariant& value)
+{
+    QVariant& current = m_values[static_cast<std::size_t>(key)];
+    if (current == value)
+        return;
+    current = value;
+    emit changed(key);
+}
+
+bool CAppSettings::IsOn(Key key) const
+{
+    return Value(key).toInt() == 1;
+}
+
+void CAppSettings::SetSwitch(Key key, bool bOn)
+{
+    // A switch already reading `bOn` keeps the value it holds, so that a typed 2 stays until the
+    // switch is turned on.
+    if (IsOn(key) != bOn)
+        SetValue(key, bOn ? 1 : 0);
+}
+
+bool CAppSettings::IsOpenResultOn() const
+{
+    return IsOn(Key::OpenResult);
+}
+
+void CAppSettings::SetOpenResult(bool bOn)
+{
+    SetSwitch(Key::OpenResult, bOn);
+}
+
+bool CAppSettings::IsAutoBackupOn() const
+{
+    return IsOn(Key::AutoBackup);
+}
+
+void CAppSettings::SetAutoBackup(bool bOn)
+{
+    SetSwitch(Key::AutoBackup, bOn);
+}
+
+QString CAppSettings::SavePath() const
+{
+    return Value(Key::SavePath).toString();
+}
+
+void CAppSettings::SetSavePath(const QString& szPath)
+{
+    SetValue(Key::SavePath, szPath);
+}
+
+CAppSettings::DocumentTexts CAppSettings::Document() const
+{
+    return {Value(Key::PDFTitle).toString(), Value(Key::PDFAuthor).toString(), Value(Key::PDFSubject).toString(),
+            Value(Key::PDFKeywords).toString()};
+}
+
+void CAppSettings::SetDocument(const DocumentTexts& texts)
+{
+    SetValue(Key::PDFTitle, texts.szTitle);
+    SetValue(Key::PDFAuthor, texts.szAuthor);
+    SetValue(Key::PDFSubject, texts.szSubject);
+    SetValue(Key::PDFKeywords, texts.szKeywords);
+}
+
+bool CAppSettings::IsPropertiesAlways() const
+{
+    return IsOn(Key::PropertiesAlways);
+}
+
+void CAppSettings::SetPropertiesAlways(bool bOn)
+{
+    SetSwitch(Key::PropertiesAlways, bOn);
+}
+
+std::uint32_t CAppSettings::ApplicationLook() const
+{
+    return Value(Key::ApplicationLook).toUInt();
+}
+
+void CAppSettings::SetApplicationLook(std::uint32_t nLook)
+{
+    SetValue(Key::ApplicationLook, static_cast<int>(nLook));
+    QSettings().setValue(QStringLiteral("ApplicationLook"), static_cast<int>(nLook));
+}
+
+void CAppSettings::AddRecentFile(const QString& szPath)
+{
+    const QStringList before = m_recentFiles.Entries();
+    m_recentFiles.Add(szPath);
+    if (m_recentFiles.Entries() != before)
+        emit changed(Key::RecentFiles);
+}

@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include "app/CRecentFileList.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <array>
+#include <cstdint>
+
+// Everything the program remembers between runs, held for the whole run by the application object
+// and handed to the windows that read or change it.
+//
+// One table says where each value lives, its default and when it is saved:
+//   OpenResult, AutoBackup, SavePath            Settings.ini [General], saved at exit
+//   PDFTitle, PDFAuthor, PDFSubject, PDFKeywords Settings.ini [General], saved at exit only while
+//                                                PropertiesAlways is on
+//   PropertiesAlways                            Settings.ini [General Settings], never saved
+//   ApplicationLook (default 215)               the settings area (QSettings()), saved when set
+//   the recent-file list (16 entries)           the settings area, saved at exit
+// Settings.ini goes through CProfileFile, which keeps every line it does not own. A missing value
+// takes its default. A switch is on only when it holds exactly 1; a value the user typed into the
+// file (2, say) is kept as typed until the switch is changed: setting a switch to what it reads
+// already is no change.
+//
+// Every change emits changed() with its key, once; setting a value a key holds already emits nothing.
+class CAppSettings : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Key {
+        OpenResult,
+        AutoBackup,
+        SavePath,
+        PDFTitle,
+        PDFAuthor,
+        PDFSubject,
+        PDFKeywords,
+        PropertiesAlways,
+        ApplicationLook,
+        RecentFiles,
+    };
+    Q_ENUM(Key)
+
+    // The four texts a merge writes into its document information.
+    struct DocumentTexts
+    {
+        QString szTitle;
+        QString szAuthor;
+        QString szSubject;
+        QString szKeywords;
+        bool operator==(const DocumentTexts&) const = default;
+    };
+
+    explicit CAppSettings(QObject* pParent = nullptr);
+
+    // Reads every value from `szSettingsFile` and the settings area; `szDefaultSavePath` is SavePath's
+    // default (the documents folder).
+    void Load(const QString& szSettingsFile, const QString& szDefaultSavePath);
+    // Writes what is saved at exit. False when Settings.ini could not be written, or was unreadable and
+    // so is left alone; nothing is written before Load.
+    bool Save() const;
+    const QString& SettingsFile() const { return m_szSettingsFile; }
+
+    bool IsOpenResultOn() const;
+    void SetOpenResult(bool bOn);
+    bool IsAutoBackupOn() const;
+    void SetAutoBackup(bool bOn);
+    QString SavePath() const;
+    void SetSavePath(const QString& szPath);
+    DocumentTexts Document() const;
+    void SetDocument(const DocumentTexts& texts);
+    bool IsPropertiesAlways() const;
+    void SetPropertiesAlways(bool bOn);
+    // The command identifier of the look, 205 to 219.
+    std::uint32_t ApplicationLook() const;
+    void SetApplicationLook(std::uint32_t nLook);
+
+    const CRecentFileList& RecentFiles() const { return m_recentFiles; }
+    // Puts `szPath` on top of the recent-file list.
+    void AddRecentFile(const QString& szPath);
+
+signals:
+    void changed(CAppSettings::Key key);
+
+private:
+    static constexpr std::size_t nKeys = static_cast<std::size_t>(Key::ApplicationLook) + 1;
+
+    const QVariant& Value(Key key) const { return m_values[static_cast<std::size_t>(key)]; }
+    void SetValue(Key key, const QVariant& value);
+    bool IsOn(Key key) const;
+    void SetSwitch(Key key, bool bOn);
+
+    QString m_szSettingsFile;
+    std::array<QVariant, nKeys> m_values;
+    CRecentFileList m_recentFiles {16};
+    bool m_bLoaded = false;
+};

@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "app/CAppSettings.h"
+
+#include "app/CProfileFile.h"
+#include "tests/app/AppFixture.h"
+
+namespace {
+
+using Key = CAppSettings::Key;
+
+enum class Saved {
+    AtExit,
+    AtExitWithPropertiesAlways,
+    Never,
+    WhenSet,
+};
+
+struct KeyRow
+{
+    Key key;
+    const char* szSection; // of Settings.ini; null for the settings area
+    const char* szName;
+    const char* szDefault;
+    const char* szChanged;
+    Saved saved;
+};
+
+class AppSettings : public AppFixture
+{
+protected:
+    void Load(CAppSettings& settings) const { settings.Load(Q(Ini()), QStringLiteral("/docs/")); }
+    // What the key's own place on disk holds, read without the settings object; empty when nothing.
+    QString Stored(const KeyRow& row) const
+    {
+        if (!row.szSection)
+            return QSettings().value(QLatin1String(row.szName)).toString();
+        CProfileFile profile(Ini());
+        profile.Load();
+        return Q(profile.GetString(row.szSection, row.szName, ""));
+    }
+
+    // Every key's value as text, switches as "1" or "0", the recent files as their newest entry.
+    static QString Get(const CAppSettings& settings, Key key)
+    {
+        const CAppSettings::DocumentTexts texts = settings.Document();
+        const QString values[] = {QString::number(settings.IsOpenResultOn()),
+                                  QString::number(settings.IsAutoBackupOn()),
+                                  settings.SavePath(),
+                                  texts.szTitle,
+                                  texts.szAuthor,
+                                  texts.szSubject,
+                                  texts.szKeywords,
+                                  QString::number(settings.IsPropertiesAlways()),
+                                  QString::number(settings.ApplicationLook()),
+                                  settings.RecentFiles().Entry(0)};
+        return values[static_cast<int>(key)];
+    }
+    static void Set(CAppSettings& settings, Key key, const QString& szValue)
+    {
+        CAppSettings::DocumentTexts texts = settings.Document();
+        QString* const pTexts[] = {&texts.szTitle, &texts.szAuthor, &texts.szSubject, &texts.szKeywords};
+        const bool bOn = szValue == QLatin1String("1");
+        switch (key) {
+        case Key::OpenResult:
+            return settings.SetOpenResult(bOn);
+        case Key::AutoBackup:
+            return settings.SetAutoBackup(bOn);
+        case Key::SavePath:
+            return settings.SetSavePath(szValue);
+        case Key::PropertiesAlways:
+            return settings.SetPropertiesAlways(bOn);
+        case Key::ApplicationLook:
+            return settings.SetApplicationLook(szValue.toUInt());
+        case Key::RecentFiles:
+            return settings.AddRecentFile(szValue);
+        default:
+            *pTexts[static_cast<int>(key) - static_cast<int>(Key::PDFTitle)] = szValue;
+            return settings.SetDocument(texts);
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(AppSettings, EachKeyHasItsPlaceItsDefaultAndItsMomentOfSaving)
+{
+    const KeyRow rows[] = {
+        {Key::OpenResult, "General", "OpenResult", "1", "0", Saved::AtExit},
+        {Key::AutoBackup, "General", "AutoBackup", "1", "0", Saved::AtExit},
+        {Key::SavePath, "General", "SavePath", "/docs/", "/out/bound.pdf", Saved::AtExit},
+        {Key::PDFTitle, "General", "PDFTitle", "", "Annual report", Saved::AtExitWithPropertiesAlways},
+        {Key::PDFAuthor, "General", "PDFAuthor", "", "Ann Example", Saved::AtExitWithPropertiesAlways},
+        {Key::PDFSubject, "General", "PDFSubject", "", "Figures", Saved::AtExitWithPropertiesAlways},
+        {Key::PDFKeywords, "General", "PDFKeywords", "", "one, two", Saved::AtExitWithPropertiesAlways},
+        {Key::PropertiesAlways, "General Settings", "PropertiesAlways", "0", "1", Saved::Never},
+        {Key::ApplicationLook, nullptr, "ApplicationLook", "215", "217", Saved::WhenSet},
+        {Key::RecentFiles, nullptr, "Recent File List/File1", "", "/docs/a.pdf", Saved::AtExit},
+    };
+    for (const KeyRow& row : rows) {
+        for (const bool bPropertiesAlways : {false, true}) {
+            if (row.key == Key::PropertiesAlways && bPropertiesAlways)
+                continue;
+            SCOPED_TRACE(std::string(row.szName) + (bPropertiesAlways ? " with PropertiesAlways" : ""));
+            QFile::remove(Q(Ini()));
+            QSettings().clear();
+            CAppSettings settings;
+            Load(settings);
+            EXPECT_EQ(Get(settings, row.key), QLatin1String(row.szDefault));
+            settings.SetPropertiesAlways(bPropertiesAlways);
+
+            // One signal for the change, none for setting the same value again.
+            QSignalSpy changed(&settings, &CAppSettings::changed);
+            Set(settings, row.key, QLatin1String(row.szChanged));
+            Set(settings, row.key, QLatin1String(row.szChanged));
+            ASSERT_EQ(changed.size(), 1);
+            EXPECT_EQ(changed[0][0].value<Key>(), row.key);
+
+            EXPECT_EQ(Stored(row), row.saved == Saved::WhenSet ? QLatin1String(row.szChanged) : QString());
+            ASSERT_TRUE(settings.Save());
+            const bool bSaved = row.saved == Saved::AtExit || row.saved == Saved::WhenSet
+                || (row.saved == Saved::AtExitWithPropertiesAlways && bPropertiesAlways);
+            EXPECT_EQ(Stored(row), bSaved ? QLatin1String(row.szChanged) : QString());
+            CAppSettings next;
+            Load(next);
+            EXPECT_EQ(Get(next, row.key), QLatin1String(bSaved ? row.szChanged : row.szDefault));
+        }
+    }
+}
+
+TEST_F(AppSettings, ASwitchIsOnOnlyWhenExactlyOneAndATypedValueStaysUntilTheSwitchIsChanged)
+{
+    for (const auto& [szTyped, bOn] : {std::pair {"1", true}, {"0", false}, {"2", false}, {"-1", false}}) {
+        SCOPED_TRACE(szTyped);
+        const std::string typed = std::string("[General]\nOpenResult=") + szTyped + "\nAutoBackup=" + szTyped + "\n";
+        WriteWholeFile(Ini(), typed);
+        CAppSettings settings;
+        Load(settings);
+        EXPECT_EQ(settings.IsOpenResultOn(), bOn);
+        EXPECT_EQ(settings.IsAutoBackupOn(), bOn);
+        // Setting a switch to what it reads already is no change.
+        QSignalSpy changed(&settings, &CAppSettings::changed);
+        settings.SetOpenResult(bOn);
+        settings.SetAutoBackup(bOn);
+        EXPECT_EQ(changed.size(), 0);
+        ASSERT_TRUE(settings.Save());
+        EXPECT_EQ(ReadWholeFile(Ini()), typed + "SavePath=/docs/\n");
+
+        settings.SetAutoBackup(!bOn);
+        ASSERT_TRUE(settings.Save());
+        EXPECT_EQ(ReadWholeFile(Ini()),
+                  std::string("[General]\nOpenResult=") + szTyped + "\nAutoBackup=" + (bOn ? "0" : "1")
+                      + "\nSavePath=/docs/\n");
+    }
+}
+
+TEST_F(AppSettings, TheRecentFilesKeepTheLastSixteenAFileAddedAgainMovingToTheTop)
+{
+    CAppSettings settings;
+    Load(settings);
+    for (int i = 0; i < 20; ++i)
+        settings.AddRecentFile(QStringLiteral("/docs/%1.pdf").arg(i));
+    settings.AddRecentFile(QStringLiteral("/docs/10.pdf"));
+    const QStringList recent = settings.RecentFiles().Entries();
+    ASSERT_EQ(recent.size(), 16);
+    EXPECT_EQ(recent.mid(0, 2), (QStringList {"/docs/10.pdf", "/docs/19.pdf"}));
+    EXPECT_EQ(recent.last(), QStringLiteral("/docs/4.pdf"));
+    ASSERT_TRUE(settings.Save());
+    CAppSettings next;
+    Load(next);
+    EXPECT_EQ(next.RecentFiles().Entries(), recent);
+}

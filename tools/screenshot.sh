@@ -2,11 +2,30 @@
 # SPDX-License-Identifier: Apache-2.0
 # Starts the desktop program on a virtual X display, adds three sample PDF files through Add PDF Files
 # (Ctrl+O and the file dialog, typed as a user would) and saves a picture of the screen.
-#   tools/screenshot.sh [output.png]      (default: docs/screenshot.png)
+#   tools/screenshot.sh [output.png]                (default: docs/screenshot.png)
 # QUIRE_BINDER names the program to start (default: build/quire-binder, built when missing).
 # Installs Xvfb, xdotool and ImageMagick when they are missing (with sudo when not root).
+# With --gallery it saves a picture of the controls gallery (tools/gallery) instead; no display needed.
+#   tools/screenshot.sh --gallery [output.png]      (default: docs/gallery.png)
+# QUIRE_GALLERY names the gallery program (default: build/tools/gallery/quire_gallery, built when missing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = --gallery ]; then
+    out=${2:-docs/gallery.png}
+    gallery=${QUIRE_GALLERY:-build/tools/gallery/quire_gallery}
+    if [ ! -x "$gallery" ]; then
+        cmake --preset default >/dev/null
+        cmake --build --preset default --target quire_gallery
+    fi
+    mkdir -p "$(dirname "$out")"
+    # NOTE: --grab draws the window into an image, so the offscreen platform gives the same picture
+    # as a display would, without the platform theme of whoever runs it.
+    QT_QPA_PLATFORM=offscreen QT_QPA_PLATFORMTHEME= "$gallery" --grab "$out"
+    echo "saved $out"
+    exit 0
+fi
+
 out=${1:-docs/screenshot.png}
 
 tools/install-packages.sh xvfb xdotool imagemagick qpdf

@@ -10,16 +10,36 @@
 #include <QPalette>
 
 #include <atomic>
+#include <chrono>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 
 const QColor kFace(160, 190, 220);
 const QColor kEdge(50, 90, 135);
 const QColor kLitFace(190, 220, 255);
+
+// Counts the frames it draws, so a test can tell whether a paint reached it.
+class CCountingBusyCtrl : public CBusyProgressCtrl
+{
+public:
+    explicit CCountingBusyCtrl(std::atomic<int>& nFrames)
+        : m_nFrames(nFrames)
+    { }
+
+protected:
+    void DrawBackground(QPainter& painter, const QRect& rect) override
+    {
+        ++m_nFrames;
+        CBusyProgressCtrl::DrawBackground(painter, rect);
+    }
+
+private:
+    std::atomic<int>& m_nFrames;
+};
 
 // Ten blocks across a bar 210 pixels wide with a gap of 1: each block is 20 pixels wide and block i
 // starts at 21 * i.
@@ -36,58 +56,57 @@ protected:
 
     static QColor Pixel(const QImage& image, int x, int y = 7) { return image.pixelColor(x, y); }
 
-    // One character per block: '#' lit, '.' unlit, as seen near the block's right edge (where a
-    // partial fill does not reach).
+    // One character per block, as seen near the block's right edge (where a partial fill does not
+    // reach): '#' lit, '.' unlit, ' ' no block drawn.
     std::string Blocks()
     {
         const QImage image = Frame();
         std::string blocks;
-        for (int i = 0; i < 10; ++i)
-            blocks += Pixel(image, 21 * i + 18) == kLitFace ? '#' : '.';
+        for (int i = 0; i < 10; ++i) {
+            const QColor c = Pixel(image, 21 * i + 18);
+            blocks += c == kLitFace                             ? '#'
+                : c == kFace                                    ? '.'
+                : c == m_ctrl.palette().color(QPalette::Button) ? ' '
+                                                                : '?';
+        }
         return blocks;
     }
 
-    // Index of the single lit block, -1 when none, -2 when more than one.
-    int LitBlock()
-    {
-        const std::string blocks = Blocks();
-        const auto first = blocks.find('#');
-        if (first == std::string::npos)
-            return -1;
-        return blocks.find('#', first + 1) == std::string::npos ? int(first) : -2;
-    }
-
-    CBusyProgressCtrl m_ctrl {10, 0};
+    std::atomic<int> m_nFrames {0};
+    std::unique_ptr<CCountingBusyCtrl> m_pCtrl = std::make_unique<CCountingBusyCtrl>(m_nFrames);
+    CBusyProgressCtrl& m_ctrl = *m_pCtrl;
 };
 
+// Each step's lit block: its digit, '-' when none or several are lit.
 TEST_F(BusyProgressCtrlTest, ShouldStepThroughTheBlocksAsItsBusyTypeSays)
 {
-    struct Case
+    const struct
     {
         int nType;
         int nStart; // -1: where Reset puts it
-        std::vector<int> seen;
-    };
-    const Case cases[] = {
-        {CBusyProgressCtrl::BusyTypeBackAndForth, -1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 1}},
-        {CBusyProgressCtrl::BusyTypeLoopForward, 8, {9, 0, 1}},
-        {CBusyProgressCtrl::BusyTypeLoopBackward, -1, {9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 9, 8}},
+        const char* szSeen;
+    } cases[] = {
+        {CBusyProgressCtrl::BusyTypeBackAndForth, -1, "1234567898765432101"},
+        {CBusyProgressCtrl::BusyTypeLoopForward, 8, "901"},
+        {CBusyProgressCtrl::BusyTypeLoopBackward, -1, "987654321098"},
         // A position left beyond the end (the bar shrank) comes back into view at once.
-        {CBusyProgressCtrl::BusyTypeLoopForward, 15, {0}},
+        {CBusyProgressCtrl::BusyTypeLoopForward, 15, "0"},
     };
-    EXPECT_EQ(LitBlock(), 0);
-    for (const Case& c : cases) {
+    EXPECT_EQ(Blocks(), "#.........");
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.nType * 100 + c.nStart);
         m_ctrl.SetBusyType(c.nType);
         m_ctrl.Reset();
         if (c.nStart >= 0)
             m_ctrl.OnSetCurPos(c.nStart);
-        std::vector<int> seen;
-        for (std::size_t i = 0; i < c.seen.size(); ++i) {
+        std::string seen;
+        while (seen.size() < std::strlen(c.szSeen)) {
             m_ctrl.StepIt();
-            seen.push_back(LitBlock());
+            const std::string blocks = Blocks();
+            const auto lit = blocks.find('#');
+            seen += lit != std::string::npos && blocks.rfind('#') == lit ? char('0' + lit) : '-';
         }
-        EXPECT_EQ(seen, c.seen);
+        EXPECT_EQ(seen, c.szSeen);
     }
 }
 
@@ -104,9 +123,13 @@ TEST_F(BusyProgressCtrlTest, ShouldLayOutBlocksWithTheGapBetweenThemAndFollowRes
     EXPECT_EQ(Pixel(image, 10, 13), kEdge);
     EXPECT_EQ(Pixel(image, 22), kFace);
 
+    // Twice as wide and a little taller: blocks of 41 pixels, block i at 42 * i.
     m_ctrl.resize(420, 20);
-    QApplication::sendPostedEvents();
-    EXPECT_EQ(Pixel(Frame(), 42), kEdge) << "block 1 starts at 42 once the bar is twice as wide";
+    m_ctrl.Recalc();
+    const QImage wide = Frame();
+    EXPECT_EQ(Pixel(wide, 63), kFace);
+    EXPECT_EQ(Pixel(wide, 42), kEdge);
+    EXPECT_EQ(Pixel(wide, 10, 19), kEdge);
 }
 
 TEST_F(BusyProgressCtrlTest, ShouldFillAGrowingStretchWithPartialBlocks)
@@ -141,75 +164,79 @@ TEST_F(BusyProgressCtrlTest, ShouldFillAGrowingStretchWithPartialBlocks)
     EXPECT_EQ(litFrom(190), 200) << "half of the last block";
 }
 
-TEST_F(BusyProgressCtrlTest, ShouldShowTheProportionOfTheRangeInProgressMode)
+// Progress mode lights the proportion of the range; settings that leave no room for blocks draw
+// only the background.
+TEST_F(BusyProgressCtrlTest, ShouldLightTheProportionOfTheRangeOrNothingWithoutRoom)
 {
+    const struct
+    {
+        int nMode, nSteps, nPad, nLower, nUpper, nPos;
+        const char* szBlocks;
+    } cases[] = {
+        {CBusyProgressCtrl::ModeProgress, 10, 1, 0, 100, 50, "#####....."},
+        {CBusyProgressCtrl::ModeProgress, 10, 1, 0, 100, 100, "##########"},
+        {CBusyProgressCtrl::ModeProgress, 10, 1, -100, 100, 0, "#####....."},
+        {CBusyProgressCtrl::ModeProgress, 10, 1, -100, 100, -100, ".........."},
+        {CBusyProgressCtrl::ModeProgress, 10, 1, 5, 5, 5, ".........."},
+        {CBusyProgressCtrl::ModeBusy, 0, 1, 0, 100, 0, "          "},
+        {CBusyProgressCtrl::ModeBusy, 10, 30, 0, 100, 0, "          "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        m_ctrl.OnSetMode(c.nMode);
+        m_ctrl.OnSetNumSteps(c.nSteps);
+        m_ctrl.OnSetIBPad(c.nPad);
+        m_ctrl.OnSetRange(c.nLower, c.nUpper);
+        m_ctrl.OnSetCurPos(c.nPos);
+        EXPECT_EQ(Blocks(), c.szBlocks);
+    }
     m_ctrl.OnSetMode(CBusyProgressCtrl::ModeProgress);
-    m_ctrl.OnSetCurPos(50);
-    EXPECT_EQ(Blocks(), "#####.....");
-    m_ctrl.OnSetCurPos(100);
-    EXPECT_EQ(Blocks(), "##########");
-
-    m_ctrl.OnSetRange(-100, 100);
-    m_ctrl.OnSetCurPos(0);
-    EXPECT_EQ(Blocks(), "#####.....") << "the middle of the range lights half the bar";
-    m_ctrl.OnSetCurPos(-100);
-    EXPECT_EQ(Blocks(), "..........");
-
-    m_ctrl.OnSetRange(5, 5);
-    EXPECT_EQ(Blocks(), "..........") << "an empty range lights nothing";
-
     m_ctrl.OnSetMode(3);
     m_ctrl.Start();
     EXPECT_FALSE(m_ctrl.IsRunning()) << "mode 3 is ignored, and progress mode does not animate";
 }
 
-TEST_F(BusyProgressCtrlTest, ShouldDrawOnlyTheBackgroundForDegenerateSettings)
-{
-    const QColor background = m_ctrl.palette().color(QPalette::Button);
-    m_ctrl.OnSetNumSteps(0);
-    EXPECT_EQ(Pixel(Frame(), 10), background);
-    m_ctrl.OnSetNumSteps(10);
-    m_ctrl.OnSetIBPad(30); // more gap than the bar is wide
-    EXPECT_EQ(Pixel(Frame(), 10), background);
-}
-
 TEST_F(BusyProgressCtrlTest, ShouldFollowThePaletteUnlessTheColourIsFixed)
 {
-    QPalette palette = m_ctrl.palette();
-    palette.setColor(QPalette::Button, QColor(0, 128, 0));
-    m_ctrl.setPalette(palette);
-    EXPECT_EQ(Pixel(Frame(), 20), QColor(0, 128, 0));
+    const auto setButtonColour = [this](const QColor& colour) {
+        QPalette palette = m_ctrl.palette();
+        palette.setColor(QPalette::Button, colour);
+        m_ctrl.setPalette(palette);
+    };
+    setButtonColour(Qt::darkGreen);
+    EXPECT_EQ(Pixel(Frame(), 20), QColor(Qt::darkGreen));
 
     m_ctrl.OnUseSysCol(false);
-    m_ctrl.OnSetColBkg(QColor(200, 0, 0));
-    palette.setColor(QPalette::Button, QColor(0, 0, 128));
-    m_ctrl.setPalette(palette);
-    EXPECT_EQ(Pixel(Frame(), 20), QColor(200, 0, 0));
+    m_ctrl.OnSetColBkg(Qt::red);
+    setButtonColour(Qt::darkBlue);
+    EXPECT_EQ(Pixel(Frame(), 20), QColor(Qt::red));
 
     m_ctrl.OnUseSysCol(true);
-    EXPECT_EQ(Pixel(Frame(), 20), QColor(0, 0, 128));
+    EXPECT_EQ(Pixel(Frame(), 20), QColor(Qt::darkBlue));
 
-    m_ctrl.OnSetColBFaceHi(QColor(255, 255, 0));
-    EXPECT_EQ(Pixel(Frame(), 10), QColor(255, 255, 0));
+    m_ctrl.OnSetColBFaceHi(Qt::yellow);
+    EXPECT_EQ(Pixel(Frame(), 10), QColor(Qt::yellow));
 }
 
-TEST_F(BusyProgressCtrlTest, ShouldAnimateOnItsOwnThreadUntilEndedFromAnother)
+TEST_F(BusyProgressCtrlTest, ShouldAnimateOnItsOwnThreadUntilEndedFromAnotherOrDestroyed)
 {
-    m_ctrl.SetSpeed(5);
+    m_ctrl.SetSpeed(1);
+    m_ctrl.show();
     m_ctrl.Start();
     ASSERT_TRUE(m_ctrl.IsRunning());
     // Queued repaints from the animation thread arrive through the event loop; the guard only keeps
     // a broken animation from hanging the run.
     const std::string first = Blocks();
+    const int nFirstFrames = m_nFrames;
     QDeadlineTimer guard(20000);
-    while (Blocks() == first && !guard.hasExpired())
+    while (m_nFrames < nFirstFrames + 3 && !guard.hasExpired())
         QApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_GE(m_nFrames, nFirstFrames + 3) << "the animation repaints the control";
     EXPECT_NE(Blocks(), first) << "the bar moves by itself";
 
     std::thread stopper([this] { m_ctrl.End(); });
     stopper.join();
     EXPECT_FALSE(m_ctrl.IsRunning());
-
     // End has waited for the thread, so no tick can arrive any more: the last frame stays.
     QApplication::processEvents();
     const std::string last = Blocks();
@@ -228,47 +255,14 @@ TEST_F(BusyProgressCtrlTest, ShouldAnimateOnItsOwnThreadUntilEndedFromAnother)
     EXPECT_TRUE(m_ctrl.IsRunning());
     m_ctrl.OnSetMode(CBusyProgressCtrl::ModeBusy);
     EXPECT_FALSE(m_ctrl.IsRunning()) << "setting the mode ends the animation";
-}
 
-// Counts the frames it draws, so a test can tell whether a paint reached it.
-class CCountingBusyCtrl : public CBusyProgressCtrl
-{
-public:
-    explicit CCountingBusyCtrl(std::atomic<int>& nFrames)
-        : CBusyProgressCtrl(20, 0)
-        , m_nFrames(nFrames)
-    { }
-
-protected:
-    void DrawBackground(QPainter& painter, const QRect& rect) override
-    {
-        ++m_nFrames;
-        CBusyProgressCtrl::DrawBackground(painter, rect);
-    }
-
-private:
-    std::atomic<int>& m_nFrames;
-};
-
-TEST(BusyProgressCtrlLifetimeTest, ShouldEndItsAnimationWhenDestroyedWhileRunning)
-{
-    std::atomic<int> nFrames {0};
-    auto pCtrl = std::make_unique<CCountingBusyCtrl>(nFrames);
-    pCtrl->resize(200, 10);
-    pCtrl->Recalc();
-    pCtrl->SetSpeed(1);
-    pCtrl->show();
-    pCtrl->Start();
-    QDeadlineTimer guard(20000);
-    while (nFrames.load() < 3 && !guard.hasExpired())
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    ASSERT_GE(nFrames.load(), 3) << "the animation repaints the control";
-
-    pCtrl.reset();
-    // Ticks still queued for the destroyed control are dropped with it, not delivered.
-    const int nBefore = nFrames.load();
+    // Destroyed while running, with ticks queued: they are dropped with it, not delivered.
+    m_ctrl.Start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    m_pCtrl.reset();
+    const int nBefore = m_nFrames;
     QApplication::processEvents();
-    EXPECT_EQ(nFrames.load(), nBefore);
+    EXPECT_EQ(m_nFrames, nBefore);
 }
 
 } // namespace

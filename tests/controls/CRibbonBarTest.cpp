@@ -87,45 +87,39 @@ int MiddleY(QWidget* pWidget, QWidget* pTo)
 
 } // namespace
 
-TEST_F(RibbonBar, AButtonsGroupStaysOnOneRowWithTheEditAtItsWidth)
+TEST_F(RibbonBar, AButtonsGroupStaysOnOneRowUnderTheCheckBoxOfItsColumn)
 {
-    EXPECT_EQ(m_pEdit->width(), 120);
     const int y = MiddleY(m_pEdit, &m_window);
     EXPECT_NEAR(MiddleY(m_pLabel, &m_window), y, 3);
     EXPECT_NEAR(MiddleY(m_pBrowseButton, &m_window), y, 3);
     EXPECT_LT(m_pLabel->x(), m_pEdit->x());
     EXPECT_LT(m_pEdit->x(), m_pBrowseButton->x());
-    // The check box sits above the group, in the same column.
     EXPECT_LT(MiddleY(m_pBox, &m_window), y);
 }
 
-TEST_F(RibbonBar, CheckBoxesEditsAndButtonsFollowTheirActionAndAClickTriggersIt)
+TEST_F(RibbonBar, ElementsFollowTheirActionAndAClickTriggersIt)
 {
+    auto* pOpen = m_pRibbon->Category(0)->findChild<QToolButton*>(QStringLiteral("Open"));
+    ASSERT_NE(pOpen, nullptr);
+    QSignalSpy opened(A("Open"), &QAction::triggered);
     QSignalSpy checked(A("Check me"), &QAction::triggered);
-    EXPECT_EQ(m_pBox->text(), QStringLiteral("Check me"));
+    QTest::mouseClick(pOpen, Qt::LeftButton);
     QTest::mouseClick(m_pBox, Qt::LeftButton);
+    EXPECT_EQ(opened.count(), 1);
     EXPECT_EQ(checked.count(), 1);
     EXPECT_TRUE(A("Check me")->isChecked());
-    // The action decides: whoever changes it, the box follows.
     A("Check me")->setChecked(false);
-    EXPECT_FALSE(m_pBox->isChecked());
-    A("Check me")->setEnabled(false);
-    EXPECT_FALSE(m_pBox->isEnabled());
-    A("Path")->setEnabled(false);
-    EXPECT_FALSE(m_pEdit->isEnabled());
-
-    auto* pButton = m_pRibbon->Category(0)->findChild<QToolButton*>(QStringLiteral("Open"));
-    ASSERT_NE(pButton, nullptr);
-    QSignalSpy opened(A("Open"), &QAction::triggered);
-    QTest::mouseClick(pButton, Qt::LeftButton);
-    EXPECT_EQ(opened.count(), 1);
-    A("Open")->setEnabled(false);
-    EXPECT_FALSE(pButton->isEnabled());
+    EXPECT_FALSE(m_pBox->isChecked()) << "whoever changes the action, the box follows";
+    for (const auto& [szAction, pWidget] :
+         {std::pair<const char*, QWidget*> {"Open", pOpen}, {"Check me", m_pBox}, {"Path", m_pEdit}}) {
+        A(szAction)->setEnabled(false);
+        EXPECT_FALSE(pWidget->isEnabled()) << szAction;
+    }
     // Large buttons break long texts in two.
     A("Open")->setText(QStringLiteral("Edit Document Properties"));
-    EXPECT_EQ(pButton->text(), QStringLiteral("Edit Document\nProperties"));
-    EXPECT_EQ(CRibbonPanel::TwoLineText(QStringLiteral("Move Up")), QStringLiteral("Move Up"))
-        << "a short text stays on one line";
+    EXPECT_EQ(pOpen->text(), QStringLiteral("Edit Document\nProperties"));
+    A("Open")->setText(QStringLiteral("Move Up"));
+    EXPECT_EQ(pOpen->text(), QStringLiteral("Move Up"));
 }
 
 TEST_F(RibbonBar, TheApplicationMenuClosesBeforeItsCommandRuns)
@@ -136,10 +130,6 @@ TEST_F(RibbonBar, TheApplicationMenuClosesBeforeItsCommandRuns)
     EXPECT_EQ(aboutToShow.count(), 1);
     EXPECT_FALSE(m_pMenu->ButtonFor(A("2 hidden.pdf"))->isVisible());
     EXPECT_TRUE(m_pMenu->ButtonFor(A("1 recent.pdf"))->isVisible());
-    QTest::keyClick(m_pMenu, Qt::Key_Escape);
-    EXPECT_FALSE(m_pMenu->isVisible());
-    QTest::mouseClick(m_pRibbon->ApplicationButton(), Qt::LeftButton);
-    ASSERT_TRUE(m_pMenu->isVisible());
 
     bool bMenuVisibleWhileRunning = true;
     QObject::connect(A("Exit"), &QAction::triggered, [&] { bMenuVisibleWhileRunning = m_pMenu->isVisible(); });

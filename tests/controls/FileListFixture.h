@@ -1,17 +1,59 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-// A CXListCtrl laid out as the application's file list: column 0 a check box with a header check
-// box, then "File Name", "Pages", "Begin Page", "End Page" and "Bookmark", the last three edit cells.
+// A CXListCtrl laid out as the application's file list, shown in an active window beside a second
+// focusable widget, with its model checked after every change: column 0 a check box with a header
+// check box, then "File Name", "Pages", "Begin Page", "End Page" and "Bookmark", the last three edit
+// cells. The helpers read what the list drew.
 
 #include "controls/CXListCtrl.h"
+#include "controls/CXListCtrlModel.h"
 #include "controls/CXThemeHelper.h"
-#include "tests/controls/ControlPixels.h"
 
-#include <QHeaderView>
-#include <QStringList>
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ostream>
 
 namespace controls_test {
+
+// What `pWidget` draws now, at one image pixel per widget pixel.
+inline QImage Grab(QWidget* pWidget)
+{
+    QImage image = pWidget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(1.0);
+    return image;
+}
+
+// The smallest rectangle holding every pixel of `area` for which `test(colour)` holds; null when none.
+template<class Test> QRect Bounds(const QImage& image, const QRect& area, Test test)
+{
+    QRect bounds;
+    const QRect clipped = area.intersected(image.rect());
+    for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
+        for (int x = clipped.left(); x <= clipped.right(); ++x) {
+            if (test(image.pixelColor(x, y)))
+                bounds |= QRect(x, y, 1, 1);
+        }
+    }
+    return bounds;
+}
+
+// The pixels of `area` that differ clearly from `background` (text, lines).
+inline QRect InkBounds(const QImage& image, const QRect& area, const QColor& background)
+{
+    return Bounds(image, area, [&background](const QColor& c) {
+        return std::abs(c.red() - background.red()) + std::abs(c.green() - background.green())
+            + std::abs(c.blue() - background.blue())
+            > 90;
+    });
+}
 
 class FileListFixture : public ::testing::Test
 {
@@ -21,7 +63,9 @@ protected:
     void SetUp() override
     {
         CXThemeHelper::SetClassicLook(true);
+        m_window.resize(560, 320);
         m_list.resize(560, 260);
+        m_pOther->setGeometry(0, 280, 200, 24);
         m_list.InsertColumn(COL_CHECK, QString(), Qt::AlignHCenter, 30, 1);
         m_list.InsertColumn(COL_NAME, QStringLiteral("File Name"), Qt::AlignLeft, 150);
         m_list.InsertColumn(COL_PAGES, QStringLiteral("Pages"), Qt::AlignHCenter, 60);
@@ -30,6 +74,11 @@ protected:
         m_list.InsertColumn(COL_BOOKMARK, QStringLiteral("Bookmark"), Qt::AlignLeft, 140);
         m_list.SetNoItemsMessage(QStringLiteral("Please Add PDF Files to Convert."));
         m_list.SetNoItemsMessageColor(Qt::black);
+        m_window.show();
+        m_window.activateWindow();
+        QApplication::setActiveWindow(&m_window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
+        m_list.setFocus();
     }
     void TearDown() override { CXThemeHelper::SetClassicLook(false); }
 
@@ -40,7 +89,7 @@ protected:
         const int n = m_list.InsertItem(m_list.GetItemCount(), QStringLiteral(" "));
         m_list.SetItemToolTipText(n, COL_CHECK, QStringLiteral(" "));
         m_list.SetCheckbox(n, COL_CHECK, bChecked ? 2 : 1);
-        const QStringList texts {szName, szPages, szBegin, szEnd, szBookmark};
+        const QString texts[] = {szName, szPages, szBegin, szEnd, szBookmark};
         for (int c = COL_NAME; c <= COL_BOOKMARK; ++c) {
             m_list.SetItemText(n, c, texts[c - 1]);
             m_list.SetItemToolTipText(n, c, texts[c - 1]);
@@ -57,19 +106,26 @@ protected:
                    QStringLiteral("10"), QStringLiteral("Chapter %1").arg(i));
     }
 
+    // A cell in viewport coordinates, and in list coordinates for reading grabbed images of the list.
     QRect CellRect(int nItem, int nSubItem) const { return m_list.visualRect(m_list.model()->index(nItem, nSubItem)); }
-
-    // Viewport point to list point, for reading grabbed images of the whole list.
+    QRect Cell(int nItem, int nSubItem) const { return CellRect(nItem, nSubItem).translated(InList(QPoint())); }
     QPoint InList(const QPoint& viewportPoint) const { return m_list.viewport()->mapTo(&m_list, viewportPoint); }
 
-    void Click(const QPoint& viewportPoint, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QTest::mouseClick(m_list.viewport(), button, {}, viewportPoint);
-    }
+    void Click(const QPoint& viewportPoint) { QTest::mouseClick(m_list.viewport(), Qt::LeftButton, {}, viewportPoint); }
 
     QColor Palette(QPalette::ColorRole role) const { return m_list.palette().color(QPalette::Active, role); }
 
-    CXListCtrl m_list;
+    QWidget m_window;
+    CXListCtrl m_list {&m_window};
+    QLineEdit* m_pOther = new QLineEdit(&m_window);
+    QAbstractItemModelTester m_modelTester {m_list.GetCellModel(),
+                                            QAbstractItemModelTester::FailureReportingMode::Fatal};
 };
 
 } // namespace controls_test
+
+// gtest prints QColor as a name.
+inline void PrintTo(const QColor& colour, std::ostream* pOut)
+{
+    *pOut << colour.name().toStdString();
+}

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "tests/gallery/RibbonGallery.h"
+#include "tools/gallery/RibbonGallery.h"
 
 #include "controls/CRibbonBar.h"
 #include "controls/CRibbonCategory.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // The controls of controls/, side by side, each in the states worth looking at.
 #include "controls/CBusyProgressCtrl.h"
-#include "tests/gallery/ListCtrlGallery.h"
-#include "tests/gallery/RibbonGallery.h"
+#include "tools/gallery/ListCtrlGallery.h"
+#include "tools/gallery/RibbonGallery.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "tests/gallery/ListCtrlGallery.h"
+#include "tools/gallery/ListCtrlGallery.h"
 
 #include "controls/CXListCtrl.h"
 #include "controls/CXThemeHelper.h"

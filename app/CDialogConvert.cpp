@@ -4,10 +4,10 @@
 #include "app/CDialogUnits.h"
 #include "app/CMessageBox.h"
 #include "app/CShell.h"
+#include "app/EngineText.h"
 #include "controls/CBusyProgressCtrl.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
@@ -18,16 +18,6 @@
 
 namespace {
 
-QString FromUtf8(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-QString PathText(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
 // Everything worth telling about a finished job, one paragraph per kind; empty when the job went
 // as expected.
 QStringList ReportParagraphs(const quire::JobReport& report)
@@ -36,17 +26,17 @@ QStringList ReportParagraphs(const quire::JobReport& report)
     if (!report.repairedInputs.empty()) {
         QStringList lines {QStringLiteral("These files were damaged and were repaired while reading:")};
         for (const std::string& path : report.repairedInputs)
-            lines << PathText(path);
+            lines << EngineText::ToPath(path);
         paragraphs << lines.join(QLatin1Char('\n'));
     }
     if (!report.renamedFields.empty()) {
         QStringList lines {QStringLiteral("These form fields were renamed to keep them apart:")};
         for (const std::string& rename : report.renamedFields)
-            lines << FromUtf8(rename);
+            lines << EngineText::ToText(rename);
         paragraphs << lines.join(QLatin1Char('\n'));
     }
     for (const std::string& note : report.notes)
-        paragraphs << FromUtf8(note);
+        paragraphs << EngineText::ToText(note);
     return paragraphs;
 }
 
@@ -54,7 +44,7 @@ QString ErrorLines(const quire::JobReport& report)
 {
     QStringList lines;
     for (const quire::RowError& error : report.errors)
-        lines << FromUtf8(error.message);
+        lines << EngineText::ToText(error.message);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -228,7 +218,7 @@ void CDialogConvert::StartWorker()
             m_worker = std::thread(ConvertSplitProc, m_nSplitParam);
     } catch (const std::system_error& e) {
         m_szStartFailure = QStringLiteral("The job could not be started: %1.").arg(QString::fromLocal8Bit(e.what()));
-        m_report.errors.push_back({-1, "", m_szStartFailure.toStdString()});
+        m_report.errors.push_back({-1, "", EngineText::FromText(m_szStartFailure)});
         m_pBusy->End();
         done(1);
         return;
@@ -251,7 +241,7 @@ void CDialogConvert::OnJobEnded(quire::JobReport report)
     m_report = std::move(report);
     m_pStop->setEnabled(false);
     if (m_job.nOpenResult == 1 && !m_report.stopped && !m_report.filesWritten.empty())
-        CShell::OpenFile(PathText(m_report.filesWritten.back()));
+        CShell::OpenFile(EngineText::ToPath(m_report.filesWritten.back()));
     done(1);
 }
 

@@ -8,7 +8,6 @@
 #include "engine/MergeJob.h"
 #include "engine/SplitJob.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <exception>
@@ -44,11 +43,11 @@ public:
         : m_pDialog(pDlg)
     { }
 
-    void OnStatus(const std::string& text) override { m_pDialog->PostStatusText(QString::fromStdString(text)); }
+    void OnStatus(const std::string& text) override { m_pDialog->PostStatusText(EngineText::ToText(text)); }
 
     void OnRow(int /*row*/, int ordinal, int total, const std::string& path) override
     {
-        const QString szName = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+        const QString szName = QFileInfo(EngineText::ToPath(path)).fileName();
         m_pDialog->PostProgressLine(QStringLiteral("%1 of %2: %3").arg(ordinal).arg(total).arg(szName));
     }
 

@@ -1,114 +1,92 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "tests/cli/ChildProcess.h"
+#include "tests/cli/QuireCliFixture.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <stdexcept>
 #include <thread>
 
+namespace {
+
+// Everything in `fd` from its start (a terminal cannot seek: what is waiting in it).
+std::string ReadFrom(int fd)
+{
+    lseek(fd, 0, SEEK_SET);
+    std::string text;
+    char buffer[65536];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(n));
+    return text;
+}
+
+} // namespace
+
 ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options)
 {
-    // [0] is read here, [1] is the child's end.
-    int outPipe[2];
-    int errPipe[2];
-    const bool bOpened = pipe2(outPipe, O_CLOEXEC) == 0
-        && (options.bStderrOnTerminal ? openpty(&errPipe[0], &errPipe[1], nullptr, nullptr, nullptr) == 0
-                                      : pipe2(errPipe, O_CLOEXEC) == 0);
-    if (!bOpened)
-        throw std::runtime_error("cannot make the child's output streams");
-    // openpty cannot set close-on-exec itself.
-    for (const int fd : errPipe)
-        fcntl(fd, F_SETFD, FD_CLOEXEC);
-
+    // NOTE: files in memory rather than pipes: nothing has to drain them while the child runs, and
+    // nothing shows up in the folder a test watches.
+    const int out = memfd_create("out", MFD_CLOEXEC);
+    int err = options.bStderrOnTerminal ? -1 : memfd_create("err", MFD_CLOEXEC);
+    int terminal = -1;
+    if (options.bStderrOnTerminal && openpty(&terminal, &err, nullptr, nullptr, nullptr) != 0)
+        throw std::runtime_error("cannot open a pseudo-terminal");
     std::vector<char*> args;
     for (const std::string& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
 
     const pid_t pid = fork();
-    if (pid < 0)
-        throw std::runtime_error("fork failed");
     if (pid == 0) {
         // NOTE: a runner started under nohup, or a thread of this process with signals blocked, would
         // otherwise hand its dispositions down and hide how the program handles them itself.
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
-        for (int nSignal : {SIGHUP, SIGINT, SIGTERM, SIGXFSZ})
+        for (int nSignal : {SIGHUP, SIGINT, SIGTERM, SIGXFSZ, SIGALRM})
             signal(nSignal, SIG_DFL);
-        if (options.fileSizeLimit >= 0) {
-            const rlimit limit {static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
-            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-                _exit(126);
-        }
+        const rlim_t size = static_cast<rlim_t>(options.fileSizeLimit);
+        const rlimit limit {size, size};
+        if ((options.fileSizeLimit >= 0 && setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            || (!options.workingDir.empty() && chdir(options.workingDir.c_str()) != 0))
+            _exit(126);
         if (options.umask >= 0)
             ::umask(static_cast<mode_t>(options.umask));
-        const int devnull = open("/dev/null", O_RDONLY);
-        dup2(devnull, STDIN_FILENO);
-        dup2(outPipe[1], STDOUT_FILENO);
-        dup2(errPipe[1], STDERR_FILENO);
-        if (!options.workingDir.empty() && chdir(options.workingDir.c_str()) != 0)
-            _exit(126);
+        dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), STDIN_FILENO);
+        dup2(out, STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        if (terminal >= 0)
+            close(terminal);
+        // The alarm outlives exec: the program is ended at the limit without a watcher here.
+        alarm(static_cast<unsigned>(std::chrono::ceil<std::chrono::seconds>(options.limit).count()));
         execvp(args[0], args.data());
         _exit(127);
     }
-    close(outPipe[1]);
-    close(errPipe[1]);
+    if (terminal >= 0)
+        close(err);
     std::thread watcher;
     if (options.whileRunning)
         watcher = std::thread(options.whileRunning, pid);
-
-    ChildResult result;
-    const auto deadline = std::chrono::steady_clock::now() + options.limit;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
-    while (open > 0) {
-        const auto left
-            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            result.timedOut = true;
-            kill(pid, SIGKILL);
-            break;
-        }
-        const int ready = poll(fds, 2, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0)
-                continue;
-            char buffer[65536];
-            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-            if (n > 0) {
-                sinks[i]->append(buffer, static_cast<std::size_t>(n));
-            } else if (n == 0 || errno != EINTR) {
-                // End of file, or EIO from a terminal whose last writer has gone.
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    for (pollfd& fd : fds)
-        if (fd.fd >= 0)
-            close(fd.fd);
-
+    siginfo_t ended {};
+    waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOWAIT);
     if (watcher.joinable())
         watcher.join();
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
-    if (WIFEXITED(status))
-        result.exitCode = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status))
-        result.signal = WTERMSIG(status);
+    waitpid(pid, &status, 0);
+    ChildResult result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.timedOut = result.signal == SIGALRM;
+    result.out = ReadFrom(out);
+    result.err = ReadFrom(terminal >= 0 ? terminal : err);
+    close(out);
+    close(terminal >= 0 ? terminal : err);
     return result;
 }
 

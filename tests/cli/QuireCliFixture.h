@@ -3,16 +3,18 @@
 
 // Runs the real `quire` program as a child process in a test's own folder, and the helpers that
 // name what a test expects of the files it wrote.
-#include "tests/cli/ChildProcess.h"
 #include "tests/support/PdfFixtures.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <regex>
 #include <string>
@@ -21,6 +23,33 @@
 namespace fs = std::filesystem;
 namespace fx = quire::fixtures;
 using Strings = std::vector<std::string>;
+
+struct ChildResult
+{
+    int exitCode = -1; // -1 when it did not exit normally
+    int signal = 0; // the signal that ended it, if any
+    bool timedOut = false;
+    std::string out;
+    std::string err;
+};
+
+struct ChildOptions
+{
+    std::chrono::seconds limit {60};
+    std::string workingDir; // empty: the test's own
+    bool bStderrOnTerminal = false; // a pseudo-terminal as stderr; it holds a few kilobytes only
+    long long fileSizeLimit = -1; // RLIMIT_FSIZE in bytes; negative: inherited
+    int umask = -1; // negative: inherited
+    // Runs on a second thread with the child's pid; the child is not reaped before it returns.
+    std::function<void(pid_t)> whileRunning;
+};
+
+// Runs `argv` (argv[0] found on PATH unless it holds a '/') with stdin from /dev/null, no blocked
+// signals and the default action for every end signal, whatever the test runner set; kills it at
+// the limit.
+ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options = {});
+// Whether the child `pid` has ended, without reaping it.
+bool HasEnded(pid_t pid);
 
 inline const std::string kQuire = QUIRE_BINARY_DIR "/quire";
 inline const std::string kCorpus = QUIRE_CORPUS_DIR;
@@ -35,13 +64,6 @@ inline ChildResult Quire(Strings args, ChildOptions options = {})
     return result;
 }
 
-inline struct stat Lstat(const std::string& path)
-{
-    struct stat st = {};
-    ::lstat(path.c_str(), &st);
-    return st;
-}
-
 inline bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
@@ -49,25 +71,11 @@ inline bool Contains(const std::string& text, const std::string& part)
 
 // "<tag> page <first>" ... "<tag> page <last>": the texts of those pages of a fixture ("A page 3") or
 // of the corpus's numbered files ("Original page 3").
-inline Strings Pages(const std::string& tag, int first, int last)
+inline Strings Pages(const std::string& tag, int first, int last, Strings pages = {})
 {
-    Strings pages;
     for (int p = first; p <= last; ++p)
         pages.push_back(tag + " page " + std::to_string(p));
     return pages;
-}
-
-inline Strings Original(int first, int last)
-{
-    return Pages("Original", first, last);
-}
-
-inline Strings Concat(const std::vector<Strings>& parts)
-{
-    Strings all;
-    for (const Strings& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
 }
 
 inline void ExpectSound(const std::string& path, const Strings& pages)
@@ -76,8 +84,7 @@ inline void ExpectSound(const std::string& path, const Strings& pages)
     EXPECT_EQ(fx::PageTexts(path), pages) << path;
 }
 
-// The document information a merge or split sets, as pdfinfo reads it: "Title=T; Creator=C; " with
-// only the keys the file has.
+// The document information as pdfinfo reads it: "Title=T; Creator=C; " with only the keys the file has.
 inline std::string Information(const std::string& path)
 {
     const std::map<std::string, std::string> info = fx::PdfInfo(path);
@@ -87,6 +94,20 @@ inline std::string Information(const std::string& path)
             text += std::string(key) + "=" + info.at(key) + "; ";
     return text;
 }
+
+// What a run of quire said, and what it changed in the test's folder.
+struct Outcome
+{
+    int status = 1;
+    std::string out;
+    std::string err; // backup stamps as "_<stamp>.pdf"
+    std::string changes {}; // " +added", " -removed", " ~changed" names
+    bool operator==(const Outcome&) const = default;
+    friend void PrintTo(const Outcome& o, std::ostream* os)
+    {
+        *os << "status " << o.status << "\nout: " << o.out << "\nerr: " << o.err << "\nchanges:" << o.changes;
+    }
+};
 
 class QuireCliTest : public TempDirTest
 {
@@ -118,11 +139,10 @@ protected:
     {
         std::map<std::string, std::string> entries;
         for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_tmp.Path())) {
-            const struct stat st = Lstat(entry.path());
-            std::string& value = entries[fs::relative(entry.path(), m_tmp.Path()).string()];
-            value = std::to_string(st.st_mode) + " " + std::to_string(st.st_rdev) + " ";
-            if (S_ISREG(st.st_mode))
-                value += ReadWholeFile(entry.path().string());
+            struct stat st = {};
+            ::lstat(entry.path().c_str(), &st);
+            entries[fs::relative(entry.path(), m_tmp.Path())] = std::to_string(st.st_mode) + " "
+                + std::to_string(st.st_rdev) + " " + (S_ISREG(st.st_mode) ? ReadWholeFile(entry.path()) : "");
         }
         return entries;
     }
@@ -141,44 +161,27 @@ protected:
         return changes;
     }
 
-    // Runs quire and expects it to fail with status 1 and exactly `err` (backup stamps as
-    // "<stamp>"), leaving the folder as it was.
-    void ExpectFailure(const Strings& args, const std::string& err, ChildOptions options = {})
+    // Runs quire in the test's folder: what it said and what it changed there.
+    Outcome Run(const Strings& args, ChildOptions options = {}) const
     {
-        SCOPED_TRACE(::testing::PrintToString(args));
         const std::map<std::string, std::string> before = Snapshot();
+        options.workingDir = m_tmp.Path();
         const ChildResult result = Quire(args, options);
-        EXPECT_EQ(result.exitCode, 1);
-        EXPECT_EQ(std::regex_replace(result.err, std::regex("_[0-9]{17}\\.pdf"), "_<stamp>.pdf"), err);
-        EXPECT_EQ(result.out, "");
-        EXPECT_EQ(Changes(before), "");
+        const std::string err = std::regex_replace(result.err, std::regex("_[0-9]{17}\\.pdf"), "_<stamp>.pdf");
+        return {result.exitCode, result.out, err, Changes(before)};
     }
 
-    ChildOptions InFolder() const
+    // The files in the test's folder whose names match `pattern`, sorted.
+    Strings Matching(const std::string& pattern) const
     {
-        ChildOptions options;
-        options.workingDir = m_tmp.Path().string();
-        return options;
-    }
-
-    // Everything in the test's folder, sorted.
-    Strings Listing() const
-    {
-        Strings names;
+        Strings found;
         for (const fs::directory_entry& entry : fs::directory_iterator(m_tmp.Path()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+            if (std::regex_match(entry.path().filename().string(), std::regex(pattern)))
+                found.push_back(entry.path());
+        std::sort(found.begin(), found.end());
+        return found;
     }
 
     // The backups made for "<title>.pdf" beside it ("<title>_<17 digits>.pdf").
-    Strings Backups(const std::string& title) const
-    {
-        Strings found;
-        const std::regex pattern(title + "_[0-9]{17}\\.pdf");
-        for (const std::string& name : Listing())
-            if (std::regex_match(name, pattern))
-                found.push_back(m_tmp.File(name));
-        return found;
-    }
+    Strings Backups(const std::string& title) const { return Matching(title + "_[0-9]{17}\\.pdf"); }
 };

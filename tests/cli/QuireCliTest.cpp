@@ -7,63 +7,57 @@
 
 #include <sys/stat.h>
 
-#include <regex>
-#include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 
 using fx::OutlineOf;
 
-TEST(QuireUsageTest, WrongUsageExitsWithStatusTwoAndTheSynopsis)
+TEST(QuireUsageTest, WrongUsageExitsWithTwoAndTheSynopsisHelpAndVersionWithZero)
 {
-    const std::pair<Strings, std::string> cases[] = {
-        {{}, "no command given"},
-        {{"frobnicate", "a.pdf"}, "unknown command 'frobnicate'"},
-        {{"-o", "x.pdf", "merge"}, "a command (merge, split or info) must come first"},
-        {{"merge", "a.pdf"}, "merge needs an output file"},
-        {{"merge", "a.pdf", "-o"}, "option -o needs a value"},
+    const std::string help = "Exit status: 0 all done, 1 a file could not be read or written, 2";
+    const std::string version = "quire (Quire Binder) ";
+    // The arguments, the status, and what the error stream (for status 0: the output) holds.
+    const std::tuple<Strings, int, std::string> cases[] = {
+        {{}, 2, "quire: no command given"},
+        {{"frobnicate", "a.pdf"}, 2, "quire: unknown command 'frobnicate'"},
+        {{"-o", "x.pdf", "merge"}, 2, "quire: a command (merge, split or info) must come first"},
+        {{"merge", "a.pdf"}, 2, "quire: merge needs an output file"},
+        {{"merge", "a.pdf", "-o"}, 2, "quire: option -o needs a value"},
         {{"merge", "-o", "x.pdf", "a.pdf", "--output=y.pdf"},
-         "the output file is given twice: -o x.pdf and --output y.pdf"},
-        {{"merge", "-o", "x.pdf"}, "merge needs at least one input file"},
-        {{"merge", "-o", "x.pdf", "a.pdf", "--bogus"}, "unknown option '--bogus' for merge"},
+         2,
+         "quire: the output file is given twice: -o x.pdf and --output y.pdf"},
+        {{"merge", "-o", "x.pdf"}, 2, "quire: merge needs at least one input file"},
+        {{"merge", "-o", "x.pdf", "a.pdf", "--bogus"}, 2, "quire: unknown option '--bogus' for merge"},
         // Without "--" a file whose name starts with a dash reads as an option.
-        {{"merge", "-o", "x.pdf", "-dashed.pdf"}, "unknown option '-dashed.pdf' for merge"},
-        {{"split", "--bookmark", "T", "a.pdf"}, "--bookmark must follow the file"},
-        {{"split", "a.pdf", "--title", "T"}, "unknown option '--title' for split"},
-        {{"split", "a.pdf", "--open=yes"}, "option --open takes no value"},
-        {{"info"}, "info needs at least one file"},
-        {{"info", "a.pdf", "--no-backup"}, "unknown option '--no-backup' for info"},
+        {{"merge", "-o", "x.pdf", "-dashed.pdf"}, 2, "quire: unknown option '-dashed.pdf' for merge"},
+        {{"split", "--bookmark", "T", "a.pdf"}, 2, "quire: --bookmark must follow the file"},
+        {{"split", "a.pdf", "--title", "T"}, 2, "quire: unknown option '--title' for split"},
+        {{"split", "a.pdf", "--open=yes"}, 2, "quire: option --open takes no value"},
+        {{"info"}, 2, "quire: info needs at least one file"},
+        {{"info", "a.pdf", "--no-backup"}, 2, "quire: unknown option '--no-backup' for info"},
+        // Help wins over whatever else is wrong, up to a "--".
+        {{"--help"}, 0, help},
+        {{"-h"}, 0, help},
+        {{"help"}, 0, help},
+        {{"frobnicate", "--help"}, 0, help},
+        {{"merge", "-o", "x.pdf", "--help"}, 0, help},
+        {{"info", "--", "--help"}, 1, "quire: --help cannot be read: No such file or directory\n"},
+        {{"--version"}, 0, version},
+        {{"-V"}, 0, version},
+        {{"version"}, 0, version},
     };
-    for (const auto& [args, problem] : cases) {
+    for (const auto& [args, status, text] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
         const ChildResult result = Quire(args);
-        EXPECT_EQ(result.exitCode, 2) << problem;
-        EXPECT_TRUE(Contains(result.err, "quire: " + problem)) << result.err;
-        EXPECT_TRUE(Contains(result.err, "Usage: quire merge -o OUTPUT")) << result.err;
-        EXPECT_EQ(result.out, "") << problem;
+        EXPECT_EQ(result.exitCode, status);
+        EXPECT_TRUE(Contains(status ? result.err : result.out, text)) << result.err << result.out;
+        EXPECT_EQ(status ? result.out : result.err, "");
+        if (status == 2) {
+            EXPECT_TRUE(Contains(result.err, "\nUsage: quire merge -o OUTPUT")) << result.err;
+        }
     }
-}
-
-TEST(QuireUsageTest, HelpAndVersionGoToStandardOutput)
-{
-    // Help wins over whatever else is wrong, up to a "--".
-    for (const Strings& args :
-         {Strings {"--help"}, {"-h"}, {"help"}, {"frobnicate", "--help"}, {"merge", "-o", "x.pdf", "--help"}}) {
-        const ChildResult result = Quire(args);
-        EXPECT_EQ(result.exitCode, 0) << ::testing::PrintToString(args);
-        EXPECT_TRUE(Contains(result.out, "quire split [--no-backup] [--open] INPUT..."));
-        EXPECT_TRUE(Contains(result.out, "Exit status: 0 all done, 1 a file could not be read or written, 2"));
-        EXPECT_EQ(result.err, "");
-    }
-    const ChildResult file = Quire({"info", "--", "--help"});
-    EXPECT_EQ(file.exitCode, 1);
-    EXPECT_EQ(file.err, "quire: --help cannot be read: No such file or directory\n");
-
-    for (const Strings& args : {Strings {"--version"}, {"-V"}, {"version"}}) {
-        const ChildResult version = Quire(args);
-        EXPECT_EQ(version.exitCode, 0);
-        EXPECT_TRUE(std::regex_match(version.out, std::regex("quire \\(Quire Binder\\) [0-9]+\\.[0-9]+\\.[0-9]+\n")))
-            << version.out;
-    }
+    EXPECT_TRUE(std::regex_match(Quire({"-V"}).out, std::regex("quire \\(Quire Binder\\) [0-9]+\\.[0-9]+\\.[0-9]+\n")));
 }
 
 TEST_F(QuireCliTest, RangesSelectThePagesOfEachFileInArgumentOrder)
@@ -73,82 +67,144 @@ TEST_F(QuireCliTest, RangesSelectThePagesOfEachFileInArgumentOrder)
     Copy("rotated.pdf", "-dashed.pdf");
     Copy("11-pages-with-labels.pdf", "7");
     const std::pair<Strings, Strings> cases[] = {
-        {{"b.pdf", "3-5"}, Original(3, 5)},
-        {{"b.pdf", "18-"}, Original(18, 20)},
-        {{"b.pdf", "-2"}, Original(1, 2)},
-        {{"b.pdf", "7"}, Original(7, 7)},
+        {{"b.pdf", "3-5"}, Pages("Original", 3, 5)},
+        {{"b.pdf", "18-"}, Pages("Original", 18, 20)},
+        {{"b.pdf", "-2"}, Pages("Original", 1, 2)},
+        {{"b.pdf", "7"}, Pages("Original", 7, 7)},
         // Any number of digits is a RANGE; the job clamps it to the file.
-        {{"b.pdf", "19-99999999999999999999"}, Original(19, 20)},
-        {{"c.pdf", "10-", "b.pdf", "2-3", "c.pdf", "1"}, Concat({Original(10, 11), Original(2, 3), Original(1, 1)})},
-        {{"c.pdf"}, Original(1, 11)},
+        {{"b.pdf", "19-99999999999999999999"}, Pages("Original", 19, 20)},
+        {{"c.pdf", "10-", "b.pdf", "2-3", "c.pdf", "1"},
+         Pages("Original", 1, 1, Pages("Original", 2, 3, Pages("Original", 10, 11)))},
+        {{"c.pdf"}, Pages("Original", 1, 11)},
         // A RANGE is only recognised right after a FILE: after "2-3", "7" is the next file and "-1"
         // its range; right after a file, "7" is its range.
-        {{"--", "-dashed.pdf", "2-3", "7", "-1"}, Concat({Original(2, 3), Original(1, 1)})},
-        {{"--", "-dashed.pdf", "7"}, Original(7, 7)},
+        {{"--", "-dashed.pdf", "2-3", "7", "-1"}, Pages("Original", 1, 1, Pages("Original", 2, 3))},
+        {{"--", "-dashed.pdf", "7"}, Pages("Original", 7, 7)},
     };
     for (const auto& [inputs, pages] : cases) {
         SCOPED_TRACE(::testing::PrintToString(inputs));
         Strings args {"merge", "--no-backup", "-oout.pdf"};
         args.insert(args.end(), inputs.begin(), inputs.end());
-        const ChildResult result = Quire(args, InFolder());
-        ASSERT_EQ(result.exitCode, 0) << result.err;
-        EXPECT_EQ(result.out, "");
+        ASSERT_EQ(Run(args), (Outcome {0, "", "", " +out.pdf"}));
         ExpectSound(m_tmp.File("out.pdf"), pages);
+        fs::remove(m_tmp.File("out.pdf"));
     }
 }
 
-TEST_F(QuireCliTest, AnOutputThatIsASourceAFolderOrEmptyIsRefusedAndNothingIsWritten)
+TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStandardError)
 {
     const std::string a = Copy("rotated.pdf", "a.pdf");
-    const std::string hard = m_tmp.File("hard.pdf"), soft = m_tmp.File("soft.pdf");
-    const std::string folder = m_tmp.File("folder"), nowhere = m_tmp.File("nowhere/out.pdf");
-    fs::create_hard_link(a, hard);
-    fs::create_symlink(a, soft);
-    fs::create_directory(folder);
+    for (const auto& [corpusName, name] : {std::pair {"rotated.pdf", "a.PDF"},
+                                           {"rotated.pdf", "a_p1-2.pdf"},
+                                           {"11-pages-with-labels.pdf", "b.pdf"},
+                                           {"enc-R3,V2,U=view,O=master.pdf", "locked.pdf"},
+                                           {"bad1.pdf", "bad.pdf"},
+                                           {"fields-split-1.pdf", "one.pdf"},
+                                           {"form-fields-and-annotations-shared.pdf", "two.pdf"}})
+        Copy(corpusName, name);
+    fs::create_hard_link(a, m_tmp.File("hard.pdf"));
+    fs::create_symlink(a, m_tmp.File("soft.pdf"));
+    fs::create_directory(m_tmp.File("folder"));
+    fx::WriteReferenceChainPdf(m_tmp.File("chain.pdf"), 150000);
+    fx::WriteDeepPageTreePdf(m_tmp.File("tree.pdf"), 2000);
+    fx::WriteReferenceChainPdf(m_tmp.File("long.pdf"), 60000);
+    WriteWholeFile(m_tmp.File("out.pdf"), "the old output");
     const std::string source = " is one of the source files and would be overwritten; choose another output file\n";
-    const std::pair<std::string, std::string> cases[] = {
-        {a, a + source},
-        {"./a.pdf", "./a.pdf" + source},
-        {hard, hard + source},
-        {soft, soft + source},
-        {folder, folder + " is a folder; give the name of a file to write\n"},
-        {"", "No output file is given.\n"},
-        {nowhere, nowhere + " cannot be written: its folder does not exist\n"},
+    const std::string chain
+        = "quire: chain.pdf is damaged beyond repair: page 1 holds objects nested more than 100000 levels deep\n";
+    const std::string tree
+        = "quire: tree.pdf is damaged beyond repair: its page tree is nested more than 1000 levels deep\n";
+    const std::string renamed = "quire: note: form field renamed to keep it apart: ";
+    const std::pair<Strings, Outcome> cases[] = {
+        {{"merge", "-o", a, "a.pdf", "1-3"}, {1, "", "quire: " + a + source}},
+        {{"merge", "-o./a.pdf", "a.pdf"}, {1, "", "quire: ./a.pdf" + source}},
+        {{"merge", "-ohard.pdf", "a.pdf"}, {1, "", "quire: hard.pdf" + source}},
+        {{"merge", "-osoft.pdf", "a.pdf"}, {1, "", "quire: soft.pdf" + source}},
+        {{"merge", "-ofolder", "a.pdf"}, {1, "", "quire: folder is a folder; give the name of a file to write\n"}},
+        {{"merge", "-o", "", "a.pdf"}, {1, "", "quire: No output file is given.\n"}},
+        {{"merge", "-onowhere/out.pdf", "a.pdf"},
+         {1, "", "quire: nowhere/out.pdf cannot be written: its folder does not exist\n"}},
+        {{"merge", "-oout.pdf", "a.pdf", "locked.pdf"}, {1, "", "quire: locked.pdf needs a password\n"}},
+        {{"merge", "-oout.pdf", "bad.pdf", "a.pdf"}, {1, "", "quire: bad.pdf is not a PDF file\n"}},
+        {{"merge", "-oout.pdf", "a.pdf", "gone.pdf"},
+         {1, "", "quire: gone.pdf cannot be read: No such file or directory\n"}},
+        {{"merge", "-oout.pdf", "a.pdf", "5-3"},
+         {1, "", "quire: No checked row contributes pages, so out.pdf was not written.\n"}},
+        {{"merge", "-oout.pdf", "chain.pdf"}, {1, "", chain}},
+        {{"split", "chain.pdf"}, {1, "", chain}},
+        {{"merge", "-oout.pdf", "tree.pdf"}, {1, "", tree}},
+        {{"split", "tree.pdf"}, {1, "", tree}},
+        {{"info", "tree.pdf"}, {1, "", tree}},
+        // Reading the file does not go down the chain.
+        {{"info", "chain.pdf"}, {0, "chain.pdf: 1 pages, outline no, form no\n", ""}},
+        {{"merge", "-olong-merged.pdf", "long.pdf"}, {0, "", "", " +long-merged.pdf"}},
+        {{"split", "long.pdf"}, {0, "long_p1-1.pdf\n", "", " +long_p1-1.pdf"}},
+        // Rows that would write one file, or over a source, are refused before anything is written.
+        {{"split", "a.pdf", "1-2", "a.PDF", "1-2"},
+         {1, "", "quire: Rows 1 and 2 (a.pdf and a.PDF) would both be split into a_p1-2.pdf; nothing was written.\n"}},
+        {{"split", "a.pdf", "1-2", "a_p1-2.pdf", "3-4"},
+         {1, "",
+          "quire: a_p1-2.pdf, the file row 1 would be split into, is a_p1-2.pdf, the source of row 2; nothing was "
+          "written.\n"}},
+        // A split goes on after a failing file.
+        {{"split", "locked.pdf", "b.pdf", "5-3", "a.pdf", "1-3"},
+         {1, "a_p1-3.pdf\n",
+          "quire: locked.pdf needs a password\nquire: b.pdf has no pages in the range 5-3; no file was written for "
+          "it\n",
+          " +a_p1-3.pdf"}},
+        // The very same row twice writes its file once: a second write would have backed up the first.
+        {{"split", "a.pdf", "3-4", "a.pdf", "3-4"}, {0, "a_p3-4.pdf\n", "", " +a_p3-4.pdf"}},
+        // Text Box 1 and 2 have widgets on several pages of two.pdf; each field is named once.
+        {{"merge", "-omerged.pdf", "one.pdf", "two.pdf"},
+         {0, "",
+          renamed + "Text Box 1 -> Text Box 1+1\n" + renamed + "Text Box 2 -> Text Box 2+1\n" + renamed
+              + "r1 -> r1+1\n",
+          " +merged.pdf"}},
     };
-    for (const auto& [output, err] : cases)
-        ExpectFailure({"merge", "-o", output, "a.pdf", "1-3"}, "quire: " + err, InFolder());
+    for (const auto& [args, outcome] : cases)
+        EXPECT_EQ(Run(args), outcome) << ::testing::PrintToString(args);
+    ExpectSound(m_tmp.File("long-merged.pdf"), {"Chain page 1"});
+    ExpectSound(m_tmp.File("long_p1-1.pdf"), {"Chain page 1"});
 }
 
-TEST_F(QuireCliTest, AMergeWithAnUnreadableInputOrNoPagesWritesNothing)
+TEST_F(QuireCliTest, ThreeFilesWithRangesBookmarksAndTextsGiveOneDocumentAndABackupOfTheOldOne)
 {
-    Copy("rotated.pdf", "a.pdf");
-    Copy("enc-R3,V2,U=view,O=master.pdf", "locked.pdf");
-    Copy("bad1.pdf", "bad.pdf");
-    WriteWholeFile(m_tmp.File("out.pdf"), "the old output");
-    const std::pair<Strings, std::string> cases[] = {
-        {{"a.pdf", "locked.pdf"}, "locked.pdf needs a password"},
-        {{"bad.pdf", "a.pdf"}, "bad.pdf is not a PDF file"},
-        {{"a.pdf", "gone.pdf"}, "gone.pdf cannot be read: No such file or directory"},
-        {{"a.pdf", "5-3"}, "No checked row contributes pages, so out.pdf was not written."},
-    };
-    for (const auto& [inputs, reason] : cases) {
-        Strings args {"merge", "-o", "out.pdf"};
-        args.insert(args.end(), inputs.begin(), inputs.end());
-        ExpectFailure(args, "quire: " + reason + "\n", InFolder());
-    }
+    fx::PdfSpec own;
+    own.info = {{"Title", "Source title"}, {"Subject", "Source subject"}};
+    const std::string a = Make("A.pdf", 10, true, own);
+    const std::string out = m_tmp.File("out.pdf");
+    WriteWholeFile(out, "the old output");
+    const ChildResult result = Quire({"merge", "-o", out, "--title", "Annual report", "--author=Zoë Quill", "--subject",
+                                      "Figures", "--keywords=money, time", a, "3-5", "--bookmark", "Typed",
+                                      Make("B.pdf", 4), "--bookmark", "Report (final)", Make("C.pdf", 6), "2-6"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    ExpectSound(out, Pages("C", 2, 6, Pages("B", 1, 4, Pages("A", 3, 5))));
+    // A's own outline wins over the typed text; a file without one gets one bookmark: the typed text,
+    // or else the file title.
+    EXPECT_EQ(OutlineOf(out), (Strings {"A 3 -> 1", "A 4 -> 2", "A 5 -> 3", "Report final -> 4", "C -> 8"}));
+    EXPECT_EQ(Information(out),
+              "Title=Annual report; Author=Zoë Quill; Subject=Figures; Keywords=money, time; "
+              "Creator=Quire Binder; Producer=Quire Binder; ");
+    const Strings backups = Backups("out");
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(ReadWholeFile(backups[0]), "the old output");
+
+    // Without texts only the creator and producer are set: nothing of the source's own information.
+    ASSERT_EQ(Quire({"merge", "-o", m_tmp.File("bare.pdf"), a}).exitCode, 0);
+    EXPECT_EQ(Information(m_tmp.File("bare.pdf")), "Creator=Quire Binder; Producer=Quire Binder; ");
 }
 
 TEST_F(QuireCliTest, SplitWritesEachRangeBesideItsSourceWithItsInformationAndTrimmedOutline)
 {
-    const std::string b7 = Make("seven/b.pdf", 7);
-    const std::string b10 = Make("ten/b.pdf", 10);
+    const std::string b7 = Make("seven/b.pdf", 7), b10 = Make("ten/b.pdf", 10);
     fx::PdfSpec desc;
     desc.info = {{"Title", "Handbook Ünïcødé"}, {"Author", "Ann"}, {"Creator", "Some editor"}};
     const std::string report = Make("Report.pdf", 10, true, desc);
     const std::string p7 = m_tmp.File("seven/b_p1-7.pdf"), p10 = m_tmp.File("ten/b_p1-10.pdf");
     const std::string r35 = m_tmp.File("Report_p3-5.pdf");
 
-    ChildResult result
+    const ChildResult result
         = Quire({"split", b7, "0-0", b10, "1-12", "--bookmark", "", report, "3-5", "--bookmark", "Typed"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     // The name carries the range after normalisation.
@@ -165,12 +221,6 @@ TEST_F(QuireCliTest, SplitWritesEachRangeBesideItsSourceWithItsInformationAndTri
     // The source's information comes along, but the program is the creator.
     EXPECT_EQ(Information(r35), "Title=Handbook Ünïcødé; Author=Ann; Creator=Quire Binder; Producer=Quire Binder; ");
 
-    // A split output can be split again.
-    result = Quire({"split", "--no-backup", r35, "-3"});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, m_tmp.File("Report_p3-5_p1-3.pdf") + "\n");
-    ExpectSound(m_tmp.File("Report_p3-5_p1-3.pdf"), Pages("Report", 3, 5));
-
     // The same range again replaces the file after a backup copy of it, unless asked not to.
     Make("Report.pdf", 10);
     ASSERT_EQ(Quire({"split", report, "3-5"}).exitCode, 0);
@@ -179,36 +229,7 @@ TEST_F(QuireCliTest, SplitWritesEachRangeBesideItsSourceWithItsInformationAndTri
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(OutlineOf(backups[0]), trimmed);
     ASSERT_EQ(Quire({"split", "--no-backup", report, "3-5"}).exitCode, 0);
-    EXPECT_EQ(Backups("Report_p3-5").size(), 1u);
-}
-
-TEST_F(QuireCliTest, SplitGoesOnAfterAFailingFileAndReportsIt)
-{
-    const std::string b = Copy("11-pages-with-labels.pdf", "b.pdf");
-    const std::string locked = Copy("enc-XI-R6,V5,U=view,O=master.pdf", "locked.pdf");
-    const std::string c = Copy("rotated.pdf", "c.pdf");
-
-    const auto before = Snapshot();
-    const ChildResult result = Quire({"split", locked, b, "5-3", c, "1-2"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, m_tmp.File("c_p1-2.pdf") + "\n");
-    EXPECT_EQ(result.err,
-              "quire: " + locked + " needs a password\nquire: " + b
-                  + " has no pages in the range 5-3; no file was written for it\n");
-    ExpectSound(m_tmp.File("c_p1-2.pdf"), Original(1, 2));
-    EXPECT_EQ(Changes(before), " +c_p1-2.pdf");
-}
-
-TEST_F(QuireCliTest, RenamedFormFieldsAreReportedOnStandardErrorOnceEach)
-{
-    const std::string one = Copy("fields-split-1.pdf", "one.pdf");
-    const std::string two = Copy("form-fields-and-annotations-shared.pdf", "two.pdf");
-    const ChildResult result = Quire({"merge", "-o", m_tmp.File("out.pdf"), one, two});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    // Text Box 1 and 2 have widgets on several pages of two.pdf; each field is named once.
-    const std::string note = "quire: note: form field renamed to keep it apart: ";
-    EXPECT_EQ(result.err,
-              note + "Text Box 1 -> Text Box 1+1\n" + note + "Text Box 2 -> Text Box 2+1\n" + note + "r1 -> r1+1\n");
+    EXPECT_EQ(Backups("Report_p3-5"), backups);
 }
 
 TEST_F(QuireCliTest, InfoPrintsOneLinePerFileAndRefusesUnusableOnesInPlainWords)
@@ -232,21 +253,18 @@ TEST_F(QuireCliTest, InfoPrintsOneLinePerFileAndRefusesUnusableOnesInPlainWords)
         {"fifo.pdf", " cannot be read: it is not a regular file"},
     };
     Strings args {"info", plain, outlined, form, owner};
-    for (const auto& [name, reason] : refused)
+    std::string err;
+    for (const auto& [name, reason] : refused) {
         args.push_back(m_tmp.File(name));
-
+        err += "quire: " + m_tmp.File(name) + reason + "\n";
+    }
     const ChildResult result = Quire(args);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out,
               plain + ": 20 pages, outline no, form no\n" + outlined + ": 30 pages, outline yes, form no\n" + form
                   + ": 1 pages, outline no, form yes\n" + owner + ": 30 pages, outline yes, form no, encrypted\n");
-    std::istringstream err(result.err);
-    std::string line;
-    for (const auto& [name, reason] : refused) {
-        ASSERT_TRUE(std::getline(err, line)) << result.err;
-        EXPECT_TRUE(line.starts_with("quire: " + m_tmp.File(name) + reason)) << line;
-    }
-    EXPECT_FALSE(std::getline(err, line)) << line;
+    // The reason qpdf gives for the truncated file is its own.
+    EXPECT_EQ(std::regex_replace(result.err, std::regex("(truncated.pdf is damaged beyond repair: ).*"), "$1"), err);
 }
 
 TEST_F(QuireCliTest, InfoJsonIsOneValidArrayOfOneObjectALineWhateverTheNamesHold)
@@ -256,16 +274,14 @@ TEST_F(QuireCliTest, InfoJsonIsOneValidArrayOfOneObjectALineWhateverTheNamesHold
     const std::string gone = m_tmp.File("gone\xfe.pdf");
     const ChildResult result = Quire({"info", "--json", odd, bad, gone});
     EXPECT_EQ(result.exitCode, 1);
-    const nlohmann::json array = nlohmann::json::parse(result.out, nullptr, false);
-    ASSERT_TRUE(array.is_array() && array.size() == 3) << result.out;
-    // A byte that is not UTF-8 becomes U+FFFD; everything else comes back as it was.
-    EXPECT_EQ(array[0].value("path", ""), m_tmp.File("we\"ird\\name\nwith\ttabs\xEF\xBF\xBD.pdf"));
+    EXPECT_TRUE(nlohmann::json::accept(result.out)) << result.out;
     // A file that cannot be read gives its path and the sentence told on the error stream.
-    const std::string sentence = array[1].value("error", "");
+    const std::string sentence = result.err.substr(7, result.err.find('\n') - 7);
     EXPECT_TRUE(sentence.starts_with(bad + " is damaged beyond repair: ")) << sentence;
     const std::string missing = " cannot be read: No such file or directory";
     EXPECT_EQ(result.err, "quire: " + sentence + "\nquire: " + gone + missing + "\n");
-    // One object a line, its members in a fixed order, a space after each colon and comma.
+    // One object a line, its members in a fixed order, a space after each colon and comma; a byte that
+    // is not UTF-8 becomes U+FFFD.
     const std::string first = R"({"path": ")" + m_tmp.File(R"(we\"ird\\name\nwith\ttabs)") + "\xEF\xBF\xBD.pdf"
         + R"(", "pages": 1, "outline": false, "form": true, "encrypted": false, )"
           R"("title": "PDF Form Example", "author": "", "subject": "", "keywords": "PDF Form"})";
@@ -284,46 +300,18 @@ TEST_F(QuireCliTest, ProgressIsShownOnATerminalOnly)
     const std::string c = Copy("11-pages-with-labels.pdf", "c.pdf");
     ChildOptions terminal;
     terminal.bStderrOnTerminal = true;
-    ChildResult result = Quire({"merge", "-o", m_tmp.File("out.pdf"), a, c}, terminal);
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_TRUE(Contains(result.err, "merging 1 of 2: a.pdf")) << result.err;
-    EXPECT_TRUE(Contains(result.err, "merging 2 of 2: c.pdf")) << result.err;
-
-    result = Quire({"split", a, "1-2", c, "3"}, terminal);
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_TRUE(Contains(result.err, "splitting 2 of 2: c.pdf")) << result.err;
-
-    result = Quire({"merge", "--no-backup", "-o", m_tmp.File("out.pdf"), a, c});
-    ASSERT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.err, "");
-}
-
-TEST_F(QuireCliTest, ThreeFilesWithRangesBookmarksAndTextsGiveOneDocument)
-{
-    fx::PdfSpec own;
-    own.info = {{"Title", "Source title"}, {"Subject", "Source subject"}};
-    const std::string a = Make("A.pdf", 10, true, own);
-    const std::string b = Make("B.pdf", 4);
-    const std::string c = Make("C.pdf", 6);
-    const std::string out = m_tmp.File("out.pdf");
-    WriteWholeFile(out, "the old output");
-    const ChildResult result = Quire({"merge", "-o", out, "--title", "Annual report", "--author=Zoë Quill", "--subject",
-                                      "Figures", "--keywords=money, time", a, "3-5", "--bookmark", "Typed", b,
-                                      "--bookmark", "Report (final)", c, "2-6"});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.err, "");
-    ExpectSound(out, Concat({Pages("A", 3, 5), Pages("B", 1, 4), Pages("C", 2, 6)}));
-    // A's own outline wins over the typed text; a file without one gets one bookmark: the typed text,
-    // or else the file title.
-    EXPECT_EQ(OutlineOf(out), (Strings {"A 3 -> 1", "A 4 -> 2", "A 5 -> 3", "Report final -> 4", "C -> 8"}));
-    EXPECT_EQ(Information(out),
-              "Title=Annual report; Author=Zoë Quill; Subject=Figures; Keywords=money, time; "
-              "Creator=Quire Binder; Producer=Quire Binder; ");
-    const Strings backups = Backups("out");
-    ASSERT_EQ(backups.size(), 1u);
-    EXPECT_EQ(ReadWholeFile(backups[0]), "the old output");
-
-    // Without texts only the creator and producer are set: nothing of the source's own information.
-    ASSERT_EQ(Quire({"merge", "-o", m_tmp.File("bare.pdf"), a}).exitCode, 0);
-    EXPECT_EQ(Information(m_tmp.File("bare.pdf")), "Creator=Quire Binder; Producer=Quire Binder; ");
+    const std::pair<Strings, ChildOptions> runs[] = {
+        {{"merge", "-o", m_tmp.File("out.pdf"), a, c}, terminal},
+        {{"split", a, "1-2", c, "3"}, terminal},
+        {{"merge", "--no-backup", "-o", m_tmp.File("out.pdf"), a, c}, {}},
+    };
+    Strings shown;
+    for (const auto& [args, options] : runs) {
+        const ChildResult result = Quire(args, options);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        shown.push_back(std::regex_replace(result.err, std::regex("\r\033\\[K"), "|"));
+    }
+    EXPECT_EQ(shown,
+              (Strings {"|quire: merging 1 of 2: a.pdf|quire: merging 2 of 2: c.pdf|",
+                        "|quire: splitting 1 of 2: a.pdf|quire: splitting 2 of 2: c.pdf|", ""}));
 }

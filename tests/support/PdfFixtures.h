@@ -47,12 +47,7 @@ struct OutlineSpec
 inline OutlineSpec Item(const std::string& title, int page, DestKind kind = DestKind::Explicit,
                         std::vector<OutlineSpec> kids = {})
 {
-    OutlineSpec item;
-    item.title = title;
-    item.page = page;
-    item.kind = kind;
-    item.kids = std::move(kids);
-    return item;
+    return {title, page, kind, std::move(kids)};
 }
 
 enum class FieldKind {
@@ -82,15 +77,15 @@ struct PdfSpec
 {
     std::string tag = "doc"; // pages show "<tag> page <n>"; keep it free of parentheses and backslashes
     int pages = 1;
-    std::vector<OutlineSpec> outline; // empty: no /Outlines in the catalog (unless emptyOutline)
+    std::vector<OutlineSpec> outline {}; // empty: no /Outlines in the catalog (unless emptyOutline)
     bool emptyOutline = false; // an /Outlines dictionary without items
     bool outlineLoop = false; // the last top-level item's /Next points back at the first
     bool kidLoop = false; // the first item's first kid's /Next points back at that kid
-    std::vector<FieldSpec> fields;
-    std::vector<LinkSpec> links;
-    std::map<std::string, std::string> info; // document information, e.g. {"Title", "Report"}
-    std::string userPassword; // non-empty: needs this password to open (AES-256)
-    std::string ownerPassword; // non-empty alone: encrypted, opens without a password
+    std::vector<FieldSpec> fields {};
+    std::vector<LinkSpec> links {};
+    std::map<std::string, std::string> info {}; // document information, e.g. {"Title", "Report"}
+    std::string userPassword {}; // non-empty: needs this password to open (AES-256)
+    std::string ownerPassword {}; // non-empty alone: encrypted, opens without a password
     std::string version = "1.4";
 };
 

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "app/ConvertProcs.h"
+#include "app/ConvertJob.h"
 #include "engine/JobTypes.h"
 
 #include <QDialog>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <thread>
 
 class CBusyProgressCtrl;
@@ -96,3 +98,19 @@ private:
     QString m_szStartFailure;
     quire::JobReport m_report;
 };
+
+// The progress dialog of the running job. Written by the user-interface thread before the worker
+// starts; the worker only reads it.
+extern CDialogConvert* pDialog;
+
+// The stop request of the running job: a fresh flag for every job, made by the dialog before the
+// worker starts and raised by its Stop button. The jobs test it before each row.
+extern std::shared_ptr<std::atomic<bool>> hExit;
+
+// The workers. Each runs the job of `pDialog` through the engine, passes the status texts and the
+// file being worked on to the dialog, ends the busy indicator and hands the job report to the
+// dialog, which then opens the result (when asked to) and ends. They never throw: an error that
+// escapes the engine becomes a failed report. Both return 0.
+unsigned ConvertMergeProc(CDialogConvert* pParam);
+// `nSplitParam` is kept for the dialog's split parameter; the split does not use it.
+unsigned ConvertSplitProc(std::int32_t nSplitParam);

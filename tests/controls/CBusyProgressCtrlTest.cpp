@@ -1,20 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "controls/CBusyProgressCtrl.h"
 
-#include <gtest/gtest.h>
+#include "tests/controls/FileListFixture.h"
 
-#include <QApplication>
-#include <QDeadlineTimer>
-#include <QImage>
-#include <QPainter>
-#include <QPalette>
-
-#include <atomic>
-#include <chrono>
-#include <cstring>
 #include <memory>
-#include <string>
 #include <thread>
+#include <tuple>
+
+using namespace controls_test;
 
 namespace {
 
@@ -22,23 +15,17 @@ const QColor kFace(160, 190, 220);
 const QColor kEdge(50, 90, 135);
 const QColor kLitFace(190, 220, 255);
 
-// Counts the frames it draws, so a test can tell whether a paint reached it.
-class CCountingBusyCtrl : public CBusyProgressCtrl
-{
-public:
-    explicit CCountingBusyCtrl(std::atomic<int>& nFrames)
-        : m_nFrames(nFrames)
-    { }
+// The frames every CCountingBusyCtrl drew, so that a test can tell whether a paint reached one, also
+// after it is gone.
+std::atomic<int> g_nFrames {0};
 
-protected:
+struct CCountingBusyCtrl : CBusyProgressCtrl
+{
     void DrawBackground(QPainter& painter, const QRect& rect) override
     {
-        ++m_nFrames;
+        ++g_nFrames;
         CBusyProgressCtrl::DrawBackground(painter, rect);
     }
-
-private:
-    std::atomic<int>& m_nFrames;
 };
 
 // Ten blocks across a bar 210 pixels wide with a gap of 1: each block is 20 pixels wide and block i
@@ -52,127 +39,93 @@ protected:
         m_ctrl.Recalc();
     }
 
-    QImage Frame() { return m_ctrl.grab().toImage(); }
-
-    static QColor Pixel(const QImage& image, int x, int y = 7) { return image.pixelColor(x, y); }
-
-    // One character per block, as seen near the block's right edge (where a partial fill does not
-    // reach): '#' lit, '.' unlit, ' ' no block drawn.
-    std::string Blocks()
+    // '#' lit face, '.' unlit face, '|' edge, ' ' background.
+    Legend Key() const
     {
-        const QImage image = Frame();
-        std::string blocks;
-        for (int i = 0; i < 10; ++i) {
-            const QColor c = Pixel(image, 21 * i + 18);
-            blocks += c == kLitFace                             ? '#'
-                : c == kFace                                    ? '.'
-                : c == m_ctrl.palette().color(QPalette::Button) ? ' '
-                                                                : '?';
-        }
-        return blocks;
+        return {{kLitFace, '#'}, {kFace, '.'}, {kEdge, '|'}, {m_ctrl.palette().color(QPalette::Button), ' '}};
     }
+    // The middle row of the bar from `x` on; for Blocks one pixel a block, near its right edge (where a
+    // partial fill does not reach).
+    std::string Row(int x = 0) { return Picture(Grab(&m_ctrl), QRect(x, 7, m_ctrl.width() - x, 1), Key()); }
+    std::string Blocks() { return Picture(Grab(&m_ctrl), QRect(18, 7, 190, 1), Key(), QSize(21, 1)); }
+    QColor Pixel(int x, int y = 7) { return Grab(&m_ctrl).pixelColor(x, y); }
 
-    std::atomic<int> m_nFrames {0};
-    std::unique_ptr<CCountingBusyCtrl> m_pCtrl = std::make_unique<CCountingBusyCtrl>(m_nFrames);
+    std::unique_ptr<CBusyProgressCtrl> m_pCtrl = std::make_unique<CCountingBusyCtrl>();
     CBusyProgressCtrl& m_ctrl = *m_pCtrl;
 };
 
 // Each step's lit block: its digit, '-' when none or several are lit.
 TEST_F(BusyProgressCtrlTest, ShouldStepThroughTheBlocksAsItsBusyTypeSays)
 {
-    const struct
-    {
-        int nType;
-        int nStart; // -1: where Reset puts it
-        const char* szSeen;
-    } cases[] = {
+    // The busy type, the position to start from (-1: where Reset puts it), the lit blocks seen.
+    const std::tuple<int, int, std::string> cases[] = {
         {CBusyProgressCtrl::BusyTypeBackAndForth, -1, "1234567898765432101"},
         {CBusyProgressCtrl::BusyTypeLoopForward, 8, "901"},
         {CBusyProgressCtrl::BusyTypeLoopBackward, -1, "987654321098"},
         // A position left beyond the end (the bar shrank) comes back into view at once.
         {CBusyProgressCtrl::BusyTypeLoopForward, 15, "0"},
     };
-    EXPECT_EQ(Blocks(), "#.........");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.nType * 100 + c.nStart);
-        m_ctrl.SetBusyType(c.nType);
+    for (const auto& [nType, nStart, szSeen] : cases) {
+        SCOPED_TRACE(nType * 100 + nStart);
+        m_ctrl.SetBusyType(nType);
         m_ctrl.Reset();
-        if (c.nStart >= 0)
-            m_ctrl.OnSetCurPos(c.nStart);
+        if (nStart >= 0)
+            m_ctrl.OnSetCurPos(nStart);
         std::string seen;
-        while (seen.size() < std::strlen(c.szSeen)) {
+        while (seen.size() < szSeen.size()) {
             m_ctrl.StepIt();
             const std::string blocks = Blocks();
             const auto lit = blocks.find('#');
             seen += lit != std::string::npos && blocks.rfind('#') == lit ? char('0' + lit) : '-';
         }
-        EXPECT_EQ(seen, c.szSeen);
+        EXPECT_EQ(seen, szSeen);
     }
 }
 
 TEST_F(BusyProgressCtrlTest, ShouldLayOutBlocksWithTheGapBetweenThemAndFollowResizes)
 {
-    const QImage image = Frame();
-    for (int i = 0; i < 10; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(Pixel(image, 21 * i), kEdge) << "left edge";
-        EXPECT_EQ(Pixel(image, 21 * i + 19), kEdge) << "right edge";
-        EXPECT_EQ(Pixel(image, 21 * i + 20), m_ctrl.palette().color(QPalette::Button)) << "gap";
-    }
-    EXPECT_EQ(Pixel(image, 10, 0), kEdge);
-    EXPECT_EQ(Pixel(image, 10, 13), kEdge);
-    EXPECT_EQ(Pixel(image, 22), kFace);
+    std::string row;
+    for (int i = 0; i < 10; ++i)
+        row += "|" + std::string(18, i == 0 ? '#' : '.') + "| ";
+    EXPECT_EQ(Row(), row);
+    EXPECT_EQ(Picture(Grab(&m_ctrl), QRect(10, 0, 1, 14), Key(), QSize(1, 13)), "|\n|") << "top and bottom edge";
 
     // Twice as wide and a little taller: blocks of 41 pixels, block i at 42 * i.
     m_ctrl.resize(420, 20);
     m_ctrl.Recalc();
-    const QImage wide = Frame();
-    EXPECT_EQ(Pixel(wide, 63), kFace);
-    EXPECT_EQ(Pixel(wide, 42), kEdge);
-    EXPECT_EQ(Pixel(wide, 10, 19), kEdge);
+    EXPECT_EQ(Row(21).substr(0, 43), std::string(19, '#') + "| |" + std::string(21, '.'));
+    EXPECT_EQ(Pixel(10, 19), kEdge);
 }
 
 TEST_F(BusyProgressCtrlTest, ShouldFillAGrowingStretchWithPartialBlocks)
 {
     m_ctrl.SetBusyFill(CBusyProgressCtrl::BusyFillStretch);
     m_ctrl.SetGranularity(4); // 40 positions over ten blocks
-    // The lit stretch in pixels along the middle row, first lit to first unlit.
-    const auto litFrom = [this](int nFirst) {
-        const QImage image = Frame();
-        int x = nFirst;
-        while (x < image.width() && Pixel(image, x) == kLitFace)
-            ++x;
-        return x;
-    };
-
     m_ctrl.OnSetCurPos(10);
     EXPECT_EQ(Blocks(), "##........");
-    EXPECT_EQ(litFrom(43), 53) << "two blocks and half the third";
-    EXPECT_EQ(Pixel(Frame(), 45, 0), kEdge) << "the partial fill stays inside the edge";
+    EXPECT_EQ(Row(43).substr(0, 11), "##########.") << "two blocks and half the third";
+    EXPECT_EQ(Pixel(45, 0), kEdge) << "the partial fill stays inside the edge";
 
     m_ctrl.OnSetCurPos(3);
     EXPECT_EQ(Blocks(), "..........");
-    EXPECT_EQ(litFrom(1), 16);
+    EXPECT_EQ(Row(1).substr(0, 16), "###############.");
 
     m_ctrl.OnSetCurPos(0);
-    EXPECT_EQ(Pixel(Frame(), 1), kFace);
+    EXPECT_EQ(Pixel(1), kFace);
 
     // Back and forth turns the stretch round at full length.
     m_ctrl.OnSetCurPos(39);
     m_ctrl.StepIt();
     EXPECT_EQ(Blocks(), "#########.");
-    EXPECT_EQ(litFrom(190), 200) << "half of the last block";
+    EXPECT_EQ(Row(190).substr(0, 11), "##########.") << "half of the last block";
 }
 
 // Progress mode lights the proportion of the range; settings that leave no room for blocks draw
 // only the background.
 TEST_F(BusyProgressCtrlTest, ShouldLightTheProportionOfTheRangeOrNothingWithoutRoom)
 {
-    const struct
-    {
-        int nMode, nSteps, nPad, nLower, nUpper, nPos;
-        const char* szBlocks;
-    } cases[] = {
+    // Mode, number of blocks, padding, range, position, and the blocks lit.
+    const std::tuple<int, int, int, int, int, int, const char*> cases[] = {
         {CBusyProgressCtrl::ModeProgress, 10, 1, 0, 100, 50, "#####....."},
         {CBusyProgressCtrl::ModeProgress, 10, 1, 0, 100, 100, "##########"},
         {CBusyProgressCtrl::ModeProgress, 10, 1, -100, 100, 0, "#####....."},
@@ -181,14 +134,14 @@ TEST_F(BusyProgressCtrlTest, ShouldLightTheProportionOfTheRangeOrNothingWithoutR
         {CBusyProgressCtrl::ModeBusy, 0, 1, 0, 100, 0, "          "},
         {CBusyProgressCtrl::ModeBusy, 10, 30, 0, 100, 0, "          "},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        m_ctrl.OnSetMode(c.nMode);
-        m_ctrl.OnSetNumSteps(c.nSteps);
-        m_ctrl.OnSetIBPad(c.nPad);
-        m_ctrl.OnSetRange(c.nLower, c.nUpper);
-        m_ctrl.OnSetCurPos(c.nPos);
-        EXPECT_EQ(Blocks(), c.szBlocks);
+    for (const auto& [nMode, nSteps, nPad, nLower, nUpper, nPos, szBlocks] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::tie(nMode, nSteps, nPad, nLower, nUpper, nPos)));
+        m_ctrl.OnSetMode(nMode);
+        m_ctrl.OnSetNumSteps(nSteps);
+        m_ctrl.OnSetIBPad(nPad);
+        m_ctrl.OnSetRange(nLower, nUpper);
+        m_ctrl.OnSetCurPos(nPos);
+        EXPECT_EQ(Blocks(), szBlocks);
     }
     m_ctrl.OnSetMode(CBusyProgressCtrl::ModeProgress);
     m_ctrl.OnSetMode(3);
@@ -198,24 +151,19 @@ TEST_F(BusyProgressCtrlTest, ShouldLightTheProportionOfTheRangeOrNothingWithoutR
 
 TEST_F(BusyProgressCtrlTest, ShouldFollowThePaletteUnlessTheColourIsFixed)
 {
-    const auto setButtonColour = [this](const QColor& colour) {
-        QPalette palette = m_ctrl.palette();
-        palette.setColor(QPalette::Button, colour);
-        m_ctrl.setPalette(palette);
-    };
-    setButtonColour(Qt::darkGreen);
-    EXPECT_EQ(Pixel(Frame(), 20), QColor(Qt::darkGreen));
+    m_ctrl.setPalette(QPalette(Qt::darkGreen));
+    EXPECT_EQ(Pixel(20), QColor(Qt::darkGreen));
 
     m_ctrl.OnUseSysCol(false);
     m_ctrl.OnSetColBkg(Qt::red);
-    setButtonColour(Qt::darkBlue);
-    EXPECT_EQ(Pixel(Frame(), 20), QColor(Qt::red));
+    m_ctrl.setPalette(QPalette(Qt::darkBlue));
+    EXPECT_EQ(Pixel(20), QColor(Qt::red));
 
     m_ctrl.OnUseSysCol(true);
-    EXPECT_EQ(Pixel(Frame(), 20), QColor(Qt::darkBlue));
+    EXPECT_EQ(Pixel(20), QColor(Qt::darkBlue));
 
     m_ctrl.OnSetColBFaceHi(Qt::yellow);
-    EXPECT_EQ(Pixel(Frame(), 10), QColor(Qt::yellow));
+    EXPECT_EQ(Pixel(10), QColor(Qt::yellow));
 }
 
 TEST_F(BusyProgressCtrlTest, ShouldAnimateOnItsOwnThreadUntilEndedFromAnotherOrDestroyed)
@@ -224,15 +172,13 @@ TEST_F(BusyProgressCtrlTest, ShouldAnimateOnItsOwnThreadUntilEndedFromAnotherOrD
     m_ctrl.show();
     m_ctrl.Start();
     ASSERT_TRUE(m_ctrl.IsRunning());
-    // Queued repaints from the animation thread arrive through the event loop; the guard only keeps
+    // Queued repaints from the animation thread arrive through the event loop; the timeout only keeps
     // a broken animation from hanging the run.
     const std::string first = Blocks();
-    const int nFirstFrames = m_nFrames;
-    QDeadlineTimer guard(20000);
-    while (m_nFrames < nFirstFrames + 3 && !guard.hasExpired())
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    ASSERT_GE(m_nFrames, nFirstFrames + 3) << "the animation repaints the control";
-    EXPECT_NE(Blocks(), first) << "the bar moves by itself";
+    const int nFirstFrames = g_nFrames;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return g_nFrames >= nFirstFrames + 3; }, 20000))
+        << "the animation repaints the control";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Blocks() != first; }, 20000)) << "the bar moves by itself";
 
     std::thread stopper([this] { m_ctrl.End(); });
     stopper.join();
@@ -258,11 +204,11 @@ TEST_F(BusyProgressCtrlTest, ShouldAnimateOnItsOwnThreadUntilEndedFromAnotherOrD
 
     // Destroyed while running, with ticks queued: they are dropped with it, not delivered.
     m_ctrl.Start();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    QTest::qSleep(20);
     m_pCtrl.reset();
-    const int nBefore = m_nFrames;
+    const int nBefore = g_nFrames;
     QApplication::processEvents();
-    EXPECT_EQ(m_nFrames, nBefore);
+    EXPECT_EQ(g_nFrames, nBefore);
 }
 
 } // namespace

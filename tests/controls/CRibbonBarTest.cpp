@@ -4,20 +4,16 @@
 #include "controls/CRibbonCategory.h"
 #include "controls/CRibbonPanel.h"
 
-#include <gtest/gtest.h>
+#include "tests/controls/FileListFixture.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QSignalSpy>
 #include <QTabBar>
-#include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+using namespace controls_test;
 
 namespace {
 
@@ -27,17 +23,12 @@ class RibbonBar : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (const char* szText :
-             {"Open", "Exit", "Check me", "Path", "Browse", "Style", "1 recent.pdf", "2 hidden.pdf"}) {
-            auto* pAction = new QAction(QString::fromLatin1(szText), &m_window);
-            pAction->setObjectName(pAction->text());
-            m_window.addAction(pAction);
-        }
+        for (const char* sz : {"Open", "Exit", "Check me", "Path", "Browse", "Style", "1 recent.pdf", "2 hidden.pdf"})
+            m_window.addAction(sz)->setObjectName(sz);
         A("Check me")->setCheckable(true);
         A("2 hidden.pdf")->setVisible(false);
 
         auto* pLayout = new QVBoxLayout(&m_window);
-        m_pRibbon = new CRibbonBar(&m_window);
         pLayout->addWidget(m_pRibbon);
         pLayout->addStretch(1);
         m_pRibbon->SetApplicationButton(QIcon(), "F", "App", 45);
@@ -56,7 +47,6 @@ protected:
         m_pEdit = pPanel->AddGroupEdit(A("Path"), 120);
         m_pBrowseButton = pPanel->AddGroupButton(A("Browse"), "T");
         m_pRibbon->AddCategory("Help", "E")->AddPanel("Help");
-        m_pStyleMenu = new QMenu(&m_window);
         m_pStyleMenu->addAction("&Blue Style");
         m_pStyleButton = m_pRibbon->AddToTabs(A("Style"), "S", m_pStyleMenu);
 
@@ -68,33 +58,29 @@ protected:
 
     QAction* A(const char* szText) const { return m_window.findChild<QAction*>(QLatin1String(szText)); }
     void Key(Qt::Key key) { QTest::keyClick(&m_window, key); }
+    int MiddleY(QWidget* pWidget) const { return pWidget->mapTo(&m_window, pWidget->rect().center()).y(); }
 
     QWidget m_window;
-    CRibbonBar* m_pRibbon = nullptr;
+    CRibbonBar* m_pRibbon = new CRibbonBar(&m_window);
     CRibbonApplicationMenu* m_pMenu = nullptr;
     QCheckBox* m_pBox = nullptr;
     QLabel* m_pLabel = nullptr;
     QLineEdit* m_pEdit = nullptr;
     QToolButton* m_pBrowseButton = nullptr;
     QToolButton* m_pStyleButton = nullptr;
-    QMenu* m_pStyleMenu = nullptr;
+    QMenu* m_pStyleMenu = new QMenu(&m_window);
 };
-
-int MiddleY(QWidget* pWidget, QWidget* pTo)
-{
-    return pWidget->mapTo(pTo, pWidget->rect().center()).y();
-}
 
 } // namespace
 
 TEST_F(RibbonBar, AButtonsGroupStaysOnOneRowUnderTheCheckBoxOfItsColumn)
 {
-    const int y = MiddleY(m_pEdit, &m_window);
-    EXPECT_NEAR(MiddleY(m_pLabel, &m_window), y, 3);
-    EXPECT_NEAR(MiddleY(m_pBrowseButton, &m_window), y, 3);
+    const int y = MiddleY(m_pEdit);
+    EXPECT_NEAR(MiddleY(m_pLabel), y, 3);
+    EXPECT_NEAR(MiddleY(m_pBrowseButton), y, 3);
     EXPECT_LT(m_pLabel->x(), m_pEdit->x());
     EXPECT_LT(m_pEdit->x(), m_pBrowseButton->x());
-    EXPECT_LT(MiddleY(m_pBox, &m_window), y);
+    EXPECT_LT(MiddleY(m_pBox), y);
 }
 
 TEST_F(RibbonBar, ElementsFollowTheirActionAndAClickTriggersIt)

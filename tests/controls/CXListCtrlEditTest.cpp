@@ -4,11 +4,10 @@
 #include "controls/CXEdit.h"
 #include "tests/controls/FileListFixture.h"
 
-#include <QScrollBar>
-#include <QSignalSpy>
 #include <QWheelEvent>
 
 #include <functional>
+#include <tuple>
 
 using namespace controls_test;
 
@@ -40,9 +39,9 @@ protected:
 
     void AddFileRows()
     {
-        AddRow(true, "a.pdf", "12", "1", "12", "Alpha");
-        AddRow(true, "b.pdf", "30", "5", "30", "Beta");
-        AddRow(false, "c.pdf", "8", "1", "8", "Gamma");
+        AddRow(true, {"a.pdf", "12", "1", "12", "Alpha"});
+        AddRow(true, {"b.pdf", "30", "5", "30", "Beta"});
+        AddRow(false, {"c.pdf", "8", "1", "8", "Gamma"});
     }
 
     CXEdit* OpenEdit(int nItem, int nSubItem)
@@ -108,7 +107,7 @@ TEST_F(CXListCtrlEditTest, EveryWayOfEndingAnEditCommitsOrCancelsExactlyOnce)
     QCoreApplication::processEvents();
     QScrollBar* pBar = m_list.horizontalScrollBar();
     ASSERT_TRUE(pBar->isVisible());
-    const auto enter = [this] { QTest::keyClick(m_list.GetEditControl(), Qt::Key_Return); };
+    const auto key = [this](Qt::Key k) { return [this, k] { QTest::keyClick(m_list.GetEditControl(), k); }; };
     const auto wheel = [this] {
         const QPointF at = CellRect(2, COL_NAME).center();
         QWheelEvent turn(at, m_list.viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
@@ -119,51 +118,43 @@ TEST_F(CXListCtrlEditTest, EveryWayOfEndingAnEditCommitsOrCancelsExactlyOnce)
         m_list.DeleteAllItems();
         AddFileRows();
     };
-    const struct
-    {
-        const char* szHow;
-        const char* szTyped;
-        std::function<void()> end;
-        const char* szOutcome;
-        bool bAccept = true;
-        bool bOwnerMovesFocus = false;
-    } cases[] = {
-        {"Enter, same text", "Alpha", enter, "Alpha 1 Alpha"},
-        {"Enter, the owner keeps the old text", "Omega", enter, "Omega 1 Alpha", false},
-        {"Enter", "Omega", enter, "Omega 1 Omega*"},
-        {"Enter, only the letter case changed", "ALPHA", enter, "ALPHA 1 ALPHA*"},
-        {"focus loss", "Omega", [this] { m_pOther->setFocus(); }, "Omega 1 Omega*"},
-        {"wheel", "Omega", wheel, "Omega 1 Omega*"},
+    const std::tuple<const char*, const char*, std::function<void()>, const char*, bool, bool> cases[] = {
+        {"Enter, same text", "Alpha", key(Qt::Key_Return), "Alpha 1 Alpha", true, false},
+        {"Enter, the owner keeps the old text", "Omega", key(Qt::Key_Return), "Omega 1 Alpha", false, false},
+        {"Enter", "Omega", key(Qt::Key_Return), "Omega 1 Omega*", true, false},
+        {"Enter, only the letter case changed", "ALPHA", key(Qt::Key_Return), "ALPHA 1 ALPHA*", true, false},
+        {"focus loss", "Omega", [this] { m_pOther->setFocus(); }, "Omega 1 Omega*", true, false},
+        {"wheel", "Omega", wheel, "Omega 1 Omega*", true, false},
         // A wheel turn commits directly, while the box has not reported yet.
         {"wheel, the owner moves the focus", "Omega", wheel, "Omega 1 Omega*", true, true},
         {"scroll bar press", "Omega",
          [pBar] { QTest::mouseClick(pBar, Qt::LeftButton, {}, QPoint(pBar->width() - 30, pBar->height() / 2)); },
-         "Omega 1 Omega*"},
-        {"Escape", "Omega", [this] { QTest::keyClick(m_list.GetEditControl(), Qt::Key_Escape); }, "- 0 Alpha"},
-        {"cancel request", "Omega", [this] { m_list.CancelEditLabel(); }, "- 0 Alpha"},
-        {"deleting all rows", "Omega", rebuild, "- 0 Alpha"},
+         "Omega 1 Omega*", true, false},
+        {"Escape", "Omega", key(Qt::Key_Escape), "- 0 Alpha", true, false},
+        {"cancel request", "Omega", [this] { m_list.CancelEditLabel(); }, "- 0 Alpha", true, false},
+        {"deleting all rows", "Omega", rebuild, "- 0 Alpha", true, false},
     };
     bool bListModified = false;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.szHow);
+    for (const auto& [szHow, szTyped, end, szOutcome, bAccept, bOwnerMovesFocus] : cases) {
+        SCOPED_TRACE(szHow);
         rebuild();
         pBar->setValue(0);
         m_heard.clear();
-        m_bAccept = c.bAccept;
-        m_bOwnerMovesFocus = c.bOwnerMovesFocus;
+        m_bAccept = bAccept;
+        m_bOwnerMovesFocus = bOwnerMovesFocus;
         m_list.setFocus();
         QSignalSpy editEnd(&m_list, &CXListCtrl::editEnd);
         ASSERT_NE(OpenEdit(0, COL_BOOKMARK), nullptr);
-        QTest::keyClicks(m_list.GetEditControl(), c.szTyped);
+        QTest::keyClicks(m_list.GetEditControl(), szTyped);
 
-        c.end();
+        end();
         EXPECT_EQ(m_list.GetEditControl(), nullptr);
         m_pOther->setFocus();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const bool bModified = m_list.GetModified(0, COL_BOOKMARK);
         const QString szText = m_list.GetItemText(0, COL_BOOKMARK) + (bModified ? "*" : "");
         EXPECT_EQ(QStringLiteral("%1 %2 %3").arg(m_heard.join('+')).arg(editEnd.count()).arg(szText).toStdString(),
-                  c.szOutcome);
+                  szOutcome);
         bListModified |= bModified;
         EXPECT_EQ(m_list.GetListModified(), bListModified) << "once modified, the list stays modified";
     }

@@ -5,9 +5,9 @@
 #include "tests/controls/FileListFixture.h"
 
 #include <QHelpEvent>
-#include <QScrollBar>
-#include <QSignalSpy>
 #include <QToolTip>
+
+#include <tuple>
 
 using namespace controls_test;
 
@@ -24,9 +24,8 @@ protected:
     // Uses the check box of column 0 in row `nRow`, or the header's for -1.
     void UseBox(int nRow, Mouse how)
     {
-        CXHeaderCtrl* pHeader = m_list.GetHeaderCtrl();
-        QWidget* pTarget = nRow < 0 ? pHeader->viewport() : m_list.viewport();
-        const QRect box = nRow < 0 ? pHeader->CheckboxRect(COL_CHECK) : m_list.GetCheckboxRect(nRow, COL_CHECK);
+        QWidget* pTarget = nRow < 0 ? m_pHeader->viewport() : m_list.viewport();
+        const QRect box = nRow < 0 ? m_pHeader->CheckboxRect(COL_CHECK) : m_list.GetCheckboxRect(nRow, COL_CHECK);
         const QPoint at = how == Mouse::ClickBeside ? box.topRight() + QPoint(4, 6) : box.center();
         QTest::mousePress(pTarget, Qt::LeftButton, {}, at);
         QTest::mouseRelease(pTarget, Qt::LeftButton, {}, how == Mouse::PressAndLeave ? at + QPoint(60, 0) : at);
@@ -43,14 +42,14 @@ protected:
         const auto box = [&](int nState, const QPoint& topLeft) {
             return (nState == 2) != (image.pixelColor(topLeft + QPoint(6, 6)) == kTick) ? '?' : nState == 2 ? 'x' : '.';
         };
-        CXHeaderCtrl* pHeader = m_list.GetHeaderCtrl();
-        std::string boxes(
-            1,
-            box(m_list.GetHeaderCheckedState(COL_CHECK), pHeader->mapTo(&m_list, pHeader->CheckboxRect(0).topLeft())));
+        const QPoint header = m_pHeader->mapTo(&m_list, m_pHeader->CheckboxRect(0).topLeft());
+        std::string boxes(1, box(m_list.GetHeaderCheckedState(COL_CHECK), header));
         for (int n = 0; n < m_list.GetItemCount(); ++n)
             boxes += box(m_list.GetCheckedState(n, COL_CHECK), InList(m_list.GetCheckboxRect(n, COL_CHECK).topLeft()));
         return boxes;
     }
+
+    CXHeaderCtrl* m_pHeader = m_list.GetHeaderCtrl();
 };
 
 // The file list rebuilds its rows wholesale and may ask for cells that are not there; the fixture's
@@ -123,17 +122,9 @@ TEST_F(CXListCtrlTest, ClassicBoxIsDrawnPixelForPixelAndTheThemedOneByTheStyle)
     const QRect box(InList(m_list.GetCheckboxRect(0, COL_CHECK).topLeft()), QSize(13, 13));
     // The box with the cell's background one pixel all round: '#' frame, 'v' tick, '.' the window
     // colour, '?' anything else.
-    const QImage image = Grab(&m_list);
-    std::string picture;
-    for (int y = -1; y < 14; ++y) {
-        picture += '\n';
-        for (int x = -1; x < 14; ++x) {
-            const QColor c = image.pixelColor(box.topLeft() + QPoint(x, y));
-            picture += c == kFrame ? '#' : c == kTick ? 'v' : c == Palette(QPalette::Base) ? '.' : '?';
-        }
-    }
-    EXPECT_EQ(picture,
-              "\n..............."
+    const Legend legend {{kFrame, '#'}, {kTick, 'v'}, {Palette(QPalette::Base), '.'}};
+    EXPECT_EQ(Picture(Grab(&m_list), box.adjusted(-1, -1, 1, 1), legend),
+              "..............."
               "\n.#############."
               "\n.#...........#."
               "\n.#...........#."
@@ -166,28 +157,19 @@ TEST_F(CXListCtrlTest, BoxesAndTextsKeepTheirPlacesInCellsAndHeader)
     m_list.setColumnWidth(COL_BOOKMARK, 60);
     ASSERT_EQ(m_list.InsertColumn(6, QStringLiteral("Late"), Qt::AlignLeft, 100, 1), 6);
     m_list.clearFocus();
-    CXHeaderCtrl* pHeader = m_list.GetHeaderCtrl();
     const QImage list = Grab(&m_list);
-    const QImage header = Grab(pHeader);
+    const QImage header = Grab(m_pHeader);
     const QColor base = Palette(QPalette::Base);
-    const QColor face = pHeader->palette().color(QPalette::Active, QPalette::Button);
+    const QColor face = m_pHeader->palette().color(QPalette::Active, QPalette::Button);
     const auto section = [&](int nCol) {
-        return QRect(pHeader->sectionViewportPosition(nCol), 0, pHeader->sectionSize(nCol), header.height());
+        return QRect(m_pHeader->sectionViewportPosition(nCol), 0, m_pHeader->sectionSize(nCol), header.height());
     };
     const QRect late = section(6);
     const QRect name = section(COL_NAME);
     const QRect box = Cell(0, COL_CHECK);
     const QRect centred = Cell(1, COL_CHECK);
     const QRect pages = Cell(0, COL_PAGES);
-    const struct
-    {
-        const char* szWhat;
-        const QImage& image;
-        QRect area;
-        QColor background;
-        double dLeft;
-        double dSlack;
-    } cases[] = {
+    const std::tuple<const char*, const QImage&, QRect, QColor, double, double> cases[] = {
         {"box beside text", list, box, base, box.left() + 5.0, 0},
         {"box without text", list, centred, base, centred.left() + (centred.width() - 13) / 2 - 1.0, 0},
         {"header box", header, late.adjusted(1, 0, 0, 0), face, late.left() + 5.0, 0},
@@ -196,16 +178,16 @@ TEST_F(CXListCtrlTest, BoxesAndTextsKeepTheirPlacesInCellsAndHeader)
         {"caption", header, name.adjusted(1, 0, 0, 0), face, name.left() + 5 + 1.5, 1.5},
         {"caption after a box", header, late.adjusted(19, 0, 0, 0), face, late.left() + 5 + 17 + 1.5, 1.5},
     };
-    for (const auto& c : cases)
-        EXPECT_NEAR(InkBounds(c.image, c.area, c.background).left(), c.dLeft, c.dSlack) << c.szWhat;
+    for (const auto& [szWhat, image, area, background, dLeft, dSlack] : cases)
+        EXPECT_NEAR(InkBounds(image, area, background).left(), dLeft, dSlack) << szWhat;
     const QRect cell = CellRect(0, COL_CHECK);
     EXPECT_EQ(m_list.GetCheckboxRect(0, COL_CHECK).top(), cell.top() + (cell.height() - 13) / 2) << "centred";
-    EXPECT_TRUE(pHeader->CheckboxRect(COL_NAME).isNull());
+    EXPECT_TRUE(m_pHeader->CheckboxRect(COL_NAME).isNull());
 }
 
 TEST_F(CXListCtrlTest, CellTextIsAlignedAsItsHeaderAndCutWithEllipsis)
 {
-    AddRow(true, "a", "7", "1", "7", "A bookmark title that is much too long for the column");
+    AddRow(true, {"a", "7", "1", "7", "A bookmark title that is much too long for the column"});
     m_list.clearFocus();
     const QImage image = Grab(&m_list);
     const auto inkOf = [&](int nSubItem) { return InkBounds(image, Cell(0, nSubItem), Palette(QPalette::Base)); };
@@ -220,18 +202,11 @@ TEST_F(CXListCtrlTest, CellTextIsAlignedAsItsHeaderAndCutWithEllipsis)
 }
 
 // From rows 0 and 2 checked and row 1 not: what the boxes show (header first), which toggles were
-// reported (the row; -1 for the header) and which rows are marked modified.
+// reported (the row; -1 for the header) and which rows are marked modified (the list stays modified
+// once a row was).
 TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTheRowsFollowEachOther)
 {
-    const struct
-    {
-        const char* szWhat;
-        int nRow;
-        Mouse how;
-        const char* szBoxes;
-        const char* szReported;
-        const char* szModified;
-    } cases[] = {
+    const std::tuple<const char*, int, Mouse, std::string, QString, std::string> cases[] = {
         {"the last unchecked box", 1, Mouse::Click, "xxxx", "1", ".m."},
         {"a checked box", 0, Mouse::Click, "...x", "0", "m.."},
         {"a box pressed, released elsewhere", 1, Mouse::PressAndLeave, ".x.x", "", "..."},
@@ -241,67 +216,63 @@ TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTh
         {"the header box pressed, released elsewhere", -1, Mouse::PressAndLeave, ".x.x", "", "..."},
         {"the header box double clicked", -1, Mouse::DoubleClick, "....", "-1 -1", "mmm"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.szWhat);
+    bool bListModified = false;
+    for (const auto& [szWhat, nRow, how, szBoxes, szReported, szModified] : cases) {
+        SCOPED_TRACE(szWhat);
         m_list.DeleteAllItems();
-        AddRow(true, "a.pdf", "1", "1", "1", "a");
-        AddRow(false, "b.pdf", "2", "1", "2", "b");
-        AddRow(true, "c.pdf", "3", "1", "3", "c");
+        AddRows(3);
+        m_list.SetCheckbox(1, COL_CHECK, 1);
         m_list.SetCheckbox(2, COL_NAME, 1);
         ASSERT_EQ(Boxes(), ".x.x");
+        EXPECT_EQ(m_list.GetListModified(), bListModified) << "boxes set in code do not modify the list";
         QSignalSpy boxes(&m_list, &CXListCtrl::checkboxClicked);
-        UseBox(c.nRow, c.how);
-        EXPECT_EQ(Boxes(), c.szBoxes);
+        UseBox(nRow, how);
+        EXPECT_EQ(Boxes(), szBoxes);
         QStringList reported;
         for (const QList<QVariant>& args : boxes)
             reported << QString::number(args[0].toInt()) + (args[1].toInt() == COL_CHECK ? "" : "?");
-        EXPECT_EQ(reported.join(QLatin1Char(' ')), QLatin1String(c.szReported));
+        EXPECT_EQ(reported.join(QLatin1Char(' ')), szReported);
         std::string modified;
         for (int n = 0; n < 3; ++n)
             modified += m_list.GetModified(n, COL_CHECK) ? 'm' : '.';
-        EXPECT_EQ(modified, c.szModified);
+        EXPECT_EQ(modified, szModified);
+        bListModified |= modified.find('m') != std::string::npos;
+        EXPECT_EQ(m_list.GetListModified(), bListModified);
         EXPECT_EQ(m_list.GetCheckedState(2, COL_NAME), 1) << "other columns keep their boxes";
     }
 
-    // A disabled column, or a header with clicks off, swallows the click.
-    CXHeaderCtrl* pHeader = m_list.GetHeaderCtrl();
-    const std::string before = Boxes();
-    QSignalSpy sections(pHeader, &QHeaderView::sectionClicked);
-    pHeader->SetColumnEnabled(0, false);
-    UseBox(-1, Mouse::Click);
-    pHeader->SetColumnEnabled(0, true);
-    pHeader->EnableClicks(false);
-    UseBox(-1, Mouse::Click);
-    EXPECT_EQ(Boxes(), before);
-    EXPECT_EQ(sections.count(), 0);
-}
-
-TEST_F(CXListCtrlTest, AClickOnABoxSelectsItsRowAndBoxesSetInCodeMoveTheHeaderBox)
-{
-    AddRows(3);
-    m_list.SetCheckbox(1, COL_CHECK, 1);
-    EXPECT_EQ(Boxes(), ".x.x");
-    EXPECT_FALSE(m_list.GetListModified());
+    // A click on a row's box also selects the row, as any click on it would.
     QSignalSpy clicks(&m_list, &QAbstractItemView::clicked);
     UseBox(1, Mouse::Click);
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(m_list.GetCurSel(), 1);
-    EXPECT_TRUE(m_list.GetListModified());
 
+    // A disabled column, or a header with clicks off, swallows the click.
+    const std::string before = Boxes();
+    QSignalSpy sections(m_pHeader, &QHeaderView::sectionClicked);
+    m_pHeader->SetColumnEnabled(0, false);
+    UseBox(-1, Mouse::Click);
+    m_pHeader->SetColumnEnabled(0, true);
+    m_pHeader->EnableClicks(false);
+    UseBox(-1, Mouse::Click);
+    EXPECT_EQ(Boxes(), before);
+    EXPECT_EQ(sections.count(), 0);
+
+    // Boxes set in code move the header box too, also while the column is hidden.
     m_list.setColumnHidden(COL_CHECK, true);
-    m_list.SetCheckbox(0, COL_CHECK, 1);
-    EXPECT_EQ(m_list.GetHeaderCheckedState(COL_CHECK), 1) << "also while the column is hidden";
+    m_list.SetCheckbox(0, COL_CHECK, 2);
+    m_list.SetCheckbox(2, COL_CHECK, 2);
+    EXPECT_EQ(m_list.GetHeaderCheckedState(COL_CHECK), 2);
 }
 
 TEST_F(CXListCtrlTest, HotHeaderItemFollowsThePointerAndReturnsToNormalWhenItLeaves)
 {
     CXThemeHelper::SetClassicLook(false);
-    CXHeaderCtrl* pHeader = m_list.GetHeaderCtrl();
-    QTest::mouseMove(pHeader->viewport(), QPoint(pHeader->sectionViewportPosition(COL_PAGES) + 10, 10));
-    EXPECT_EQ(pHeader->GetHotColumn(), COL_PAGES);
+    QTest::mouseMove(m_pHeader->viewport(), QPoint(m_pHeader->sectionViewportPosition(COL_PAGES) + 10, 10));
+    EXPECT_EQ(m_pHeader->GetHotColumn(), COL_PAGES);
     QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(pHeader, &leave);
-    EXPECT_EQ(pHeader->GetHotColumn(), -1);
+    QApplication::sendEvent(m_pHeader, &leave);
+    EXPECT_EQ(m_pHeader->GetHotColumn(), -1);
 }
 
 TEST_F(CXListCtrlTest, RowStartingAboveTheViewportShowsItsVisiblePart)
@@ -319,17 +290,14 @@ TEST_F(CXListCtrlTest, TooltipShowsTheWholeCellText)
 {
     const QString longText = QStringLiteral("/home/someone/Documents/archive/2024/reports/quarterly/"
                                             "a file name long enough to be cut off in its column.pdf");
-    AddRow(true, longText, "1", "1", "1", "");
-    const auto hover = [this](int nSubItem) {
+    AddRow(true, {longText, "1", "1", "1", ""});
+    // An empty tooltip text shows no tip.
+    for (const int nSubItem : {COL_BOOKMARK, COL_NAME}) {
         const QPoint at = CellRect(0, nSubItem).center();
         QHelpEvent help(QEvent::ToolTip, at, m_list.viewport()->mapToGlobal(at));
         QApplication::sendEvent(m_list.viewport(), &help);
-    };
-    hover(COL_BOOKMARK);
-    EXPECT_FALSE(QToolTip::isVisible()) << "an empty tooltip text shows no tip";
-    hover(COL_NAME);
-    EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), longText);
+        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : "-", nSubItem == COL_NAME ? longText : "-");
+    }
     QToolTip::hideText();
 }
 

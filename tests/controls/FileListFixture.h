@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-// A CXListCtrl laid out as the application's file list, shown in an active window beside a second
-// focusable widget, with its model checked after every change: column 0 a check box with a header
-// check box, then "File Name", "Pages", "Begin Page", "End Page" and "Bookmark", the last three edit
-// cells. The helpers read what the list drew.
+// What the tests of the controls share: reading what a widget drew, and a CXListCtrl laid out as
+// the application's file list, shown in an active window beside a second focusable widget, with its
+// model checked after every change: column 0 a check box with a header check box, then "File Name",
+// "Pages", "Begin Page", "End Page" and "Bookmark", the last three edit cells.
 
 #include "controls/CXListCtrl.h"
 #include "controls/CXListCtrlModel.h"
@@ -14,12 +14,17 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace controls_test {
 
@@ -36,23 +41,35 @@ template<class Test> QRect Bounds(const QImage& image, const QRect& area, Test t
 {
     QRect bounds;
     const QRect clipped = area.intersected(image.rect());
-    for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
-        for (int x = clipped.left(); x <= clipped.right(); ++x) {
-            if (test(image.pixelColor(x, y)))
-                bounds |= QRect(x, y, 1, 1);
-        }
-    }
+    for (int y = clipped.top(); y <= clipped.bottom(); ++y)
+        for (int x = clipped.left(); x <= clipped.right(); ++x)
+            bounds |= test(image.pixelColor(x, y)) ? QRect(x, y, 1, 1) : QRect();
     return bounds;
 }
 
 // The pixels of `area` that differ clearly from `background` (text, lines).
-inline QRect InkBounds(const QImage& image, const QRect& area, const QColor& background)
+inline QRect InkBounds(const QImage& image, const QRect& area, const QColor& bg)
 {
-    return Bounds(image, area, [&background](const QColor& c) {
-        return std::abs(c.red() - background.red()) + std::abs(c.green() - background.green())
-            + std::abs(c.blue() - background.blue())
-            > 90;
+    return Bounds(image, area, [&bg](const QColor& c) {
+        return std::abs(c.red() - bg.red()) + std::abs(c.green() - bg.green()) + std::abs(c.blue() - bg.blue()) > 90;
     });
+}
+
+// The pixels of `area`, one every `step`, as the characters `legend` gives their colours ('?' for
+// any other), a '\n' before each row but the first.
+using Legend = std::vector<std::pair<QColor, char>>;
+inline std::string Picture(const QImage& image, const QRect& area, const Legend& legend, QSize step = {1, 1})
+{
+    std::string picture;
+    for (int y = area.top(); y <= area.bottom(); y += step.height()) {
+        picture += y == area.top() ? "" : "\n";
+        for (int x = area.left(); x <= area.right(); x += step.width()) {
+            picture += '?';
+            for (const auto& [colour, c] : legend)
+                picture.back() = colour == image.pixelColor(x, y) ? c : picture.back();
+        }
+    }
+    return picture;
 }
 
 class FileListFixture : public ::testing::Test
@@ -82,14 +99,13 @@ protected:
     }
     void TearDown() override { CXThemeHelper::SetClassicLook(false); }
 
-    // Appends a row the way the file list does.
-    int AddRow(bool bChecked, const QString& szName, const QString& szPages, const QString& szBegin,
-               const QString& szEnd, const QString& szBookmark)
+    // Appends a row the way the file list does: a check box, then the texts of columns 1 to 5, each
+    // its own tooltip.
+    int AddRow(bool bChecked, const QStringList& texts)
     {
         const int n = m_list.InsertItem(m_list.GetItemCount(), QStringLiteral(" "));
         m_list.SetItemToolTipText(n, COL_CHECK, QStringLiteral(" "));
         m_list.SetCheckbox(n, COL_CHECK, bChecked ? 2 : 1);
-        const QString texts[] = {szName, szPages, szBegin, szEnd, szBookmark};
         for (int c = COL_NAME; c <= COL_BOOKMARK; ++c) {
             m_list.SetItemText(n, c, texts[c - 1]);
             m_list.SetItemToolTipText(n, c, texts[c - 1]);
@@ -102,8 +118,8 @@ protected:
     void AddRows(int nCount, bool bChecked = true)
     {
         for (int i = 0; i < nCount; ++i)
-            AddRow(bChecked, QStringLiteral("file%1.pdf").arg(i), QStringLiteral("10"), QStringLiteral("1"),
-                   QStringLiteral("10"), QStringLiteral("Chapter %1").arg(i));
+            AddRow(bChecked,
+                   {QStringLiteral("file%1.pdf").arg(i), "10", "1", "10", QStringLiteral("Chapter %1").arg(i)});
     }
 
     // A cell in viewport coordinates, and in list coordinates for reading grabbed images of the list.

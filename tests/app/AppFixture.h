@@ -18,7 +18,11 @@
 #include <QtWidgets>
 
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <sys/stat.h>
+
+namespace fx = quire::fixtures;
 
 // Presses command `szName` the way a user can: once the event loop has brought the enabled states up
 // to date, and only when its action exists, is enabled and is visible.
@@ -37,19 +41,30 @@ inline QString Q(const std::string& text)
     return QString::fromStdString(text);
 }
 
-// An application object whose Settings.ini and settings area (recent files, look) live in the test's
-// own folder, with every modal seam in test mode.
+// The child `szName` of `parent`, which must exist.
+template<class T> T* Child(const QObject& parent, const char* szName)
+{
+    T* pChild = parent.findChild<T*>(QLatin1String(szName));
+    EXPECT_NE(pChild, nullptr) << szName;
+    return pChild;
+}
+
+// An application object whose home, runtime folder, Settings.ini and settings area (recent files,
+// look) live in the test's own folder, with every modal seam in test mode.
 class AppFixture : public TempDirTest
 {
 protected:
     void SetUp() override
     {
-        m_oldHome = qgetenv("HOME");
-        qputenv("HOME", QByteArray::fromStdString(m_tmp.Path().string()));
+        QDir().mkpath(Path("rt"));
+        ::chmod(m_tmp.File("rt").c_str(), 0700);
+        for (const auto& [szName, szValue] :
+             {std::pair {"HOME", Q(m_tmp.Path().string())}, {"XDG_RUNTIME_DIR", Path("rt")}}) {
+            m_oldEnv[szName] = qgetenv(szName);
+            qputenv(szName, szValue.toLocal8Bit());
+        }
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Path("registry"));
-        CMessageBox::SetTestMode(true);
-        CFileDialog::SetTestMode(true);
-        CShell::SetTestMode(true);
+        SetTestModes(true);
         m_app.GetAppPath();
         m_app.GetAppDataPath();
         m_app.m_szSettingsFile = m_app.m_szAppDataPath + QStringLiteral("Settings.ini");
@@ -57,10 +72,14 @@ protected:
     }
     void TearDown() override
     {
-        CMessageBox::SetTestMode(false);
-        CFileDialog::SetTestMode(false);
-        CShell::SetTestMode(false);
-        qputenv("HOME", m_oldHome);
+        SetTestModes(false);
+        for (const auto& [szName, value] : m_oldEnv)
+            qputenv(szName, value);
+    }
+    static void SetTestModes(bool bOn)
+    {
+        for (void (*pSetTestMode)(bool) : {&CMessageBox::SetTestMode, &CFileDialog::SetTestMode, &CShell::SetTestMode})
+            pSetTestMode(bOn);
     }
 
     QString Path(const std::string& name) const { return Q(m_tmp.File(name)); }
@@ -70,17 +89,17 @@ protected:
     // when asked.
     std::string MakePdf(const std::string& name, int nPages, bool bOutline = false, const std::string& password = "")
     {
-        quire::fixtures::PdfSpec desc;
+        fx::PdfSpec desc;
         desc.tag = name.substr(0, name.rfind('.'));
         desc.pages = nPages;
         desc.userPassword = password;
         if (bOutline)
-            desc.outline = quire::fixtures::OnePerPage(nPages, desc.tag + " chapter");
-        quire::fixtures::WritePdf(m_tmp.File(name), desc);
+            desc.outline = fx::OnePerPage(nPages, desc.tag + " chapter");
+        fx::WritePdf(m_tmp.File(name), desc);
         return m_tmp.File(name);
     }
 
-    QByteArray m_oldHome;
+    std::map<const char*, QByteArray> m_oldEnv;
     CQuireApp m_app;
 };
 
@@ -94,12 +113,6 @@ protected:
         WriteWholeFile(Ini(), "[General]\nOpenResult=0\n");
         Restart();
     }
-    void TearDown() override
-    {
-        m_pFrame.reset();
-        AppFixture::TearDown();
-    }
-
     // A new start: the settings read again from their files, a new window.
     void Restart()
     {
@@ -114,7 +127,7 @@ protected:
     }
 
     void Trigger(const char* szName) { TriggerAction(*m_pFrame, szName); }
-    QAction* Action(const char* szName) const { return m_pFrame->findChild<QAction*>(QLatin1String(szName)); }
+    QAction* Action(const char* szName) const { return Child<QAction>(*m_pFrame, szName); }
     CXListCtrl* List() const { return m_pView->GetListCtrl(); }
 
     // Adds `paths` through Add PDF Files.

@@ -5,30 +5,26 @@
 #include "tests/app/AppFixture.h"
 
 #include <functional>
-#include <map>
-
-namespace fx = quire::fixtures;
 
 namespace {
 
-quire::JobRow Row(const std::string& path, int nPages, int nBegin, int nEnd)
+using Pages = std::vector<std::string>;
+
+quire::JobRow Row(const std::string& path, int nPages, int nBegin, int nEnd, bool bChecked = true)
 {
-    quire::JobRow row;
-    row.szFilePath = path;
-    row.szPages = std::to_string(nPages);
-    row.szBeginPage = std::to_string(nBegin);
-    row.szEndPage = std::to_string(nEnd);
-    return row;
+    return {path, bChecked, "", std::to_string(nPages), std::to_string(nBegin), std::to_string(nEnd)};
 }
 
-// A job long enough to still be running when the dialog handles the progress line of its second
-// row: every page of `path` on a row of its own, so that each row of a split writes its own file.
-std::vector<quire::JobRow> PageRows(const std::string& path, int nPages)
+// A merge when given an output, else a split; Auto Backup is off.
+ConvertJob Job(std::vector<quire::JobRow> rows, const std::string& output = "", int nOpenResult = 1)
 {
-    std::vector<quire::JobRow> rows;
-    for (int i = 1; i <= nPages; ++i)
-        rows.push_back(Row(path, nPages, i, i));
-    return rows;
+    ConvertJob job;
+    job.nMode = output.empty() ? 0 : 1;
+    job.rows = std::move(rows);
+    job.szOutputPath = output;
+    job.nAutoBackup = 0;
+    job.nOpenResult = nOpenResult;
+    return job;
 }
 
 // What one modal run of the dialog showed and did.
@@ -43,98 +39,69 @@ struct DialogRun
 
 using StatusHook = std::function<void(CDialogConvert&, const QString&)>;
 
-class DialogConvertTest : public AppFixture
+DialogRun RunDialog(ConvertJob job, const StatusHook& hook = {})
 {
-protected:
-    // A merge when given an output, else a split.
-    static ConvertJob Job(std::vector<quire::JobRow> rows, const std::string& output = "", int nOpenResult = 1)
+    DialogRun run;
     {
-        ConvertJob job;
-        job.nMode = output.empty() ? 0 : 1;
-        job.rows = std::move(rows);
-        job.szOutputPath = output;
-        job.nAutoBackup = 0;
-        job.nOpenResult = nOpenResult;
-        return job;
+        CDialogConvert dialog(std::move(job));
+        QObject::connect(&dialog, &CDialogConvert::statusTextChanged, [&](const QString& text) {
+            run.statuses << text;
+            if (hook)
+                hook(dialog, text);
+        });
+        dialog.exec();
+        run.bVisibleAfter = dialog.isVisible();
+        run.report = dialog.GetReport();
     }
+    run.opened = CShell::TakeOpened();
+    run.messages = CMessageBox::TakeShownTexts();
+    return run;
+}
 
-    static DialogRun Run(ConvertJob job, const StatusHook& hook = {})
-    {
-        DialogRun run;
-        {
-            CDialogConvert dialog(std::move(job));
-            QObject::connect(&dialog, &CDialogConvert::statusTextChanged, [&](const QString& text) {
-                run.statuses << text;
-                if (hook)
-                    hook(dialog, text);
-            });
-            dialog.exec();
-            run.bVisibleAfter = dialog.isVisible();
-            run.report = dialog.GetReport();
-        }
-        run.opened = CShell::TakeOpened();
-        run.messages = CMessageBox::TakeShownTexts();
-        return run;
-    }
+// Clicks Stop once the dialog shows the second row of the job, after `before` has had its look.
+StatusHook StopAtSecondRow(bool& bStopped, const StatusHook& before = {})
+{
+    return [&bStopped, before](CDialogConvert& dialog, const QString& text) {
+        if (bStopped || !text.endsWith(": a.pdf") || !text.contains("\n2 of "))
+            return;
+        if (before)
+            before(dialog, text);
+        QTest::mouseClick(Child<QPushButton>(dialog, "IDC_BUTTON_STOP"), Qt::LeftButton);
+        bStopped = true;
+    };
+}
 
-    // Clicks Stop once the dialog shows the second row of the job, after `before` has had its look.
-    static StatusHook StopAtSecondRow(bool& bStopped, const StatusHook& before = {})
-    {
-        return [&bStopped, before](CDialogConvert& dialog, const QString& text) {
-            if (bStopped || !text.endsWith(": a.pdf") || !text.contains("\n2 of "))
-                return;
-            if (before)
-                before(dialog, text);
-            auto* pStop = dialog.findChild<QPushButton*>("IDC_BUTTON_STOP");
-            ASSERT_NE(pStop, nullptr);
-            QTest::mouseClick(pStop, Qt::LeftButton);
-            bStopped = true;
-        };
-    }
-};
+using DialogConvertTest = AppFixture;
 
 TEST_F(DialogConvertTest, ShouldShowEveryTickedRowAndOpenTheLastFileWrittenOnlyWhenAskedWithExactlyOne)
 {
     const std::string a = MakePdf("a.pdf", 3);
     const std::string b = MakePdf("b.pdf", 4);
-    quire::JobRow unchecked = Row(b, 4, 2, 3);
-    unchecked.bChecked = false;
-    const std::vector<quire::JobRow> rows = {Row(a, 3, 2, 3), unchecked, Row(b, 4, 1, 1)};
-    using Pages = std::vector<std::string>;
-    struct Case
-    {
-        std::string output; // empty: a split
-        int nOpenResult;
-        std::map<std::string, Pages> written;
-        std::string opened;
-    };
-    const Pages merged = {"a page 2", "a page 3", "b page 1"};
-    const Case cases[] = {
-        {"out1.pdf", 1, {{"out1.pdf", merged}}, "out1.pdf"},
-        {"out0.pdf", 0, {{"out0.pdf", merged}}, ""},
-        {"out2.pdf", 2, {{"out2.pdf", merged}}, ""},
-        {"out-1.pdf", -1, {{"out-1.pdf", merged}}, ""},
-        {"",
-         1,
-         {{"a_p2-3.pdf", {"a page 2", "a page 3"}}, {"b_p1-1.pdf", {"b page 1"}}, {"b_p2-3.pdf", {}}},
-         "b_p1-1.pdf"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.output + " " + std::to_string(c.nOpenResult));
-        const DialogRun run = Run(Job(rows, c.output.empty() ? "" : m_tmp.File(c.output), c.nOpenResult));
+    const std::vector<quire::JobRow> rows = {Row(a, 3, 2, 3), Row(b, 4, 2, 3, false), Row(b, 4, 1, 1)};
+    // The merge output (empty: a split), the job's Auto Open value, whether the last file written opens.
+    const std::tuple<std::string, int, bool> cases[] = {
+        {"out1.pdf", 1, true}, {"out0.pdf", 0, false}, {"out2.pdf", 2, false}, {"out-1.pdf", -1, false}, {"", 1, true}};
+    for (const auto& [output, nOpenResult, bOpens] : cases) {
+        SCOPED_TRACE(output + " " + std::to_string(nOpenResult));
+        const DialogRun run = RunDialog(Job(rows, output.empty() ? "" : m_tmp.File(output), nOpenResult));
 
         EXPECT_FALSE(run.bVisibleAfter);
         EXPECT_TRUE(run.report.ok);
-        EXPECT_EQ(run.opened, c.opened.empty() ? QStringList {} : QStringList {Q(m_tmp.File(c.opened))});
         EXPECT_EQ(run.messages, QStringList {});
-        const QString working = c.output.empty() ? QStringLiteral("Splitting your PDF files, please wait a moment...")
-                                                 : QStringLiteral("Merging your PDF files, please wait a moment...");
-        const QString finished
-            = c.output.empty() ? QStringLiteral("Splitting Finished.") : QStringLiteral("Merging Finished.");
-        EXPECT_EQ(run.statuses,
-                  (QStringList {working, working + "\n1 of 2: a.pdf", working + "\n2 of 2: b.pdf", finished}));
-        for (const auto& [name, pages] : c.written)
-            EXPECT_EQ(fx::PageTexts(m_tmp.File(name)), pages) << name;
+        const QString verb = output.empty() ? "Splitting" : "Merging";
+        const QString working = verb + " your PDF files, please wait a moment...";
+        EXPECT_EQ(
+            run.statuses,
+            (QStringList {working, working + "\n1 of 2: a.pdf", working + "\n2 of 2: b.pdf", verb + " Finished."}));
+        const std::string last = m_tmp.File(output.empty() ? "b_p1-1.pdf" : output);
+        EXPECT_EQ(run.opened, bOpens ? QStringList {Q(last)} : QStringList {});
+        if (output.empty()) {
+            EXPECT_EQ(fx::PageTexts(m_tmp.File("a_p2-3.pdf")), (Pages {"a page 2", "a page 3"}));
+            EXPECT_EQ(fx::PageTexts(last), Pages {"b page 1"});
+            EXPECT_FALSE(std::filesystem::exists(m_tmp.File("b_p2-3.pdf")));
+        } else {
+            EXPECT_EQ(fx::PageTexts(last), (Pages {"a page 2", "a page 3", "b page 1"}));
+        }
     }
 }
 
@@ -148,13 +115,8 @@ TEST_F(DialogConvertTest, ShouldTellOnceWhatWentWrongAndKeepWhatWasThere)
     const std::string gone = m_tmp.File("gone.pdf");
     const std::string kept = m_tmp.File("kept.pdf");
     WriteWholeFile(kept, "the previous output");
-    struct Case
-    {
-        ConvertJob job;
-        bool bOk;
-        std::vector<std::string> message;
-        std::string opened;
-    };
+    // The job, whether it succeeds, what its one message names, what it opens.
+    using Case = std::tuple<ConvertJob, bool, std::vector<std::string>, std::string>;
     const Case cases[] = {
         // A source that had to be repaired is named afterwards; the merge itself succeeds.
         {Job({Row(a, 2, 1, 1), Row(worn, 2, 1, 2)}, m_tmp.File("joined.pdf")),
@@ -168,22 +130,26 @@ TEST_F(DialogConvertTest, ShouldTellOnceWhatWentWrongAndKeepWhatWasThere)
          {"Some PDF files could not be split; 1 file was written.", gone, a + " has no pages in the range 2-1"},
          m_tmp.File("a_p1-1.pdf")},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message.front());
-        const DialogRun run = Run(c.job);
-        EXPECT_EQ(run.report.ok, c.bOk);
+    for (const auto& [job, bOk, message, opened] : cases) {
+        SCOPED_TRACE(message.front());
+        const DialogRun run = RunDialog(job);
+        EXPECT_EQ(run.report.ok, bOk);
         ASSERT_EQ(run.messages.size(), 1);
-        for (const std::string& part : c.message)
+        for (const std::string& part : message)
             EXPECT_TRUE(run.messages[0].contains(Q(part))) << run.messages[0].toStdString();
-        EXPECT_EQ(run.opened, c.opened.empty() ? QStringList {} : QStringList {Q(c.opened)});
+        EXPECT_EQ(run.opened, opened.empty() ? QStringList {} : QStringList {Q(opened)});
     }
     EXPECT_EQ(ReadWholeFile(kept), "the previous output");
 }
 
 TEST_F(DialogConvertTest, ShouldIgnoreEnterEscapeAndCloseButStopOnRequest)
 {
+    // Long enough to still run when the dialog shows its second row: every page on a row of its own,
+    // so that each row of a split writes its own file.
     const std::string a = MakePdf("a.pdf", 1000);
-    const std::vector<quire::JobRow> rows = PageRows(a, 1000);
+    std::vector<quire::JobRow> rows;
+    for (int i = 1; i <= 1000; ++i)
+        rows.push_back(Row(a, 1000, i, i));
     const std::string out = m_tmp.File("joined.pdf");
     bool bStopped = false;
     bool bStayedVisible = true;
@@ -202,7 +168,7 @@ TEST_F(DialogConvertTest, ShouldIgnoreEnterEscapeAndCloseButStopOnRequest)
         dialog.repaint();
     };
 
-    const DialogRun run = Run(Job(rows, out), StopAtSecondRow(bStopped, keys));
+    const DialogRun run = RunDialog(Job(rows, out), StopAtSecondRow(bStopped, keys));
 
     ASSERT_TRUE(bStopped) << "the job ended before its second row was shown";
     EXPECT_TRUE(bStayedVisible) << "Enter, Escape and close do nothing while the job runs";
@@ -216,13 +182,13 @@ TEST_F(DialogConvertTest, ShouldIgnoreEnterEscapeAndCloseButStopOnRequest)
     EXPECT_EQ(run.messages, QStringList {});
 
     // The next job gets a fresh stop flag and runs to its end.
-    const DialogRun next = Run(Job({rows.begin(), rows.begin() + 3}, out));
+    const DialogRun next = RunDialog(Job({rows.begin(), rows.begin() + 3}, out));
     EXPECT_TRUE(next.report.ok);
     EXPECT_EQ(fx::PdfInfo(out)["Pages"], "3");
 
     // A stopped split keeps the files it finished, and opens nothing.
     bStopped = false;
-    const DialogRun split = Run(Job(rows), StopAtSecondRow(bStopped));
+    const DialogRun split = RunDialog(Job(rows), StopAtSecondRow(bStopped));
     ASSERT_TRUE(bStopped);
     EXPECT_TRUE(split.report.stopped);
     EXPECT_LT(split.report.filesWritten.size(), 1000u);

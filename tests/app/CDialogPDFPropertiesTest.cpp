@@ -3,24 +3,6 @@
 
 #include "tests/app/AppFixture.h"
 
-namespace {
-
-// The four texts, joined by '|'.
-QString Texts(const CAppSettings::DocumentTexts& texts)
-{
-    return QStringList {texts.szTitle, texts.szAuthor, texts.szSubject, texts.szKeywords}.join(QLatin1Char('|'));
-}
-
-QString EditTexts(const QDialog& dialog)
-{
-    QStringList texts;
-    for (const char* szName : {"IDC_EDIT_TITLE", "IDC_EDIT_AUTHOR", "IDC_EDIT_SUBJECT", "IDC_EDIT_KEYWORDS"})
-        texts << dialog.findChild<QLineEdit*>(QLatin1String(szName))->text();
-    return texts.join(QLatin1Char('|'));
-}
-
-} // namespace
-
 TEST(PropertiesDialog, OpensWithTheSettingsTakesTheTextsOnlyOnOkAndTheCheckBoxAtOnce)
 {
     // Steps: 'c' Clear All, 'k' the check box, 'o' OK, 'x' Cancel, 't' typing into Title, 'e' Escape there.
@@ -50,10 +32,13 @@ TEST(PropertiesDialog, OpensWithTheSettingsTakesTheTextsOnlyOnOkAndTheCheckBoxAt
         settings.SetPropertiesAlways(row.bAlwaysBefore);
         CDialogPDFProperties dialog(settings);
         dialog.show();
-        EXPECT_EQ(EditTexts(dialog), QLatin1String(szBefore));
-        EXPECT_EQ(dialog.findChild<QCheckBox*>(QStringLiteral("IDC_CHECK1"))->isChecked(), row.bAlwaysBefore);
-        auto* pTitle = dialog.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_TITLE"));
-        EXPECT_GT(dialog.findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_KEYWORDS"))->height(), 3 * pTitle->height());
+        QStringList edits;
+        for (const char* szName : {"IDC_EDIT_TITLE", "IDC_EDIT_AUTHOR", "IDC_EDIT_SUBJECT", "IDC_EDIT_KEYWORDS"})
+            edits << Child<QLineEdit>(dialog, szName)->text();
+        EXPECT_EQ(edits.join('|'), QLatin1String(szBefore));
+        EXPECT_EQ(Child<QCheckBox>(dialog, "IDC_CHECK1")->isChecked(), row.bAlwaysBefore);
+        auto* pTitle = Child<QLineEdit>(dialog, "IDC_EDIT_TITLE");
+        EXPECT_GT(Child<QLineEdit>(dialog, "IDC_EDIT_KEYWORDS")->height(), 3 * pTitle->height());
 
         for (const char* pStep = row.szSteps; *pStep; ++pStep) {
             if (*pStep == 't')
@@ -61,11 +46,13 @@ TEST(PropertiesDialog, OpensWithTheSettingsTakesTheTextsOnlyOnOkAndTheCheckBoxAt
             else if (*pStep == 'e')
                 QTest::keyClick(pTitle, Qt::Key_Escape);
             else
-                QTest::mouseClick(dialog.findChild<QAbstractButton*>(buttons.at(*pStep)), Qt::LeftButton);
+                QTest::mouseClick(Child<QAbstractButton>(dialog, buttons.at(*pStep)), Qt::LeftButton);
         }
 
         EXPECT_EQ(dialog.result(), row.nResult);
-        EXPECT_EQ(Texts(settings.Document()), QLatin1String(row.szTexts));
+        const CAppSettings::DocumentTexts texts = settings.Document();
+        EXPECT_EQ(QStringList({texts.szTitle, texts.szAuthor, texts.szSubject, texts.szKeywords}).join('|'),
+                  QLatin1String(row.szTexts));
         EXPECT_EQ(settings.IsPropertiesAlways(), row.bAlwaysAfter);
     }
 }

@@ -2,6 +2,7 @@
 #include "app/CMainFrame.h"
 
 #include "app/CAppLook.h"
+#include "app/CMultiSelectFileDialog.h"
 #include "controls/CRibbonApplicationMenu.h"
 #include "controls/CRibbonBar.h"
 #include "controls/CRibbonCategory.h"
@@ -9,18 +10,13 @@
 #include "controls/CXThemeHelper.h"
 #include "tests/app/AppFixture.h"
 
-namespace fx = quire::fixtures;
-
 namespace {
+
+using MultiSelectDialog = AppFixture;
 
 class MainFrame : public FrameFixture
 {
 protected:
-    void ShowActive()
-    {
-        m_pFrame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
-    }
     void Drop(const std::vector<std::string>& paths)
     {
         QList<QUrl> urls;
@@ -28,7 +24,7 @@ protected:
             urls.append(QUrl::fromLocalFile(Q(path)));
         QMimeData data;
         data.setUrls(urls);
-        const QPoint at(m_pFrame->width() / 2, m_pFrame->height() / 2);
+        const QPoint at = m_pFrame->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m_pFrame.get(), &enter);
         ASSERT_TRUE(enter.isAccepted());
@@ -38,28 +34,16 @@ protected:
         // The files are taken after the drop has returned.
         QApplication::processEvents();
     }
-    // The texts of the style menu's checked items.
-    QStringList StyleMarks() const
-    {
-        QStringList marks;
-        for (QAction* pAction : m_pFrame->GetStyleMenu()->actions()) {
-            if (pAction->isChecked())
-                marks << pAction->text();
-        }
-        return marks;
-    }
 };
 
-// Notes the override cursor at the moment the application's palette changes.
-class WaitCursorProbe : public QObject
+// Notes whether the override cursor is the wait cursor at the moment the application's palette changes.
+struct WaitCursorProbe : QObject
 {
-public:
     bool eventFilter(QObject*, QEvent* pEvent) override
     {
         if (pEvent->type() == QEvent::ApplicationPaletteChange && !m_bSeen) {
             m_bSeen = true;
-            const QCursor* pCursor = QApplication::overrideCursor();
-            m_bWaitCursor = pCursor && pCursor->shape() == Qt::WaitCursor;
+            m_bWaitCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         }
         return false;
     }
@@ -80,18 +64,16 @@ TEST_F(MainFrame, EveryCommandIsOneActionSharedByRibbonMenuAndShortcut)
     EXPECT_GE(names.size(), 16 + 11 + 16);
     EXPECT_EQ(names.removeDuplicates(), 0);
 
-    // Given the Home button, the application menu entry and Ctrl+O
+    // The Home button, the application menu entry and Ctrl+O each run the one action, which asks for
+    // the open dialog.
     QSignalSpy triggered(Action("ID_FILE_OPEN"), &QAction::triggered);
     CRibbonBar* pRibbon = m_pFrame->GetRibbonBar();
-    auto* pHomeButton = pRibbon->Category(0)->findChild<QToolButton*>(QStringLiteral("ID_FILE_OPEN"));
-    ASSERT_NE(pHomeButton, nullptr);
-    // When each is used
-    QTest::mouseClick(pHomeButton, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(*pRibbon->Category(0), "ID_FILE_OPEN"), Qt::LeftButton);
     pRibbon->ShowApplicationMenu();
     QTest::mouseClick(pRibbon->ApplicationMenu()->ButtonFor(Action("ID_FILE_OPEN")), Qt::LeftButton);
-    ShowActive();
+    m_pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
     QTest::keyClick(m_pFrame.get(), Qt::Key_O, Qt::ControlModifier);
-    // Then the one action ran each time, and each time it asked for the open dialog
     EXPECT_EQ(triggered.count(), 3);
     EXPECT_EQ(CFileDialog::TakeShownTitles().size(), 3);
 }
@@ -107,8 +89,7 @@ TEST_F(MainFrame, AutoOpenAndAutoBackupMarksShowWhatTheJobsWillDo)
     EXPECT_TRUE(Action("ID_OPTIONS_AUTO_BACKUP")->isChecked());
 
     // The ribbon's check box and the action are one command.
-    auto* pBox = m_pFrame->GetRibbonBar()->findChild<QCheckBox*>(QStringLiteral("ID_OPTIONS_AUTO_OPEN"));
-    ASSERT_NE(pBox, nullptr);
+    auto* pBox = Child<QCheckBox>(*m_pFrame->GetRibbonBar(), "ID_OPTIONS_AUTO_OPEN");
     EXPECT_FALSE(pBox->isChecked());
     QTest::mouseClick(pBox, Qt::LeftButton);
     EXPECT_TRUE(Settings().IsOpenResultOn());
@@ -154,7 +135,7 @@ TEST_F(MainFrame, ALookTakesItsPaletteUnderAWaitCursorKeepsOneMarkAndIsReadBackA
         int nStored; // 0: as last chosen
         const char* szStyle;
         int nPalette;
-        QStringList marks;
+        QStringList marks; // the style menu's checked items
         bool bWindows7Ribbon;
     };
     const Row rows[] = {
@@ -172,12 +153,17 @@ TEST_F(MainFrame, ALookTakesItsPaletteUnderAWaitCursorKeepsOneMarkAndIsReadBackA
         EXPECT_EQ(CXThemeHelper().IsAppThemed(), row.nStored != 205) << "the list draws classic under 205 only";
         EXPECT_EQ(QApplication::palette().color(QPalette::Window),
                   CAppLook::Palette(row.nPalette).color(QPalette::Window));
-        EXPECT_EQ(StyleMarks(), row.marks);
+        QStringList marks;
+        for (QAction* pAction : m_pFrame->GetStyleMenu()->actions()) {
+            if (pAction->isChecked())
+                marks << pAction->text();
+        }
+        EXPECT_EQ(marks, row.marks);
         EXPECT_EQ(m_pFrame->GetRibbonBar()->IsWindows7Look(), row.bWindows7Ribbon);
     }
 }
 
-TEST_F(MainFrame, HelpCommandsOpenTheirTargetsThroughTheShell)
+TEST_F(MainFrame, HelpCommandsOpenTheirTargetsAndKeyTipsFollowAltAndTheLettersOfTheTable)
 {
     for (const char* szName :
          {"ID_HELP_SUPPORT_EMAIL", "ID_HELP_CHECK_UPDATE", "ID_HELP_HOMEPAGE", "ID_HELP_ONLINE_HELP"})
@@ -188,6 +174,22 @@ TEST_F(MainFrame, HelpCommandsOpenTheirTargetsThroughTheShell)
     EXPECT_TRUE(opened[1].contains(QLatin1String("from=")) && opened[2].contains(QLatin1String("from=")));
     // The user guide when it is installed beside the program, else the web page.
     EXPECT_TRUE(opened[3].endsWith(QLatin1String("USER-GUIDE.md")) || opened[3].contains(QLatin1String("from=")));
+
+    m_pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+    CRibbonBar* pRibbon = m_pFrame->GetRibbonBar();
+    QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
+    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "E", "S"}));
+    // Alt, E shows the Help tab; its letters lead to the commands.
+    QTest::keyClick(m_pFrame.get(), Qt::Key_E);
+    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"O", "E", "C", "H"}));
+    QTest::keyClick(m_pFrame.get(), Qt::Key_H);
+    EXPECT_FALSE(pRibbon->IsKeyTipMode());
+    EXPECT_EQ(CShell::TakeOpened(), QStringList {opened[2]});
+    // Alt, H, B toggles Auto Backup through its check box.
+    for (const Qt::Key key : {Qt::Key_Alt, Qt::Key_H, Qt::Key_B})
+        QTest::keyClick(m_pFrame.get(), key);
+    EXPECT_FALSE(Settings().IsAutoBackupOn());
 }
 
 TEST_F(MainFrame, StatusBarShowsCommandDescriptionsAndTheLockKeys)
@@ -196,19 +198,19 @@ TEST_F(MainFrame, StatusBarShowsCommandDescriptionsAndTheLockKeys)
     // The status tip a button sends when the pointer enters it shows over the pane; once it goes,
     // the pane is idle again.
     QToolButton* pExit = m_pFrame->GetRibbonBar()->ApplicationMenu()->ButtonFor(Action("ID_APP_EXIT"));
-    QStatusTipEvent hoverExit(pExit->statusTip());
-    QApplication::sendEvent(pExit, &hoverExit);
-    EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Quit the Application"));
-    QStatusTipEvent leave {QString()};
-    QApplication::sendEvent(pExit, &leave);
-    EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Ready"));
+    for (const auto& [szTip, szShown] :
+         {std::pair {pExit->statusTip(), "Quit the Application"}, {QString(), "Ready"}}) {
+        QStatusTipEvent hover(szTip);
+        QApplication::sendEvent(pExit, &hover);
+        EXPECT_EQ(m_pFrame->GetMessageText(), QLatin1String(szShown));
+    }
 
     const bool bScroll = m_pFrame->GetIndicator(2)->isEnabled();
     QTest::keyClick(m_pFrame.get(), Qt::Key_ScrollLock);
     EXPECT_NE(m_pFrame->GetIndicator(2)->isEnabled(), bScroll);
 }
 
-TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderAndNamesEveryUnreadableOneInOneMessage)
+TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryUnreadableOneAndRemembersTheRecentOnes)
 {
     const std::string a = MakePdf("a.v2.pdf", 2);
     const std::string b = MakePdf("b.PDF", 3, true);
@@ -223,7 +225,8 @@ TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderAndNamesEveryUnreadableOneInO
     QObject::connect(m_pView, &CQuireView::jobListChanged,
                      [&] { seen << QString::number(List()->GetItemCount()) + ' ' + List()->GetNoItemsMessage(); });
 
-    // The open dialog takes a ".pdf" extension in any case and names what does not read as PDF.
+    // The open dialog takes a ".pdf" extension in any case and names what does not read as PDF; a file
+    // with an outline gets no bookmark text.
     AddFiles({notPdf, a, b, c, damaged});
     EXPECT_EQ(Rows(), "[x] a.v2.pdf 2 1 2 a.v2 | [x] b.PDF 3 1 3 ");
     EXPECT_EQ(List()->GetHeaderCheckedState(0), 2);
@@ -237,6 +240,16 @@ TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderAndNamesEveryUnreadableOneInO
     EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Q(b), Q(a)}));
     QCoreApplication::processEvents();
     EXPECT_EQ(Action("ID_FILE_MRU_FILE1")->text(), QStringLiteral("&1 b.PDF"));
+    // A recent entry adds its file again, on top; one whose file has gone adds nothing and says nothing.
+    Trigger("ID_FILE_REMOVE_ALL");
+    std::filesystem::rename(b, b + ".gone");
+    Trigger("ID_FILE_MRU_FILE1");
+    EXPECT_EQ(Rows(), "");
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Q(b), Q(a)}));
+    Trigger("ID_FILE_MRU_FILE2");
+    EXPECT_EQ(Rows(), "[x] a.v2.pdf 2 1 2 a.v2");
+    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Q(a), Q(b)}));
 
     // A drop tests only the last three characters; nothing it passes over is named.
     Trigger("ID_FILE_REMOVE_ALL");
@@ -248,45 +261,6 @@ TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderAndNamesEveryUnreadableOneInO
     Trigger("ID_FILE_REMOVE_ALL");
     AddFiles({c});
     EXPECT_EQ(List()->GetNoItemsMessage(), QLatin1String(CMainFrame::kPromptText));
-}
-
-TEST_F(MainFrame, ARecentEntryAddsItsFileOrNothingWhenTheFileHasGone)
-{
-    const std::string kept = MakePdf("kept.pdf", 1);
-    const std::string gone = MakePdf("gone.pdf", 1);
-    Settings().AddRecentFile(Q(kept));
-    Settings().AddRecentFile(Q(gone));
-    std::filesystem::remove(gone);
-
-    Trigger("ID_FILE_MRU_FILE1");
-    EXPECT_EQ(Rows(), "");
-    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
-    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Q(gone), Q(kept)}));
-
-    Trigger("ID_FILE_MRU_FILE2");
-    EXPECT_EQ(Rows(), "[x] kept.pdf 1 1 1 kept");
-    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Q(kept), Q(gone)}));
-}
-
-TEST_F(MainFrame, KeyTipsFollowAltAndTheLettersOfTheTable)
-{
-    ShowActive();
-    CRibbonBar* pRibbon = m_pFrame->GetRibbonBar();
-    QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
-    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "E", "S"}));
-
-    // Alt, E shows the Help tab; its letters lead to the commands.
-    QTest::keyClick(m_pFrame.get(), Qt::Key_E);
-    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"O", "E", "C", "H"}));
-    QTest::keyClick(m_pFrame.get(), Qt::Key_H);
-    EXPECT_FALSE(pRibbon->IsKeyTipMode());
-    EXPECT_EQ(CShell::TakeOpened().size(), 1);
-
-    // Alt, H, B toggles Auto Backup through its check box.
-    QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
-    QTest::keyClick(m_pFrame.get(), Qt::Key_H);
-    QTest::keyClick(m_pFrame.get(), Qt::Key_B);
-    EXPECT_FALSE(Settings().IsAutoBackupOn());
 }
 
 TEST_F(MainFrame, AtTheSmallestSizeOf900By600EveryRibbonElementShowsUnclipped)
@@ -309,4 +283,39 @@ TEST_F(MainFrame, AtTheSmallestSizeOf900By600EveryRibbonElementShowsUnclipped)
 
     Trigger("ID_APP_EXIT");
     EXPECT_FALSE(m_pFrame->isVisible());
+}
+
+TEST_F(MultiSelectDialog, GivesEverySelectedPathInOrderWithoutALimitAndNoneAfterCancel)
+{
+    const QString szFilter = QStringLiteral("PDF File (*.pdf)|*.pdf|All Files (*.*)|*.*||");
+    CMultiSelectFileDialog dialog(true, QStringLiteral("pdf"), QString(), CMultiSelectFileDialog::OFN_ALLOWMULTISELECT,
+                                  szFilter);
+    CMultiSelectFileDialog single(true, QString(), QString(), 0, QString());
+    const auto walk = [](const CMultiSelectFileDialog& from) {
+        QStringList paths;
+        for (CMultiSelectFileDialog::POSITION pos = from.GetStartPosition(); pos;)
+            paths.append(from.GetNextPathName(pos));
+        return paths;
+    };
+    QStringList chosen;
+    for (int i = 0; i < 5000; ++i)
+        chosen.append(QStringLiteral("/a/rather/long/folder/name/for/the/selection/file-%1.pdf").arg(i));
+    // Without multiple selection only the first path counts.
+    for (CMultiSelectFileDialog* pDialog : {&dialog, &single}) {
+        CFileDialog::SetNextFileNames(chosen);
+        ASSERT_EQ(pDialog->DoModal(), CMultiSelectFileDialog::IDOK);
+        EXPECT_EQ(walk(*pDialog), pDialog == &dialog ? chosen : chosen.mid(0, 1));
+    }
+
+    EXPECT_EQ(dialog.DoModal(), CMultiSelectFileDialog::IDCANCEL);
+    EXPECT_EQ(dialog.GetStartPosition(), 0);
+    CMultiSelectFileDialog::POSITION pos = 0;
+    EXPECT_TRUE(dialog.GetNextPathName(pos).isEmpty());
+
+    // Classic filters become Qt filters; *.* means every file.
+    for (const auto& [classic, qt] : {std::pair {szFilter, "PDF File (*.pdf);;All Files (*)"},
+                                      {"PDF File(*.pdf)|*.pdf;||", "PDF File (*.pdf)"},
+                                      {"Images|*.png;*.jpg||", "Images (*.png *.jpg)"},
+                                      {QString(), ""}})
+        EXPECT_EQ(CMultiSelectFileDialog::ToQtFilter(classic), QLatin1String(qt));
 }

@@ -1,18 +1,70 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/CQuireApp.h"
 
+#include "app/CSingleInstance.h"
 #include "tests/app/AppFixture.h"
+
+#include <csignal>
+#include <functional>
 
 namespace {
 
 using AppStart = AppFixture;
 
-QStringList Args(std::initializer_list<QString> rest)
+// Runs the real program with its own config folder, under the test's home and runtime folder.
+class Program : public AppFixture
 {
-    QStringList args {QStringLiteral("quire-binder")};
-    args.append(QStringList(rest));
-    return args;
-}
+protected:
+    // `inChild` runs in the new process just before the program is started in it.
+    QProcess* Start(const std::string& configName, const std::function<void()>& inChild = {})
+    {
+        // Destroying a QProcess kills what still runs.
+        QProcess* pProcess = m_processes.emplace_back(std::make_unique<QProcess>()).get();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", Path(configName));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        pProcess->setProcessEnvironment(env);
+        pProcess->setChildProcessModifier(inChild ? inChild : [] {});
+        pProcess->start(QStringLiteral(QUIRE_BINARY_DIR "/quire-binder"), {});
+        EXPECT_TRUE(pProcess->waitForStarted(10000));
+        return pProcess;
+    }
+    static bool Ended(QProcess* pProcess)
+    {
+        return QTest::qWaitFor([pProcess] { return pProcess->state() == QProcess::NotRunning; }, 30000);
+    }
+    // Whether `signal` is in the mask `szField` ("SigIgn", "SigCgt") of the process's /proc status.
+    static bool InSignalMask(QProcess* pProcess, const char* szField, int signal)
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pProcess->processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray prefix = QByteArray(szField) + ':';
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith(prefix))
+                return (line.mid(prefix.size()).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1U;
+        }
+        return false;
+    }
+    // Waits until the program has its signal handlers in place, then until it listens for a second start.
+    bool Ready(QProcess* pProcess) const
+    {
+        return QTest::qWaitFor([pProcess] { return InSignalMask(pProcess, "SigCgt", SIGTERM); }, 30000)
+            && QTest::qWaitFor([this] { return QFile::exists(Path("rt/quire-binder.socket")); }, 30000);
+    }
+    static void Signal(QProcess* pProcess, int nSignal) { ::kill(static_cast<pid_t>(pProcess->processId()), nSignal); }
+    // The second program must end at once and cleanly, before reading or writing any setting.
+    void ExpectSecondStartEnds()
+    {
+        QProcess* pSecond = Start("second-config");
+        ASSERT_TRUE(Ended(pSecond));
+        EXPECT_EQ(pSecond->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(pSecond->exitCode(), 0);
+        EXPECT_FALSE(QDir(Path("second-config")).exists());
+    }
+
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
 
 } // namespace
 
@@ -21,7 +73,7 @@ TEST_F(AppStart, AFileArgumentGoesOnTopOfTheRecentFilesOrIsNamedInAMessageWhenMi
     const QString missing = Path("nowhere/missing.pdf");
     QDir(Path("")).mkdir(QStringLiteral("folder"));
     for (const QString& szBad : {missing, Path("folder")}) {
-        EXPECT_FALSE(m_app.ProcessShellCommand(Args({szBad})));
+        EXPECT_FALSE(m_app.ProcessShellCommand(QStringList {"quire-binder", szBad}));
         const QStringList shown = CMessageBox::TakeShownTexts();
         ASSERT_EQ(shown.size(), 1);
         EXPECT_TRUE(shown[0].contains(szBad)) << shown[0].toStdString();
@@ -32,38 +84,97 @@ TEST_F(AppStart, AFileArgumentGoesOnTopOfTheRecentFilesOrIsNamedInAMessageWhenMi
     WriteWholeFile(m_tmp.File("new.pdf"), "not read at all");
     Settings().AddRecentFile(Path("old.pdf"));
     QDir::setCurrent(Path(""));
-    EXPECT_TRUE(m_app.ProcessShellCommand(Args({QStringLiteral("-style=fusion"), QStringLiteral("new.pdf")})));
+    EXPECT_TRUE(m_app.ProcessShellCommand(QStringList {"quire-binder", "-style=fusion", "new.pdf"}));
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
     EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Path("new.pdf"), Path("old.pdf")}));
-    EXPECT_TRUE(m_app.ProcessShellCommand(Args({})));
-    EXPECT_TRUE(m_app.ProcessShellCommand(Args({QStringLiteral("--"), Path("new.pdf")})));
+    EXPECT_TRUE(m_app.ProcessShellCommand(QStringList {"quire-binder"}));
+    EXPECT_TRUE(m_app.ProcessShellCommand(QStringList {"quire-binder", "--", Path("new.pdf")}));
     EXPECT_EQ(Settings().RecentFiles().Count(), 2);
 }
 
 TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedSettingsAndExitWritesWhatTheUserChanged)
 {
-    // The settings live in the user's config folder; the first start proposes the documents folder.
-    EXPECT_EQ(m_app.m_szAppDataPath,
-              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                  + QStringLiteral("/Vellum/Quire Binder/"));
-    EXPECT_TRUE(QDir(m_app.m_szAppDataPath).exists());
+    // The first start proposes the documents folder.
     EXPECT_EQ(Settings().SavePath(),
               QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/'));
 
     WriteWholeFile(Ini(), "[General]\nSavePath=/out/merged.pdf\nAutoBackup=0\n");
     m_app.m_szInstanceName = QStringLiteral("quire-app-start-test");
-    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", Path("").toLocal8Bit());
-    const bool bStarted = m_app.InitInstance();
-    qputenv("XDG_RUNTIME_DIR", oldRuntime);
-    ASSERT_TRUE(bStarted);
+    ASSERT_TRUE(m_app.InitInstance());
     CMainFrame* pFrame = m_app.MainFrame();
     ASSERT_NE(pFrame, nullptr);
     EXPECT_TRUE(pFrame->isVisible());
     EXPECT_EQ(pFrame->GetOutputPathText(), QStringLiteral("/out/merged.pdf"));
-    EXPECT_FALSE(pFrame->findChild<QAction*>(QStringLiteral("ID_OPTIONS_AUTO_BACKUP"))->isChecked());
+    EXPECT_FALSE(Child<QAction>(*pFrame, "ID_OPTIONS_AUTO_BACKUP")->isChecked());
 
     TriggerAction(*pFrame, "ID_OPTIONS_AUTO_OPEN");
     EXPECT_EQ(m_app.ExitInstance(3), 3);
     EXPECT_EQ(ReadWholeFile(Ini()), "[General]\nSavePath=/out/merged.pdf\nAutoBackup=0\nOpenResult=0\n");
+}
+
+// This process plays the running instance (under the program's name), the real program the second start.
+TEST_F(Program, SecondStartRestoresTheRunningWindowOrItsModalDialogAndEnds)
+{
+    m_app.m_szInstanceName = QStringLiteral("quire-binder");
+    ASSERT_TRUE(m_app.InitInstance());
+    CMainFrame* pFrame = m_app.MainFrame();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QFile::exists(Path("rt/quire-binder.socket")); }, 30000));
+    pFrame->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([pFrame] { return pFrame->isMinimized(); }, 5000));
+    ExpectSecondStartEnds();
+    EXPECT_FALSE(pFrame->isMinimized());
+    EXPECT_TRUE(pFrame->isVisible());
+
+    QDialog dialog;
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    static_cast<void>(QTest::qWaitFor([&other] { return QApplication::activeWindow() == &other; }, 2000));
+    ASSERT_NE(QApplication::activeWindow(), &dialog);
+    ExpectSecondStartEnds();
+    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return QApplication::activeWindow() == &dialog; }, 5000));
+    m_app.ExitInstance(0);
+}
+
+TEST_F(Program, RunsAloneEndsNormallyOnHangupOrTerminateAndLeavesTheMarkToTheNext)
+{
+    {
+        // The mark is held, but nothing listens yet: the second start ends silently.
+        QLockFile lock(Path("rt/quire-binder.lock"));
+        ASSERT_TRUE(lock.tryLock(0));
+        ExpectSecondStartEnds();
+    }
+    // Ended the way a desktop session or a closed terminal ends it, the program writes its settings.
+    for (const int nSignal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(nSignal);
+        const std::string config = "config" + std::to_string(nSignal);
+        QProcess* pProgram = Start(config);
+        ASSERT_TRUE(Ready(pProgram)) << "the one before took its mark with it";
+        EXPECT_TRUE(InSignalMask(pProgram, "SigIgn", SIGXFSZ));
+        ExpectSecondStartEnds();
+        EXPECT_EQ(pProgram->state(), QProcess::Running);
+        Signal(pProgram, nSignal);
+        ASSERT_TRUE(Ended(pProgram));
+        EXPECT_EQ(pProgram->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(pProgram->exitCode(), 0);
+        const std::string ini = ReadWholeFile(m_tmp.File(config) + "/Vellum/Quire Binder/Settings.ini");
+        EXPECT_NE(ini.find("[General]\nOpenResult=1\nAutoBackup=1\nSavePath="), std::string::npos) << ini;
+        EXPECT_EQ(ini.find("PDFTitle"), std::string::npos);
+    }
+
+    // Started ignoring hangups, it keeps running; killed, it leaves a stale lock behind, which does not
+    // keep the next from starting either.
+    QProcess* pNohup = Start("nohup-config", [] { std::signal(SIGHUP, SIG_IGN); });
+    ASSERT_TRUE(Ready(pNohup));
+    Signal(pNohup, SIGHUP);
+    EXPECT_FALSE(pNohup->waitForFinished(500));
+    pNohup->kill();
+    ASSERT_TRUE(Ended(pNohup));
+    ASSERT_TRUE(QFile::exists(Path("rt/quire-binder.lock")));
+    CSingleInstance guard(QStringLiteral("quire-binder"));
+    EXPECT_TRUE(guard.TryLock());
+    EXPECT_TRUE(guard.Listen());
 }

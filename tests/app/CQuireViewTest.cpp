@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/CQuireView.h"
 
+#include "app/COutputPathRule.h"
 #include "app/CommandIds.h"
 #include "controls/CXEdit.h"
 #include "tests/app/AppFixture.h"
 
-#include <map>
-
-#include <sys/stat.h>
-
-namespace fx = quire::fixtures;
+#include <regex>
 
 namespace {
+
+using OutputPathRule = TempDirTest;
 
 class ViewTest : public FrameFixture
 {
@@ -25,27 +24,27 @@ protected:
         QTest::keyClicks(pEdit, Q(text));
         ASSERT_EQ(pEdit->text().toStdString(), text);
     }
-    // Every entry of the test's folder, each regular file with its bytes.
-    std::map<std::string, std::string> FolderContents() const
+    // Every entry of `folder`, each regular file with its bytes.
+    static std::map<std::string, std::string> FolderContents(const std::filesystem::path& folder)
     {
         std::map<std::string, std::string> entries;
-        for (const auto& entry : std::filesystem::directory_iterator(m_tmp.Path()))
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
             entries[entry.path().filename().string()]
                 = entry.is_regular_file() ? ReadWholeFile(entry.path().string()) : std::string("(not a file)");
         return entries;
     }
-    // Which of the view's commands `frame` enables once the event loop has turned, in id order:
-    // "RAudMSVB" with '-' for disabled ones.
-    static std::string EnableStates(const CMainFrame& frame)
+    // Which of the view's commands the frame (the test's own when none is given) enables once the
+    // event loop has turned, in id order: "RAudMSVB" with '-' for disabled ones.
+    std::string EnableStates(const CMainFrame* pFrame = nullptr) const
     {
         QCoreApplication::processEvents();
-        const char letters[] = "RAudMSVB";
-        std::string states;
-        for (int nID = ID_FILE_REMOVE; nID <= ID_BUTTON2; ++nID)
-            states += frame.GetAction(nID)->isEnabled() ? letters[nID - ID_FILE_REMOVE] : '-';
+        std::string states = "RAudMSVB";
+        for (int nID = ID_FILE_REMOVE; nID <= ID_BUTTON2; ++nID) {
+            if (!(pFrame ? pFrame : m_pFrame.get())->GetAction(nID)->isEnabled())
+                states[nID - ID_FILE_REMOVE] = '-';
+        }
         return states;
     }
-    std::string EnableStates() const { return EnableStates(*m_pFrame); }
     // Opens the in-place editor on a cell by pressing on it, types `text` and presses Enter.
     void EditCell(int nRow, int nCol, const QString& text)
     {
@@ -66,13 +65,14 @@ protected:
 
 } // namespace
 
-TEST_F(ViewTest, EnableRulesFollowTheSelectionAndTheTicksAsOfTheLastCopyIntoTheRecords)
+TEST_F(ViewTest, EnableRulesFollowTheSelectionAndTheTicksAsOfTheLastCopyAndTheSelectedRowIsShown)
 {
     // Without a view the frame takes the list as empty.
     const CMainFrame bare(Settings());
-    EXPECT_EQ(EnableStates(bare), "-------B");
+    EXPECT_EQ(EnableStates(&bare), "-------B");
     EXPECT_EQ(EnableStates(), "-------B");
-    AddFiles({MakePdf("one.pdf", 3)});
+    const std::string one = MakePdf("one.pdf", 3);
+    AddFiles({one});
     EXPECT_EQ(EnableStates(), "-A---S-B");
     AddFiles({MakePdf("two.pdf", 3)});
     EXPECT_EQ(EnableStates(), "-A--MS-B");
@@ -84,10 +84,20 @@ TEST_F(ViewTest, EnableRulesFollowTheSelectionAndTheTicksAsOfTheLastCopyIntoTheR
     AddFiles({MakePdf("three.pdf", 3)}); // adding copies rows into records first
     EXPECT_EQ(EnableStates(), "-A---S-B");
 
-    ClickCell(0, 1);
-    EXPECT_EQ(EnableStates(), "RA-d-SVB"); // first row: no Move Up
     ClickCell(2, 1);
     EXPECT_EQ(EnableStates(), "RAu--SVB"); // last row: no Move Down
+    ClickCell(0, 1);
+    EXPECT_EQ(EnableStates(), "RA-d-SVB"); // first row: no Move Up
+    // The clicked row shows its path, View Selection opens it, and the context menu shares the actions.
+    EXPECT_EQ(m_pFrame->GetMessageText(), Q(one));
+    Trigger("ID_FILE_VIEW_SELECTION");
+    EXPECT_EQ(CShell::TakeOpened(), QStringList {Q(one)});
+    const auto actions = m_pView->GetContextMenu()->actions();
+    ASSERT_EQ(actions.size(), 4);
+    EXPECT_TRUE(actions[2]->isSeparator());
+    EXPECT_EQ(actions,
+              (QList<QAction*> {Action("ID_FILE_REMOVE"), Action("ID_FILE_REMOVE_ALL"), actions[2],
+                                Action("ID_FILE_CONVERT_MERGE")}));
 }
 
 // Edits and ticks live in the list until a command copies them into the records: adding, removing
@@ -172,6 +182,18 @@ TEST_F(ViewTest, SplitAndMergeTakeTheEditedRangesAndAMergeNameIsAPdfInTheSavePat
     EXPECT_EQ(CShell::TakeOpened(), (QStringList {Q(out), Q(out)}));
     EXPECT_FALSE(std::filesystem::exists(m_tmp.File("bound.pdf")));
     EXPECT_FALSE(std::filesystem::exists(m_tmp.File("bound")));
+
+    // Merging over the output first copies it to one time-stamped backup beside it while Auto Backup
+    // is on, and to none once it is switched off.
+    for (const bool bAutoBackup : {true, false}) {
+        if (!bAutoBackup)
+            Trigger("ID_OPTIONS_AUTO_BACKUP");
+        Trigger("ID_FILE_CONVERT_MERGE");
+        const auto written = FolderContents(folder);
+        ASSERT_EQ(written.size(), 2u) << "the output and one backup, Auto Backup " << bAutoBackup;
+        EXPECT_TRUE(std::regex_match(std::next(written.begin())->first, std::regex("bound_[0-9]{17}\\.pdf")));
+    }
+    EXPECT_EQ(fx::PageTexts(out).size(), 13u);
 }
 
 TEST_F(ViewTest, AMergeThatCannotRunSaysWhyNamingTheFileAndChangesNothing)
@@ -183,36 +205,31 @@ TEST_F(ViewTest, AMergeThatCannotRunSaysWhyNamingTheFileAndChangesNothing)
     WriteWholeFile(notes, "Minutes of the meeting\n");
     const std::string pipe = m_tmp.File("pipe.pdf");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    Settings().SetAutoBackup(false);
+    Trigger("ID_OPTIONS_AUTO_BACKUP");
     Settings().SetSavePath(Path(""));
-    struct Case
-    {
-        std::string typed;
-        std::vector<std::string> expected;
-        std::string lockedPassword; // rewrites the first source with a password before the merge
+    // What is typed as the output, and what the message must name.
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {m_tmp.Path().string() + "/", {"is a folder"}},
+        {first, {"first.pdf"}},
+        {"notes.txt", {"The merge output " + notes + " is not a PDF file, so it was left as it is."}},
+        {"pipe", {"The merge output " + pipe + " is not a regular file"}},
+        {out, {"first.pdf", "password"}},
     };
-    const Case cases[] = {
-        {m_tmp.Path().string() + "/", {"is a folder"}, ""},
-        {first, {"first.pdf"}, ""},
-        {"notes.txt", {"The merge output " + notes + " is not a PDF file, so it was left as it is."}, ""},
-        {"pipe", {"The merge output " + pipe + " is not a regular file"}, ""},
+    for (const auto& [typed, expected] : cases) {
+        SCOPED_TRACE(typed);
         // A source that gained a password after it was added.
-        {out, {"first.pdf", "password"}, "secret"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed);
-        if (!c.lockedPassword.empty())
-            MakePdf("first.pdf", 2, false, c.lockedPassword);
-        const auto before = FolderContents();
-        TypeOutput(c.typed);
+        if (typed == out)
+            MakePdf("first.pdf", 2, false, "secret");
+        const auto before = FolderContents(m_tmp.Path());
+        TypeOutput(typed);
 
         Trigger("ID_FILE_CONVERT_MERGE");
 
         const QStringList shown = CMessageBox::TakeShownTexts();
         ASSERT_EQ(shown.size(), 1);
-        for (const std::string& expected : c.expected)
-            EXPECT_TRUE(shown[0].contains(Q(expected))) << shown[0].toStdString();
-        EXPECT_EQ(FolderContents(), before);
+        for (const std::string& part : expected)
+            EXPECT_TRUE(shown[0].contains(Q(part))) << shown[0].toStdString();
+        EXPECT_EQ(FolderContents(m_tmp.Path()), before);
     }
 }
 
@@ -231,19 +248,49 @@ TEST_F(ViewTest, ColumnsFillTheListWithoutAScrollBarAtAnyWidth)
     }
 }
 
-TEST_F(ViewTest, ClickingARowShowsItsPathAndTheContextMenuSharesTheActions)
+TEST_F(OutputPathRule, TypedTextBecomesTheFileTheMergeWrites)
 {
-    const std::string path = MakePdf("clicked.pdf", 1);
-    AddFiles({path});
-    ClickCell(0, 1);
-    EXPECT_EQ(m_pFrame->GetMessageText(), Q(path));
-    Trigger("ID_FILE_VIEW_SELECTION");
-    EXPECT_EQ(CShell::TakeOpened(), QStringList {Q(path)});
-
-    const auto actions = m_pView->GetContextMenu()->actions();
-    ASSERT_EQ(actions.size(), 4);
-    EXPECT_TRUE(actions[2]->isSeparator());
-    EXPECT_EQ(actions,
-              (QList<QAction*> {Action("ID_FILE_REMOVE"), Action("ID_FILE_REMOVE_ALL"), actions[2],
-                                Action("ID_FILE_CONVERT_MERGE")}));
+    // "@" stands for the test's folder; in the expected paths "~/" stands for the home folder.
+    struct Row
+    {
+        const char* szTyped;
+        const char* szSavePath;
+        const char* szExpected;
+    };
+    const Row rows[] = {
+        {"bound", "@/", "@/bound.pdf"},
+        {"bound", "@/last.pdf", "@/bound.pdf"},
+        {"  Report.PDF ", "@/", "@/Report.PDF"},
+        {"notes.txt", "@/", "@/notes.txt"},
+        {"gamma.v2", "@/", "@/gamma.v2"},
+        {"minutes 2024.03.12", "@/", "@/minutes 2024.03.12.pdf"},
+        {"report.", "@/", "@/report.pdf"},
+        {".hidden", "@/", "@/.hidden.pdf"},
+        {"sub/part", "@/", "@/sub/part.pdf"},
+        {"Books", "@/", "@/Books"}, // an existing folder: the merge says so
+        {"later/", "@/", "@/later/"},
+        {"/srv/out/bound", "@/", "/srv/out/bound.pdf"},
+        {"~/bound", "@/", "~/bound.pdf"},
+        {"~user/bound", "@/", "@/~user/bound.pdf"},
+        {"bound", "~/Merged/", "~/Merged/bound.pdf"},
+        {"bound", "relative/last.pdf", "~/relative/bound.pdf"},
+        {"bound", "", "~/bound.pdf"},
+        {" ", "@/", ""},
+    };
+    QDir().mkpath(QString::fromStdString(m_tmp.File("Books")));
+    const QString szFolder = QString::fromStdString(m_tmp.Path().string());
+    const QString szHome = QDir::homePath() + QLatin1Char('/');
+    const auto expand = [&](const char* szText, bool bHome = false) {
+        QString szPath = QString::fromUtf8(szText);
+        if (szPath.startsWith(QLatin1Char('@')))
+            szPath.replace(0, 1, szFolder);
+        if (bHome && szPath.startsWith(QLatin1String("~/")))
+            szPath.replace(0, 2, szHome);
+        return szPath;
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.szTyped) + " with SavePath " + row.szSavePath);
+        EXPECT_EQ(COutputPathRule::Resolve(expand(row.szTyped), expand(row.szSavePath)), expand(row.szExpected, true));
+    }
+    EXPECT_EQ(COutputPathRule::Resolve(QStringLiteral("~"), szFolder + QLatin1Char('/')), QDir::homePath());
 }

@@ -3,71 +3,44 @@
 // every outline item is read once and carried over, loops end and headings stay. That each file
 // merges and splits into a sound file, or is refused with a sentence that names it, is the quire
 // tool's corpus sweep (tests/cli).
-#include "engine/MergeJob.h"
-#include "engine/SplitJob.h"
-#include "tests/support/PdfFixtures.h"
-#include "tests/support/TempDir.h"
+#include "tests/engine/EngineTestRows.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 using namespace quire::fixtures;
+using testing::Contains;
+using testing::StartsWith;
 
 namespace {
 
-struct CorpusFile
+// The files any reader can open, from the corpus's manifest: name, pages, outline items.
+std::vector<std::tuple<std::string, int, int>> ReadableFiles()
 {
-    std::string name;
-    int pages;
-    int outline; // items, from "11 (depth 4)"
-};
-
-// The files any reader can open, from the corpus's manifest.
-std::vector<CorpusFile> ReadableFiles()
-{
-    std::vector<CorpusFile> files;
+    std::vector<std::tuple<std::string, int, int>> files;
     std::ifstream in(std::string(QUIRE_CORPUS_DIR) + "/MANIFEST.tsv");
-    std::string line;
-    std::getline(in, line); // header
-    while (std::getline(in, line)) {
+    for (std::string line; std::getline(in, line);) {
         std::vector<std::string> cols;
         std::stringstream ss(line);
-        std::string col;
-        while (std::getline(ss, col, '\t'))
+        for (std::string col; std::getline(ss, col, '\t');)
             cols.push_back(col);
-        // Columns: file, source repo, source path, pages, outline items, form fields, encryption.
+        // Columns: file, source repo, source path, pages, outline items ("11 (depth 4)"), form fields,
+        // encryption. The header's first column names no PDF.
         if (cols.size() > 6 && cols[0].ends_with(".pdf") && cols[4] != "-" && cols[3] != "0"
             && !cols[6].starts_with("user-password"))
-            files.push_back({cols[0], std::atoi(cols[3].c_str()), std::atoi(cols[4].c_str())});
+            files.emplace_back(cols[0], std::atoi(cols[3].c_str()), std::atoi(cols[4].c_str()));
     }
     return files;
 }
 
+// The whole file from `begin` on, with its name as the bookmark text.
 quire::JobRow WholeFile(const std::string& path, const std::string& begin = "1")
 {
-    quire::JobRow row;
-    row.szFilePath = path;
-    row.szBeginPage = begin;
-    row.szEndPage = "0";
-    row.szBookmark = std::filesystem::path(path).stem().string();
-    return row;
+    return {path, true, std::filesystem::path(path).stem().string(), "", begin, "0"};
 }
 
-quire::MergeOptions To(const std::string& output)
-{
-    quire::MergeOptions options;
-    options.outputPath = output;
-    options.autoBackup = false;
-    return options;
-}
-
-class CorpusTest : public TempDirTest
-{
-};
+using CorpusTest = JobTest;
 
 } // namespace
 
@@ -78,26 +51,27 @@ TEST_F(CorpusTest, EveryOutlineItemIsCarriedOverOnceAndAllFilesTwiceMakeOneSound
         GTEST_SKIP() << "no corpus at " << QUIRE_CORPUS_DIR;
     ASSERT_GT(files.size(), 30u);
     std::vector<quire::JobRow> rows;
-    long long pages = 0;
-    for (const CorpusFile& file : files) {
-        SCOPED_TRACE(file.name);
-        const std::string source = std::string(QUIRE_CORPUS_DIR) + "/" + file.name;
-        const quire::JobReport merged = quire::RunMerge({WholeFile(source)}, To(m_tmp.File("merged.pdf")));
-        ASSERT_TRUE(merged.ok) << (merged.errors.empty() ? "" : merged.errors[0].message);
-        EXPECT_EQ(PdfInfo(m_tmp.File("merged.pdf"))["Pages"], std::to_string(file.pages));
-        EXPECT_EQ(merged.bookmarksKept, file.outline);
-        EXPECT_EQ(merged.bookmarksCreated, file.outline > 0 ? 0 : 1);
+    long long total = 0;
+    for (const auto& [name, pages, outline] : files) {
+        SCOPED_TRACE(name);
+        const std::string source = std::string(QUIRE_CORPUS_DIR) + "/" + name;
+        const quire::JobReport merged = quire::RunMerge({WholeFile(source)}, Options("merged.pdf"));
+        ASSERT_TRUE(merged.ok) << Errors(merged);
+        EXPECT_EQ(PdfInfo(m_tmp.File("merged.pdf"))["Pages"], std::to_string(pages));
+        std::filesystem::remove(m_tmp.File("merged.pdf"));
+        EXPECT_EQ(merged.bookmarksKept, outline);
+        EXPECT_EQ(merged.bookmarksCreated, outline > 0 ? 0 : 1);
 
         // A second, shorter copy: the same field names again, the outline trimmed.
         rows.push_back(WholeFile(source));
         rows.push_back(WholeFile(source, "2"));
-        pages += file.pages + (file.pages > 1 ? file.pages - 1 : 0);
+        total += pages + (pages > 1 ? pages - 1 : 0);
     }
-    const quire::JobReport report = quire::RunMerge(rows, To(m_tmp.File("all.pdf")));
-    ASSERT_TRUE(report.ok) << (report.errors.empty() ? "" : report.errors[0].message);
+    const quire::JobReport report = quire::RunMerge(rows, Options("all.pdf"));
+    ASSERT_TRUE(report.ok) << Errors(report);
     std::string log;
     EXPECT_TRUE(QpdfCheckPasses(m_tmp.File("all.pdf"), &log)) << log;
-    EXPECT_EQ(PdfInfo(m_tmp.File("all.pdf"))["Pages"], std::to_string(pages));
+    EXPECT_EQ(PdfInfo(m_tmp.File("all.pdf"))["Pages"], std::to_string(total));
     EXPECT_FALSE(report.renamedFields.empty());
     EXPECT_FALSE(report.repairedInputs.empty());
 }
@@ -116,22 +90,15 @@ TEST_F(CorpusTest, AFormQpdfCannotCopyStillMergesAndSplitsWithANote)
         const std::string source = m_tmp.File(std::filesystem::path(name).filename().string());
         std::filesystem::copy_file(std::string(QUIRE_SOURCE_DIR) + "/" + name, source);
         const int pages = std::stoi(PdfInfo(source)["Pages"]);
-        const quire::JobReport merged
-            = quire::RunMerge({WholeFile(source), WholeFile(source)}, To(m_tmp.File("merged.pdf")));
-        ASSERT_TRUE(merged.ok) << (merged.errors.empty() ? "" : merged.errors[0].message);
+        const quire::JobReport merged = quire::RunMerge({WholeFile(source), WholeFile(source)}, Options("merged.pdf"));
+        ASSERT_TRUE(merged.ok) << Errors(merged);
         EXPECT_EQ(PdfInfo(m_tmp.File("merged.pdf"))["Pages"], std::to_string(2 * pages));
         std::string log;
-        if (sound) {
-            EXPECT_TRUE(QpdfCheckPasses(m_tmp.File("merged.pdf"), &log)) << log;
-        }
-        EXPECT_EQ(std::count_if(merged.notes.begin(), merged.notes.end(),
-                                [&](const std::string& note) {
-                                    return note.starts_with("the form of " + source + " could not be copied: ");
-                                }),
-                  2);
+        EXPECT_TRUE(!sound || QpdfCheckPasses(m_tmp.File("merged.pdf"), &log)) << log;
+        EXPECT_THAT(merged.notes, Contains(StartsWith("the form of " + source + " could not be copied: ")).Times(2));
 
         const quire::JobReport split = quire::RunSplit({WholeFile(source)}, quire::SplitOptions {false, {}});
-        ASSERT_TRUE(split.ok) << (split.errors.empty() ? "" : split.errors[0].message);
+        ASSERT_TRUE(split.ok) << Errors(split);
         ASSERT_EQ(split.filesWritten.size(), 1u);
         EXPECT_EQ(PdfInfo(split.filesWritten[0])["Pages"], std::to_string(pages));
     }

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "engine/JobTypes.h"
+#include "engine/MergeJob.h"
 #include "engine/PdfReader.h"
+#include "engine/SplitJob.h"
 #include "tests/support/PdfFixtures.h"
 #include "tests/support/TempDir.h"
 
-#include <algorithm>
+#include <gmock/gmock.h>
+
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // A checked job row for `path` as the desktop program builds it when the file is added: the real page
@@ -17,23 +21,21 @@
 inline quire::JobRow RowFor(const std::string& path, const std::string& begin = "1", const std::string& end = "0",
                             const std::string& bookmark = "")
 {
-    quire::JobRow row;
-    row.szFilePath = path;
+    quire::JobRow row {path, true, bookmark, "", begin, end};
     try {
         row.szPages = std::to_string(pdf::PdfReader(path).NumberOfPages());
     } catch (const pdf::PdfError&) { }
-    row.szBeginPage = begin;
-    row.szEndPage = end;
-    row.szBookmark = bookmark;
     return row;
 }
 
-// "<tag> page <from>" ... "<tag> page <to>": what those pages of a fixture show.
-inline std::vector<std::string> Pages(const std::string& tag, int from, int to)
+// What spans of fixture pages show: {{"A", 3, 5}, {"B", 1, 1}} gives "A page 3" ... "A page 5", "B page 1".
+inline std::vector<std::string> Pages(const std::vector<std::tuple<std::string, int, int>>& spans)
 {
     std::vector<std::string> texts;
-    for (int p = from; p <= to; ++p)
-        texts.push_back(tag + " page " + std::to_string(p));
+    for (const auto& [tag, from, to] : spans) {
+        for (int p = from; p <= to; ++p)
+            texts.push_back(tag + " page " + std::to_string(p));
+    }
     return texts;
 }
 
@@ -79,14 +81,19 @@ protected:
         return path;
     }
 
-    // Everything in the folder, for "nothing was left behind" checks.
-    std::vector<std::string> Listing()
+    // A merge into `name` in the folder, backing up what it replaces.
+    quire::MergeOptions Options(const std::string& name = "out.pdf", const quire::WriteFault& fault = {})
     {
-        std::vector<std::string> names;
+        return {m_tmp.File(name), true, {}, {}, {}, {}, fault}; // no title, author, subject or keywords
+    }
+
+    // Every file in the folder with its bytes, for "nothing else changed" checks.
+    std::map<std::string, std::string> Snapshot()
+    {
+        std::map<std::string, std::string> files;
         for (const auto& e : std::filesystem::directory_iterator(m_tmp.Path()))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+            files[e.path().filename().string()] = ReadWholeFile(e.path().string());
+        return files;
     }
 
     // The checks every written output goes through.

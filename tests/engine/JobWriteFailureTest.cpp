@@ -1,71 +1,18 @@
 // SPDX-License-Identifier: Apache-2.0
 // What merge and split do when writing fails: every case leaves the existing files as they were and
 // nothing of its own behind.
-#include "engine/MergeJob.h"
-#include "engine/SplitJob.h"
 #include "tests/engine/EngineTestRows.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <filesystem>
-#include <map>
+#include <tuple>
 
 using quire::JobReport;
 using quire::WriteFault;
+using testing::EndsWith;
+using testing::StartsWith;
 using Stage = quire::WriteFault::Stage;
 
-namespace {
-
-class JobWriteFailureTest : public JobTest
-{
-protected:
-    // Every file in the folder with its bytes.
-    std::map<std::string, std::string> Snapshot()
-    {
-        std::map<std::string, std::string> files;
-        for (const std::string& name : Listing())
-            files[name] = ReadWholeFile(m_tmp.File(name));
-        return files;
-    }
-
-    JobReport Merge(const std::vector<quire::JobRow>& rows, const WriteFault& fault = {})
-    {
-        quire::MergeOptions options;
-        options.outputPath = m_tmp.File("out.pdf");
-        options.fault = fault;
-        return quire::RunMerge(rows, options);
-    }
-
-    JobReport Split(const std::vector<quire::JobRow>& rows, const WriteFault& fault = {})
-    {
-        return quire::RunSplit(rows, quire::SplitOptions {true, fault});
-    }
-};
-
-// Every way the writing of `file` can fail, by name.
-std::vector<std::pair<const char*, WriteFault>> Faults(WriteFault::File file)
-{
-    const auto make = [file](Stage stage, std::int64_t after, int error) {
-        WriteFault fault;
-        fault.file = file;
-        fault.stage = stage;
-        fault.afterBytes = after;
-        fault.error = error;
-        return fault;
-    };
-    return {
-        {"disk full at the start", make(Stage::Write, 0, ENOSPC)},
-        {"disk full halfway", make(Stage::Write, 700, ENOSPC)},
-        {"file size limit", make(Stage::Write, 700, EFBIG)},
-        {"last bytes", make(Stage::Flush, 0, ENOSPC)},
-        {"fsync", make(Stage::Sync, 0, EIO)},
-        {"close", make(Stage::Close, 0, EDQUOT)},
-        {"rename", make(Stage::Rename, 0, EPERM)},
-    };
-}
-
-} // namespace
+using JobWriteFailureTest = JobTest;
 
 TEST_F(JobWriteFailureTest, AnOutputOrBackupThatCannotBeWrittenFailsTheJobAndChangesNothing)
 {
@@ -73,30 +20,37 @@ TEST_F(JobWriteFailureTest, AnOutputOrBackupThatCannotBeWrittenFailsTheJobAndCha
     WriteWholeFile(m_tmp.File("out.pdf"), std::string(5000, 'm'));
     WriteWholeFile(m_tmp.File("a_p1-3.pdf"), std::string(5000, 's'));
     const auto before = Snapshot();
+    // Every way the writing of either file can fail.
+    const std::tuple<const char*, Stage, std::int64_t, int> faults[]
+        = {{"disk full at the start", Stage::Write, 0, ENOSPC},
+           {"disk full halfway", Stage::Write, 700, ENOSPC},
+           {"file size limit", Stage::Write, 700, EFBIG},
+           {"last bytes", Stage::Flush, 0, ENOSPC},
+           {"fsync", Stage::Sync, 0, EIO},
+           {"close", Stage::Close, 0, EDQUOT},
+           {"rename", Stage::Rename, 0, EPERM}};
     for (const WriteFault::File file : {WriteFault::File::Output, WriteFault::File::Backup}) {
-        for (const auto& [what, fault] : Faults(file)) {
+        for (const auto& [what, stage, after, error] : faults) {
             SCOPED_TRACE(std::string(file == WriteFault::File::Output ? "output, " : "backup, ") + what);
-            const std::string reason = std::strerror(fault.error);
-            const struct
-            {
-                JobReport report;
-                std::string output;
-            } runs[] = {{Merge({RowFor(a)}, fault), m_tmp.File("out.pdf")},
-                        {Split({RowFor(a)}, fault), m_tmp.File("a_p1-3.pdf")}};
-            for (const auto& run : runs) {
-                EXPECT_FALSE(run.report.ok);
-                EXPECT_TRUE(run.report.filesWritten.empty());
-                ASSERT_EQ(run.report.errors.size(), 1u);
-                const std::string& message = run.report.errors[0].message;
+            const WriteFault fault {stage, file, after, error};
+            const std::string reason = std::strerror(error);
+            const std::pair<JobReport, std::string> runs[]
+                = {{quire::RunMerge({RowFor(a)}, Options("out.pdf", fault)), m_tmp.File("out.pdf")},
+                   {quire::RunSplit({RowFor(a)}, {true, fault}), m_tmp.File("a_p1-3.pdf")}};
+            for (const auto& [report, output] : runs) {
+                EXPECT_FALSE(report.ok);
+                EXPECT_TRUE(report.filesWritten.empty());
+                ASSERT_EQ(report.errors.size(), 1u);
+                const std::string& message = report.errors[0].message;
                 if (file == WriteFault::File::Output) {
-                    EXPECT_EQ(message, run.output + " cannot be written: " + reason);
+                    EXPECT_EQ(message, output + " cannot be written: " + reason);
                     continue;
                 }
                 // The backup's name holds the time it was made.
-                const std::string stem = run.output.substr(0, run.output.size() - 4) + "_";
-                EXPECT_TRUE(message.starts_with("The backup copy " + stem)) << message;
-                EXPECT_TRUE(message.ends_with(" cannot be made: " + reason + "; " + run.output + " was not replaced."))
-                    << message;
+                EXPECT_THAT(
+                    message,
+                    testing::AllOf(StartsWith("The backup copy " + output.substr(0, output.size() - 4) + "_"),
+                                   EndsWith(" cannot be made: " + reason + "; " + output + " was not replaced.")));
             }
             EXPECT_EQ(Snapshot(), before);
         }
@@ -107,21 +61,17 @@ TEST_F(JobWriteFailureTest, AnOutputOrBackupThatCannotBeWrittenFailsTheJobAndCha
 // (tests/cli WriteSafetyTest).
 TEST_F(JobWriteFailureTest, AReplacedOutputOfTheLongestNameGetsItsBackup)
 {
-    const std::string a = Make("a.pdf", 2);
     // 250 bytes: the temporary file and the backup need longer names than the file system allows.
     const std::string name = std::string(246, 'n') + ".pdf";
     const std::string out = m_tmp.File(name);
     WriteWholeFile(out, "old");
-    quire::MergeOptions options;
-    options.outputPath = out;
-    const JobReport report = quire::RunMerge({RowFor(a)}, options);
+    const JobReport report = quire::RunMerge({RowFor(Make("a.pdf", 2))}, Options(name));
     ASSERT_TRUE(report.ok) << Errors(report);
     ASSERT_EQ(report.backupsMade.size(), 1u);
-    const std::string backup = report.backupsMade[0];
-    EXPECT_EQ(backup.rfind(m_tmp.File(std::string(233, 'n') + "_"), 0), 0u) << backup;
-    EXPECT_EQ(ReadWholeFile(backup), "old");
-    ExpectSound(out, Pages("a", 1, 2));
-    EXPECT_EQ(Listing().size(), 3u);
+    EXPECT_THAT(report.backupsMade[0], StartsWith(m_tmp.File(std::string(233, 'n') + "_")));
+    EXPECT_EQ(ReadWholeFile(report.backupsMade[0]), "old");
+    ExpectSound(out, Pages({{"a", 1, 2}}));
+    EXPECT_EQ(Snapshot().size(), 3u);
 }
 
 // The refusals of rows that would write one file are checked with their sentences through the quire
@@ -132,11 +82,11 @@ TEST_F(JobWriteFailureTest, SplitTellsRowsThatOnlyLookAlikeFromOnesThatWriteOneF
     const std::string b = Make("sub/b.pdf", 4);
     const std::string bAlias = m_tmp.File("sub/../sub/./b.pdf");
     // Two spellings of one folder with other ranges, and another source: three files.
-    JobReport report = Split({RowFor(b, "1", "2"), RowFor(bAlias, "1", "3"), RowFor(a, "3", "3")});
+    JobReport report = quire::RunSplit({RowFor(b, "1", "2"), RowFor(bAlias, "1", "3"), RowFor(a, "3", "3")}, {});
     ASSERT_TRUE(report.ok) << Errors(report);
     EXPECT_EQ(report.filesWritten.size(), 3u);
     // One source and range twice under two spellings: the file is replaced once, so backed up once.
-    report = Split({RowFor(b, "1", "2"), RowFor(bAlias, "1", "2")});
+    report = quire::RunSplit({RowFor(b, "1", "2"), RowFor(bAlias, "1", "2")}, {});
     ASSERT_TRUE(report.ok) << Errors(report);
     EXPECT_EQ(report.filesWritten, std::vector<std::string> {m_tmp.File("sub/b_p1-2.pdf")});
     EXPECT_EQ(report.backupsMade.size(), 1u);

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "engine/SimpleBookmark.h"
-#include "engine/MergeJob.h"
 #include "tests/engine/EngineTestRows.h"
-
-#include <gtest/gtest.h>
 
 using namespace quire::fixtures;
 using pdf::Bookmark;
@@ -16,8 +13,7 @@ namespace {
 void Describe(const BookmarkList& list, int depth, std::vector<std::string>& out)
 {
     for (const Bookmark& b : list) {
-        std::string line(static_cast<std::size_t>(depth) * 2, ' ');
-        line += b.fields.count("Title") ? b.fields.at("Title") : "?";
+        std::string line = std::string(static_cast<std::size_t>(depth) * 2, ' ') + b.fields.at("Title");
         if (b.HasTarget())
             line += " @" + b.fields.at("Page");
         for (const auto& [key, value] : b.fields) {
@@ -39,9 +35,7 @@ std::vector<std::string> Describe(const std::string& path)
     return out;
 }
 
-class OutlineTest : public JobTest
-{
-};
+using OutlineTest = JobTest;
 
 } // namespace
 
@@ -50,27 +44,23 @@ class OutlineTest : public JobTest
 // kids stay becomes a heading), the rest keeps its view, style, colour and open state.
 TEST_F(OutlineTest, EveryKindOfEntryKeepsItsPageViewStyleAndOpenStateThroughAMerge)
 {
-    PdfSpec desc;
-    OutlineSpec part = Item("Partie Ü ☃ 日本", 2, DestKind::Explicit,
-                            {Item("Old name", 3, DestKind::OldDests), Item("Tree string", 4, DestKind::NameTree),
-                             Item("Tree dict", 5, DestKind::NameTreeDict), Item("Cut away", 1, DestKind::NameTree)});
-    part.bold = true;
-    part.red = true;
-    OutlineSpec closed = Item("Closed", 0, DestKind::None, {Item("Action", 4, DestKind::GoToAction)});
-    closed.open = false;
-    desc.outline = {part,
-                    closed,
-                    Item("Web", 0, DestKind::Uri),
-                    Item("Gone", 1, DestKind::GoToAction),
-                    Item("Emptied heading", 0, DestKind::None, {Item("Only 1", 1)}),
-                    Item("Cut parent", 1, DestKind::Explicit, {Item("Kept kid", 3), Item("Cut kid", 1)}),
-                    Item("Lone heading", 0, DestKind::None)};
-    const std::string kinds = Make("kinds.pdf", 5, false, desc);
-    quire::MergeOptions options;
-    options.outputPath = m_tmp.File("out.pdf");
-    const quire::JobReport report = quire::RunMerge({RowFor(Make("first.pdf", 2)), RowFor(kinds, "2", "5")}, options);
+    const std::vector<OutlineSpec> outline = {
+        {.title = "Partie Ü ☃ 日本",
+         .page = 2,
+         .kids = {Item("Old name", 3, DestKind::OldDests), Item("Tree string", 4, DestKind::NameTree),
+                  Item("Tree dict", 5, DestKind::NameTreeDict), Item("Cut away", 1, DestKind::NameTree)},
+         .bold = true,
+         .red = true},
+        {.title = "Closed", .kind = DestKind::None, .kids = {Item("Action", 4, DestKind::GoToAction)}, .open = false},
+        Item("Web", 0, DestKind::Uri),
+        Item("Gone", 1, DestKind::GoToAction),
+        Item("Emptied heading", 0, DestKind::None, {Item("Only 1", 1)}),
+        Item("Cut parent", 1, DestKind::Explicit, {Item("Kept kid", 3), Item("Cut kid", 1)}),
+        Item("Lone heading", 0, DestKind::None)};
+    const quire::JobReport report = quire::RunMerge(
+        {RowFor(Make("first.pdf", 2)), RowFor(Make("kinds.pdf", 5, false, {.outline = outline}), "2", "5")}, Options());
     ASSERT_TRUE(report.ok) << Errors(report);
-    const std::string& out = options.outputPath;
+    const std::string out = m_tmp.File("out.pdf");
     // qpdf's own outline reader sees the titles and pages...
     EXPECT_EQ(OutlineOf(out),
               (std::vector<std::string> {"Partie Ü ☃ 日本 -> 3", "  Old name -> 4", "  Tree string -> 5",
@@ -78,26 +68,17 @@ TEST_F(OutlineTest, EveryKindOfEntryKeepsItsPageViewStyleAndOpenStateThroughAMer
                                          "Cut parent -> -", "  Kept kid -> 4", "Lone heading -> -"}));
     // ...and the engine reads back the details it wrote.
     EXPECT_EQ(Describe(out),
-              (std::vector<std::string> {
-                  "Partie Ü ☃ 日本 @3 Color=1 0 0 Open=true Style=bold View=XYZ 72 720 0",
-                  "  Old name @4 View=Fit",
-                  "  Tree string @5 View=FitH 700",
-                  "  Tree dict @6 View=Fit",
-                  "Closed Open=false",
-                  "  Action @5 View=Fit",
-                  "Web URI=https://example.com/",
-                  "Cut parent Open=true",
-                  "  Kept kid @4 View=XYZ 72 720 0",
-                  "Lone heading",
-              }));
+              (std::vector<std::string> {"Partie Ü ☃ 日本 @3 Color=1 0 0 Open=true Style=bold View=XYZ 72 720 0",
+                                         "  Old name @4 View=Fit", "  Tree string @5 View=FitH 700",
+                                         "  Tree dict @6 View=Fit", "Closed Open=false", "  Action @5 View=Fit",
+                                         "Web URI=https://example.com/", "Cut parent Open=true",
+                                         "  Kept kid @4 View=XYZ 72 720 0", "Lone heading"}));
 }
 
-TEST_F(OutlineTest, TellsNoOutlineFromAnEmptyOneAndEndsOnLoopsReadingEachItemOnce)
+TEST_F(OutlineTest, TellsNoOutlineFromAnEmptyOneAndEndsOnLoopsAndDeepNestingReadingEachItemOnce)
 {
     EXPECT_FALSE(SimpleBookmark::GetBookmark(pdf::PdfReader(Make("none.pdf", 1))).has_value());
-    PdfSpec empty;
-    empty.emptyOutline = true;
-    EXPECT_EQ(Describe(Make("empty.pdf", 1, false, empty)), std::vector<std::string> {});
+    EXPECT_EQ(Describe(Make("empty.pdf", 1, false, {.emptyOutline = true})), std::vector<std::string> {});
 
     PdfSpec loops;
     loops.outline = {Item("A", 1, DestKind::Explicit, {Item("A.1", 2), Item("A.2", 3)}), Item("B", 2), Item("C", 3)};
@@ -107,21 +88,15 @@ TEST_F(OutlineTest, TellsNoOutlineFromAnEmptyOneAndEndsOnLoopsReadingEachItemOnc
     EXPECT_EQ(Describe(Make("loop.pdf", 3, false, loops)),
               (std::vector<std::string> {"A @1 Open=true View=XYZ 72 720 0", "  A.1 @2 View=XYZ 72 720 0",
                                          "B @2 View=XYZ 72 720 0", "C @3 View=XYZ 72 720 0"}));
-}
 
-TEST_F(OutlineTest, StopsDescendingAtSixtyFourLevelsAndSaysSo)
-{
+    // Descending stops at 64 levels, and the job says so when there were more.
     for (const int levels : {64, 200}) {
         SCOPED_TRACE(levels);
-        PdfSpec desc;
         OutlineSpec chain = Item("level " + std::to_string(levels), 1);
         for (int level = levels - 1; level >= 1; --level)
             chain = Item("level " + std::to_string(level), 1, DestKind::Explicit, {chain});
-        desc.outline = {chain};
-        quire::MergeOptions options;
-        options.outputPath = m_tmp.File("out.pdf");
-        const std::string deep = Make("deep.pdf", 1, false, desc);
-        const quire::JobReport report = quire::RunMerge({RowFor(deep)}, options);
+        const std::string deep = Make("deep.pdf", 1, false, {.outline = {chain}});
+        const quire::JobReport report = quire::RunMerge({RowFor(deep)}, Options());
         ASSERT_TRUE(report.ok);
         EXPECT_EQ(report.bookmarksKept, 64);
         const std::string note = "The outline of " + deep

@@ -8,28 +8,17 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 namespace {
 
-ListItemData Item(const std::string& szName)
-{
-    ListItemData item;
-    item.szFilePath = "/docs/" + szName + ".pdf";
-    item.szFileName = szName + ".pdf";
-    item.szPages = "10";
-    item.szBeginPage = "1";
-    item.szEndPage = "10";
-    item.szBookmark = szName;
-    return item;
-}
-
-// One record per blank-separated name: Items("a b c").
+// One record per blank-separated name, as the intake makes it for a 10-page file: Items("a b c").
 CListItemArray Items(const std::string& names)
 {
     CListItemArray items;
     std::istringstream in(names);
     for (std::string name; in >> name;)
-        items.Add(Item(name));
+        items.Add({"/docs/" + name + ".pdf", name + ".pdf", "10", "1", "10", name, 0, 1, 5});
     return items;
 }
 
@@ -51,15 +40,10 @@ std::string Describe(const quire::JobRow& row)
 
 } // namespace
 
-TEST(CListItemArrayTest, MoveTakesARecordToItsNewPlaceOrChangesNothing)
+TEST(CListItemArrayTest, MoveTakesARecordToItsNewPlaceAndAnIndexOutsideTheArrayChangesNothing)
 {
-    const struct
-    {
-        const char* list;
-        std::int32_t from;
-        std::int32_t to;
-        const char* after; // empty: Move refuses
-    } cases[] = {
+    // The list, from, to, and the list after the move; empty: Move refuses.
+    const std::tuple<const char*, std::int32_t, std::int32_t, const char*> cases[] = {
         {"a b c", 2, 1, "a c b"}, // Move Up from the last row
         {"a b c", 0, 1, "b a c"}, // Move Down from the first row
         {"a b c", 0, 2, "b c a"}, // the records between move towards the old place
@@ -71,45 +55,33 @@ TEST(CListItemArrayTest, MoveTakesARecordToItsNewPlaceOrChangesNothing)
         {"a b c", 3, 2, ""}, // no record to move
         {"a", 0, 1, ""}, // the only record, down
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.list) + ": " + std::to_string(c.from) + " -> " + std::to_string(c.to));
-        CListItemArray items = Items(c.list);
-        const bool moved = *c.after != 0;
-        EXPECT_EQ(items.Move(c.from, c.to), moved);
-        EXPECT_EQ(Names(items), moved ? c.after : c.list);
+    for (const auto& [list, from, to, after] : cases) {
+        SCOPED_TRACE(std::string(list) + ": " + std::to_string(from) + " -> " + std::to_string(to));
+        CListItemArray items = Items(list);
+        EXPECT_EQ(items.Move(from, to), *after != 0);
+        EXPECT_EQ(Names(items), *after ? after : list);
     }
-}
 
-TEST(CListItemArrayTest, AccessOutsideTheArrayThrowsAndChangesNothing)
-{
     CListItemArray items = Items("a b c");
+    const ListItemData x = Items("x").GetAt(0);
     EXPECT_THROW(items.GetAt(3), std::out_of_range);
     EXPECT_THROW(items.GetAt(-1), std::out_of_range);
-    EXPECT_THROW(items.SetAt(3, Item("x")), std::out_of_range);
+    EXPECT_THROW(items.SetAt(3, x), std::out_of_range);
     EXPECT_THROW(items.RemoveAt(3), std::out_of_range);
     EXPECT_THROW(items.RemoveAt(-1), std::out_of_range);
-    EXPECT_THROW(items.InsertAt(4, Item("x")), std::out_of_range);
-    EXPECT_THROW(items.InsertAt(-1, Item("x")), std::out_of_range);
+    EXPECT_THROW(items.InsertAt(4, x), std::out_of_range);
+    EXPECT_THROW(items.InsertAt(-1, x), std::out_of_range);
     EXPECT_EQ(Names(items), "a b c");
-
-    CListItemArray empty;
-    EXPECT_THROW(empty.GetAt(0), std::out_of_range);
-    empty.InsertAt(0, Item("x"));
-    EXPECT_EQ(empty.Add(Item("y")), 1);
-    EXPECT_EQ(Names(empty), "x y");
+    // One past the last record is a place to insert at.
+    items.InsertAt(3, x);
+    EXPECT_EQ(Names(items), "a b c x");
 }
 
-TEST(JobRowsTest, RowsCarryTheRecordsTextsVerbatimAndTheirCheckFlags)
+TEST(JobRowsTest, RowsCarryTheRecordsTextsVerbatimAndTheirCheckFlagsAndTakenRowsGetJobStateZero)
 {
-    CListItemArray items = Items("a b c");
-    ListItemData unchecked = items.GetAt(1);
-    unchecked.bChecked = 0;
-    unchecked.szBeginPage = "abc";
-    unchecked.szEndPage = "";
-    items.SetAt(1, unchecked);
-    ListItemData odd = items.GetAt(2);
-    odd.bChecked = 2; // anything but 0 takes part
-    items.SetAt(2, odd);
+    CListItemArray items = Items("a");
+    items.Add({"/docs/b.pdf", "b.pdf", "10", "abc", "", "b", 0, 0, 5});
+    items.Add({"/docs/c.pdf", "c.pdf", "10", "1", "10", "c", 0, 2, 5}); // anything but 0 takes part
 
     std::vector<std::string> rows;
     for (const quire::JobRow& row : quire::MakeJobRows(items))
@@ -118,22 +90,15 @@ TEST(JobRowsTest, RowsCarryTheRecordsTextsVerbatimAndTheirCheckFlags)
               (std::vector<std::string> {"[x] /docs/a.pdf 10 '1' '10' a", "[ ] /docs/b.pdf 10 'abc' '' b",
                                          "[x] /docs/c.pdf 10 '1' '10' c"}));
     // The list cells' texts, given, stand in for the record's.
-    EXPECT_EQ(Describe(quire::MakeJobRow(unchecked, "7", " 3", "5x")), "[ ] /docs/b.pdf 7 ' 3' '5x' b");
-}
+    EXPECT_EQ(Describe(quire::MakeJobRow(items.GetAt(1), "7", " 3", "5x")), "[ ] /docs/b.pdf 7 ' 3' '5x' b");
 
-TEST(JobRowsTest, TakenRowsGetJobStateZeroAndNothingElseChanges)
-{
-    CListItemArray items = Items("a b c");
-    for (std::int32_t i = 0; i < items.GetCount(); ++i) {
-        ListItemData item = items.GetAt(i);
-        item.nJobState = 5;
-        items.SetAt(i, item);
-    }
+    // Rows the job did not take, and rows it names that the list does not have, are left alone.
+    ListItemData taken = items.GetAt(2);
+    taken.nJobState = 0;
     quire::JobReport report;
     report.rowsTaken = {0, 2, 7};
     quire::MarkRowsTaken(items, report);
     EXPECT_EQ(items.GetAt(0).nJobState, 0);
     EXPECT_EQ(items.GetAt(1).nJobState, 5);
-    EXPECT_EQ(items.GetAt(2).nJobState, 0);
-    EXPECT_EQ(items.GetAt(2).szBookmark, "c");
+    EXPECT_EQ(items.GetAt(2), taken);
 }

@@ -4,15 +4,13 @@
 #include "tests/support/PdfFixtures.h"
 #include "tests/support/TempDir.h"
 
-#include <gtest/gtest.h>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFWriter.hh>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <string>
+#include <tuple>
 
 using namespace quire::fixtures;
 using Kind = pdf::PdfError::Kind;
@@ -24,28 +22,20 @@ void MakeOutlineDirect(const std::string& path)
 {
     QPDF pdf;
     pdf.processFile(path.c_str());
-    QPDFObjectHandle root = pdf.getRoot();
-    root.replaceKey("/Outlines", root.getKey("/Outlines").shallowCopy());
+    pdf.getRoot().replaceKey("/Outlines", pdf.getRoot().getKey("/Outlines").shallowCopy());
     QPDFWriter(pdf, (path + ".direct").c_str()).write();
     std::filesystem::rename(path + ".direct", path);
 }
 
-class FileIntakeTest : public TempDirTest
-{
-};
+using FileIntakeTest = TempDirTest;
 
 } // namespace
 
 TEST_F(FileIntakeTest, ARecordTakesTheWholeFileAndItsTitleAsBookmarkUnlessItHasAnOutline)
 {
     enum Outline { None, Indirect, Direct };
-    const struct
-    {
-        std::string name;
-        int pages;
-        Outline outline;
-        std::string bookmark;
-    } cases[] = {
+    // Name, pages, outline, and the bookmark text of the record.
+    const std::tuple<std::string, int, Outline, std::string> cases[] = {
         // Dots, blanks and parentheses stay in name and title: the job, not the intake, drops the
         // parentheses from a created bookmark.
         {"Report (final).v2.PDF", 20, None, "Report (final).v2"},
@@ -53,42 +43,27 @@ TEST_F(FileIntakeTest, ARecordTakesTheWholeFileAndItsTitleAsBookmarkUnlessItHasA
         {"indirect.pdf", 3, Indirect, ""},
         {"direct.pdf", 3, Direct, ""},
     };
-    for (const auto& c : cases) {
-        const std::string path = m_tmp.File(c.name);
-        PdfSpec desc;
-        desc.pages = c.pages;
-        if (c.outline != None)
-            desc.outline = OnePerPage(c.pages);
-        WritePdf(path, desc);
-        if (c.outline == Direct)
+    for (const auto& [name, pages, outline, bookmark] : cases) {
+        const std::string path = m_tmp.File(name);
+        WritePdf(path, {.pages = pages, .outline = outline == None ? std::vector<OutlineSpec> {} : OnePerPage(pages)});
+        if (outline == Direct)
             MakeOutlineDirect(path);
         const quire::ListItemResult result = quire::MakeListItem(path);
         ASSERT_TRUE(result.item) << (result.error ? result.error->what() : path);
         EXPECT_FALSE(result.error);
-        const std::string pages = std::to_string(c.pages);
-        EXPECT_EQ(*result.item, (ListItemData {path, c.name, pages, "1", pages, c.bookmark, 0, 1, 0}));
+        const std::string count = std::to_string(pages);
+        EXPECT_EQ(*result.item, (ListItemData {path, name, count, "1", count, bookmark, 0, 1, 0}));
     }
 }
 
 // The reader's sentence for every file it refuses is checked through `quire info` (tests/cli), the kinds
-// it gives through the jobs (tests/engine MergeJobTest).
+// it gives through the jobs (tests/engine MergeJobTest); here, that the intake passes them on.
 TEST_F(FileIntakeTest, AFileTheReaderCannotOpenGivesNoRecordAndAReasonNamingIt)
 {
-    PdfSpec locked;
-    locked.userPassword = "secret";
-    WritePdf(m_tmp.File("locked.pdf"), locked);
-    WriteDamagedPdf(m_tmp.File("damaged.pdf"));
     // qpdf lists pages recursively: a tree this deep would overflow the stack of the window's thread.
     WriteDeepPageTreePdf(m_tmp.File("deep-tree.pdf"), 5000);
-    struct Case
-    {
-        std::string name;
-        Kind kind;
-        std::string sentence; // how the sentence goes on after the path
-    };
-    std::vector<Case> cases = {
-        {"locked.pdf", Kind::Password, " needs a password"},
-        {"damaged.pdf", Kind::Damaged, " is damaged beyond repair: "},
+    // Name, kind, and how the sentence goes on after the path.
+    std::vector<std::tuple<std::string, Kind, std::string>> cases = {
         {"deep-tree.pdf", Kind::Damaged,
          " is damaged beyond repair: its page tree is nested more than 1000 levels deep"},
         {"missing.pdf", Kind::Unreadable, " cannot be read: No such file or directory"},
@@ -98,60 +73,42 @@ TEST_F(FileIntakeTest, AFileTheReaderCannotOpenGivesNoRecordAndAReasonNamingIt)
         ::chmod(m_tmp.File("private.pdf").c_str(), 0);
         cases.push_back({"private.pdf", Kind::Unreadable, " cannot be read: Permission denied"});
     }
-    for (const Case& c : cases) {
-        const std::string path = m_tmp.File(c.name);
+    for (const auto& [name, kind, sentence] : cases) {
+        const std::string path = m_tmp.File(name);
         const quire::ListItemResult result = quire::MakeListItem(path);
         EXPECT_FALSE(result.item) << path;
         ASSERT_TRUE(result.error) << path;
         EXPECT_EQ(result.error->path(), path);
-        EXPECT_TRUE(std::string(result.error->what()).starts_with(path + c.sentence)) << result.error->what();
-        EXPECT_EQ(result.error->kind(), c.kind) << result.error->what();
+        EXPECT_TRUE(std::string(result.error->what()).starts_with(path + sentence)) << result.error->what();
+        EXPECT_EQ(result.error->kind(), kind) << result.error->what();
     }
 }
 
-TEST(FileIntakeNameTest, TheDropTestLooksAtTheLastThreeCharactersTheDialogTestAtTheExtension)
+// The drop test looks at the last three characters, the dialog's at the extension; both want a file
+// that exists, the drop test one that is no folder.
+TEST_F(FileIntakeTest, DroppedAndChosenPathsArePdfNamesOfExistingFiles)
 {
-    struct Case
-    {
-        const char* path;
-        bool ending;
-        bool extension;
+    enum Made { File, Folder, NotMade };
+    // Name, what is made under it, whether it ends in "pdf", whether its extension is ".pdf".
+    const std::tuple<const char*, Made, bool, bool> cases[] = {
+        {"a.pdf", File, true, true},       {"b.PDF", File, true, true},
+        {"a.b.Pdf", File, true, true},     {"report.xpdf", File, true, false},
+        {"mypdf", File, true, false},      {"pdf", File, true, false},
+        {"df", File, false, false},        {"", NotMade, false, false},
+        {"a.pdf.txt", File, false, false}, {"docs.pdf/readme", File, false, false},
+        {"c.txt", File, false, false},     {"folder.pdf", Folder, true, true},
+        {"gone.pdf", NotMade, true, true},
     };
-    const Case cases[] = {
-        {"/docs/a.pdf", true, true},
-        {"/docs/b.PDF", true, true},
-        {"/docs/a.b.Pdf", true, true},
-        {"/docs/report.xpdf", true, false},
-        {"/docs/mypdf", true, false},
-        {"pdf", true, false},
-        {"df", false, false},
-        {"", false, false},
-        {"/docs/a.pdf.txt", false, false},
-        {"/docs.pdf/readme", false, false},
-        {"/docs/c.txt", false, false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(quire::HasPdfEnding(c.path), c.ending) << c.path;
-        EXPECT_EQ(quire::HasPdfExtension(c.path), c.extension) << c.path;
+    for (const auto& [name, made, ending, extension] : cases) {
+        const std::string path = m_tmp.File(name);
+        std::filesystem::create_directories(made == Folder ? path : std::filesystem::path(path).parent_path().string());
+        if (made == File)
+            WriteWholeFile(path, "x");
+        EXPECT_EQ(quire::HasPdfEnding(name), ending) << name;
+        EXPECT_EQ(quire::HasPdfExtension(name), extension) << name;
+        EXPECT_EQ(quire::AcceptDroppedPath(path), ending && made == File) << name;
+        if (made != Folder) { // the dialog offers no folders
+            EXPECT_EQ(quire::AcceptChosenPath(path), extension && made == File) << name;
+        }
     }
-}
-
-TEST_F(FileIntakeTest, DroppedFoldersAndMissingFilesAreSkipped)
-{
-    std::filesystem::create_directory(m_tmp.File("folder.pdf"));
-    WriteWholeFile(m_tmp.File("report.xpdf"), "x");
-    WriteWholeFile(m_tmp.File("a.pdf"), "x");
-    WriteWholeFile(m_tmp.File("c.txt"), "x");
-
-    EXPECT_FALSE(quire::AcceptDroppedPath(m_tmp.File("folder.pdf")));
-    EXPECT_TRUE(quire::AcceptDroppedPath(m_tmp.File("report.xpdf")));
-    EXPECT_TRUE(quire::AcceptDroppedPath(m_tmp.File("a.pdf")));
-    EXPECT_FALSE(quire::AcceptDroppedPath(m_tmp.File("c.txt")));
-    EXPECT_FALSE(quire::AcceptDroppedPath(m_tmp.File("gone.pdf")));
-
-    EXPECT_FALSE(quire::AcceptChosenPath(m_tmp.File("report.xpdf")));
-    EXPECT_TRUE(quire::AcceptChosenPath(m_tmp.File("a.pdf")));
-    EXPECT_FALSE(quire::AcceptChosenPath(m_tmp.File("c.txt")));
-    EXPECT_FALSE(quire::AcceptChosenPath(m_tmp.File("gone.pdf")));
-    EXPECT_FALSE(quire::AcceptChosenPath(""));
 }

@@ -2,18 +2,14 @@
 // Runs the real `quire` program as a child process and reads what it wrote with other tools.
 #include "tests/cli/QuireCliFixture.h"
 
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/stat.h>
-
-#include <string>
 #include <tuple>
-#include <utility>
 
 using fx::OutlineOf;
+using ::testing::HasSubstr;
 
-TEST(QuireUsageTest, WrongUsageExitsWithTwoAndTheSynopsisHelpAndVersionWithZero)
+TEST_F(QuireCliTest, WrongUsageExitsWithTwoAndTheSynopsisHelpAndVersionWithZero)
 {
     const std::string help = "Exit status: 0 all done, 1 a file could not be read or written, 2";
     const std::string version = "quire (Quire Binder) ";
@@ -49,37 +45,32 @@ TEST(QuireUsageTest, WrongUsageExitsWithTwoAndTheSynopsisHelpAndVersionWithZero)
     };
     for (const auto& [args, status, text] : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));
-        const ChildResult result = Quire(args);
-        EXPECT_EQ(result.exitCode, status);
-        EXPECT_TRUE(Contains(status ? result.err : result.out, text)) << result.err << result.out;
+        const Outcome result = Run(args);
+        EXPECT_EQ(result.status, status);
+        EXPECT_THAT(status ? result.err : result.out, HasSubstr(text));
         EXPECT_EQ(status ? result.out : result.err, "");
-        if (status == 2) {
-            EXPECT_TRUE(Contains(result.err, "\nUsage: quire merge -o OUTPUT")) << result.err;
-        }
+        EXPECT_EQ(result.err.find("\nUsage: quire merge -o OUTPUT") != std::string::npos, status == 2) << result.err;
     }
-    EXPECT_TRUE(std::regex_match(Quire({"-V"}).out, std::regex("quire \\(Quire Binder\\) [0-9]+\\.[0-9]+\\.[0-9]+\n")));
+    EXPECT_TRUE(std::regex_match(Run({"-V"}).out, std::regex("quire \\(Quire Binder\\) [0-9]+\\.[0-9]+\\.[0-9]+\n")));
 }
 
 TEST_F(QuireCliTest, RangesSelectThePagesOfEachFileInArgumentOrder)
 {
-    Copy("rotated.pdf", "b.pdf"); // 20 pages
-    Copy("11-pages-with-labels.pdf", "c.pdf"); // 11 pages
-    Copy("rotated.pdf", "-dashed.pdf");
-    Copy("11-pages-with-labels.pdf", "7");
+    for (const auto& [name, pages] : {std::pair {"b.pdf", 20}, {"c.pdf", 11}, {"-dashed.pdf", 8}, {"7", 2}})
+        Make(name, pages);
     const std::pair<Strings, Strings> cases[] = {
-        {{"b.pdf", "3-5"}, Pages("Original", 3, 5)},
-        {{"b.pdf", "18-"}, Pages("Original", 18, 20)},
-        {{"b.pdf", "-2"}, Pages("Original", 1, 2)},
-        {{"b.pdf", "7"}, Pages("Original", 7, 7)},
+        {{"b.pdf", "3-5"}, Pages("b", 3, 5)},
+        {{"b.pdf", "18-"}, Pages("b", 18, 20)},
+        {{"b.pdf", "-2"}, Pages("b", 1, 2)},
+        {{"b.pdf", "7"}, Pages("b", 7, 7)},
         // Any number of digits is a RANGE; the job clamps it to the file.
-        {{"b.pdf", "19-99999999999999999999"}, Pages("Original", 19, 20)},
-        {{"c.pdf", "10-", "b.pdf", "2-3", "c.pdf", "1"},
-         Pages("Original", 1, 1, Pages("Original", 2, 3, Pages("Original", 10, 11)))},
-        {{"c.pdf"}, Pages("Original", 1, 11)},
+        {{"b.pdf", "19-99999999999999999999"}, Pages("b", 19, 20)},
+        {{"c.pdf", "10-", "b.pdf", "2-3", "c.pdf", "1"}, Pages("c", 1, 1, Pages("b", 2, 3, Pages("c", 10, 11)))},
+        {{"c.pdf"}, Pages("c", 1, 11)},
         // A RANGE is only recognised right after a FILE: after "2-3", "7" is the next file and "-1"
         // its range; right after a file, "7" is its range.
-        {{"--", "-dashed.pdf", "2-3", "7", "-1"}, Pages("Original", 1, 1, Pages("Original", 2, 3))},
-        {{"--", "-dashed.pdf", "7"}, Pages("Original", 7, 7)},
+        {{"--", "-dashed.pdf", "2-3", "7", "-1"}, Pages("7", 1, 1, Pages("-dashed", 2, 3))},
+        {{"--", "-dashed.pdf", "7"}, Pages("-dashed", 7, 7)},
     };
     for (const auto& [inputs, pages] : cases) {
         SCOPED_TRACE(::testing::PrintToString(inputs));
@@ -93,15 +84,15 @@ TEST_F(QuireCliTest, RangesSelectThePagesOfEachFileInArgumentOrder)
 
 TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStandardError)
 {
-    const std::string a = Copy("rotated.pdf", "a.pdf");
-    for (const auto& [corpusName, name] : {std::pair {"rotated.pdf", "a.PDF"},
-                                           {"rotated.pdf", "a_p1-2.pdf"},
-                                           {"11-pages-with-labels.pdf", "b.pdf"},
-                                           {"enc-R3,V2,U=view,O=master.pdf", "locked.pdf"},
-                                           {"bad1.pdf", "bad.pdf"},
-                                           {"fields-split-1.pdf", "one.pdf"},
-                                           {"form-fields-and-annotations-shared.pdf", "two.pdf"}})
-        Copy(corpusName, name);
+    const std::string a = Make("a.pdf", 4);
+    for (const char* name : {"a.PDF", "a_p1-2.pdf", "b.pdf", "c.pdf"})
+        Make(name, 4);
+    Make("locked.pdf", 1, false, {.userPassword = "view"});
+    fx::WriteNotPdf(m_tmp.File("bad.pdf"));
+    // "T" and "r" have widgets on both pages of two.pdf.
+    using fx::FieldKind;
+    Make("one.pdf", 1, false, {.fields = {{FieldKind::Text, "T"}, {FieldKind::Radio, "r"}, {FieldKind::Text, "u"}}});
+    Make("two.pdf", 2, false, {.fields = {{FieldKind::Text, "T", {1, 2}}, {FieldKind::Radio, "r", {1, 2}}}});
     fs::create_hard_link(a, m_tmp.File("hard.pdf"));
     fs::create_symlink(a, m_tmp.File("soft.pdf"));
     fs::create_directory(m_tmp.File("folder"));
@@ -115,7 +106,12 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
     const std::string tree
         = "quire: tree.pdf is damaged beyond repair: its page tree is nested more than 1000 levels deep\n";
     const std::string renamed = "quire: note: form field renamed to keep it apart: ";
-    const std::pair<Strings, Outcome> cases[] = {
+    const struct
+    {
+        Strings args;
+        Outcome outcome;
+        bool bTerminal = false;
+    } cases[] = {
         {{"merge", "-o", a, "a.pdf", "1-3"}, {1, "", "quire: " + a + source}},
         {{"merge", "-o./a.pdf", "a.pdf"}, {1, "", "quire: ./a.pdf" + source}},
         {{"merge", "-ohard.pdf", "a.pdf"}, {1, "", "quire: hard.pdf" + source}},
@@ -154,31 +150,36 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
           " +a_p1-3.pdf"}},
         // The very same row twice writes its file once: a second write would have backed up the first.
         {{"split", "a.pdf", "3-4", "a.pdf", "3-4"}, {0, "a_p3-4.pdf\n", "", " +a_p3-4.pdf"}},
-        // Text Box 1 and 2 have widgets on several pages of two.pdf; each field is named once.
+        // Each field is named once, however many pages its widgets are on.
         {{"merge", "-omerged.pdf", "one.pdf", "two.pdf"},
-         {0, "",
-          renamed + "Text Box 1 -> Text Box 1+1\n" + renamed + "Text Box 2 -> Text Box 2+1\n" + renamed
-              + "r1 -> r1+1\n",
-          " +merged.pdf"}},
+         {0, "", renamed + "T -> T+1\n" + renamed + "r -> r+1\n", " +merged.pdf"}},
+        // Progress is shown on a terminal only.
+        {{"merge", "-oshown.pdf", "a.pdf", "c.pdf"},
+         {0, "", "\r\033[Kquire: merging 1 of 2: a.pdf\r\033[Kquire: merging 2 of 2: c.pdf\r\033[K", " +shown.pdf"},
+         true},
+        {{"split", "a.pdf", "2-3", "c.pdf", "3"},
+         {0, "a_p2-3.pdf\nc_p3-3.pdf\n",
+          "\r\033[Kquire: splitting 1 of 2: a.pdf\r\033[Kquire: splitting 2 of 2: c.pdf\r\033[K",
+          " +a_p2-3.pdf +c_p3-3.pdf"},
+         true},
     };
-    for (const auto& [args, outcome] : cases)
-        EXPECT_EQ(Run(args), outcome) << ::testing::PrintToString(args);
+    for (const auto& [args, outcome, bTerminal] : cases)
+        EXPECT_EQ(Run(args, {.bStderrOnTerminal = bTerminal}), outcome) << ::testing::PrintToString(args);
     ExpectSound(m_tmp.File("long-merged.pdf"), {"Chain page 1"});
     ExpectSound(m_tmp.File("long_p1-1.pdf"), {"Chain page 1"});
 }
 
-TEST_F(QuireCliTest, ThreeFilesWithRangesBookmarksAndTextsGiveOneDocumentAndABackupOfTheOldOne)
+TEST_F(QuireCliTest, MergeAndSplitCarryRangesBookmarksAndInformationAndBackUpWhatTheyReplace)
 {
-    fx::PdfSpec own;
-    own.info = {{"Title", "Source title"}, {"Subject", "Source subject"}};
-    const std::string a = Make("A.pdf", 10, true, own);
+    Make("A.pdf", 10, true, {.info = {{"Title", "Source title"}, {"Subject", "Source subject"}}});
+    Make("B.pdf", 4);
+    Make("C.pdf", 6);
     const std::string out = m_tmp.File("out.pdf");
     WriteWholeFile(out, "the old output");
-    const ChildResult result = Quire({"merge", "-o", out, "--title", "Annual report", "--author=Zoë Quill", "--subject",
-                                      "Figures", "--keywords=money, time", a, "3-5", "--bookmark", "Typed",
-                                      Make("B.pdf", 4), "--bookmark", "Report (final)", Make("C.pdf", 6), "2-6"});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.err, "");
+    ASSERT_EQ(Run({"merge", "-o", "out.pdf", "--title", "Annual report", "--author=Zoë Quill", "--subject", "Figures",
+                   "--keywords=money, time", "A.pdf", "3-5", "--bookmark", "Typed", "B.pdf", "--bookmark",
+                   "Report (final)", "C.pdf", "2-6"}),
+              (Outcome {0, "", "", " ~out.pdf +out_<stamp>.pdf"}));
     ExpectSound(out, Pages("C", 2, 6, Pages("B", 1, 4, Pages("A", 3, 5))));
     // A's own outline wins over the typed text; a file without one gets one bookmark: the typed text,
     // or else the file title.
@@ -186,29 +187,24 @@ TEST_F(QuireCliTest, ThreeFilesWithRangesBookmarksAndTextsGiveOneDocumentAndABac
     EXPECT_EQ(Information(out),
               "Title=Annual report; Author=Zoë Quill; Subject=Figures; Keywords=money, time; "
               "Creator=Quire Binder; Producer=Quire Binder; ");
-    const Strings backups = Backups("out");
-    ASSERT_EQ(backups.size(), 1u);
-    EXPECT_EQ(ReadWholeFile(backups[0]), "the old output");
+    EXPECT_EQ(ReadWholeFile(Backups("out").at(0)), "the old output");
 
     // Without texts only the creator and producer are set: nothing of the source's own information.
-    ASSERT_EQ(Quire({"merge", "-o", m_tmp.File("bare.pdf"), a}).exitCode, 0);
+    ASSERT_EQ(Run({"merge", "-obare.pdf", "A.pdf"}).status, 0);
     EXPECT_EQ(Information(m_tmp.File("bare.pdf")), "Creator=Quire Binder; Producer=Quire Binder; ");
-}
 
-TEST_F(QuireCliTest, SplitWritesEachRangeBesideItsSourceWithItsInformationAndTrimmedOutline)
-{
-    const std::string b7 = Make("seven/b.pdf", 7), b10 = Make("ten/b.pdf", 10);
-    fx::PdfSpec desc;
-    desc.info = {{"Title", "Handbook Ünïcødé"}, {"Author", "Ann"}, {"Creator", "Some editor"}};
-    const std::string report = Make("Report.pdf", 10, true, desc);
+    // A split writes each range beside its source, with the source's information and its outline trimmed.
+    Make("seven/b.pdf", 7);
+    Make("ten/b.pdf", 10);
+    Make("Report.pdf", 10, true,
+         {.info = {{"Title", "Handbook Ünïcødé"}, {"Author", "Ann"}, {"Creator", "Some editor"}}});
     const std::string p7 = m_tmp.File("seven/b_p1-7.pdf"), p10 = m_tmp.File("ten/b_p1-10.pdf");
     const std::string r35 = m_tmp.File("Report_p3-5.pdf");
-
-    const ChildResult result
-        = Quire({"split", b7, "0-0", b10, "1-12", "--bookmark", "", report, "3-5", "--bookmark", "Typed"});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
     // The name carries the range after normalisation.
-    EXPECT_EQ(result.out, p7 + "\n" + p10 + "\n" + r35 + "\n");
+    ASSERT_EQ(Run({"split", "seven/b.pdf", "0-0", "ten/b.pdf", "1-12", "--bookmark", "", "Report.pdf", "3-5",
+                   "--bookmark", "Typed"}),
+              (Outcome {0, "seven/b_p1-7.pdf\nten/b_p1-10.pdf\nReport_p3-5.pdf\n", "",
+                        " +Report_p3-5.pdf +seven/b_p1-7.pdf +ten/b_p1-10.pdf"}));
     ExpectSound(p7, Pages("b", 1, 7));
     ExpectSound(p10, Pages("b", 1, 10));
     ExpectSound(r35, Pages("Report", 3, 5));
@@ -223,95 +219,63 @@ TEST_F(QuireCliTest, SplitWritesEachRangeBesideItsSourceWithItsInformationAndTri
 
     // The same range again replaces the file after a backup copy of it, unless asked not to.
     Make("Report.pdf", 10);
-    ASSERT_EQ(Quire({"split", report, "3-5"}).exitCode, 0);
+    EXPECT_EQ(Run({"split", "Report.pdf", "3-5"}),
+              (Outcome {0, "Report_p3-5.pdf\n", "", " ~Report_p3-5.pdf +Report_p3-5_<stamp>.pdf"}));
     EXPECT_EQ(OutlineOf(r35), Strings {"Report -> 1"});
-    const Strings backups = Backups("Report_p3-5");
-    ASSERT_EQ(backups.size(), 1u);
-    EXPECT_EQ(OutlineOf(backups[0]), trimmed);
-    ASSERT_EQ(Quire({"split", "--no-backup", report, "3-5"}).exitCode, 0);
-    EXPECT_EQ(Backups("Report_p3-5"), backups);
+    EXPECT_EQ(OutlineOf(Backups("Report_p3-5").at(0)), trimmed);
+    Make("Report.pdf", 10, true);
+    EXPECT_EQ(Run({"split", "--no-backup", "Report.pdf", "3-5"}),
+              (Outcome {0, "Report_p3-5.pdf\n", "", " ~Report_p3-5.pdf"}));
 }
 
-TEST_F(QuireCliTest, InfoPrintsOneLinePerFileAndRefusesUnusableOnesInPlainWords)
+TEST_F(QuireCliTest, InfoPrintsOneLineOrOneJsonObjectPerFileAndRefusesUnusableOnesInPlainWords)
 {
-    const std::string plain = Copy("rotated.pdf", "plain.pdf");
-    const std::string outlined = Copy("page-labels-and-outlines.pdf", "outlined.pdf");
-    const std::string form = Copy("sample-form.pdf", "form.pdf");
-    const std::string owner = Copy("enc-XI-R6,V5,O=master.pdf", "owner.pdf");
-    fx::WriteZeroByteFile(m_tmp.File("zero.pdf"));
+    Make("plain.pdf", 2);
+    Make("outlined.pdf", 3, true);
+    Make("form.pdf", 1, false, {.fields = {{}}});
+    Make("owner.pdf", 3, true, {.ownerPassword = "master"});
+    WriteWholeFile(m_tmp.File("zero.pdf"), "");
     fx::WriteTruncatedPdf(m_tmp.File("truncated.pdf"));
     fx::WriteBrokenPageTreePdf(m_tmp.File("tree.pdf"));
     fs::create_directory(m_tmp.File("folder.pdf"));
     ASSERT_EQ(::mkfifo(m_tmp.File("fifo.pdf").c_str(), 0600), 0); // opening it would block for ever
     // A password, a file that is no PDF, a damaged one and a missing one: the corpus sweep and the
     // usage and merge tests above.
-    const std::pair<std::string, std::string> refused[] = {
-        {"zero.pdf", " is not a PDF file"},
-        {"truncated.pdf", " is damaged beyond repair: "},
-        {"tree.pdf", " is damaged beyond repair: page 2 is not a page object"},
-        {"folder.pdf", " cannot be read: it is a folder"},
-        {"fifo.pdf", " cannot be read: it is not a regular file"},
-    };
-    Strings args {"info", plain, outlined, form, owner};
-    std::string err;
-    for (const auto& [name, reason] : refused) {
-        args.push_back(m_tmp.File(name));
-        err += "quire: " + m_tmp.File(name) + reason + "\n";
-    }
-    const ChildResult result = Quire(args);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out,
-              plain + ": 20 pages, outline no, form no\n" + outlined + ": 30 pages, outline yes, form no\n" + form
-                  + ": 1 pages, outline no, form yes\n" + owner + ": 30 pages, outline yes, form no, encrypted\n");
+    Outcome outcome = Run({"info", "plain.pdf", "outlined.pdf", "form.pdf", "owner.pdf", "zero.pdf", "truncated.pdf",
+                           "tree.pdf", "folder.pdf", "fifo.pdf"});
     // The reason qpdf gives for the truncated file is its own.
-    EXPECT_EQ(std::regex_replace(result.err, std::regex("(truncated.pdf is damaged beyond repair: ).*"), "$1"), err);
-}
+    outcome.err = std::regex_replace(outcome.err, std::regex("(truncated.pdf is damaged beyond repair: ).*"), "$1");
+    EXPECT_EQ(
+        outcome,
+        (Outcome {1,
+                  "plain.pdf: 2 pages, outline no, form no\noutlined.pdf: 3 pages, outline yes, form no\n"
+                  "form.pdf: 1 pages, outline no, form yes\nowner.pdf: 3 pages, outline yes, form no, encrypted\n",
+                  "quire: zero.pdf is not a PDF file\nquire: truncated.pdf is damaged beyond repair: \n"
+                  "quire: tree.pdf is damaged beyond repair: page 2 is not a page object\n"
+                  "quire: folder.pdf cannot be read: it is a folder\n"
+                  "quire: fifo.pdf cannot be read: it is not a regular file\n"}));
 
-TEST_F(QuireCliTest, InfoJsonIsOneValidArrayOfOneObjectALineWhateverTheNamesHold)
-{
-    const std::string odd = Copy("sample-form.pdf", "we\"ird\\name\nwith\ttabs\xff.pdf");
-    const std::string bad = Copy("bad7.pdf", "bad.pdf");
-    const std::string gone = m_tmp.File("gone\xfe.pdf");
-    const ChildResult result = Quire({"info", "--json", odd, bad, gone});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(nlohmann::json::accept(result.out)) << result.out;
+    // --json: one valid array of one object a line, whatever the names hold.
+    const std::string odd = "we\"ird\\name\nwith\ttabs\xff.pdf", missing = " cannot be read: No such file or directory";
+    fx::WritePdf(m_tmp.File(odd), {.fields = {{}}, .info = {{"Title", "PDF Form Example"}, {"Keywords", "PDF Form"}}});
+    fx::WriteDamagedPdf(m_tmp.File("bad.pdf"));
+    const Outcome json = Run({"info", "--json", odd, "bad.pdf", "gone\xfe.pdf"});
+    EXPECT_TRUE(nlohmann::json::accept(json.out)) << json.out;
     // A file that cannot be read gives its path and the sentence told on the error stream.
-    const std::string sentence = result.err.substr(7, result.err.find('\n') - 7);
-    EXPECT_TRUE(sentence.starts_with(bad + " is damaged beyond repair: ")) << sentence;
-    const std::string missing = " cannot be read: No such file or directory";
-    EXPECT_EQ(result.err, "quire: " + sentence + "\nquire: " + gone + missing + "\n");
+    const std::string sentence = json.err.substr(7, json.err.find('\n') - 7);
+    EXPECT_TRUE(sentence.starts_with("bad.pdf is damaged beyond repair: ")) << sentence;
     // One object a line, its members in a fixed order, a space after each colon and comma; a byte that
     // is not UTF-8 becomes U+FFFD.
-    const std::string first = R"({"path": ")" + m_tmp.File(R"(we\"ird\\name\nwith\ttabs)") + "\xEF\xBF\xBD.pdf"
-        + R"(", "pages": 1, "outline": false, "form": true, "encrypted": false, )"
-          R"("title": "PDF Form Example", "author": "", "subject": "", "keywords": "PDF Form"})";
+    const std::string first = R"({"path": "we\"ird\\name\nwith\ttabs)"
+                              "\xEF\xBF\xBD.pdf"
+                              R"(", "pages": 1, "outline": false, "form": true, "encrypted": false, )"
+                              R"("title": "PDF Form Example", "author": "", "subject": "", "keywords": "PDF Form"})";
     const auto error = [](const std::string& path, const std::string& text) {
         return R"({"path": ")" + path + R"(", "error": ")" + text + "\"}";
     };
-    const std::string goneText = m_tmp.File("gone\xEF\xBF\xBD.pdf");
-    EXPECT_EQ(result.out,
-              "[\n  " + first + ",\n  " + error(bad, sentence) + ",\n  " + error(goneText, goneText + missing)
-                  + "\n]\n");
-}
-
-TEST_F(QuireCliTest, ProgressIsShownOnATerminalOnly)
-{
-    const std::string a = Copy("rotated.pdf", "a.pdf");
-    const std::string c = Copy("11-pages-with-labels.pdf", "c.pdf");
-    ChildOptions terminal;
-    terminal.bStderrOnTerminal = true;
-    const std::pair<Strings, ChildOptions> runs[] = {
-        {{"merge", "-o", m_tmp.File("out.pdf"), a, c}, terminal},
-        {{"split", a, "1-2", c, "3"}, terminal},
-        {{"merge", "--no-backup", "-o", m_tmp.File("out.pdf"), a, c}, {}},
-    };
-    Strings shown;
-    for (const auto& [args, options] : runs) {
-        const ChildResult result = Quire(args, options);
-        ASSERT_EQ(result.exitCode, 0) << result.err;
-        shown.push_back(std::regex_replace(result.err, std::regex("\r\033\\[K"), "|"));
-    }
-    EXPECT_EQ(shown,
-              (Strings {"|quire: merging 1 of 2: a.pdf|quire: merging 2 of 2: c.pdf|",
-                        "|quire: splitting 1 of 2: a.pdf|quire: splitting 2 of 2: c.pdf|", ""}));
+    EXPECT_EQ(json,
+              (Outcome {1,
+                        "[\n  " + first + ",\n  " + error("bad.pdf", sentence) + ",\n  "
+                            + error("gone\xEF\xBF\xBD.pdf", "gone\xEF\xBF\xBD.pdf" + missing) + "\n]\n",
+                        "quire: " + sentence + "\nquire: gone\xfe.pdf" + missing + "\n"}));
 }

@@ -3,32 +3,18 @@
 // there byte for byte, and nothing else: no temporary file, no backup.
 #include "tests/cli/QuireCliFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <signal.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
-#include <map>
-#include <thread>
 
 namespace {
 
 // 1.5 MB in 10 pages, and slow to write: the temporary file is there for a good while.
-const char* const kBig = "fax-decode-parms.pdf";
-
-int Mode(const std::string& path)
-{
-    struct stat st = {};
-    ::lstat(path.c_str(), &st);
-    return static_cast<int>(st.st_mode & 07777);
-}
+const std::string kBig = kCorpus + "/fax-decode-parms.pdf";
 
 // Whether `nSignal` is still waiting to be delivered to the process `pid`.
 bool Pending(pid_t pid, int nSignal)
@@ -45,46 +31,42 @@ using WriteSafetyTest = QuireCliTest;
 
 } // namespace
 
-TEST_F(WriteSafetyTest, AFileSizeLimitOrAFullDiskFailsTheJobWithoutEndingTheProgram)
+TEST_F(WriteSafetyTest, AnOutputThatCannotBeWrittenFailsTheJobWithoutEndingTheProgramOrTouchingAnyFile)
 {
-    const std::string big = Copy(kBig, "big.pdf"), small = Copy("rotated.pdf", "small.pdf");
-    const std::string out = m_tmp.File("out.pdf"), bigPart = m_tmp.File("big_p1-10.pdf");
-    const std::string smallPart = m_tmp.File("small_p1-20.pdf"), onDisk = m_tmp.File("disk/out.pdf");
+    fs::copy_file(kBig, m_tmp.File("big.pdf"));
+    Make("small.pdf", 20);
     // Over the file size limit, and more than half the disk below.
     const std::string large(600 * 1024, 'x');
-    const auto backupFails = [&](const std::string& path, const std::string& reason) {
-        return "quire: The backup copy " + path.substr(0, path.size() - 4) + "_<stamp>.pdf cannot be made: " + reason
-            + "; " + path + " was not replaced.\n";
+    for (const auto& [name, content] : std::map<std::string, std::string> {{"old.pdf", "the old output"},
+                                                                           {"large.pdf", large},
+                                                                           {"big_p1-10.pdf", "the old part"},
+                                                                           {"small_p1-20.pdf", large}})
+        WriteWholeFile(m_tmp.File(name), content);
+    const auto backupFails = [](const std::string& title, const std::string& reason) {
+        return "quire: The backup copy " + title + "_<stamp>.pdf cannot be made: " + reason + "; " + title
+            + ".pdf was not replaced.\n";
     };
     const auto cannot = [](const std::string& path, const std::string& reason) {
         return "quire: " + path + " cannot be written: " + reason + "\n";
     };
-    // The command, the file in the way and what it holds, and the sentence.
-    std::vector<std::tuple<Strings, std::string, std::string, std::string>> cases = {
-        {{"merge", "-o", out, big}, out, "the old output", cannot(out, "File too large")},
-        {{"merge", "-o", out, small}, out, large, backupFails(out, "File too large")},
-        {{"split", big}, bigPart, "the old part", cannot(bigPart, "File too large")},
-        {{"split", small}, smallPart, large, backupFails(smallPart, "File too large")},
+    const long long kLimit = 512 * 1024;
+    // The command, the sentence, and the file size limit it runs under.
+    std::vector<std::tuple<Strings, std::string, long long>> cases = {
+        {{"merge", "-o", "old.pdf", "big.pdf"}, cannot("old.pdf", "File too large"), kLimit},
+        {{"merge", "-o", "large.pdf", "small.pdf"}, backupFails("large", "File too large"), kLimit},
+        {{"split", "big.pdf"}, cannot("big_p1-10.pdf", "File too large"), kLimit},
+        {{"split", "small.pdf"}, backupFails("small_p1-20", "File too large"), kLimit},
     };
-    fs::create_directory(m_tmp.Path() / "disk");
+    fs::create_directory(m_tmp.File("disk"));
     // On a disk of 1 MB the new file fits beside the old one, a backup copy does not.
-    if (geteuid() == 0 && mount("tmpfs", (m_tmp.Path() / "disk").c_str(), "tmpfs", 0, "size=1m") == 0) {
+    if (geteuid() == 0 && mount("tmpfs", m_tmp.File("disk").c_str(), "tmpfs", 0, "size=1m") == 0) {
+        WriteWholeFile(m_tmp.File("disk/out.pdf"), large);
         const std::string full = "No space left on device";
-        cases.push_back({{"merge", "--no-backup", "-o", onDisk, big}, onDisk, large, cannot(onDisk, full)});
-        cases.push_back({{"merge", "-o", onDisk, big}, onDisk, large, cannot(onDisk, full)});
-        cases.push_back({{"merge", "-o", onDisk, small}, onDisk, large, backupFails(onDisk, full)});
+        cases.push_back({{"merge", "--no-backup", "-o", "disk/out.pdf", "big.pdf"}, cannot("disk/out.pdf", full), -1});
+        cases.push_back({{"merge", "-o", "disk/out.pdf", "big.pdf"}, cannot("disk/out.pdf", full), -1});
+        cases.push_back({{"merge", "-o", "disk/out.pdf", "small.pdf"}, backupFails("disk/out", full), -1});
     }
-    ChildOptions options;
-    for (const auto& [args, existing, content, err] : cases) {
-        WriteWholeFile(existing, content);
-        options.fileSizeLimit = existing == onDisk ? -1 : 512 * 1024;
-        EXPECT_EQ(Run(args, options), (Outcome {1, "", err})) << ::testing::PrintToString(args);
-    }
-    umount2((m_tmp.Path() / "disk").c_str(), MNT_DETACH);
-}
-
-TEST_F(WriteSafetyTest, AnOutputThatIsAFifoASocketOrADeviceIsRefusedAndStaysOne)
-{
+    // A fifo, a socket or a device node where the output is to go is refused, and stays what it is.
     ASSERT_EQ(::mkfifo(m_tmp.File("fifo_p1-2.pdf").c_str(), 0600), 0);
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
@@ -98,47 +80,50 @@ TEST_F(WriteSafetyTest, AnOutputThatIsAFifoASocketOrADeviceIsRefusedAndStaysOne)
     if (::mknod(m_tmp.File("null_p1-2.pdf").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
         stems.push_back("null");
     for (const std::string& stem : stems) {
-        const std::string source = Copy("rotated.pdf", stem + ".pdf"), node = m_tmp.File(stem + "_p1-2.pdf");
+        const std::string source = fs::path(Make(stem + ".pdf", 2)).filename(), node = stem + "_p1-2.pdf";
         const std::string refusal = "quire: " + node + " is not a regular file; give the name of a PDF file to write\n";
         for (const Strings& args : {Strings {"merge", "--no-backup", "-o", node, source},
                                     {"merge", "-o", node, source},
                                     {"split", "--no-backup", source, "1-2"},
                                     {"split", source, "1-2"}})
-            EXPECT_EQ(Run(args), (Outcome {1, "", refusal})) << ::testing::PrintToString(args);
+            cases.push_back({args, refusal, -1});
     }
+    for (const auto& [args, err, limit] : cases)
+        EXPECT_EQ(Run(args, {.fileSizeLimit = limit}), (Outcome {1, "", err})) << ::testing::PrintToString(args);
+    umount2(m_tmp.File("disk").c_str(), MNT_DETACH);
 }
 
 TEST_F(WriteSafetyTest, AReplacedFileKeepsItsPermissionBitsAndGroupAndANewOneFollowsTheUmask)
 {
-    const std::string source = Copy("rotated.pdf", "a.pdf");
-    ChildOptions options;
-    options.umask = 027;
+    const std::string source = Make("a.pdf", 2);
+    const ChildOptions options {.umask = 027};
     // The command, and the title of the file it writes.
     const std::pair<Strings, std::string> cases[]
         = {{{"merge", "-o", m_tmp.File("out.pdf"), source}, "out"}, {{"split", source, "1-2"}, "a_p1-2"}};
     for (const auto& [args, title] : cases) {
         const std::string target = m_tmp.File(title + ".pdf");
-        ASSERT_EQ(Quire(args, options).exitCode, 0);
-        EXPECT_EQ(Mode(target), 0640) << target;
+        ASSERT_EQ(Run(args, options).status, 0);
+        EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640)) << target;
 
         ASSERT_EQ(::chmod(target.c_str(), 0604), 0);
         // Only root may give a file away to a group it is not in.
         const bool bGroup = ::chown(target.c_str(), static_cast<uid_t>(-1), 4242) == 0;
         const std::string before = ReadWholeFile(target);
-        ASSERT_EQ(Quire(args, options).exitCode, 0);
-        EXPECT_EQ(Mode(target), 0604) << target;
+        ASSERT_EQ(Run(args, options).status, 0);
+        EXPECT_EQ(fs::status(target).permissions(), fs::perms(0604)) << target;
         struct stat st = {};
         EXPECT_TRUE(::stat(target.c_str(), &st) == 0 && (!bGroup || st.st_gid == 4242u)) << target;
         const Strings backups = Backups(title);
         ASSERT_EQ(backups.size(), 1u);
-        EXPECT_EQ(Mode(backups[0]), 0604);
+        EXPECT_EQ(fs::status(backups[0]).permissions(), fs::perms(0604));
         EXPECT_EQ(ReadWholeFile(backups[0]), before);
     }
 }
 
 TEST_F(WriteSafetyTest, ASecondEndSignalOrAHangupEndsTheProgramByItAndRemovesTheUnfinishedFile)
 {
-    const std::string big = Copy(kBig, "big.pdf");
+    const std::string big = m_tmp.File("big.pdf");
+    fs::copy_file(kBig, big);
     const std::string out = m_tmp.File("out.pdf");
     // The signals sent one after the other while out.pdf is being written, and the one that ends quire.
     const std::pair<std::vector<int>, int> cases[]
@@ -148,32 +133,28 @@ TEST_F(WriteSafetyTest, ASecondEndSignalOrAHangupEndsTheProgramByItAndRemovesThe
         std::map<std::string, std::string> before;
         ChildResult result;
         bool bCaught = false;
+        const auto signalWhileWriting = [&](pid_t pid) {
+            // The temporary file holds bytes: the write is under way.
+            const std::string temporary = "\\.out\\.pdf\\." + std::to_string(pid) + "\\.[0-9]+\\.tmp";
+            for (std::error_code ec; !HasEnded(pid) && !bCaught;
+                 std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+                const Strings found = Matching(temporary);
+                bCaught = !found.empty() && fs::file_size(found[0], ec) > 0 && !ec;
+            }
+            // Two signals of one kind sent together may arrive as one.
+            for (int nSignal : bCaught ? signals : std::vector<int> {}) {
+                ::kill(pid, nSignal);
+                while (Pending(pid, nSignal) && !HasEnded(pid))
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        };
         // A machine fast enough to finish the write before the signals get there gets a bigger job.
         for (int copies = 3; !bCaught && copies <= 48; copies *= 4) {
             WriteWholeFile(out, "the old output");
             before = Snapshot();
             Strings args {kQuire, "merge", "-o", out};
             args.insert(args.end(), static_cast<std::size_t>(copies), big);
-            ChildOptions options;
-            options.limit = std::chrono::seconds(30);
-            options.whileRunning = [&](pid_t pid) {
-                // The temporary file holds bytes: the write is under way.
-                const std::string temporary = "\\.out\\.pdf\\." + std::to_string(pid) + "\\.[0-9]+\\.tmp";
-                const auto writing = [&] {
-                    std::error_code ec;
-                    const Strings found = Matching(temporary);
-                    return !found.empty() && fs::file_size(found[0], ec) > 0 && !ec;
-                };
-                while (!HasEnded(pid) && !(bCaught = writing()))
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                // Two signals of one kind sent together may arrive as one.
-                for (int nSignal : bCaught ? signals : std::vector<int> {}) {
-                    ::kill(pid, nSignal);
-                    while (Pending(pid, nSignal) && !HasEnded(pid))
-                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                }
-            };
-            result = RunChild(args, options);
+            result = RunChild(args, {.limit = std::chrono::seconds(30), .whileRunning = signalWhileWriting});
         }
         ASSERT_TRUE(bCaught) << "the temporary file never showed up";
         EXPECT_EQ(result.signal, ending) << result.err;

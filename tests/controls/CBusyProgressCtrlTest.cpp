@@ -39,34 +39,29 @@ protected:
         m_ctrl.Recalc();
     }
 
-    // '#' lit face, '.' unlit face, '|' edge, ' ' background.
-    Legend Key() const
-    {
-        return {{kLitFace, '#'}, {kFace, '.'}, {kEdge, '|'}, {m_ctrl.palette().color(QPalette::Button), ' '}};
-    }
     // The middle row of the bar from `x` on; for Blocks one pixel a block, near its right edge (where a
     // partial fill does not reach).
-    std::string Row(int x = 0) { return Picture(Grab(&m_ctrl), QRect(x, 7, m_ctrl.width() - x, 1), Key()); }
-    std::string Blocks() { return Picture(Grab(&m_ctrl), QRect(18, 7, 190, 1), Key(), QSize(21, 1)); }
-    QColor Pixel(int x, int y = 7) { return Grab(&m_ctrl).pixelColor(x, y); }
+    std::string Row(int x = 0) { return Picture(Grab(&m_ctrl), QRect(x, 7, m_ctrl.width() - x, 1), m_key); }
+    std::string Blocks() { return Picture(Grab(&m_ctrl), QRect(18, 7, 190, 1), m_key, QSize(21, 1)); }
 
     std::unique_ptr<CBusyProgressCtrl> m_pCtrl = std::make_unique<CCountingBusyCtrl>();
     CBusyProgressCtrl& m_ctrl = *m_pCtrl;
+    // '#' lit face, '.' unlit face, '|' edge, ' ' background.
+    const Legend m_key {{kLitFace, '#'}, {kFace, '.'}, {kEdge, '|'}, {m_ctrl.palette().color(QPalette::Button), ' '}};
 };
 
 // Each step's lit block: its digit, '-' when none or several are lit.
-TEST_F(BusyProgressCtrlTest, ShouldStepThroughTheBlocksAsItsBusyTypeSays)
+TEST_F(BusyProgressCtrlTest, ShouldStepThroughTheBlocksAsItsBusyTypeSaysAndFillAStretchWithPartialBlocks)
 {
     // The busy type, the position to start from (-1: where Reset puts it), the lit blocks seen.
     const std::tuple<int, int, std::string> cases[] = {
-        {CBusyProgressCtrl::BusyTypeBackAndForth, -1, "1234567898765432101"},
         {CBusyProgressCtrl::BusyTypeLoopForward, 8, "901"},
         {CBusyProgressCtrl::BusyTypeLoopBackward, -1, "987654321098"},
         // A position left beyond the end (the bar shrank) comes back into view at once.
         {CBusyProgressCtrl::BusyTypeLoopForward, 15, "0"},
+        {CBusyProgressCtrl::BusyTypeBackAndForth, -1, "1234567898765432101"},
     };
     for (const auto& [nType, nStart, szSeen] : cases) {
-        SCOPED_TRACE(nType * 100 + nStart);
         m_ctrl.SetBusyType(nType);
         m_ctrl.Reset();
         if (nStart >= 0)
@@ -80,44 +75,54 @@ TEST_F(BusyProgressCtrlTest, ShouldStepThroughTheBlocksAsItsBusyTypeSays)
         }
         EXPECT_EQ(seen, szSeen);
     }
-}
 
-TEST_F(BusyProgressCtrlTest, ShouldLayOutBlocksWithTheGapBetweenThemAndFollowResizes)
-{
-    std::string row;
-    for (int i = 0; i < 10; ++i)
-        row += "|" + std::string(18, i == 0 ? '#' : '.') + "| ";
-    EXPECT_EQ(Row(), row);
-    EXPECT_EQ(Picture(Grab(&m_ctrl), QRect(10, 0, 1, 14), Key(), QSize(1, 13)), "|\n|") << "top and bottom edge";
-
-    // Twice as wide and a little taller: blocks of 41 pixels, block i at 42 * i.
-    m_ctrl.resize(420, 20);
-    m_ctrl.Recalc();
-    EXPECT_EQ(Row(21).substr(0, 43), std::string(19, '#') + "| |" + std::string(21, '.'));
-    EXPECT_EQ(Pixel(10, 19), kEdge);
-}
-
-TEST_F(BusyProgressCtrlTest, ShouldFillAGrowingStretchWithPartialBlocks)
-{
+    // Back and forth still, now filling a growing stretch.
     m_ctrl.SetBusyFill(CBusyProgressCtrl::BusyFillStretch);
     m_ctrl.SetGranularity(4); // 40 positions over ten blocks
     m_ctrl.OnSetCurPos(10);
     EXPECT_EQ(Blocks(), "##........");
     EXPECT_EQ(Row(43).substr(0, 11), "##########.") << "two blocks and half the third";
-    EXPECT_EQ(Pixel(45, 0), kEdge) << "the partial fill stays inside the edge";
+    EXPECT_EQ(Grab(&m_ctrl).pixelColor(45, 0), kEdge) << "the partial fill stays inside the edge";
 
     m_ctrl.OnSetCurPos(3);
     EXPECT_EQ(Blocks(), "..........");
     EXPECT_EQ(Row(1).substr(0, 16), "###############.");
 
     m_ctrl.OnSetCurPos(0);
-    EXPECT_EQ(Pixel(1), kFace);
+    EXPECT_EQ(Grab(&m_ctrl).pixelColor(1, 7), kFace);
 
     // Back and forth turns the stretch round at full length.
     m_ctrl.OnSetCurPos(39);
     m_ctrl.StepIt();
     EXPECT_EQ(Blocks(), "#########.");
     EXPECT_EQ(Row(190).substr(0, 11), "##########.") << "half of the last block";
+}
+
+TEST_F(BusyProgressCtrlTest, ShouldLayOutBlocksWithTheGapBetweenThemAndFollowResizesAndThePalette)
+{
+    std::string row;
+    for (int i = 0; i < 10; ++i)
+        row += "|" + std::string(18, i == 0 ? '#' : '.') + "| ";
+    EXPECT_EQ(Row(), row);
+    EXPECT_EQ(Picture(Grab(&m_ctrl), QRect(10, 0, 1, 14), m_key, QSize(1, 13)), "|\n|") << "top and bottom edge";
+
+    // Twice as wide and a little taller: blocks of 41 pixels, block i at 42 * i.
+    m_ctrl.resize(420, 20);
+    m_ctrl.Recalc();
+    EXPECT_EQ(Row(21).substr(0, 43), std::string(19, '#') + "| |" + std::string(21, '.'));
+    EXPECT_EQ(Grab(&m_ctrl).pixelColor(10, 19), kEdge);
+
+    // The colours follow the palette unless fixed: the gap at 41, and a lit face.
+    m_ctrl.setPalette(QPalette(Qt::darkGreen));
+    EXPECT_EQ(Grab(&m_ctrl).pixelColor(41, 7), QColor(Qt::darkGreen));
+    m_ctrl.OnUseSysCol(false);
+    m_ctrl.OnSetColBkg(Qt::red);
+    m_ctrl.setPalette(QPalette(Qt::darkBlue));
+    EXPECT_EQ(Grab(&m_ctrl).pixelColor(41, 7), QColor(Qt::red));
+    m_ctrl.OnUseSysCol(true);
+    EXPECT_EQ(Grab(&m_ctrl).pixelColor(41, 7), QColor(Qt::darkBlue));
+    m_ctrl.OnSetColBFaceHi(Qt::yellow);
+    EXPECT_EQ(Grab(&m_ctrl).pixelColor(10, 7), QColor(Qt::yellow));
 }
 
 // Progress mode lights the proportion of the range; settings that leave no room for blocks draw
@@ -149,23 +154,6 @@ TEST_F(BusyProgressCtrlTest, ShouldLightTheProportionOfTheRangeOrNothingWithoutR
     EXPECT_FALSE(m_ctrl.IsRunning()) << "mode 3 is ignored, and progress mode does not animate";
 }
 
-TEST_F(BusyProgressCtrlTest, ShouldFollowThePaletteUnlessTheColourIsFixed)
-{
-    m_ctrl.setPalette(QPalette(Qt::darkGreen));
-    EXPECT_EQ(Pixel(20), QColor(Qt::darkGreen));
-
-    m_ctrl.OnUseSysCol(false);
-    m_ctrl.OnSetColBkg(Qt::red);
-    m_ctrl.setPalette(QPalette(Qt::darkBlue));
-    EXPECT_EQ(Pixel(20), QColor(Qt::red));
-
-    m_ctrl.OnUseSysCol(true);
-    EXPECT_EQ(Pixel(20), QColor(Qt::darkBlue));
-
-    m_ctrl.OnSetColBFaceHi(Qt::yellow);
-    EXPECT_EQ(Pixel(10), QColor(Qt::yellow));
-}
-
 TEST_F(BusyProgressCtrlTest, ShouldAnimateOnItsOwnThreadUntilEndedFromAnotherOrDestroyed)
 {
     m_ctrl.SetSpeed(1);
@@ -180,8 +168,7 @@ TEST_F(BusyProgressCtrlTest, ShouldAnimateOnItsOwnThreadUntilEndedFromAnotherOrD
         << "the animation repaints the control";
     EXPECT_TRUE(QTest::qWaitFor([&] { return Blocks() != first; }, 20000)) << "the bar moves by itself";
 
-    std::thread stopper([this] { m_ctrl.End(); });
-    stopper.join();
+    std::thread([this] { m_ctrl.End(); }).join();
     EXPECT_FALSE(m_ctrl.IsRunning());
     // End has waited for the thread, so no tick can arrive any more: the last frame stays.
     QApplication::processEvents();
@@ -192,8 +179,7 @@ TEST_F(BusyProgressCtrlTest, ShouldAnimateOnItsOwnThreadUntilEndedFromAnotherOrD
     // An End that comes before the new thread has run must still stop it.
     for (int i = 0; i < 50; ++i) {
         m_ctrl.Start();
-        std::thread quick([this] { m_ctrl.End(); });
-        quick.join();
+        std::thread([this] { m_ctrl.End(); }).join();
         ASSERT_FALSE(m_ctrl.IsRunning()) << "round " << i;
     }
     m_ctrl.Start();

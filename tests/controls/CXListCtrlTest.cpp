@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "controls/CXListCtrl.h"
-
 #include "controls/CXHeaderCtrl.h"
 #include "tests/controls/FileListFixture.h"
 
@@ -53,32 +51,60 @@ protected:
 };
 
 // The file list rebuilds its rows wholesale and may ask for cells that are not there; the fixture's
-// model tester checks every change.
-TEST_F(CXListCtrlTest, RowsInsertInPlaceAndCellsThatAreNotThereAreIgnored)
+// model tester checks every change. Then where the ink of boxes and texts starts, in the cells and in
+// the header alike: a box 5 pixels in (centred in a cell without text), a text 5 pixels in or 4 after a
+// box (give or take the first glyph's bearing).
+TEST_F(CXListCtrlTest, RowsAndColumnsInsertInPlaceAndBoxesAndTextsKeepTheirPlaces)
 {
     AddRows(5);
     m_list.DeleteAllToolTips();
     m_list.DeleteAllItems();
     AddRows(2, false);
-    EXPECT_EQ(m_list.InsertItem(1, QStringLiteral("middle")), 1);
-    EXPECT_EQ(m_list.InsertItem(99, QStringLiteral("x")), 3) << "beyond the end appends";
-    EXPECT_EQ(m_list.InsertItem(-1, QStringLiteral("x")), -1);
-    EXPECT_EQ(m_list.GetItemText(2, COL_NAME), QStringLiteral("file1.pdf"));
-    EXPECT_FALSE(m_list.SetCheckbox(-1, 0, 2));
-    EXPECT_EQ(m_list.GetItemText(0, 9), QString());
-
+    // Braces: the calls run in this order.
+    EXPECT_EQ((std::tuple {m_list.InsertItem(1, "middle"), m_list.InsertItem(99, "x"), m_list.InsertItem(-1, "x"),
+                           m_list.GetItemText(2, COL_NAME), m_list.SetCheckbox(-1, 0, 2), m_list.GetItemText(0, 9)}),
+              (std::tuple {1, 3, -1, QStringLiteral("file1.pdf"), false, QString()}))
+        << "beyond the end appends";
+    m_list.SetItemText(2, COL_CHECK, QString());
+    m_list.SetCheckbox(0, COL_PAGES, 2);
     // A column inserted after the rows has no cells in them, and they draw as empty.
     m_list.setColumnWidth(COL_BOOKMARK, 60);
-    ASSERT_EQ(m_list.InsertColumn(6, QStringLiteral("Late"), Qt::AlignLeft, 60), 6);
+    ASSERT_EQ(m_list.InsertColumn(6, QStringLiteral("Late"), Qt::AlignLeft, 100, 1), 6);
     EXPECT_FALSE(m_list.SetItemText(0, 6, QStringLiteral("x")));
     m_list.clearFocus();
-    EXPECT_EQ(Grab(&m_list).pixelColor(Cell(0, 6).center()), Palette(QPalette::Base));
+    const QImage list = Grab(&m_list);
+    const QImage header = Grab(m_pHeader);
+    const QColor base = Palette(QPalette::Base);
+    const QColor face = m_pHeader->palette().color(QPalette::Active, QPalette::Button);
+    EXPECT_EQ(list.pixelColor(Cell(0, 6).center()), base);
+    const auto section = [&](int nCol) {
+        return QRect(m_pHeader->sectionViewportPosition(nCol), 0, m_pHeader->sectionSize(nCol), header.height());
+    };
+    // Where to look: the cell or section less `nSkip` pixels on the left; where the ink starts: `dLeft`
+    // pixels into it, give or take `dSlack`.
+    const std::tuple<const char*, const QImage&, QRect, int, QColor, double, double> cases[] = {
+        {"box beside text", list, Cell(0, COL_CHECK), 0, base, 5, 0},
+        {"box without text", list, Cell(2, COL_CHECK), 0, base, (m_list.columnWidth(COL_CHECK) - 13) / 2 - 1, 0},
+        {"header box", header, section(6), 1, face, 5, 0},
+        {"text", list, Cell(0, COL_NAME), 0, base, 5 + 1.5, 1.5},
+        {"text after a box", list, Cell(0, COL_PAGES), 19, base, 5 + 17 + 1.5, 1.5},
+        {"caption", header, section(COL_NAME), 1, face, 5 + 1.5, 1.5},
+        {"caption after a box", header, section(6), 19, face, 5 + 17 + 1.5, 1.5},
+    };
+    for (const auto& [szWhat, image, area, nSkip, background, dLeft, dSlack] : cases)
+        EXPECT_NEAR(InkBounds(image, area.adjusted(nSkip, 0, 0, 0), background).left(), area.left() + dLeft, dSlack)
+            << szWhat;
+    const QRect cell = CellRect(0, COL_CHECK);
+    EXPECT_EQ(m_list.GetCheckboxRect(0, COL_CHECK).top(), cell.top() + (cell.height() - 13) / 2) << "centred";
+    EXPECT_TRUE(m_pHeader->CheckboxRect(COL_NAME).isNull());
 }
 
-TEST_F(CXListCtrlTest, EmptyListShowsTheMessageTenPixelsBelowTheHeaderCentredInBlack)
+// An empty list, then rows: the selection, the boxes, the texts and their tips.
+TEST_F(CXListCtrlTest, EmptyListShowsAMessageAndRowsShowTheSelectionTheirBoxesTextsAndTips)
 {
+    // Ten pixels below the header, centred, in black.
     const QRect message = m_list.viewport()->geometry().adjusted(0, 10, 0, 0);
-    const QImage image = Grab(&m_list);
+    QImage image = Grab(&m_list);
     const QRect ink = InkBounds(image, message, Qt::white);
     const int lineHeight = m_list.fontMetrics().height();
     EXPECT_NEAR(ink.top(), message.top() + lineHeight / 4.0, lineHeight / 4.0);
@@ -89,18 +115,16 @@ TEST_F(CXListCtrlTest, EmptyListShowsTheMessageTenPixelsBelowTheHeaderCentredInB
     m_list.resize(120, 260);
     EXPECT_GT(InkBounds(Grab(&m_list), message, Qt::white).height(), lineHeight) << "a narrow list wraps it";
 
-    AddRows(1);
+    const QString longText = QStringLiteral("A bookmark title that is much too long for the column");
+    AddRow(true, {"a", "7", "1", "", longText});
+    AddRows(2);
     m_list.resize(560, 260);
-    const QRect belowTheRow(Cell(0, 0).bottomLeft() + QPoint(0, 20), QSize(400, 40));
-    EXPECT_TRUE(InkBounds(Grab(&m_list), belowTheRow, Palette(QPalette::Base)).isNull()) << "no message with rows";
-}
+    const QRect belowTheRows(Cell(2, 0).bottomLeft() + QPoint(0, 20), QSize(400, 40));
+    EXPECT_TRUE(InkBounds(Grab(&m_list), belowTheRows, Palette(QPalette::Base)).isNull()) << "no message with rows";
 
-TEST_F(CXListCtrlTest, SelectedRowIsHighlightedWithFocusAndButtonFaceWithout)
-{
-    AddRows(3);
     m_list.SetCurSel(1);
     const QPoint name = Cell(1, COL_NAME).topLeft() + QPoint(2, 2);
-    QImage image = Grab(&m_list);
+    image = Grab(&m_list);
     EXPECT_EQ(image.pixelColor(name), Palette(QPalette::Highlight));
     EXPECT_EQ(image.pixelColor(Cell(1, COL_BOOKMARK).bottomRight() - QPoint(2, 2)), Palette(QPalette::Highlight));
     EXPECT_EQ(image.pixelColor(Cell(0, COL_NAME).topLeft() + QPoint(2, 2)), Palette(QPalette::Base));
@@ -112,18 +136,15 @@ TEST_F(CXListCtrlTest, SelectedRowIsHighlightedWithFocusAndButtonFaceWithout)
         Bounds(image, Cell(1, COL_NAME), [this](const QColor& c) { return c == Palette(QPalette::Text); }).isNull());
 
     m_list.SetAlwaysShowSelection(false);
-    EXPECT_EQ(Grab(&m_list).pixelColor(name), Palette(QPalette::Base));
-}
+    image = Grab(&m_list);
+    EXPECT_EQ(image.pixelColor(name), Palette(QPalette::Base));
 
-TEST_F(CXListCtrlTest, ClassicBoxIsDrawnPixelForPixelAndTheThemedOneByTheStyle)
-{
-    AddRows(1);
-    m_list.clearFocus();
+    // The first row, in the classic look and then in the themed one.
     const QRect box(InList(m_list.GetCheckboxRect(0, COL_CHECK).topLeft()), QSize(13, 13));
     // The box with the cell's background one pixel all round: '#' frame, 'v' tick, '.' the window
     // colour, '?' anything else.
     const Legend legend {{kFrame, '#'}, {kTick, 'v'}, {Palette(QPalette::Base), '.'}};
-    EXPECT_EQ(Picture(Grab(&m_list), box.adjusted(-1, -1, 1, 1), legend),
+    EXPECT_EQ(Picture(image, box.adjusted(-1, -1, 1, 1), legend),
               "..............."
               "\n.#############."
               "\n.#...........#."
@@ -140,65 +161,34 @@ TEST_F(CXListCtrlTest, ClassicBoxIsDrawnPixelForPixelAndTheThemedOneByTheStyle)
               "\n.#############."
               "\n...............");
 
-    CXThemeHelper::SetClassicLook(false);
-    const QImage themed = Grab(&m_list);
-    EXPECT_FALSE(InkBounds(themed, box, Palette(QPalette::Base)).isNull());
-    EXPECT_TRUE(Bounds(themed, box, [](const QColor& c) { return c == kTick || c == kFrame; }).isNull());
-}
-
-// Where the ink of boxes and texts starts, in the cells and in the header alike: a box 5 pixels in
-// (centred in a cell without text), a text 5 pixels in or 4 after a box (give or take the first
-// glyph's bearing).
-TEST_F(CXListCtrlTest, BoxesAndTextsKeepTheirPlacesInCellsAndHeader)
-{
-    AddRows(2);
-    m_list.SetItemText(1, COL_CHECK, QString());
-    m_list.SetCheckbox(0, COL_PAGES, 2);
-    m_list.setColumnWidth(COL_BOOKMARK, 60);
-    ASSERT_EQ(m_list.InsertColumn(6, QStringLiteral("Late"), Qt::AlignLeft, 100, 1), 6);
-    m_list.clearFocus();
-    const QImage list = Grab(&m_list);
-    const QImage header = Grab(m_pHeader);
-    const QColor base = Palette(QPalette::Base);
-    const QColor face = m_pHeader->palette().color(QPalette::Active, QPalette::Button);
-    const auto section = [&](int nCol) {
-        return QRect(m_pHeader->sectionViewportPosition(nCol), 0, m_pHeader->sectionSize(nCol), header.height());
-    };
-    const QRect late = section(6);
-    const QRect name = section(COL_NAME);
-    const QRect box = Cell(0, COL_CHECK);
-    const QRect centred = Cell(1, COL_CHECK);
-    const QRect pages = Cell(0, COL_PAGES);
-    const std::tuple<const char*, const QImage&, QRect, QColor, double, double> cases[] = {
-        {"box beside text", list, box, base, box.left() + 5.0, 0},
-        {"box without text", list, centred, base, centred.left() + (centred.width() - 13) / 2 - 1.0, 0},
-        {"header box", header, late.adjusted(1, 0, 0, 0), face, late.left() + 5.0, 0},
-        {"text", list, Cell(0, COL_NAME), base, Cell(0, COL_NAME).left() + 5 + 1.5, 1.5},
-        {"text after a box", list, pages.adjusted(19, 0, 0, 0), base, pages.left() + 5 + 17 + 1.5, 1.5},
-        {"caption", header, name.adjusted(1, 0, 0, 0), face, name.left() + 5 + 1.5, 1.5},
-        {"caption after a box", header, late.adjusted(19, 0, 0, 0), face, late.left() + 5 + 17 + 1.5, 1.5},
-    };
-    for (const auto& [szWhat, image, area, background, dLeft, dSlack] : cases)
-        EXPECT_NEAR(InkBounds(image, area, background).left(), dLeft, dSlack) << szWhat;
-    const QRect cell = CellRect(0, COL_CHECK);
-    EXPECT_EQ(m_list.GetCheckboxRect(0, COL_CHECK).top(), cell.top() + (cell.height() - 13) / 2) << "centred";
-    EXPECT_TRUE(m_pHeader->CheckboxRect(COL_NAME).isNull());
-}
-
-TEST_F(CXListCtrlTest, CellTextIsAlignedAsItsHeaderAndCutWithEllipsis)
-{
-    AddRow(true, {"a", "7", "1", "7", "A bookmark title that is much too long for the column"});
-    m_list.clearFocus();
-    const QImage image = Grab(&m_list);
+    // Texts are aligned as their header says and cut with an ellipsis; the tip shows the whole text,
+    // and an empty tip text no tip.
     const auto inkOf = [&](int nSubItem) { return InkBounds(image, Cell(0, nSubItem), Palette(QPalette::Base)); };
     EXPECT_NEAR(inkOf(COL_PAGES).center().x(), Cell(0, COL_PAGES).center().x(), 2.5);
     const QRect bookmark = inkOf(COL_BOOKMARK);
     EXPECT_NEAR(bookmark.right(), Cell(0, COL_BOOKMARK).right() + 1 - 5 - 6, 6) << "the cut text fills the cell";
     EXPECT_LE(bookmark.height(), m_list.fontMetrics().height());
-
+    for (const int nSubItem : {COL_END, COL_BOOKMARK}) {
+        const QPoint at = CellRect(0, nSubItem).center();
+        QHelpEvent help(QEvent::ToolTip, at, m_list.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(m_list.viewport(), &help);
+        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : "-", nSubItem == COL_BOOKMARK ? longText : "-");
+    }
+    QToolTip::hideText();
     // Without ellipsis the text is clipped at the padding instead of shortened.
     m_list.SetUseEllipsis(false);
     EXPECT_NE(Grab(&m_list).copy(Cell(0, COL_BOOKMARK)), image.copy(Cell(0, COL_BOOKMARK)));
+
+    CXThemeHelper::SetClassicLook(false);
+    const QImage themed = Grab(&m_list);
+    EXPECT_FALSE(InkBounds(themed, box, Palette(QPalette::Base)).isNull());
+    EXPECT_TRUE(Bounds(themed, box, [](const QColor& c) { return c == kTick || c == kFrame; }).isNull());
+    // The hot header item follows the pointer and returns to normal when it leaves.
+    QTest::mouseMove(m_pHeader->viewport(), QPoint(m_pHeader->sectionViewportPosition(COL_PAGES) + 10, 10));
+    EXPECT_EQ(m_pHeader->GetHotColumn(), COL_PAGES);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(m_pHeader, &leave);
+    EXPECT_EQ(m_pHeader->GetHotColumn(), -1);
 }
 
 // From rows 0 and 2 checked and row 1 not: what the boxes show (header first), which toggles were
@@ -206,18 +196,18 @@ TEST_F(CXListCtrlTest, CellTextIsAlignedAsItsHeaderAndCutWithEllipsis)
 // once a row was).
 TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTheRowsFollowEachOther)
 {
-    const std::tuple<const char*, int, Mouse, std::string, QString, std::string> cases[] = {
-        {"the last unchecked box", 1, Mouse::Click, "xxxx", "1", ".m."},
-        {"a checked box", 0, Mouse::Click, "...x", "0", "m.."},
-        {"a box pressed, released elsewhere", 1, Mouse::PressAndLeave, ".x.x", "", "..."},
-        {"beside a box", 1, Mouse::ClickBeside, ".x.x", "", "..."},
-        {"a quick double click is two clicks", 2, Mouse::DoubleClick, ".x.x", "2 2", "..m"},
-        {"the header box", -1, Mouse::Click, "xxxx", "-1", "mmm"},
-        {"the header box pressed, released elsewhere", -1, Mouse::PressAndLeave, ".x.x", "", "..."},
-        {"the header box double clicked", -1, Mouse::DoubleClick, "....", "-1 -1", "mmm"},
+    const std::tuple<const char*, int, Mouse, std::string> cases[] = {
+        {"the last unchecked box", 1, Mouse::Click, "xxxx|1|.m."},
+        {"a checked box", 0, Mouse::Click, "...x|0|m.."},
+        {"a box pressed, released elsewhere", 1, Mouse::PressAndLeave, ".x.x||..."},
+        {"beside a box", 1, Mouse::ClickBeside, ".x.x||..."},
+        {"a quick double click is two clicks", 2, Mouse::DoubleClick, ".x.x|2,2|..m"},
+        {"the header box", -1, Mouse::Click, "xxxx|-1|mmm"},
+        {"the header box pressed, released elsewhere", -1, Mouse::PressAndLeave, ".x.x||..."},
+        {"the header box double clicked", -1, Mouse::DoubleClick, "....|-1,-1|mmm"},
     };
     bool bListModified = false;
-    for (const auto& [szWhat, nRow, how, szBoxes, szReported, szModified] : cases) {
+    for (const auto& [szWhat, nRow, how, szSeen] : cases) {
         SCOPED_TRACE(szWhat);
         m_list.DeleteAllItems();
         AddRows(3);
@@ -227,15 +217,13 @@ TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTh
         EXPECT_EQ(m_list.GetListModified(), bListModified) << "boxes set in code do not modify the list";
         QSignalSpy boxes(&m_list, &CXListCtrl::checkboxClicked);
         UseBox(nRow, how);
-        EXPECT_EQ(Boxes(), szBoxes);
         QStringList reported;
         for (const QList<QVariant>& args : boxes)
             reported << QString::number(args[0].toInt()) + (args[1].toInt() == COL_CHECK ? "" : "?");
-        EXPECT_EQ(reported.join(QLatin1Char(' ')), szReported);
         std::string modified;
         for (int n = 0; n < 3; ++n)
             modified += m_list.GetModified(n, COL_CHECK) ? 'm' : '.';
-        EXPECT_EQ(modified, szModified);
+        EXPECT_EQ(Boxes() + '|' + reported.join(',').toStdString() + '|' + modified, szSeen);
         bListModified |= modified.find('m') != std::string::npos;
         EXPECT_EQ(m_list.GetListModified(), bListModified);
         EXPECT_EQ(m_list.GetCheckedState(2, COL_NAME), 1) << "other columns keep their boxes";
@@ -244,8 +232,7 @@ TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTh
     // A click on a row's box also selects the row, as any click on it would.
     QSignalSpy clicks(&m_list, &QAbstractItemView::clicked);
     UseBox(1, Mouse::Click);
-    EXPECT_EQ(clicks.count(), 1);
-    EXPECT_EQ(m_list.GetCurSel(), 1);
+    EXPECT_EQ(std::pair(clicks.count(), m_list.GetCurSel()), (std::pair<qsizetype, int>(1, 1)));
 
     // A disabled column, or a header with clicks off, swallows the click.
     const std::string before = Boxes();
@@ -255,8 +242,7 @@ TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTh
     m_pHeader->SetColumnEnabled(0, true);
     m_pHeader->EnableClicks(false);
     UseBox(-1, Mouse::Click);
-    EXPECT_EQ(Boxes(), before);
-    EXPECT_EQ(sections.count(), 0);
+    EXPECT_EQ(Boxes() + std::to_string(sections.count()), before + "0");
 
     // Boxes set in code move the header box too, also while the column is hidden.
     m_list.setColumnHidden(COL_CHECK, true);
@@ -265,52 +251,17 @@ TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTh
     EXPECT_EQ(m_list.GetHeaderCheckedState(COL_CHECK), 2);
 }
 
-TEST_F(CXListCtrlTest, HotHeaderItemFollowsThePointerAndReturnsToNormalWhenItLeaves)
+// Rows of their own colours, so that a row cut off at the top shows its visible part.
+TEST_F(CXListCtrlTest, KeysScrollTheSelectedRowJustIntoViewAndARowAboveTheViewportShowsItsVisiblePart)
 {
-    CXThemeHelper::SetClassicLook(false);
-    QTest::mouseMove(m_pHeader->viewport(), QPoint(m_pHeader->sectionViewportPosition(COL_PAGES) + 10, 10));
-    EXPECT_EQ(m_pHeader->GetHotColumn(), COL_PAGES);
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(m_pHeader, &leave);
-    EXPECT_EQ(m_pHeader->GetHotColumn(), -1);
-}
-
-TEST_F(CXListCtrlTest, RowStartingAboveTheViewportShowsItsVisiblePart)
-{
-    for (int n = 0; n < 30; ++n)
+    for (int n = 0; n < 40; ++n)
         m_list.InsertItem(n, QStringLiteral("row %1").arg(n), Qt::black, n % 2 ? Qt::yellow : Qt::cyan);
-    m_list.clearFocus();
-    QCoreApplication::processEvents();
-    m_list.verticalScrollBar()->setValue(3 * m_list.rowHeight(0) + m_list.rowHeight(0) / 2);
-    ASSERT_LT(m_list.rowViewportPosition(3), 0);
-    EXPECT_EQ(Grab(&m_list).pixelColor(InList(QPoint(CellRect(3, 0).right() - 2, 1))), QColor(Qt::yellow));
-}
-
-TEST_F(CXListCtrlTest, TooltipShowsTheWholeCellText)
-{
-    const QString longText = QStringLiteral("/home/someone/Documents/archive/2024/reports/quarterly/"
-                                            "a file name long enough to be cut off in its column.pdf");
-    AddRow(true, {longText, "1", "1", "1", ""});
-    // An empty tooltip text shows no tip.
-    for (const int nSubItem : {COL_BOOKMARK, COL_NAME}) {
-        const QPoint at = CellRect(0, nSubItem).center();
-        QHelpEvent help(QEvent::ToolTip, at, m_list.viewport()->mapToGlobal(at));
-        QApplication::sendEvent(m_list.viewport(), &help);
-        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : "-", nSubItem == COL_NAME ? longText : "-");
-    }
-    QToolTip::hideText();
-}
-
-TEST_F(CXListCtrlTest, KeysScrollTheSelectedRowJustIntoView)
-{
-    AddRows(40);
     const int nVisible = m_list.viewport()->height() / m_list.rowHeight(0);
     m_list.SetCurSel(nVisible - 1);
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(&m_list, Qt::Key_Down);
-    const int nSel = m_list.GetCurSel();
-    EXPECT_EQ(nSel, nVisible + 2);
-    EXPECT_EQ(m_list.rowViewportPosition(nSel) + m_list.rowHeight(nSel), m_list.viewport()->height());
+    EXPECT_EQ(m_list.GetCurSel(), nVisible + 2);
+    EXPECT_EQ(m_list.rowViewportPosition(nVisible + 2) + m_list.rowHeight(0), m_list.viewport()->height());
 
     // SetCurSel without the flag selects without scrolling.
     const int nScroll = m_list.verticalScrollBar()->value();
@@ -318,6 +269,10 @@ TEST_F(CXListCtrlTest, KeysScrollTheSelectedRowJustIntoView)
     EXPECT_EQ(m_list.verticalScrollBar()->value(), nScroll);
     m_list.SetCurSel(0, true);
     EXPECT_EQ(m_list.rowViewportPosition(0), 0);
+
+    m_list.verticalScrollBar()->setValue(3 * m_list.rowHeight(0) + m_list.rowHeight(0) / 2);
+    ASSERT_LT(m_list.rowViewportPosition(3), 0);
+    EXPECT_EQ(Grab(&m_list).pixelColor(InList(QPoint(CellRect(3, 0).right() - 2, 1))), QColor(Qt::yellow));
 }
 
 } // namespace

@@ -28,12 +28,10 @@
 
 namespace controls_test {
 
-// What `pWidget` draws now, at one image pixel per widget pixel.
+// What `pWidget` draws now.
 inline QImage Grab(QWidget* pWidget)
 {
-    QImage image = pWidget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    image.setDevicePixelRatio(1.0);
-    return image;
+    return pWidget->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 // The smallest rectangle holding every pixel of `area` for which `test(colour)` holds; null when none.
@@ -93,7 +91,6 @@ protected:
         m_list.SetNoItemsMessageColor(Qt::black);
         m_window.show();
         m_window.activateWindow();
-        QApplication::setActiveWindow(&m_window);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
         m_list.setFocus();
     }
@@ -118,16 +115,13 @@ protected:
     void AddRows(int nCount, bool bChecked = true)
     {
         for (int i = 0; i < nCount; ++i)
-            AddRow(bChecked,
-                   {QStringLiteral("file%1.pdf").arg(i), "10", "1", "10", QStringLiteral("Chapter %1").arg(i)});
+            AddRow(bChecked, {QString("file%1.pdf").arg(i), "10", "1", "10", QString("Chapter %1").arg(i)});
     }
 
     // A cell in viewport coordinates, and in list coordinates for reading grabbed images of the list.
     QRect CellRect(int nItem, int nSubItem) const { return m_list.visualRect(m_list.model()->index(nItem, nSubItem)); }
     QRect Cell(int nItem, int nSubItem) const { return CellRect(nItem, nSubItem).translated(InList(QPoint())); }
     QPoint InList(const QPoint& viewportPoint) const { return m_list.viewport()->mapTo(&m_list, viewportPoint); }
-
-    void Click(const QPoint& viewportPoint) { QTest::mouseClick(m_list.viewport(), Qt::LeftButton, {}, viewportPoint); }
 
     QColor Palette(QPalette::ColorRole role) const { return m_list.palette().color(QPalette::Active, role); }
 

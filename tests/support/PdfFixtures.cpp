@@ -18,21 +18,13 @@
 #include <set>
 #include <sstream>
 #include <sys/wait.h>
-#include <unistd.h>
+#include <tuple>
 
 namespace quire::fixtures {
 
 namespace {
 
 using QOH = QPDFObjectHandle;
-
-// A PDF text string: ASCII as it is, anything else as UTF-16BE.
-std::string Text(const std::string& utf8)
-{
-    const bool ascii
-        = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return QOH::newString(ascii ? utf8 : QUtil::utf8_to_utf16(utf8)).unparse();
-}
 
 std::string Rect(double x, double y, double w, double h)
 {
@@ -57,30 +49,29 @@ struct Builder
     std::string font {};
     std::vector<QOH> pages {};
     std::string oldDests {};
-    std::map<std::string, std::string> treeDests {};
+    std::string treeDests {}; // NOTE: names count up from dest1001, so the order they are made in is sorted
     std::map<int, int> widgetsOnPage {};
     int destCounter = 0;
 
     QOH Make(const std::string& text) { return pdf.makeIndirectObject(QOH::parse(&pdf, text)); }
-
-    void Fill(QOH object, const std::string& text)
-    {
-        for (const auto& [key, value] : QOH::parse(&pdf, text).ditems())
-            object.replaceKey(key, value);
-    }
+    void Set(QOH object, const std::string& text) { pdf.replaceObject(object.getObjGen(), QOH::parse(&pdf, text)); }
+    void SetRoot(const char* key, const std::string& text) { pdf.getRoot().replaceKey(key, QOH::parse(&pdf, text)); }
+    std::string Ref(int page) { return pages.at(static_cast<std::size_t>(page - 1)).unparse(); }
+    // A PDF text string: PDFDocEncoding where it can be, else UTF-16BE.
+    static std::string Text(const std::string& utf8) { return QOH::newUnicodeString(utf8).unparse(); }
 
     void Build()
     {
         font = Make("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>").unparse();
         for (int n = 1; n <= spec.pages; ++n) {
-            QOH contents
-                = pdf.newStream("BT /F1 24 Tf 72 720 Td (" + spec.tag + " page " + std::to_string(n) + ") Tj ET\n");
+            const std::string text = "BT /F1 24 Tf 72 720 Td (" + spec.tag + " page " + std::to_string(n) + ") Tj ET\n";
             pdf.addPage(Make("<< /Type /Page /MediaBox [0 0 612 792] /Resources << /Font << /F1 " + font
-                             + " >> >> /Contents " + contents.unparse() + " >>"),
+                             + " >> >> /Contents " + pdf.newStream(text).unparse() + " >>"),
                         false);
         }
         pages = pdf.getAllPages();
-        BuildOutline();
+        if (!spec.outline.empty() || spec.emptyOutline)
+            BuildOutline();
         BuildFields();
         for (std::size_t i = 0; i < spec.links.size(); ++i)
             AddAnnot(spec.links[i].fromPage,
@@ -89,20 +80,14 @@ struct Builder
                          + " >>");
         if (!oldDests.empty())
             pdf.getRoot().replaceKey("/Dests", Make("<<" + oldDests + " >>"));
-        std::string names;
-        for (const auto& [name, dest] : treeDests)
-            names += " (" + name + ") " + dest;
-        if (!names.empty())
-            pdf.getRoot().replaceKey(
-                "/Names", QOH::parse(&pdf, "<< /Dests " + Make("<< /Names [" + names + " ] >>").unparse() + " >>"));
+        if (!treeDests.empty())
+            SetRoot("/Names", "<< /Dests " + Make("<< /Names [" + treeDests + " ] >>").unparse() + " >>");
         std::string info;
         for (const auto& [key, value] : spec.info)
             info += " /" + key + " " + Text(value);
         if (!info.empty())
             pdf.getTrailer().replaceKey("/Info", Make("<<" + info + " >>"));
     }
-
-    std::string Ref(int page) { return pages.at(static_cast<std::size_t>(page - 1)).unparse(); }
 
     // The keys that give an outline item or a link annotation a target of `kind` to `page`.
     std::string Target(DestKind kind, int page)
@@ -111,16 +96,16 @@ struct Builder
             return " /A << /S /URI /URI (https://example.com/) >>";
         if (kind == DestKind::None || page <= 0)
             return "";
-        const std::string name = "dest" + std::to_string(++destCounter);
+        const std::string name = "dest" + std::to_string(1000 + ++destCounter);
         switch (kind) {
         case DestKind::OldDests:
             oldDests += " /" + name + " [" + Ref(page) + " /Fit]";
             return " /Dest /" + name;
         case DestKind::NameTree:
-            treeDests[name] = "[" + Ref(page) + " /FitH 700]";
+            treeDests += " (" + name + ") [" + Ref(page) + " /FitH 700]";
             return " /Dest (" + name + ")";
         case DestKind::NameTreeDict:
-            treeDests[name] = "<< /D [" + Ref(page) + " /Fit] >>";
+            treeDests += " (" + name + ") << /D [" + Ref(page) + " /Fit] >>";
             return " /Dest (" + name + ")";
         case DestKind::GoToAction:
             return " /A << /S /GoTo /D [" + Ref(page) + " /Fit] >>";
@@ -129,53 +114,49 @@ struct Builder
         }
     }
 
-    std::vector<QOH> AddItems(QOH parent, const std::vector<OutlineSpec>& items)
+    // Writes `items` under `parent`; the keys that make them its kids.
+    std::string AddItems(QOH parent, const std::vector<OutlineSpec>& items)
     {
         std::vector<QOH> made;
         for (std::size_t i = 0; i < items.size(); ++i)
-            made.push_back(Make("<< >>"));
+            made.push_back(QOH::newReserved(&pdf));
         for (std::size_t i = 0; i < items.size(); ++i) {
             const OutlineSpec& desc = items[i];
-            std::string text = "<< /Title " + Text(desc.title) + " /Parent " + parent.unparse()
-                + Target(desc.kind, desc.page) + (desc.bold ? " /F 2" : "") + (desc.red ? " /C [1 0 0]" : "");
-            if (i > 0)
-                text += " /Prev " + made[i - 1].unparse();
-            if (i + 1 < made.size())
-                text += " /Next " + made[i + 1].unparse();
-            if (!desc.kids.empty())
-                text += " /Count " + std::to_string(desc.open ? Visible(desc.kids) : -Visible(desc.kids));
-            AddItems(made[i], desc.kids);
-            Fill(made[i], text + " >>");
+            const int count = desc.kids.empty() ? 0 : Visible(desc.kids);
+            Set(made[i],
+                "<< /Title " + Text(desc.title) + " /Parent " + parent.unparse() + Target(desc.kind, desc.page)
+                    + (desc.bold ? " /F 2" : "") + (desc.red ? " /C [1 0 0]" : "")
+                    + (i > 0 ? " /Prev " + made[i - 1].unparse() : "")
+                    + (i + 1 < made.size() ? " /Next " + made[i + 1].unparse() : "")
+                    + (count ? " /Count " + std::to_string(desc.open ? count : -count) : "")
+                    + AddItems(made[i], desc.kids) + " >>");
         }
-        if (!made.empty())
-            Fill(parent, "<< /First " + made.front().unparse() + " /Last " + made.back().unparse() + " >>");
-        return made;
+        return made.empty() ? "" : " /First " + made.front().unparse() + " /Last " + made.back().unparse();
     }
 
     void BuildOutline()
     {
-        if (spec.outline.empty() && !spec.emptyOutline)
-            return;
-        QOH root = Make("<< /Type /Outlines /Count " + std::to_string(Visible(spec.outline)) + " >>");
-        std::vector<QOH> top = AddItems(root, spec.outline);
-        if (spec.outlineLoop && !top.empty())
-            top.back().replaceKey("/Next", top.front());
-        if (spec.kidLoop && !top.empty() && top.front().getKey("/First").isDictionary())
-            top.front().getKey("/First").replaceKey("/Next", top.front().getKey("/First"));
+        QOH root = QOH::newReserved(&pdf);
+        Set(root,
+            "<< /Type /Outlines /Count " + std::to_string(Visible(spec.outline)) + AddItems(root, spec.outline)
+                + " >>");
+        if (spec.outlineLoop && !spec.outline.empty())
+            root.getKey("/Last").replaceKey("/Next", root.getKey("/First"));
+        if (spec.kidLoop && root.getKey("/First").getKey("/First").isDictionary())
+            root.getKey("/First").getKey("/First").replaceKey("/Next", root.getKey("/First").getKey("/First"));
         pdf.getRoot().replaceKey("/Outlines", root);
     }
 
     std::string Appearance(const std::string& ops)
     {
         QOH stream = pdf.newStream(ops);
-        Fill(stream.getDict(), "<< /Type /XObject /Subtype /Form /BBox [0 0 14 14] >>");
+        stream.replaceDict(QOH::parse(&pdf, "<< /Type /XObject /Subtype /Form /BBox [0 0 14 14] >>"));
         return stream.unparse();
     }
 
     std::string AddAnnot(int page, const std::string& text)
     {
-        QOH annot = Make(text);
-        QOH p = pages.at(static_cast<std::size_t>(page - 1));
+        QOH annot = Make(text), p = pages.at(static_cast<std::size_t>(page - 1));
         if (!p.getKey("/Annots").isArray())
             p.replaceKey("/Annots", QOH::newArray());
         p.getKey("/Annots").appendItem(annot);
@@ -188,7 +169,7 @@ struct Builder
             = {" /FT /Tx /DA (/Helv 12 Tf 0 g) /V ", " /FT /Btn /V /Off", " /FT /Btn /Ff 49152 /V /Off"};
         std::string fields;
         for (const FieldSpec& desc : spec.fields) {
-            QOH field = Make("<< >>");
+            QOH field = QOH::newReserved(&pdf);
             const int kind = static_cast<int>(desc.kind);
             std::string kids;
             for (std::size_t i = 0; i < desc.pages.size(); ++i) {
@@ -205,18 +186,15 @@ struct Builder
                 }
                 kids += " " + AddAnnot(page, text + " >>");
             }
-            Fill(field,
-                 "<< /T " + Text(desc.name) + kKeys[kind] + (kind == 0 ? Text(desc.value) : "") + " /Kids [" + kids
-                     + " ] >>");
+            Set(field,
+                "<< /T " + Text(desc.name) + kKeys[kind] + (kind == 0 ? Text(desc.value) : "") + " /Kids [" + kids
+                    + " ] >>");
             fields += " " + field.unparse();
         }
         if (!fields.empty())
-            pdf.getRoot().replaceKey("/AcroForm",
-                                     QOH::parse(&pdf,
-                                                "<< /Fields [" + fields
-                                                    + " ] /DA (/Helv 0 Tf 0 g) /NeedAppearances true"
-                                                      " /DR << /Font << /Helv "
-                                                    + font + " >> >> >>"));
+            SetRoot("/AcroForm",
+                    "<< /Fields [" + fields + " ] /DA (/Helv 0 Tf 0 g) /NeedAppearances true /DR << /Font << /Helv "
+                        + font + " >> >> >>");
     }
 };
 
@@ -244,9 +222,10 @@ void WriteBuilt(const std::string& path, const PdfSpec& desc, bool objectStreams
     }
 }
 
-// Makes the file's startxref an offset into the middle of the file, where no cross-reference is.
-void PointStartxrefNowhere(const std::string& path)
+// Writes the file with its startxref an offset into the middle of it, where no cross-reference is.
+void WriteWithStartxrefNowhere(const std::string& path, const PdfSpec& desc, bool objectStreams)
 {
+    WriteBuilt(path, desc, objectStreams);
     WriteWholeFile(path, std::regex_replace(ReadWholeFile(path), std::regex(R"(startxref\s+\d+)"), "startxref\n17"));
 }
 
@@ -295,14 +274,12 @@ std::vector<OutlineSpec> OnePerPage(int pages, const std::string& prefix)
 
 void WriteRepairablePdf(const std::string& path, const std::string& tag, int pages)
 {
-    WriteBuilt(path, {.tag = tag, .pages = pages}, false);
-    PointStartxrefNowhere(path);
+    WriteWithStartxrefNowhere(path, {.tag = tag, .pages = pages}, false);
 }
 
 void WriteDamagedPdf(const std::string& path)
 {
-    WriteBuilt(path, {.tag = "damaged", .pages = 3}, true);
-    PointStartxrefNowhere(path);
+    WriteWithStartxrefNowhere(path, {.tag = "damaged", .pages = 3}, true);
 }
 
 void WriteTruncatedPdf(const std::string& path)
@@ -315,12 +292,8 @@ void WriteTruncatedPdf(const std::string& path)
 void WriteBrokenPageTreePdf(const std::string& path)
 {
     WriteWholeFile(path,
-                   "%PDF-1.4\n"
-                   "1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n"
-                   "2 0 obj\n<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>\nendobj\n"
-                   "3 0 obj\n<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>\nendobj\n"
-                   "4 0 obj\n42\nendobj\n"
-                   "trailer\n<< /Root 1 0 R /Size 5 >>\n%%EOF\n");
+                   Assemble({"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>",
+                             "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>", "42"}));
 }
 
 void WriteReferenceChainPdf(const std::string& path, int depth)
@@ -345,11 +318,6 @@ void WriteDeepPageTreePdf(const std::string& path, int depth)
     WriteWholeFile(path, Assemble(bodies));
 }
 
-void WriteZeroByteFile(const std::string& path)
-{
-    WriteWholeFile(path, std::string());
-}
-
 void WriteNotPdf(const std::string& path)
 {
     WriteWholeFile(path, "Minutes of the meeting\nNothing was decided.\n");
@@ -357,108 +325,80 @@ void WriteNotPdf(const std::string& path)
 
 namespace {
 
-// The whole of a capture file, which is closed afterwards.
-std::string Drain(std::FILE* file)
+// Runs `argv` under a time limit, each argument quoted for the shell, its error stream sent to
+// `err`: the exit status (-1 when it did not exit) and what it wrote.
+std::pair<int, std::string> Capture(const std::vector<std::string>& argv, const std::string& err)
 {
-    std::string text;
-    if (!file)
-        return text;
-    std::rewind(file);
+    std::string command = "timeout 120";
+    for (const std::string& arg : argv)
+        command += " '" + std::regex_replace(arg, std::regex("'"), "'\\''") + "'";
+    std::FILE* pipe = ::popen((command + " 2>" + err).c_str(), "r");
+    std::string out;
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        text.append(buffer, n);
-    std::fclose(file);
-    return text;
-}
-
-std::string Trim(const std::string& s)
-{
-    const auto begin = s.find_first_not_of(" \t\r\n\f");
-    return begin == std::string::npos ? std::string() : s.substr(begin, s.find_last_not_of(" \t\r\n\f") - begin + 1);
+    for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    const int status = pipe ? ::pclose(pipe) : -1;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
 } // namespace
 
-ToolRun RunTool(const std::vector<std::string>& argv, int timeoutSeconds)
-{
-    std::vector<std::string> full = {"timeout", std::to_string(timeoutSeconds)};
-    full.insert(full.end(), argv.begin(), argv.end());
-    std::vector<char*> args;
-    for (auto& a : full)
-        args.push_back(a.data());
-    args.push_back(nullptr);
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    if (!out || !err)
-        ADD_FAILURE() << "cannot create capture files";
-    const pid_t pid = out && err ? ::fork() : -1;
-    if (pid == 0) {
-        ::dup2(::fileno(out), 1);
-        ::dup2(::fileno(err), 2);
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ToolRun run;
-    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-        run.exitCode = WEXITSTATUS(status);
-    run.out = Drain(out);
-    run.err = Drain(err);
-    return run;
-}
-
 bool QpdfCheckPasses(const std::string& path, std::string* log)
 {
-    const ToolRun run = RunTool({"qpdf", "--check", path});
+    const auto [status, out] = Capture({"qpdf", "--check", path}, "&1");
     if (log)
-        *log = run.out + run.err;
-    return run.exitCode == 0;
+        *log = out;
+    return status == 0;
 }
 
 std::map<std::string, std::string> PdfInfo(const std::string& path)
 {
     std::map<std::string, std::string> info;
-    const ToolRun run = RunTool({"pdfinfo", "-enc", "UTF-8", path});
-    std::istringstream in(run.exitCode == 0 ? run.out : std::string());
-    for (std::string line; std::getline(in, line);)
-        if (const auto colon = line.find(':'); colon != std::string::npos)
-            info[line.substr(0, colon)] = Trim(line.substr(colon + 1));
+    const auto [status, out] = Capture({"pdfinfo", "-enc", "UTF-8", path}, "/dev/null");
+    // "Key:   value" lines; the value without the white space around it.
+    const std::regex line(R"(([^:\n]+):[ \t]*(.*?)\s*(\n|$))");
+    for (std::sregex_iterator it(out.begin(), out.end(), line), end; status == 0 && it != end; ++it)
+        info[(*it)[1]] = (*it)[2];
     return info;
 }
 
 std::vector<std::string> PageTexts(const std::string& path)
 {
     std::vector<std::string> pages;
-    const ToolRun run = RunTool({"pdftotext", "-layout", "-enc", "UTF-8", path, "-"});
+    const auto [status, out] = Capture({"pdftotext", "-layout", "-enc", "UTF-8", path, "-"}, "/dev/null");
     // NOTE: pdftotext ends every page, the last one included, with a form feed.
-    std::istringstream in(run.exitCode == 0 ? run.out : std::string());
+    std::istringstream in(status == 0 ? out : std::string());
     for (std::string page; std::getline(in, page, '\f');)
-        pages.push_back(Trim(page));
+        pages.push_back(std::regex_replace(page, std::regex(R"(^\s+|\s+$)"), ""));
     return pages;
 }
 
 namespace {
 
-// Opens `path` with qpdf and hands it to `read`; a file qpdf cannot read fails the test, naming `what`.
-template<typename Read> void ReadWithQpdf(const std::string& path, const char* what, Read read)
+// Opens `path` with qpdf and hands it to `read`, which adds the lines returned; a file qpdf cannot
+// read fails the test, naming `what`.
+template<typename Read> std::vector<std::string> ReadWithQpdf(const std::string& path, const char* what, Read read)
 {
+    std::vector<std::string> lines;
     try {
         QPDF pdf;
         pdf.setSuppressWarnings(true);
         pdf.processFile(path.c_str());
-        read(pdf);
+        read(pdf, lines);
     } catch (const std::exception& e) {
         ADD_FAILURE() << what << " of " << path << " cannot be read: " << e.what();
     }
+    return lines;
 }
 
 // The 1-based number of `page` among the pages of `pdf`, "-" when it is none of them.
 std::string PageOf(QPDF& pdf, QOH page)
 {
-    const auto& pages = pdf.getAllPages();
-    const auto at = std::find_if(pages.begin(), pages.end(),
-                                 [&](const QOH& p) { return page.isIndirect() && p.getObjGen() == page.getObjGen(); });
-    return at == pages.end() ? "-" : std::to_string(at - pages.begin() + 1);
+    try {
+        return std::to_string(pdf.findPage(page) + 1);
+    } catch (const std::exception&) {
+        return "-";
+    }
 }
 
 void OutlineLines(QPDF& pdf, std::vector<QPDFOutlineObjectHelper> items, std::size_t depth,
@@ -474,16 +414,15 @@ void OutlineLines(QPDF& pdf, std::vector<QPDFOutlineObjectHelper> items, std::si
 
 std::vector<std::string> OutlineOf(const std::string& path)
 {
-    std::vector<std::string> lines;
-    ReadWithQpdf(path, "outline",
-                 [&](QPDF& pdf) { OutlineLines(pdf, QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines(), 0, lines); });
-    return lines;
+    return ReadWithQpdf(path, "outline", [](QPDF& pdf, std::vector<std::string>& lines) {
+        OutlineLines(pdf, QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines(), 0, lines);
+    });
 }
 
 std::vector<std::string> FieldsOf(const std::string& path)
 {
-    std::map<QPDFObjGen, std::pair<std::string, std::vector<int>>> fields;
-    ReadWithQpdf(path, "form", [&](QPDF& pdf) {
+    std::map<QPDFObjGen, std::tuple<std::string, int, std::string>> fields; // name, widgets, pages "1,3"
+    ReadWithQpdf(path, "form", [&](QPDF& pdf, std::vector<std::string>&) {
         QPDFAcroFormDocumentHelper form(pdf);
         std::set<QPDFObjGen> placed;
         int n = 0;
@@ -496,32 +435,30 @@ std::vector<std::string> FieldsOf(const std::string& path)
                 for (int depth = 0; depth < 32 && !field.hasKey("/T") && field.getKey("/Parent").isDictionary();
                      ++depth)
                     field = field.getKey("/Parent");
-                fields[field.getObjGen()].first = QPDFFormFieldObjectHelper(field).getFullyQualifiedName();
-                fields[field.getObjGen()].second.push_back(n);
+                auto& [name, widgets, pages] = fields[field.getObjGen()];
+                name = QPDFFormFieldObjectHelper(field).getFullyQualifiedName();
+                pages += (widgets++ ? "," : "") + std::to_string(n);
             }
         }
         for (auto& terminal : form.getFormFields()) {
             const auto widgets = form.getAnnotationsForField(terminal);
             if (std::none_of(widgets.begin(), widgets.end(),
                              [&](auto& w) { return placed.count(w.getObjectHandle().getObjGen()) != 0; }))
-                fields[terminal.getObjectHandle().getObjGen()].first = terminal.getFullyQualifiedName() + " (no page)";
+                std::get<0>(fields[terminal.getObjectHandle().getObjGen()])
+                    = terminal.getFullyQualifiedName() + " (no page)";
         }
     });
     std::vector<std::string> lines;
-    for (const auto& [og, entry] : fields) {
-        std::string line = entry.first + ": " + std::to_string(entry.second.size()) + " widget(s) on page(s) ";
-        for (std::size_t i = 0; i < entry.second.size(); ++i)
-            line += (i ? "," : "") + std::to_string(entry.second[i]);
-        lines.push_back(line);
-    }
+    for (const auto& [og, field] : fields)
+        lines.push_back(std::get<0>(field) + ": " + std::to_string(std::get<1>(field)) + " widget(s) on page(s) "
+                        + std::get<2>(field));
     std::sort(lines.begin(), lines.end());
     return lines;
 }
 
 std::vector<std::string> AppearancesOf(const std::string& path, const std::string& field, const std::string& state)
 {
-    std::vector<std::string> data;
-    ReadWithQpdf(path, "appearances", [&](QPDF& pdf) {
+    return ReadWithQpdf(path, "appearances", [&](QPDF& pdf, std::vector<std::string>& data) {
         QPDFAcroFormDocumentHelper form(pdf);
         for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages())
             for (auto& widget : form.getWidgetAnnotationsForPage(page)) {
@@ -533,21 +470,16 @@ std::vector<std::string> AppearancesOf(const std::string& path, const std::strin
                 }
             }
     });
-    return data;
 }
 
 std::vector<std::string> LinksOf(const std::string& path)
 {
-    std::vector<std::string> lines;
-    ReadWithQpdf(path, "links", [&](QPDF& pdf) {
+    return ReadWithQpdf(path, "links", [](QPDF& pdf, std::vector<std::string>& lines) {
         int n = 0;
-        for (QOH page : pdf.getAllPages()) {
-            QOH annots = page.getKey("/Annots");
+        for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
             ++n;
-            for (auto a : annots.isArray() ? annots.getArrayAsVector() : std::vector<QOH>()) {
-                if (!a.isDictionary() || !a.getKey("/Subtype").isNameAndEquals("/Link"))
-                    continue;
-                QOH dest = a.getKey("/Dest");
+            for (auto& link : page.getAnnotations("/Link")) {
+                QOH a = link.getObjectHandle(), dest = a.getKey("/Dest");
                 if (dest.isNull() && a.getKey("/A").isDictionary())
                     dest = a.getKey("/A").getKey("/D");
                 const bool paged = dest.isArray() && dest.getArrayNItems() > 0;
@@ -555,7 +487,6 @@ std::vector<std::string> LinksOf(const std::string& path)
             }
         }
     });
-    return lines;
 }
 
 std::string HeaderVersion(const std::string& path)

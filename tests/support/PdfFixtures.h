@@ -21,20 +21,19 @@
 
 namespace quire::fixtures {
 
-// How an outline item (or link) names its target.
-enum class DestKind {
-    Explicit, // /Dest [page /XYZ 72 720 0]
-    OldDests, // /Dest /name, resolved through the catalog's /Dests dictionary ([page /Fit])
-    NameTree, // /Dest (name), resolved through the /Names /Dests tree ([page /FitH 700])
-    NameTreeDict, // as NameTree, the tree's value being << /D [page /Fit] >>
-    GoToAction, // /A << /S /GoTo /D [page /Fit] >>
-    Uri, // /A << /S /URI /URI (https://example.com/) >>; `page` is ignored
-    None, // no target at all: a heading
-};
+// How an outline item (or link) names its target:
+// - Explicit: /Dest [page /XYZ 72 720 0]
+// - OldDests: /Dest /name, resolved through the catalog's /Dests dictionary ([page /Fit])
+// - NameTree: /Dest (name), resolved through the /Names /Dests tree ([page /FitH 700])
+// - NameTreeDict: as NameTree, the tree's value being << /D [page /Fit] >>
+// - GoToAction: /A << /S /GoTo /D [page /Fit] >>
+// - Uri: /A << /S /URI /URI (https://example.com/) >>; `page` is ignored
+// - None: no target at all: a heading
+enum class DestKind { Explicit, OldDests, NameTree, NameTreeDict, GoToAction, Uri, None };
 
 struct OutlineSpec
 {
-    std::string title; // UTF-8; non-ASCII titles are written as UTF-16BE text strings
+    std::string title; // UTF-8; written in PDFDocEncoding where it can be, else as UTF-16BE
     int page = 0; // 1-based target page; 0 with any kind but Uri means no target
     DestKind kind = DestKind::Explicit;
     std::vector<OutlineSpec> kids;
@@ -50,11 +49,10 @@ inline OutlineSpec Item(const std::string& title, int page, DestKind kind = Dest
     return {title, page, kind, std::move(kids)};
 }
 
-enum class FieldKind {
-    Text, // /FT /Tx with value `value`
-    CheckBox, // /FT /Btn, states /Yes and /Off
-    Radio, // /FT /Btn radio group; one button per entry of `pages`, states /B1, /B2, ...
-};
+// - Text: /FT /Tx with value `value`
+// - CheckBox: /FT /Btn, states /Yes and /Off
+// - Radio: /FT /Btn radio group; one button per entry of `pages`, states /B1, /B2, ...
+enum class FieldKind { Text, CheckBox, Radio };
 
 struct FieldSpec
 {
@@ -63,7 +61,7 @@ struct FieldSpec
     // One widget per entry, on that 1-based page. More than one entry makes one field with widgets
     // on several pages (a radio group: several buttons).
     std::vector<int> pages = {1};
-    std::string value;
+    std::string value {};
 };
 
 struct LinkSpec
@@ -108,21 +106,10 @@ void WriteBrokenPageTreePdf(const std::string& path);
 void WriteReferenceChainPdf(const std::string& path, int depth);
 // One page showing "Tree page 1" under a page tree of `depth` nested /Pages nodes.
 void WriteDeepPageTreePdf(const std::string& path, int depth);
-void WriteZeroByteFile(const std::string& path);
 // A text file named like a PDF.
 void WriteNotPdf(const std::string& path);
 
 // ---- reading back with a second tool ----
-
-struct ToolRun
-{
-    int exitCode = -1; // 124 when the time limit ended it
-    std::string out;
-    std::string err;
-};
-
-// Runs a program (no shell) under `timeout`, capturing its output.
-ToolRun RunTool(const std::vector<std::string>& argv, int timeoutSeconds = 120);
 
 // `qpdf --check` exits 0 (warnings, exit 3, count as failure). `log` receives its output.
 bool QpdfCheckPasses(const std::string& path, std::string* log = nullptr);

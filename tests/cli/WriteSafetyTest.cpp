@@ -4,11 +4,9 @@
 #include "tests/cli/QuireCliFixture.h"
 
 #include <sys/mount.h>
-#include <sys/socket.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
+#include <unistd.h>
 
-#include <cstring>
 #include <fstream>
 
 namespace {
@@ -67,18 +65,13 @@ TEST_F(WriteSafetyTest, AnOutputThatCannotBeWrittenFailsTheJobWithoutEndingThePr
         cases.push_back({{"merge", "-o", "disk/out.pdf", "small.pdf"}, backupFails("disk/out", full), -1});
     }
     // A fifo, a socket or a device node where the output is to go is refused, and stays what it is.
-    ASSERT_EQ(::mkfifo(m_tmp.File("fifo_p1-2.pdf").c_str(), 0600), 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(m_tmp.File("socket_p1-2.pdf").size(), sizeof address.sun_path);
-    std::strcpy(address.sun_path, m_tmp.File("socket_p1-2.pdf").c_str());
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
-    Strings stems {"fifo", "socket"};
+    Strings stems;
+    for (const auto& [stem, type] :
+         {std::pair<std::string, mode_t> {"fifo", S_IFIFO}, {"socket", S_IFSOCK}, {"null", S_IFCHR}})
+        if (::mknod(m_tmp.File(stem + "_p1-2.pdf").c_str(), type | 0666, makedev(1, 3)) == 0)
+            stems.push_back(stem);
     // Only root may make a device node.
-    if (::mknod(m_tmp.File("null_p1-2.pdf").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
-        stems.push_back("null");
+    ASSERT_THAT(stems, ::testing::IsSupersetOf({"fifo", "socket"}));
     for (const std::string& stem : stems) {
         const std::string source = fs::path(Make(stem + ".pdf", 2)).filename(), node = stem + "_p1-2.pdf";
         const std::string refusal = "quire: " + node + " is not a regular file; give the name of a PDF file to write\n";
@@ -96,7 +89,7 @@ TEST_F(WriteSafetyTest, AnOutputThatCannotBeWrittenFailsTheJobWithoutEndingThePr
 TEST_F(WriteSafetyTest, AReplacedFileKeepsItsPermissionBitsAndGroupAndANewOneFollowsTheUmask)
 {
     const std::string source = Make("a.pdf", 2);
-    const ChildOptions options {.umask = 027};
+    const fx::ChildOptions options {.umask = 027};
     // The command, and the title of the file it writes.
     const std::pair<Strings, std::string> cases[]
         = {{{"merge", "-o", m_tmp.File("out.pdf"), source}, "out"}, {{"split", source, "1-2"}, "a_p1-2"}};
@@ -122,42 +115,37 @@ TEST_F(WriteSafetyTest, AReplacedFileKeepsItsPermissionBitsAndGroupAndANewOneFol
 
 TEST_F(WriteSafetyTest, ASecondEndSignalOrAHangupEndsTheProgramByItAndRemovesTheUnfinishedFile)
 {
-    const std::string big = m_tmp.File("big.pdf");
-    fs::copy_file(kBig, big);
-    const std::string out = m_tmp.File("out.pdf");
+    fs::copy_file(kBig, m_tmp.File("big.pdf"));
     // The signals sent one after the other while out.pdf is being written, and the one that ends quire.
     const std::pair<std::vector<int>, int> cases[]
         = {{{SIGHUP}, SIGHUP}, {{SIGTERM, SIGTERM}, SIGTERM}, {{SIGINT, SIGTERM}, SIGTERM}};
     for (const auto& [signals, ending] : cases) {
         SCOPED_TRACE(::testing::PrintToString(signals));
-        std::map<std::string, std::string> before;
-        ChildResult result;
+        Outcome outcome;
         bool bCaught = false;
         const auto signalWhileWriting = [&](pid_t pid) {
             // The temporary file holds bytes: the write is under way.
             const std::string temporary = "\\.out\\.pdf\\." + std::to_string(pid) + "\\.[0-9]+\\.tmp";
-            for (std::error_code ec; !HasEnded(pid) && !bCaught;
+            for (std::error_code ec; !fx::HasEnded(pid) && !bCaught;
                  std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
-                const Strings found = Matching(temporary);
+                const Strings found = Matching(m_tmp.Path(), temporary);
                 bCaught = !found.empty() && fs::file_size(found[0], ec) > 0 && !ec;
             }
             // Two signals of one kind sent together may arrive as one.
             for (int nSignal : bCaught ? signals : std::vector<int> {}) {
                 ::kill(pid, nSignal);
-                while (Pending(pid, nSignal) && !HasEnded(pid))
+                while (Pending(pid, nSignal) && !fx::HasEnded(pid))
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         };
         // A machine fast enough to finish the write before the signals get there gets a bigger job.
         for (int copies = 3; !bCaught && copies <= 48; copies *= 4) {
-            WriteWholeFile(out, "the old output");
-            before = Snapshot();
-            Strings args {kQuire, "merge", "-o", out};
-            args.insert(args.end(), static_cast<std::size_t>(copies), big);
-            result = RunChild(args, {.limit = std::chrono::seconds(30), .whileRunning = signalWhileWriting});
+            WriteWholeFile(m_tmp.File("out.pdf"), "the old output");
+            Strings args {"merge", "-o", "out.pdf"};
+            args.insert(args.end(), static_cast<std::size_t>(copies), "big.pdf");
+            outcome = Run(args, {.limit = std::chrono::seconds(30), .whileRunning = signalWhileWriting});
         }
         ASSERT_TRUE(bCaught) << "the temporary file never showed up";
-        EXPECT_EQ(result.signal, ending) << result.err;
-        EXPECT_EQ(Changes(before), "");
+        EXPECT_EQ(std::pair(outcome.status, outcome.changes), std::pair(-ending, std::string())) << outcome.err;
     }
 }

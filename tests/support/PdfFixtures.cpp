@@ -10,15 +10,19 @@
 #include <qpdf/QPDFWriter.hh>
 #include <qpdf/QUtil.hh>
 
-#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <regex>
 #include <set>
 #include <sstream>
-#include <sys/wait.h>
-#include <tuple>
+#include <thread>
 
 namespace quire::fixtures {
 
@@ -198,12 +202,16 @@ struct Builder
     }
 };
 
-void WriteBuilt(const std::string& path, const PdfSpec& desc, bool objectStreams)
+// Builds the described file, lets `finish` change it, and writes it.
+void WriteBuilt(const std::string& path, const PdfSpec& desc, bool objectStreams,
+                const std::function<void(QPDF&)>& finish = {})
 {
     try {
         QPDF pdf;
         pdf.emptyPDF();
         Builder {pdf, desc}.Build();
+        if (finish)
+            finish(pdf);
         QPDFWriter w(pdf, path.c_str());
         w.setStaticID(true);
         w.setMinimumPDFVersion(desc.version);
@@ -227,34 +235,6 @@ void WriteWithStartxrefNowhere(const std::string& path, const PdfSpec& desc, boo
 {
     WriteBuilt(path, desc, objectStreams);
     WriteWholeFile(path, std::regex_replace(ReadWholeFile(path), std::regex(R"(startxref\s+\d+)"), "startxref\n17"));
-}
-
-// A classic PDF from numbered object bodies (object 1 is the catalog), with an exact
-// cross-reference table.
-std::string Assemble(const std::vector<std::string>& bodies)
-{
-    std::string pdf = "%PDF-1.4\n";
-    std::string xref = "xref\n0 " + std::to_string(bodies.size() + 1) + "\n0000000000 65535 f \n";
-    char entry[32];
-    for (std::size_t i = 0; i < bodies.size(); ++i) {
-        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", pdf.size());
-        xref += entry;
-        pdf += std::to_string(i + 1) + " 0 obj\n" + bodies[i] + "\nendobj\n";
-    }
-    return pdf + xref + "trailer\n<< /Size " + std::to_string(bodies.size() + 1) + " /Root 1 0 R >>\nstartxref\n"
-        + std::to_string(pdf.size()) + "\n%%EOF\n";
-}
-
-// Appends a page under object `parent` showing "<tag> page 1", then its contents and its font.
-void AddPage(std::vector<std::string>& bodies, int parent, const std::string& tag, const std::string& extra)
-{
-    const std::string n = std::to_string(bodies.size() + 2);
-    const std::string text = "BT /F1 24 Tf 72 720 Td (" + tag + " page 1) Tj ET";
-    bodies.push_back("<< /Type /Page /Parent " + std::to_string(parent) + " 0 R /MediaBox [0 0 612 792] /Contents " + n
-                     + " 0 R /Resources << /Font << /F1 " + std::to_string(bodies.size() + 3) + " 0 R >> >>" + extra
-                     + " >>");
-    bodies.push_back("<< /Length " + std::to_string(text.size()) + " >>\nstream\n" + text + "\nendstream");
-    bodies.push_back("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
 }
 
 } // namespace
@@ -285,37 +265,40 @@ void WriteDamagedPdf(const std::string& path)
 void WriteTruncatedPdf(const std::string& path)
 {
     WriteBuilt(path, {.tag = "truncated", .pages = 6, .outline = OnePerPage(6)}, true);
-    const std::string bytes = ReadWholeFile(path);
-    WriteWholeFile(path, bytes.substr(0, bytes.size() / 2));
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
 }
 
 void WriteBrokenPageTreePdf(const std::string& path)
 {
-    WriteWholeFile(path,
-                   Assemble({"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>",
-                             "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>", "42"}));
+    WriteBuilt(path, {}, false, [](QPDF& pdf) {
+        QOH tree = pdf.getRoot().getKey("/Pages");
+        tree.getKey("/Kids").appendItem(pdf.makeIndirectObject(QOH::newInteger(42)));
+        tree.replaceKey("/Count", QOH::newInteger(2));
+    });
 }
 
 void WriteReferenceChainPdf(const std::string& path, int depth)
 {
-    // 1 catalog, 2 pages, 3 page, 4 contents, 5 font, 6... the chain.
-    std::vector<std::string> bodies
-        = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>"};
-    AddPage(bodies, 2, "Chain", " /Chain 6 0 R");
-    for (int i = 0; i < depth; ++i)
-        bodies.push_back(i + 1 < depth ? "[" + std::to_string(7 + i) + " 0 R]" : "[]");
-    WriteWholeFile(path, Assemble(bodies));
+    WriteBuilt(path, {.tag = "Chain"}, false, [depth](QPDF& pdf) {
+        QOH link = pdf.makeIndirectObject(QOH::newArray());
+        for (int i = 1; i < depth; ++i)
+            link = pdf.makeIndirectObject(QOH::newArray({link}));
+        QOH(pdf.getAllPages().at(0)).replaceKey("/Chain", link);
+    });
 }
 
 void WriteDeepPageTreePdf(const std::string& path, int depth)
 {
-    // 1 catalog, 2 ... depth+1 the /Pages chain, then the page, its contents and its font.
-    std::vector<std::string> bodies = {"<< /Type /Catalog /Pages 2 0 R >>"};
-    for (int self = 2; self < depth + 2; ++self)
-        bodies.push_back("<< /Type /Pages /Kids [" + std::to_string(self + 1) + " 0 R] /Count 1"
-                         + (self > 2 ? " /Parent " + std::to_string(self - 1) + " 0 R" : std::string()) + " >>");
-    AddPage(bodies, depth + 1, "Tree", "");
-    WriteWholeFile(path, Assemble(bodies));
+    WriteBuilt(path, {.tag = "Tree"}, false, [depth](QPDF& pdf) {
+        QOH node = pdf.getRoot().getKey("/Pages");
+        for (int i = 1; i < depth; ++i) {
+            QOH parent = pdf.makeIndirectObject(QOH::parse("<< /Type /Pages /Count 1 >>"));
+            parent.replaceKey("/Kids", QOH::newArray({node}));
+            node.replaceKey("/Parent", parent);
+            node = parent;
+        }
+        pdf.getRoot().replaceKey("/Pages", node);
+    });
 }
 
 void WriteNotPdf(const std::string& path)
@@ -325,36 +308,87 @@ void WriteNotPdf(const std::string& path)
 
 namespace {
 
-// Runs `argv` under a time limit, each argument quoted for the shell, its error stream sent to
-// `err`: the exit status (-1 when it did not exit) and what it wrote.
-std::pair<int, std::string> Capture(const std::vector<std::string>& argv, const std::string& err)
+// Everything in `fd` from its start (a terminal cannot seek: what is waiting in it), then closes it.
+std::string Drain(int fd)
 {
-    std::string command = "timeout 120";
-    for (const std::string& arg : argv)
-        command += " '" + std::regex_replace(arg, std::regex("'"), "'\\''") + "'";
-    std::FILE* pipe = ::popen((command + " 2>" + err).c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        out.append(buffer, n);
-    const int status = pipe ? ::pclose(pipe) : -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+    lseek(fd, 0, SEEK_SET);
+    std::string text;
+    char buffer[65536];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(n));
+    close(fd);
+    return text;
 }
 
 } // namespace
 
+ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options)
+{
+    // NOTE: files in memory rather than pipes: nothing has to drain them while the child runs, and
+    // nothing shows up in the folder a test watches.
+    const int out = memfd_create("out", MFD_CLOEXEC), err = memfd_create("err", MFD_CLOEXEC);
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+
+    // forkpty gives the child a pseudo-terminal as stdin, stdout and stderr; only stderr stays one.
+    int terminal = -1;
+    const pid_t pid = options.bStderrOnTerminal ? forkpty(&terminal, nullptr, nullptr, nullptr) : fork();
+    if (pid == 0) {
+        // NOTE: a runner started under nohup, or a thread of this process with signals blocked, would
+        // otherwise hand its dispositions down and hide how the program handles them itself.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int nSignal : {SIGHUP, SIGINT, SIGTERM, SIGXFSZ, SIGALRM})
+            signal(nSignal, SIG_DFL);
+        const rlimit limit {static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
+        if ((options.fileSizeLimit >= 0 && setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            || (!options.workingDir.empty() && chdir(options.workingDir.c_str()) != 0))
+            _exit(126);
+        if (options.umask >= 0)
+            ::umask(static_cast<mode_t>(options.umask));
+        dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), STDIN_FILENO);
+        dup2(out, STDOUT_FILENO);
+        if (!options.bStderrOnTerminal)
+            dup2(err, STDERR_FILENO);
+        // The alarm outlives exec: the program is ended at the limit without a watcher here.
+        alarm(static_cast<unsigned>(options.limit.count()));
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    siginfo_t ended {};
+    {
+        // The watcher is joined at the end of the block, before the child is reaped.
+        const std::jthread watcher = options.whileRunning ? std::jthread(options.whileRunning, pid) : std::jthread();
+        waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOWAIT);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const std::string errText = Drain(err);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, WIFSIGNALED(status) ? WTERMSIG(status) : 0, Drain(out),
+            terminal >= 0 ? Drain(terminal) : errText};
+}
+
+bool HasEnded(pid_t pid)
+{
+    siginfo_t info {};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0;
+}
+
 bool QpdfCheckPasses(const std::string& path, std::string* log)
 {
-    const auto [status, out] = Capture({"qpdf", "--check", path}, "&1");
+    const ChildResult result = RunChild({"qpdf", "--check", path});
     if (log)
-        *log = out;
-    return status == 0;
+        *log = result.out + result.err;
+    return result.exitCode == 0;
 }
 
 std::map<std::string, std::string> PdfInfo(const std::string& path)
 {
     std::map<std::string, std::string> info;
-    const auto [status, out] = Capture({"pdfinfo", "-enc", "UTF-8", path}, "/dev/null");
+    const auto [status, ended, out, err] = RunChild({"pdfinfo", "-enc", "UTF-8", path});
     // "Key:   value" lines; the value without the white space around it.
     const std::regex line(R"(([^:\n]+):[ \t]*(.*?)\s*(\n|$))");
     for (std::sregex_iterator it(out.begin(), out.end(), line), end; status == 0 && it != end; ++it)
@@ -365,7 +399,7 @@ std::map<std::string, std::string> PdfInfo(const std::string& path)
 std::vector<std::string> PageTexts(const std::string& path)
 {
     std::vector<std::string> pages;
-    const auto [status, out] = Capture({"pdftotext", "-layout", "-enc", "UTF-8", path, "-"}, "/dev/null");
+    const auto [status, ended, out, err] = RunChild({"pdftotext", "-layout", "-enc", "UTF-8", path, "-"});
     // NOTE: pdftotext ends every page, the last one included, with a form feed.
     std::istringstream in(status == 0 ? out : std::string());
     for (std::string page; std::getline(in, page, '\f');)
@@ -375,16 +409,23 @@ std::vector<std::string> PageTexts(const std::string& path)
 
 namespace {
 
-// Opens `path` with qpdf and hands it to `read`, which adds the lines returned; a file qpdf cannot
+// Opens `path` with qpdf and hands `read` the file, every annotation of `subtype` (none for nullptr)
+// with the 1-based number of its page, in page order, and the lines to return; a file qpdf cannot
 // read fails the test, naming `what`.
-template<typename Read> std::vector<std::string> ReadWithQpdf(const std::string& path, const char* what, Read read)
+template<typename Read>
+std::vector<std::string> ReadWithQpdf(const std::string& path, const char* what, const char* subtype, Read read)
 {
     std::vector<std::string> lines;
     try {
         QPDF pdf;
         pdf.setSuppressWarnings(true);
         pdf.processFile(path.c_str());
-        read(pdf, lines);
+        std::vector<std::pair<int, QPDFAnnotationObjectHelper>> annots;
+        auto pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        for (std::size_t i = 0; subtype && i < pages.size(); ++i)
+            for (auto& annot : pages[i].getAnnotations(subtype))
+                annots.emplace_back(static_cast<int>(i + 1), annot);
+        read(pdf, annots, lines);
     } catch (const std::exception& e) {
         ADD_FAILURE() << what << " of " << path << " cannot be read: " << e.what();
     }
@@ -401,90 +442,77 @@ std::string PageOf(QPDF& pdf, QOH page)
     }
 }
 
-void OutlineLines(QPDF& pdf, std::vector<QPDFOutlineObjectHelper> items, std::size_t depth,
-                  std::vector<std::string>& out)
-{
-    for (auto& item : items) {
-        out.push_back(std::string(depth * 2, ' ') + item.getTitle() + " -> " + PageOf(pdf, item.getDestPage()));
-        OutlineLines(pdf, item.getKids(), depth + 1, out);
-    }
-}
-
 } // namespace
 
 std::vector<std::string> OutlineOf(const std::string& path)
 {
-    return ReadWithQpdf(path, "outline", [](QPDF& pdf, std::vector<std::string>& lines) {
-        OutlineLines(pdf, QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines(), 0, lines);
+    return ReadWithQpdf(path, "outline", nullptr, [](QPDF& pdf, auto&, std::vector<std::string>& lines) {
+        std::function<void(std::vector<QPDFOutlineObjectHelper>, std::string)> walk = [&](auto items, auto indent) {
+            for (auto& item : items) {
+                lines.push_back(indent + item.getTitle() + " -> " + PageOf(pdf, item.getDestPage()));
+                walk(item.getKids(), indent + "  ");
+            }
+        };
+        walk(QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines(), "");
     });
 }
 
 std::vector<std::string> FieldsOf(const std::string& path)
 {
-    std::map<QPDFObjGen, std::tuple<std::string, int, std::string>> fields; // name, widgets, pages "1,3"
-    ReadWithQpdf(path, "form", [&](QPDF& pdf, std::vector<std::string>&) {
+    std::map<QPDFObjGen, std::pair<std::string, std::string>> fields; // name, pages "1,3"
+    ReadWithQpdf(path, "form", "/Widget", [&](QPDF& pdf, auto& widgets, std::vector<std::string>&) {
         QPDFAcroFormDocumentHelper form(pdf);
         std::set<QPDFObjGen> placed;
-        int n = 0;
-        for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
-            ++n;
-            for (auto& widget : form.getWidgetAnnotationsForPage(page)) {
-                // NOTE: a widget belongs to the nearest of itself and its ancestors that has a name.
-                QOH field = widget.getObjectHandle();
-                placed.insert(field.getObjGen());
-                for (int depth = 0; depth < 32 && !field.hasKey("/T") && field.getKey("/Parent").isDictionary();
-                     ++depth)
-                    field = field.getKey("/Parent");
-                auto& [name, widgets, pages] = fields[field.getObjGen()];
-                name = QPDFFormFieldObjectHelper(field).getFullyQualifiedName();
-                pages += (widgets++ ? "," : "") + std::to_string(n);
-            }
+        for (auto& [n, widget] : widgets) {
+            // NOTE: a widget belongs to the nearest of itself and its ancestors that has a name.
+            QOH field = widget.getObjectHandle();
+            placed.insert(field.getObjGen());
+            for (int depth = 0; depth < 32 && !field.hasKey("/T") && field.getKey("/Parent").isDictionary(); ++depth)
+                field = field.getKey("/Parent");
+            auto& [name, pages] = fields[field.getObjGen()];
+            name = QPDFFormFieldObjectHelper(field).getFullyQualifiedName();
+            pages += (pages.empty() ? "" : ",") + std::to_string(n);
         }
         for (auto& terminal : form.getFormFields()) {
-            const auto widgets = form.getAnnotationsForField(terminal);
-            if (std::none_of(widgets.begin(), widgets.end(),
+            const auto annots = form.getAnnotationsForField(terminal);
+            if (std::none_of(annots.begin(), annots.end(),
                              [&](auto& w) { return placed.count(w.getObjectHandle().getObjGen()) != 0; }))
-                std::get<0>(fields[terminal.getObjectHandle().getObjGen()])
-                    = terminal.getFullyQualifiedName() + " (no page)";
+                fields[terminal.getObjectHandle().getObjGen()].first = terminal.getFullyQualifiedName() + " (no page)";
         }
     });
     std::vector<std::string> lines;
-    for (const auto& [og, field] : fields)
-        lines.push_back(std::get<0>(field) + ": " + std::to_string(std::get<1>(field)) + " widget(s) on page(s) "
-                        + std::get<2>(field));
+    for (const auto& [og, field] : fields) {
+        const auto widgets = field.second.empty() ? 0 : 1 + std::ranges::count(field.second, ',');
+        lines.push_back(field.first + ": " + std::to_string(widgets) + " widget(s) on page(s) " + field.second);
+    }
     std::sort(lines.begin(), lines.end());
     return lines;
 }
 
 std::vector<std::string> AppearancesOf(const std::string& path, const std::string& field, const std::string& state)
 {
-    return ReadWithQpdf(path, "appearances", [&](QPDF& pdf, std::vector<std::string>& data) {
+    return ReadWithQpdf(path, "appearances", "/Widget", [&](QPDF& pdf, auto& widgets, std::vector<std::string>& data) {
         QPDFAcroFormDocumentHelper form(pdf);
-        for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages())
-            for (auto& widget : form.getWidgetAnnotationsForPage(page)) {
-                const bool named = form.getFieldForAnnotation(widget).getFullyQualifiedName() == field;
-                QOH stream = named ? widget.getAppearanceStream("/N", state) : QOH::newNull();
-                if (stream.isStream()) {
-                    auto buffer = stream.getStreamData();
-                    data.emplace_back(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
-                }
+        for (auto& [n, widget] : widgets) {
+            const bool named = form.getFieldForAnnotation(widget).getFullyQualifiedName() == field;
+            QOH stream = named ? widget.getAppearanceStream("/N", state) : QOH::newNull();
+            if (stream.isStream()) {
+                auto buffer = stream.getStreamData();
+                data.emplace_back(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
             }
+        }
     });
 }
 
 std::vector<std::string> LinksOf(const std::string& path)
 {
-    return ReadWithQpdf(path, "links", [](QPDF& pdf, std::vector<std::string>& lines) {
-        int n = 0;
-        for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
-            ++n;
-            for (auto& link : page.getAnnotations("/Link")) {
-                QOH a = link.getObjectHandle(), dest = a.getKey("/Dest");
-                if (dest.isNull() && a.getKey("/A").isDictionary())
-                    dest = a.getKey("/A").getKey("/D");
-                const bool paged = dest.isArray() && dest.getArrayNItems() > 0;
-                lines.push_back(std::to_string(n) + " -> " + (paged ? PageOf(pdf, dest.getArrayItem(0)) : "-"));
-            }
+    return ReadWithQpdf(path, "links", "/Link", [](QPDF& pdf, auto& links, std::vector<std::string>& lines) {
+        for (auto& [n, link] : links) {
+            QOH a = link.getObjectHandle(), dest = a.getKey("/Dest");
+            if (dest.isNull() && a.getKey("/A").isDictionary())
+                dest = a.getKey("/A").getKey("/D");
+            const bool paged = dest.isArray() && dest.getArrayNItems() > 0;
+            lines.push_back(std::to_string(n) + " -> " + (paged ? PageOf(pdf, dest.getArrayItem(0)) : "-"));
         }
     });
 }

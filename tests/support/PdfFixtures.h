@@ -15,6 +15,10 @@
 //   quire::fixtures::WritePdf(dir + "/a.pdf", desc);
 //   EXPECT_EQ(quire::fixtures::PageTexts(dir + "/a.pdf")[2], "A page 3");
 
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -108,6 +112,35 @@ void WriteReferenceChainPdf(const std::string& path, int depth);
 void WriteDeepPageTreePdf(const std::string& path, int depth);
 // A text file named like a PDF.
 void WriteNotPdf(const std::string& path);
+
+// ---- other programs ----
+
+struct ChildResult
+{
+    int exitCode = -1; // -1 when it did not exit normally
+    int signal = 0; // the signal that ended it, if any; SIGALRM at the time limit
+    std::string out {};
+    std::string err {};
+};
+
+struct ChildOptions
+{
+    std::chrono::seconds limit {120};
+    std::string workingDir {}; // empty: the caller's
+    bool bStderrOnTerminal = false; // a pseudo-terminal as stderr; it holds a few kilobytes only
+    long long fileSizeLimit = -1; // RLIMIT_FSIZE in bytes; negative: inherited
+    int umask = -1; // negative: inherited
+    // Runs on a second thread with the child's pid; the child is not reaped before it returns.
+    std::function<void(pid_t)> whileRunning {};
+};
+
+// Runs `argv` (argv[0] found on PATH unless it holds a '/') with stdin from /dev/null, no blocked
+// signals and the default action for every end signal, whatever the test runner set; kills it at
+// the limit.
+ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options = {});
+
+// Whether the child `pid` has ended, without reaping it.
+bool HasEnded(pid_t pid);
 
 // ---- reading back with a second tool ----
 

@@ -9,12 +9,8 @@
 
 #include <gmock/gmock.h>
 
-#include <filesystem>
 #include <functional>
-#include <map>
-#include <string>
 #include <tuple>
-#include <vector>
 
 // A checked job row for `path` as the desktop program builds it when the file is added: the real page
 // count as its page text (none for a file that cannot be read), and the typed begin and end texts.
@@ -48,20 +44,20 @@ inline std::string Errors(const quire::JobReport& report)
     return text;
 }
 
-// Records what a job tells the desktop program; `onRow` lets a test act between two rows.
+// Records what a job tells the desktop program, status lines and "row:ordinal/total" in the order
+// told; `onRow` lets a test act between two rows.
 class Observer : public quire::IJobObserver
 {
 public:
-    void OnStatus(const std::string& text) override { statuses.push_back(text); }
-    void OnRow(int row, int ordinal, int total, const std::string& path) override
+    void OnStatus(const std::string& text) override { events.push_back(text); }
+    void OnRow(int row, int ordinal, int total, const std::string&) override
     {
-        rows.push_back(std::to_string(row) + ":" + std::to_string(ordinal) + "/" + std::to_string(total));
+        events.push_back(std::to_string(row) + ":" + std::to_string(ordinal) + "/" + std::to_string(total));
         if (onRow)
-            onRow(row, path);
+            onRow(row);
     }
-    std::vector<std::string> statuses;
-    std::vector<std::string> rows;
-    std::function<void(int, const std::string&)> onRow;
+    std::vector<std::string> events;
+    std::function<void(int)> onRow;
 };
 
 class JobTest : public TempDirTest

@@ -1,19 +1,22 @@
 // SPDX-License-Identifier: Apache-2.0
 // How outputs and their backups are written: beside the target under a hidden or time-stamped name,
-// never through a link planted there nor into what is no regular file, and nothing left behind when a
-// stage fails.
+// never through a link planted there nor into what is no regular file; and what merge and split do when
+// writing fails: every case leaves the existing files as they were and nothing of its own behind.
 #include "engine/OutputFile.h"
 #include "engine/BackupFile.h"
 #include "tests/engine/EngineTestRows.h"
 
 #include <sys/stat.h>
 
+#include <cstring>
 #include <ctime>
 
 namespace fs = std::filesystem;
+using namespace testing;
+using quire::JobReport;
 using quire::OutputFile;
-using testing::StrEq;
-using testing::ThrowsMessage;
+using quire::WriteFault;
+using Stage = WriteFault::Stage;
 
 namespace {
 
@@ -57,13 +60,9 @@ TEST_F(OutputFileTest, NeverWritesThroughALinkPlantedUnderItsNamesNorIntoWhatIsN
     const std::string victim = m_tmp.File("victim.txt");
     WriteWholeFile(victim, "someone else's file");
     // The serial number of this process's temporary names tells the next one.
-    std::string next;
-    {
-        OutputFile probe(target, target);
-        const std::string used = probe.TemporaryPath();
-        const auto dot = used.rfind('.', used.size() - 5);
-        next = used.substr(0, dot + 1) + std::to_string(std::stoi(used.substr(dot + 1)) + 1) + ".tmp";
-    }
+    const std::string used = OutputFile(target, target).TemporaryPath();
+    const auto dot = used.rfind('.', used.size() - 5);
+    const std::string next = used.substr(0, dot + 1) + std::to_string(std::stoi(used.substr(dot + 1)) + 1) + ".tmp";
     fs::create_symlink(victim, next);
     OutputFile file(target, target);
     file.Write("new", 3);
@@ -100,7 +99,6 @@ TEST_F(OutputFileTest, NeverWritesThroughALinkPlantedUnderItsNamesNorIntoWhatIsN
 
 TEST_F(OutputFileTest, AFailureAtAnyStageOrAMissingSourceLeavesTheFolderAsItWas)
 {
-    using Stage = quire::WriteFault::Stage;
     const std::string target = m_tmp.File("out.pdf");
     WriteWholeFile(target, "old");
     // A missing file has no backup; each failing write below then shows nothing of it was left.
@@ -108,7 +106,7 @@ TEST_F(OutputFileTest, AFailureAtAnyStageOrAMissingSourceLeavesTheFolderAsItWas)
     for (const Stage stage : {Stage::Write, Stage::Flush, Stage::Sync, Stage::Close, Stage::Rename}) {
         SCOPED_TRACE(static_cast<int>(stage));
         const auto write = [&] {
-            OutputFile file(target, target, quire::WriteFault {stage, quire::WriteFault::File::Output, 3, ENOSPC});
+            OutputFile file(target, target, WriteFault {stage, WriteFault::File::Output, 3, ENOSPC});
             const std::string content(5000000, 'x');
             file.Write(content.data(), content.size());
             file.Finish();
@@ -117,4 +115,75 @@ TEST_F(OutputFileTest, AFailureAtAnyStageOrAMissingSourceLeavesTheFolderAsItWas)
         EXPECT_THAT(write, ThrowsMessage<pdf::PdfError>(StrEq(target + " cannot be written: No space left on device")));
         EXPECT_EQ(Snapshot(), (std::map<std::string, std::string> {{"out.pdf", "old"}}));
     }
+}
+
+TEST_F(OutputFileTest, AnOutputOrBackupThatCannotBeWrittenFailsTheJobAndChangesNothing)
+{
+    const std::string a = Make("a.pdf", 3, true);
+    WriteWholeFile(m_tmp.File("out.pdf"), std::string(5000, 'm'));
+    WriteWholeFile(m_tmp.File("a_p1-3.pdf"), std::string(5000, 's'));
+    const auto before = Snapshot();
+    // Every way the writing of either file can fail.
+    const std::tuple<const char*, Stage, std::int64_t, int> faults[]
+        = {{"disk full at the start", Stage::Write, 0, ENOSPC},
+           {"disk full halfway", Stage::Write, 700, ENOSPC},
+           {"file size limit", Stage::Write, 700, EFBIG},
+           {"last bytes", Stage::Flush, 0, ENOSPC},
+           {"fsync", Stage::Sync, 0, EIO},
+           {"close", Stage::Close, 0, EDQUOT},
+           {"rename", Stage::Rename, 0, EPERM}};
+    for (const WriteFault::File file : {WriteFault::File::Output, WriteFault::File::Backup}) {
+        for (const auto& [what, stage, after, error] : faults) {
+            SCOPED_TRACE(std::string(file == WriteFault::File::Output ? "output, " : "backup, ") + what);
+            const WriteFault fault {stage, file, after, error};
+            const std::string reason = std::strerror(error);
+            const std::pair<JobReport, std::string> runs[]
+                = {{quire::RunMerge({RowFor(a)}, Options("out.pdf", fault)), m_tmp.File("out.pdf")},
+                   {quire::RunSplit({RowFor(a)}, {true, fault}), m_tmp.File("a_p1-3.pdf")}};
+            for (const auto& [report, output] : runs) {
+                EXPECT_EQ(std::tuple(report.ok, report.filesWritten.size()), std::tuple(false, 0u));
+                // The backup's name holds the time it was made.
+                const Matcher<const std::string&> message = file == WriteFault::File::Output
+                    ? Matcher<const std::string&>(output + " cannot be written: " + reason)
+                    : AllOf(StartsWith("The backup copy " + output.substr(0, output.size() - 4) + "_"),
+                            EndsWith(" cannot be made: " + reason + "; " + output + " was not replaced."));
+                EXPECT_THAT(report.errors, ElementsAre(Field(&quire::RowError::message, message)));
+            }
+            EXPECT_EQ(Snapshot(), before);
+        }
+    }
+}
+
+// That a replaced output and its backup keep the permission bits is checked through the quire tool
+// (tests/cli WriteSafetyTest).
+TEST_F(OutputFileTest, AReplacedOutputOfTheLongestNameGetsItsBackup)
+{
+    // 250 bytes: the temporary file and the backup need longer names than the file system allows.
+    const std::string name = std::string(246, 'n') + ".pdf";
+    const std::string out = m_tmp.File(name);
+    WriteWholeFile(out, "old");
+    const JobReport report = quire::RunMerge({RowFor(Make("a.pdf", 2))}, Options(name));
+    ASSERT_TRUE(report.ok) << Errors(report);
+    ASSERT_THAT(report.backupsMade, ElementsAre(StartsWith(m_tmp.File(std::string(233, 'n') + "_"))));
+    EXPECT_EQ(ReadWholeFile(report.backupsMade[0]), "old");
+    ExpectSound(out, Pages({{"a", 1, 2}}));
+    EXPECT_EQ(Snapshot().size(), 3u);
+}
+
+// The refusals of rows that would write one file are checked with their sentences through the quire
+// tool (tests/cli WriteSafetyTest); these rows only look alike.
+TEST_F(OutputFileTest, SplitTellsRowsThatOnlyLookAlikeFromOnesThatWriteOneFileAndWritesThatOnce)
+{
+    const std::string a = Make("a.pdf", 4);
+    const std::string b = Make("sub/b.pdf", 4);
+    const std::string bAlias = m_tmp.File("sub/../sub/./b.pdf");
+    // Two spellings of one folder with other ranges, and another source: three files.
+    JobReport report = quire::RunSplit({RowFor(b, "1", "2"), RowFor(bAlias, "1", "3"), RowFor(a, "3", "3")}, {});
+    ASSERT_TRUE(report.ok) << Errors(report);
+    EXPECT_EQ(report.filesWritten.size(), 3u);
+    // One source and range twice under two spellings: the file is replaced once, so backed up once.
+    report = quire::RunSplit({RowFor(b, "1", "2"), RowFor(bAlias, "1", "2")}, {});
+    ASSERT_TRUE(report.ok) << Errors(report);
+    EXPECT_EQ(std::tuple(report.filesWritten, report.backupsMade.size()),
+              std::tuple(std::vector<std::string> {m_tmp.File("sub/b_p1-2.pdf")}, 1u));
 }

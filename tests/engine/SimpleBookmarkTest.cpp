@@ -3,35 +3,30 @@
 #include "tests/engine/EngineTestRows.h"
 
 using namespace quire::fixtures;
-using pdf::Bookmark;
-using pdf::BookmarkList;
 using pdf::SimpleBookmark;
 
 namespace {
 
-// One line per entry: indent, title, "@page" when it has a target, then the other keys.
-void Describe(const BookmarkList& list, int depth, std::vector<std::string>& out)
-{
-    for (const Bookmark& b : list) {
-        std::string line = std::string(static_cast<std::size_t>(depth) * 2, ' ') + b.fields.at("Title");
-        if (b.HasTarget())
-            line += " @" + b.fields.at("Page");
-        for (const auto& [key, value] : b.fields) {
-            if (key != "Title" && key != "Page" && key != "Action")
-                line += " " + key + "=" + value;
-        }
-        out.push_back(line);
-        Describe(b.kids, depth + 1, out);
-    }
-}
-
-// The outline of `path` as the engine reads it.
+// The outline of `path` as the engine reads it, one line per entry: indent, title, "@page" when it has a
+// target, then the other keys.
 std::vector<std::string> Describe(const std::string& path)
 {
     const auto list = SimpleBookmark::GetBookmark(pdf::PdfReader(path));
     EXPECT_TRUE(list.has_value()) << path;
     std::vector<std::string> out;
-    Describe(list.value_or(BookmarkList()), 0, out);
+    const std::function<void(const pdf::BookmarkList&, const std::string&)> walk
+        = [&](const auto& items, const auto& indent) {
+              for (const auto& b : items) {
+                  std::string line = indent + b.fields.at("Title") + (b.HasTarget() ? " @" + b.fields.at("Page") : "");
+                  for (const auto& [key, value] : b.fields) {
+                      if (key != "Title" && key != "Page" && key != "Action")
+                          line += " " + key + "=" + value;
+                  }
+                  out.push_back(line);
+                  walk(b.kids, indent + "  ");
+              }
+          };
+    walk(list.value_or(pdf::BookmarkList()), "");
     return out;
 }
 
@@ -97,10 +92,9 @@ TEST_F(OutlineTest, TellsNoOutlineFromAnEmptyOneAndEndsOnLoopsAndDeepNestingRead
             chain = Item("level " + std::to_string(level), 1, DestKind::Explicit, {chain});
         const std::string deep = Make("deep.pdf", 1, false, {.outline = {chain}});
         const quire::JobReport report = quire::RunMerge({RowFor(deep)}, Options());
-        ASSERT_TRUE(report.ok);
-        EXPECT_EQ(report.bookmarksKept, 64);
         const std::string note = "The outline of " + deep
             + " has more than 100000 items or is nested more than 64 levels deep; the items beyond were left out.";
-        EXPECT_EQ(report.notes, (levels > 64 ? std::vector<std::string> {note} : std::vector<std::string> {}));
+        EXPECT_EQ(std::tuple(report.ok, report.bookmarksKept, report.notes),
+                  std::tuple(true, 64, levels > 64 ? std::vector<std::string> {note} : std::vector<std::string> {}));
     }
 }

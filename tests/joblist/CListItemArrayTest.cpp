@@ -7,7 +7,6 @@
 
 #include <sstream>
 #include <stdexcept>
-#include <string>
 #include <tuple>
 
 namespace {
@@ -64,13 +63,12 @@ TEST(CListItemArrayTest, MoveTakesARecordToItsNewPlaceAndAnIndexOutsideTheArrayC
 
     CListItemArray items = Items("a b c");
     const ListItemData x = Items("x").GetAt(0);
-    EXPECT_THROW(items.GetAt(3), std::out_of_range);
-    EXPECT_THROW(items.GetAt(-1), std::out_of_range);
-    EXPECT_THROW(items.SetAt(3, x), std::out_of_range);
-    EXPECT_THROW(items.RemoveAt(3), std::out_of_range);
-    EXPECT_THROW(items.RemoveAt(-1), std::out_of_range);
-    EXPECT_THROW(items.InsertAt(4, x), std::out_of_range);
-    EXPECT_THROW(items.InsertAt(-1, x), std::out_of_range);
+    for (const std::int32_t at : {-1, 3}) {
+        EXPECT_THROW(items.GetAt(at), std::out_of_range);
+        EXPECT_THROW(items.SetAt(at, x), std::out_of_range);
+        EXPECT_THROW(items.RemoveAt(at), std::out_of_range);
+        EXPECT_THROW(items.InsertAt(at < 0 ? at : at + 1, x), std::out_of_range);
+    }
     EXPECT_EQ(Names(items), "a b c");
     // One past the last record is a place to insert at.
     items.InsertAt(3, x);
@@ -98,7 +96,6 @@ TEST(JobRowsTest, RowsCarryTheRecordsTextsVerbatimAndTheirCheckFlagsAndTakenRows
     quire::JobReport report;
     report.rowsTaken = {0, 2, 7};
     quire::MarkRowsTaken(items, report);
-    EXPECT_EQ(items.GetAt(0).nJobState, 0);
-    EXPECT_EQ(items.GetAt(1).nJobState, 5);
+    EXPECT_EQ(std::tuple(items.GetAt(0).nJobState, items.GetAt(1).nJobState), std::tuple(0, 5));
     EXPECT_EQ(items.GetAt(2), taken);
 }

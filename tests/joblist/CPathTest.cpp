@@ -48,14 +48,11 @@ TEST(CPath, SplitsFolderTitleAndExtension)
 TEST(CPath, TheWholeFolderForgetsAPreviousPathAndGetsOneTrailingSlash)
 {
     CPath p("/home/ann/docs/a.pdf");
-    EXPECT_EQ(p.GetDir(), "/home/ann/docs/");
-    EXPECT_EQ(p.GetDir(99), "");
+    const std::string whole = p.GetDir(), past = p.GetDir(99);
     p.SetPath("");
-    EXPECT_EQ(Describe(p), " |  |  |  | abs | ");
-
-    EXPECT_EQ(CPath::AddBackSlash(""), "");
-    EXPECT_EQ(CPath::AddBackSlash("/docs/"), "/docs/");
-    EXPECT_EQ(CPath::AddBackSlash("/docs"), "/docs/");
-    EXPECT_EQ(CPath::AddBackSlash("/docs", true), "/docs/");
-    EXPECT_EQ(CPath::AddBackSlash("/docs\\"), "/docs\\/");
+    EXPECT_EQ((std::vector<std::string> {whole, past, Describe(p), CPath::AddBackSlash(""),
+                                         CPath::AddBackSlash("/docs/"), CPath::AddBackSlash("/docs"),
+                                         CPath::AddBackSlash("/docs", true), CPath::AddBackSlash("/docs\\")}),
+              (std::vector<std::string> {"/home/ann/docs/", "", " |  |  |  | abs | ", "", "/docs/", "/docs/", "/docs/",
+                                         "/docs\\/"}));
 }

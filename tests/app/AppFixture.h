@@ -1,25 +1,39 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+// The application's tests share one set of includes: the units under test, their widgets, and the
+// whole widget and test toolkit.
+#include "app/CAppLook.h"
+#include "app/CDialogConvert.h"
+#include "app/CDialogPDFProperties.h"
 #include "app/CFileDialog.h"
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
+#include "app/CMultiSelectFileDialog.h"
+#include "app/COutputPathRule.h"
+#include "app/CProfileFile.h"
 #include "app/CQuireApp.h"
 #include "app/CQuireView.h"
 #include "app/CShell.h"
-#include "controls/CXListCtrl.h"
+#include "app/CSingleInstance.h"
+#include "app/CommandIds.h"
+#include "controls/CBusyProgressCtrl.h"
+#include "controls/CRibbonApplicationMenu.h"
+#include "controls/CRibbonBar.h"
+#include "controls/CRibbonCategory.h"
+#include "controls/CRibbonPanel.h"
+#include "controls/CXEdit.h"
+#include "controls/CXThemeHelper.h"
 #include "tests/support/PdfFixtures.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-// The test support of the application's tests brings the whole widget and test toolkit along.
 #include <QtTest>
 #include <QtWidgets>
 
-#include <filesystem>
-#include <map>
-#include <memory>
+#include <csignal>
+#include <functional>
 #include <sys/stat.h>
 
 namespace fx = quire::fixtures;
@@ -36,10 +50,7 @@ inline void TriggerAction(CMainFrame& frame, const char* szName)
     pAction->trigger();
 }
 
-inline QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
+inline constexpr auto Q = [](const std::string& text) { return QString::fromStdString(text); };
 
 // The child `szName` of `parent`, which must exist.
 template<class T> T* Child(const QObject& parent, const char* szName)
@@ -64,7 +75,8 @@ protected:
             qputenv(szName, szValue.toLocal8Bit());
         }
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Path("registry"));
-        SetTestModes(true);
+        for (void (*pSetTestMode)(bool) : {&CMessageBox::SetTestMode, &CFileDialog::SetTestMode, &CShell::SetTestMode})
+            pSetTestMode(true);
         m_app.GetAppPath();
         m_app.GetAppDataPath();
         m_app.m_szSettingsFile = m_app.m_szAppDataPath + QStringLiteral("Settings.ini");
@@ -72,14 +84,10 @@ protected:
     }
     void TearDown() override
     {
-        SetTestModes(false);
+        for (void (*pSetTestMode)(bool) : {&CMessageBox::SetTestMode, &CFileDialog::SetTestMode, &CShell::SetTestMode})
+            pSetTestMode(false);
         for (const auto& [szName, value] : m_oldEnv)
             qputenv(szName, value);
-    }
-    static void SetTestModes(bool bOn)
-    {
-        for (void (*pSetTestMode)(bool) : {&CMessageBox::SetTestMode, &CFileDialog::SetTestMode, &CShell::SetTestMode})
-            pSetTestMode(bOn);
     }
 
     QString Path(const std::string& name) const { return Q(m_tmp.File(name)); }
@@ -89,13 +97,12 @@ protected:
     // when asked.
     std::string MakePdf(const std::string& name, int nPages, bool bOutline = false, const std::string& password = "")
     {
-        fx::PdfSpec desc;
-        desc.tag = name.substr(0, name.rfind('.'));
-        desc.pages = nPages;
-        desc.userPassword = password;
-        if (bOutline)
-            desc.outline = fx::OnePerPage(nPages, desc.tag + " chapter");
-        fx::WritePdf(m_tmp.File(name), desc);
+        const std::string tag = name.substr(0, name.rfind('.'));
+        fx::WritePdf(m_tmp.File(name),
+                     {.tag = tag,
+                      .pages = nPages,
+                      .outline = bOutline ? fx::OnePerPage(nPages, tag + " chapter") : fx::PdfSpec().outline,
+                      .userPassword = password});
         return m_tmp.File(name);
     }
 
@@ -138,12 +145,6 @@ protected:
             names << Q(path);
         CFileDialog::SetNextFileNames(names);
         Trigger("ID_FILE_OPEN");
-    }
-    void ClickCell(int nRow, int nCol)
-    {
-        QRect rect;
-        ASSERT_TRUE(List()->GetSubItemRect(nRow, nCol, rect));
-        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, rect.center());
     }
     // The rows, one string each: "[x] name pages begin end bookmark", joined by " | ".
     std::string Rows() const

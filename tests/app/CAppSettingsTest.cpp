@@ -1,10 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "app/CAppSettings.h"
-
-#include "app/CProfileFile.h"
 #include "tests/app/AppFixture.h"
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -12,28 +7,19 @@ using Key = CAppSettings::Key;
 
 enum class Saved { AtExit, AtExitWithPropertiesAlways, Never, WhenSet };
 
-struct KeyRow
-{
-    Key key;
-    const char* szSection; // of Settings.ini; null for the settings area
-    const char* szName;
-    const char* szDefault;
-    const char* szChanged;
-    Saved saved;
-};
-
 class AppSettings : public AppFixture
 {
 protected:
     void Load(CAppSettings& settings) const { settings.Load(Q(Ini()), QStringLiteral("/docs/")); }
-    // What the key's own place on disk holds, read without the settings object; empty when nothing.
-    QString Stored(const KeyRow& row) const
+    // What a key's own place on disk holds, read without the settings object; empty when nothing. The
+    // place is `szName` in Settings.ini's `szSection`, or in the settings area when that is null.
+    QString Stored(const char* szSection, const char* szName) const
     {
-        if (!row.szSection)
-            return QSettings().value(QLatin1String(row.szName)).toString();
+        if (!szSection)
+            return QSettings().value(QLatin1String(szName)).toString();
         CProfileFile profile(Ini());
         profile.Load();
-        return Q(profile.GetString(row.szSection, row.szName, ""));
+        return Q(profile.GetString(szSection, szName, ""));
     }
 
     // Every key's value as text, switches as "1" or "0", the recent files as their newest entry.
@@ -83,7 +69,8 @@ using ProfileFile = AppFixture;
 
 TEST_F(AppSettings, EachKeyHasItsPlaceItsDefaultAndItsMomentOfSaving)
 {
-    const KeyRow rows[] = {
+    // The key, its place and name there, its default, a changed value, when it is saved.
+    const std::tuple<Key, const char*, const char*, const char*, const char*, Saved> rows[] = {
         {Key::OpenResult, "General", "OpenResult", "1", "0", Saved::AtExit},
         {Key::AutoBackup, "General", "AutoBackup", "1", "0", Saved::AtExit},
         {Key::SavePath, "General", "SavePath", "/docs/", "/out/bound.pdf", Saved::AtExit},
@@ -95,33 +82,33 @@ TEST_F(AppSettings, EachKeyHasItsPlaceItsDefaultAndItsMomentOfSaving)
         {Key::ApplicationLook, nullptr, "ApplicationLook", "215", "217", Saved::WhenSet},
         {Key::RecentFiles, nullptr, "Recent File List/File1", "", "/docs/a.pdf", Saved::AtExit},
     };
-    for (const KeyRow& row : rows) {
+    for (const auto& [key, szSection, szName, szDefault, szChanged, saved] : rows) {
         for (const bool bPropertiesAlways : {false, true}) {
-            if (row.key == Key::PropertiesAlways && bPropertiesAlways)
+            if (key == Key::PropertiesAlways && bPropertiesAlways)
                 continue;
-            SCOPED_TRACE(std::string(row.szName) + (bPropertiesAlways ? " with PropertiesAlways" : ""));
+            SCOPED_TRACE(std::string(szName) + (bPropertiesAlways ? " with PropertiesAlways" : ""));
             QFile::remove(Q(Ini()));
             QSettings().clear();
             CAppSettings settings;
             Load(settings);
-            EXPECT_EQ(Get(settings, row.key), QLatin1String(row.szDefault));
+            EXPECT_EQ(Get(settings, key), QLatin1String(szDefault));
             settings.SetPropertiesAlways(bPropertiesAlways);
 
             // One signal for the change, none for setting the same value again.
             QSignalSpy changed(&settings, &CAppSettings::changed);
-            Set(settings, row.key, QLatin1String(row.szChanged));
-            Set(settings, row.key, QLatin1String(row.szChanged));
+            Set(settings, key, QLatin1String(szChanged));
+            Set(settings, key, QLatin1String(szChanged));
             ASSERT_EQ(changed.size(), 1);
-            EXPECT_EQ(changed[0][0].value<Key>(), row.key);
+            EXPECT_EQ(changed[0][0].value<Key>(), key);
 
-            EXPECT_EQ(Stored(row), row.saved == Saved::WhenSet ? QLatin1String(row.szChanged) : QString());
+            EXPECT_EQ(Stored(szSection, szName), saved == Saved::WhenSet ? QLatin1String(szChanged) : QString());
             ASSERT_TRUE(settings.Save());
-            const bool bSaved = row.saved == Saved::AtExit || row.saved == Saved::WhenSet
-                || (row.saved == Saved::AtExitWithPropertiesAlways && bPropertiesAlways);
-            EXPECT_EQ(Stored(row), bSaved ? QLatin1String(row.szChanged) : QString());
+            const bool bSaved = saved == Saved::AtExit || saved == Saved::WhenSet
+                || (saved == Saved::AtExitWithPropertiesAlways && bPropertiesAlways);
+            EXPECT_EQ(Stored(szSection, szName), bSaved ? QLatin1String(szChanged) : QString());
             CAppSettings next;
             Load(next);
-            EXPECT_EQ(Get(next, row.key), QLatin1String(bSaved ? row.szChanged : row.szDefault));
+            EXPECT_EQ(Get(next, key), QLatin1String(bSaved ? szChanged : szDefault));
         }
     }
 }

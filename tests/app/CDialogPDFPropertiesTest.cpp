@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "app/CDialogPDFProperties.h"
-
 #include "tests/app/AppFixture.h"
 
 TEST(PropertiesDialog, OpensWithTheSettingsTakesTheTextsOnlyOnOkAndTheCheckBoxAtOnce)
@@ -8,16 +6,9 @@ TEST(PropertiesDialog, OpensWithTheSettingsTakesTheTextsOnlyOnOkAndTheCheckBoxAt
     // Steps: 'c' Clear All, 'k' the check box, 'o' OK, 'x' Cancel, 't' typing into Title, 'e' Escape there.
     const std::map<char, const char*> buttons
         = {{'c', "IDC_BUTTON1"}, {'k', "IDC_CHECK1"}, {'o', "IDOK"}, {'x', "IDCANCEL"}};
-    struct Row
-    {
-        const char* szSteps;
-        bool bAlwaysBefore;
-        int nResult;
-        const char* szTexts;
-        bool bAlwaysAfter;
-    };
+    // The steps, PropertiesAlways before, the dialog's result, the texts and PropertiesAlways after.
     const char* const szBefore = "Title|Author|Subject|one, two";
-    const Row rows[] = {
+    const std::tuple<const char*, bool, int, const char*, bool> rows[] = {
         {"cx", false, QDialog::Rejected, szBefore, false},
         {"te", false, QDialog::Rejected, szBefore, false},
         {"co", false, QDialog::Accepted, "|||", false},
@@ -25,22 +16,22 @@ TEST(PropertiesDialog, OpensWithTheSettingsTakesTheTextsOnlyOnOkAndTheCheckBoxAt
         {"kx", false, QDialog::Rejected, szBefore, true},
         {"ko", true, QDialog::Accepted, szBefore, false},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.szSteps);
+    for (const auto& [szSteps, bAlwaysBefore, nResult, szTexts, bAlwaysAfter] : rows) {
+        SCOPED_TRACE(szSteps);
         CAppSettings settings;
         settings.SetDocument({"Title", "Author", "Subject", "one, two"});
-        settings.SetPropertiesAlways(row.bAlwaysBefore);
+        settings.SetPropertiesAlways(bAlwaysBefore);
         CDialogPDFProperties dialog(settings);
         dialog.show();
         QStringList edits;
         for (const char* szName : {"IDC_EDIT_TITLE", "IDC_EDIT_AUTHOR", "IDC_EDIT_SUBJECT", "IDC_EDIT_KEYWORDS"})
             edits << Child<QLineEdit>(dialog, szName)->text();
         EXPECT_EQ(edits.join('|'), QLatin1String(szBefore));
-        EXPECT_EQ(Child<QCheckBox>(dialog, "IDC_CHECK1")->isChecked(), row.bAlwaysBefore);
+        EXPECT_EQ(Child<QCheckBox>(dialog, "IDC_CHECK1")->isChecked(), bAlwaysBefore);
         auto* pTitle = Child<QLineEdit>(dialog, "IDC_EDIT_TITLE");
         EXPECT_GT(Child<QLineEdit>(dialog, "IDC_EDIT_KEYWORDS")->height(), 3 * pTitle->height());
 
-        for (const char* pStep = row.szSteps; *pStep; ++pStep) {
+        for (const char* pStep = szSteps; *pStep; ++pStep) {
             if (*pStep == 't')
                 QTest::keyClicks(pTitle, QStringLiteral("typed"));
             else if (*pStep == 'e')
@@ -49,10 +40,10 @@ TEST(PropertiesDialog, OpensWithTheSettingsTakesTheTextsOnlyOnOkAndTheCheckBoxAt
                 QTest::mouseClick(Child<QAbstractButton>(dialog, buttons.at(*pStep)), Qt::LeftButton);
         }
 
-        EXPECT_EQ(dialog.result(), row.nResult);
+        EXPECT_EQ(dialog.result(), nResult);
         const CAppSettings::DocumentTexts texts = settings.Document();
         EXPECT_EQ(QStringList({texts.szTitle, texts.szAuthor, texts.szSubject, texts.szKeywords}).join('|'),
-                  QLatin1String(row.szTexts));
-        EXPECT_EQ(settings.IsPropertiesAlways(), row.bAlwaysAfter);
+                  QLatin1String(szTexts));
+        EXPECT_EQ(settings.IsPropertiesAlways(), bAlwaysAfter);
     }
 }

@@ -1,54 +1,22 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "app/CMainFrame.h"
-
-#include "app/CAppLook.h"
-#include "app/CMultiSelectFileDialog.h"
-#include "controls/CRibbonApplicationMenu.h"
-#include "controls/CRibbonBar.h"
-#include "controls/CRibbonCategory.h"
-#include "controls/CRibbonPanel.h"
-#include "controls/CXThemeHelper.h"
 #include "tests/app/AppFixture.h"
 
 namespace {
 
 using MultiSelectDialog = AppFixture;
 
-class MainFrame : public FrameFixture
-{
-protected:
-    void Drop(const std::vector<std::string>& paths)
-    {
-        QList<QUrl> urls;
-        for (const std::string& path : paths)
-            urls.append(QUrl::fromLocalFile(Q(path)));
-        QMimeData data;
-        data.setUrls(urls);
-        const QPoint at = m_pFrame->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(m_pFrame.get(), &enter);
-        ASSERT_TRUE(enter.isAccepted());
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(m_pFrame.get(), &drop);
-        EXPECT_TRUE(drop.isAccepted());
-        // The files are taken after the drop has returned.
-        QApplication::processEvents();
-    }
-};
+using MainFrame = FrameFixture;
 
-// Notes whether the override cursor is the wait cursor at the moment the application's palette changes.
-struct WaitCursorProbe : QObject
+// Notes the override cursor's shape (-1: none) at the moment the application's palette first changes.
+struct CursorProbe : QObject
 {
     bool eventFilter(QObject*, QEvent* pEvent) override
     {
-        if (pEvent->type() == QEvent::ApplicationPaletteChange && !m_bSeen) {
-            m_bSeen = true;
-            m_bWaitCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        }
+        if (pEvent->type() == QEvent::ApplicationPaletteChange && !m_shape)
+            m_shape = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : -1;
         return false;
     }
-    bool m_bSeen = false;
-    bool m_bWaitCursor = false;
+    std::optional<int> m_shape;
 };
 
 } // namespace
@@ -57,10 +25,8 @@ TEST_F(MainFrame, EveryCommandIsOneActionSharedByRibbonMenuAndShortcut)
 {
     // A second action for a command would leave a button or a shortcut behind when it is disabled.
     QStringList names;
-    for (const QAction* pAction : m_pFrame->findChildren<QAction*>()) {
-        if (pAction->objectName().startsWith(QLatin1String("ID_")))
-            names << pAction->objectName();
-    }
+    for (const QAction* pAction : m_pFrame->findChildren<QAction*>(QRegularExpression("^ID_")))
+        names << pAction->objectName();
     EXPECT_GE(names.size(), 16 + 11 + 16);
     EXPECT_EQ(names.removeDuplicates(), 0);
 
@@ -83,20 +49,21 @@ TEST_F(MainFrame, AutoOpenAndAutoBackupMarksShowWhatTheJobsWillDo)
     // A hand-edited 2 is off for the jobs, so the mark must not claim backups are made.
     WriteWholeFile(Ini(), "[General]\nOpenResult=0\nAutoBackup=2\n");
     Restart();
-    EXPECT_FALSE(Action("ID_OPTIONS_AUTO_BACKUP")->isChecked());
-    Trigger("ID_OPTIONS_AUTO_BACKUP");
-    EXPECT_TRUE(Settings().IsAutoBackupOn());
-    EXPECT_TRUE(Action("ID_OPTIONS_AUTO_BACKUP")->isChecked());
-
     // The ribbon's check box and the action are one command.
     auto* pBox = Child<QCheckBox>(*m_pFrame->GetRibbonBar(), "ID_OPTIONS_AUTO_OPEN");
-    EXPECT_FALSE(pBox->isChecked());
+    // Auto Backup's setting and mark, then Auto Open's setting, mark and check box.
+    const auto marks = [&] {
+        return QString::asprintf("%d%d %d%d%d", Settings().IsAutoBackupOn(),
+                                 Action("ID_OPTIONS_AUTO_BACKUP")->isChecked(), Settings().IsOpenResultOn(),
+                                 Action("ID_OPTIONS_AUTO_OPEN")->isChecked(), pBox->isChecked());
+    };
+    EXPECT_EQ(marks(), "00 000");
+    Trigger("ID_OPTIONS_AUTO_BACKUP");
+    EXPECT_EQ(marks(), "11 000");
     QTest::mouseClick(pBox, Qt::LeftButton);
-    EXPECT_TRUE(Settings().IsOpenResultOn());
-    EXPECT_TRUE(Action("ID_OPTIONS_AUTO_OPEN")->isChecked());
+    EXPECT_EQ(marks(), "11 111");
     Trigger("ID_OPTIONS_AUTO_OPEN");
-    EXPECT_FALSE(Settings().IsOpenResultOn());
-    EXPECT_FALSE(pBox->isChecked());
+    EXPECT_EQ(marks(), "11 000");
 }
 
 TEST_F(MainFrame, BrowseAppendsPdfAndPutsTheSettingBackIntoTheEditWhetherConfirmedOrCancelled)
@@ -120,46 +87,36 @@ TEST_F(MainFrame, BrowseAppendsPdfAndPutsTheSettingBackIntoTheEditWhetherConfirm
 
 TEST_F(MainFrame, ALookTakesItsPaletteUnderAWaitCursorKeepsOneMarkAndIsReadBackAtTheNextStart)
 {
-    WaitCursorProbe probe;
+    CursorProbe probe;
     qApp->installEventFilter(&probe);
     Trigger("ID_VIEW_APPLOOK_OFF_2007_SILVER");
     qApp->removeEventFilter(&probe);
-    EXPECT_TRUE(probe.m_bWaitCursor);
+    EXPECT_EQ(probe.m_shape, Qt::WaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     Trigger("ID_VIEW_APPLOOK_OFF_2007_AQUA");
 
     // The looks without a menu item come from earlier versions' settings; 211 has no drawing of its
-    // own and draws as Office 2007 in the colour chosen last.
-    struct Row
-    {
-        int nStored; // 0: as last chosen
-        const char* szStyle;
-        int nPalette;
-        QStringList marks; // the style menu's checked items
-        bool bWindows7Ribbon;
+    // own and draws as Office 2007 in the colour chosen last. The look stored (0: as last chosen), the
+    // palette it takes, then its style, the list's drawing, the ribbon's and the style menu's marks.
+    const std::tuple<int, int, const char*> rows[] = {
+        {0, 218, "fusion, themed, Office 2007 ribbon, &Aqua Style"},
+        {205, 205, "windows, classic, Office 2007 ribbon"},
+        {211, 218, "fusion, themed, Office 2007 ribbon"},
+        {219, 219, "fusion, themed, Windows 7 ribbon"},
     };
-    const Row rows[] = {
-        {0, "fusion", 218, {"&Aqua Style"}, false},
-        {205, "windows", 205, {}, false},
-        {211, "fusion", 218, {}, false},
-        {219, "fusion", 219, {}, true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.nStored);
-        if (row.nStored)
-            QSettings().setValue(QStringLiteral("ApplicationLook"), row.nStored);
+    for (const auto& [nStored, nPalette, szLook] : rows) {
+        SCOPED_TRACE(nStored);
+        if (nStored)
+            QSettings().setValue(QStringLiteral("ApplicationLook"), nStored);
         Restart();
-        EXPECT_EQ(QApplication::style()->name().toLower(), QLatin1String(row.szStyle));
-        EXPECT_EQ(CXThemeHelper().IsAppThemed(), row.nStored != 205) << "the list draws classic under 205 only";
-        EXPECT_EQ(QApplication::palette().color(QPalette::Window),
-                  CAppLook::Palette(row.nPalette).color(QPalette::Window));
-        QStringList marks;
+        QStringList look {QApplication::style()->name().toLower(), CXThemeHelper().IsAppThemed() ? "themed" : "classic",
+                          m_pFrame->GetRibbonBar()->IsWindows7Look() ? "Windows 7 ribbon" : "Office 2007 ribbon"};
         for (QAction* pAction : m_pFrame->GetStyleMenu()->actions()) {
             if (pAction->isChecked())
-                marks << pAction->text();
+                look << pAction->text();
         }
-        EXPECT_EQ(marks, row.marks);
-        EXPECT_EQ(m_pFrame->GetRibbonBar()->IsWindows7Look(), row.bWindows7Ribbon);
+        EXPECT_EQ(look.join(", "), QLatin1String(szLook));
+        EXPECT_EQ(QApplication::palette().color(QPalette::Window), CAppLook::Palette(nPalette).color(QPalette::Window));
     }
 }
 
@@ -228,7 +185,6 @@ TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryUnreadableOneAndRem
     // The open dialog takes a ".pdf" extension in any case and names what does not read as PDF; a file
     // with an outline gets no bookmark text.
     AddFiles({notPdf, a, b, c, damaged});
-    EXPECT_EQ(Rows(), "[x] a.v2.pdf 2 1 2 a.v2 | [x] b.PDF 3 1 3 ");
     EXPECT_EQ(List()->GetHeaderCheckedState(0), 2);
     const QStringList shown = CMessageBox::TakeShownTexts();
     ASSERT_EQ(shown.size(), 1);
@@ -237,25 +193,34 @@ TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryUnreadableOneAndRem
     // Each file shows as it is added, the list saying meanwhile that files are loading.
     EXPECT_EQ(seen, (QStringList {"1 Loading your PDF files...", "2 Loading your PDF files..."}));
     // Only what was added goes on the recent files, the last one first, in the list and the menu.
-    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Q(b), Q(a)}));
     QCoreApplication::processEvents();
     EXPECT_EQ(Action("ID_FILE_MRU_FILE1")->text(), QStringLiteral("&1 b.PDF"));
     // A recent entry adds its file again, on top; one whose file has gone adds nothing and says nothing.
+    const auto state = [&] {
+        return Rows() + " / " + Settings().RecentFiles().Entries().join(' ').toStdString() + " / "
+            + std::to_string(CMessageBox::TakeShownTexts().size());
+    };
+    EXPECT_EQ(state(), "[x] a.v2.pdf 2 1 2 a.v2 | [x] b.PDF 3 1 3  / " + b + ' ' + a + " / 0");
     Trigger("ID_FILE_REMOVE_ALL");
     std::filesystem::rename(b, b + ".gone");
     Trigger("ID_FILE_MRU_FILE1");
-    EXPECT_EQ(Rows(), "");
-    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
-    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Q(b), Q(a)}));
+    EXPECT_EQ(state(), " / " + b + ' ' + a + " / 0");
     Trigger("ID_FILE_MRU_FILE2");
-    EXPECT_EQ(Rows(), "[x] a.v2.pdf 2 1 2 a.v2");
-    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Q(a), Q(b)}));
+    EXPECT_EQ(state(), "[x] a.v2.pdf 2 1 2 a.v2 / " + a + ' ' + b + " / 0");
 
     // A drop tests only the last three characters; nothing it passes over is named.
     Trigger("ID_FILE_REMOVE_ALL");
-    Drop({a, xpdf, c});
-    EXPECT_EQ(Rows(), "[x] a.v2.pdf 2 1 2 a.v2 | [x] report.xpdf 1 1 1 report");
-    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Q(a)), QUrl::fromLocalFile(Q(xpdf)), QUrl::fromLocalFile(Q(c))});
+    const QPoint at = m_pFrame->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_pFrame.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_pFrame.get(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    QApplication::processEvents(); // the files are taken after the drop has returned
+    EXPECT_EQ(state(), "[x] a.v2.pdf 2 1 2 a.v2 | [x] report.xpdf 1 1 1 report / " + xpdf + ' ' + a + ' ' + b + " / 0");
 
     // Nothing added to an empty list: the prompt comes back.
     Trigger("ID_FILE_REMOVE_ALL");
@@ -291,20 +256,17 @@ TEST_F(MultiSelectDialog, GivesEverySelectedPathInOrderWithoutALimitAndNoneAfter
     CMultiSelectFileDialog dialog(true, QStringLiteral("pdf"), QString(), CMultiSelectFileDialog::OFN_ALLOWMULTISELECT,
                                   szFilter);
     CMultiSelectFileDialog single(true, QString(), QString(), 0, QString());
-    const auto walk = [](const CMultiSelectFileDialog& from) {
-        QStringList paths;
-        for (CMultiSelectFileDialog::POSITION pos = from.GetStartPosition(); pos;)
-            paths.append(from.GetNextPathName(pos));
-        return paths;
-    };
     QStringList chosen;
     for (int i = 0; i < 5000; ++i)
         chosen.append(QStringLiteral("/a/rather/long/folder/name/for/the/selection/file-%1.pdf").arg(i));
     // Without multiple selection only the first path counts.
-    for (CMultiSelectFileDialog* pDialog : {&dialog, &single}) {
+    for (CMultiSelectFileDialog* pFileDialog : {&dialog, &single}) {
         CFileDialog::SetNextFileNames(chosen);
-        ASSERT_EQ(pDialog->DoModal(), CMultiSelectFileDialog::IDOK);
-        EXPECT_EQ(walk(*pDialog), pDialog == &dialog ? chosen : chosen.mid(0, 1));
+        ASSERT_EQ(pFileDialog->DoModal(), CMultiSelectFileDialog::IDOK);
+        QStringList paths;
+        for (CMultiSelectFileDialog::POSITION pos = pFileDialog->GetStartPosition(); pos;)
+            paths.append(pFileDialog->GetNextPathName(pos));
+        EXPECT_EQ(paths, pFileDialog == &dialog ? chosen : chosen.mid(0, 1));
     }
 
     EXPECT_EQ(dialog.DoModal(), CMultiSelectFileDialog::IDCANCEL);

@@ -1,12 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "app/CQuireView.h"
-
-#include "app/COutputPathRule.h"
-#include "app/CommandIds.h"
-#include "controls/CXEdit.h"
 #include "tests/app/AppFixture.h"
-
-#include <regex>
 
 namespace {
 
@@ -15,15 +8,6 @@ using OutputPathRule = TempDirTest;
 class ViewTest : public FrameFixture
 {
 protected:
-    // Types `text` over whatever "Merge Output" shows.
-    void TypeOutput(const std::string& text)
-    {
-        QLineEdit* pEdit = m_pFrame->GetOutputPathEdit();
-        pEdit->selectAll();
-        QTest::keyClick(pEdit, Qt::Key_Backspace);
-        QTest::keyClicks(pEdit, Q(text));
-        ASSERT_EQ(pEdit->text().toStdString(), text);
-    }
     // Every entry of `folder`, each regular file with its bytes.
     static std::map<std::string, std::string> FolderContents(const std::filesystem::path& folder)
     {
@@ -39,90 +23,89 @@ protected:
     {
         QCoreApplication::processEvents();
         std::string states = "RAudMSVB";
-        for (int nID = ID_FILE_REMOVE; nID <= ID_BUTTON2; ++nID) {
+        for (int nID = ID_FILE_REMOVE; nID <= ID_BUTTON2; ++nID)
             if (!(pFrame ? pFrame : m_pFrame.get())->GetAction(nID)->isEnabled())
                 states[nID - ID_FILE_REMOVE] = '-';
-        }
         return states;
     }
-    // Opens the in-place editor on a cell by pressing on it, types `text` and presses Enter.
-    void EditCell(int nRow, int nCol, const QString& text)
+    // Does what a user does in one step: "add NAME PAGES" (a new file), "tick ROW" (its check box),
+    // "click ROW COLUMN", "edit ROW COLUMN TEXT" (press on the cell, type, Enter) or "press COMMAND".
+    void Do(const QString& szStep)
     {
-        ClickCell(nRow, nCol);
-        CXEdit* pEdit = List()->GetEditControl();
-        ASSERT_NE(pEdit, nullptr);
-        pEdit->selectAll();
-        QTest::keyClicks(pEdit, text);
-        QTest::keyClick(pEdit, Qt::Key_Return);
-    }
-    void ClickCheckbox(int nRow)
-    {
-        const QRect box = List()->GetCheckboxRect(nRow, 0);
-        ASSERT_FALSE(box.isEmpty());
-        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, box.center());
+        const QStringList words = szStep.split(' ');
+        const auto number = [&words](int i) { return words[i].toInt(); };
+        if (words[0] == "add")
+            return AddFiles({MakePdf(words[1].toStdString(), number(2))});
+        if (words[0] == "press")
+            return Trigger(words[1].toLatin1().constData());
+        QRect rect = List()->GetCheckboxRect(number(1), 0);
+        if (words[0] != "tick" && !List()->GetSubItemRect(number(1), number(2), rect))
+            rect = {};
+        ASSERT_FALSE(rect.isEmpty()) << szStep.toStdString();
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, rect.center());
+        if (words[0] == "edit") {
+            CXEdit* pEdit = List()->GetEditControl();
+            ASSERT_NE(pEdit, nullptr);
+            pEdit->selectAll();
+            QTest::keyClicks(pEdit, words.mid(3).join(' '));
+            QTest::keyClick(pEdit, Qt::Key_Return);
+        }
     }
 };
 
 } // namespace
 
-TEST_F(ViewTest, EnableRulesFollowTheSelectionAndTheTicksAsOfTheLastCopyAndTheSelectedRowIsShown)
+// Edits and ticks live in the list until a command copies them into the records: adding, removing
+// and moving must copy them first, not rebuild the rows from stale records. What the commands act
+// on, and so which are enabled, is the selection and the records' ticks.
+TEST_F(ViewTest, CommandsFollowTheSelectionAndTheTicksAsOfTheLastCopyWhichKeepsEditsNotCopiedYet)
 {
     // Without a view the frame takes the list as empty.
     const CMainFrame bare(Settings());
     EXPECT_EQ(EnableStates(&bare), "-------B");
-    EXPECT_EQ(EnableStates(), "-------B");
-    const std::string one = MakePdf("one.pdf", 3);
-    AddFiles({one});
-    EXPECT_EQ(EnableStates(), "-A---S-B");
-    AddFiles({MakePdf("two.pdf", 3)});
-    EXPECT_EQ(EnableStates(), "-A--MS-B");
-
-    // Unticking on screen changes nothing until the rows are copied into the records.
-    ClickCheckbox(0);
-    ClickCheckbox(1);
-    EXPECT_EQ(EnableStates().substr(4, 2), "MS");
-    AddFiles({MakePdf("three.pdf", 3)}); // adding copies rows into records first
-    EXPECT_EQ(EnableStates(), "-A---S-B");
-
-    ClickCell(2, 1);
-    EXPECT_EQ(EnableStates(), "RAu--SVB"); // last row: no Move Down
-    ClickCell(0, 1);
-    EXPECT_EQ(EnableStates(), "RA-d-SVB"); // first row: no Move Up
-    // The clicked row shows its path, View Selection opens it, and the context menu shares the actions.
-    EXPECT_EQ(m_pFrame->GetMessageText(), Q(one));
-    Trigger("ID_FILE_VIEW_SELECTION");
-    EXPECT_EQ(CShell::TakeOpened(), QStringList {Q(one)});
+    // A step, the enabled commands after it, the rows when they changed.
+    const std::tuple<const char*, const char*, const char*> steps[] = {
+        {"add a.pdf 5", "-A---S-B", "[x] a.pdf 5 1 5 a"},
+        {"add b.pdf 5", "-A--MS-B", "[x] a.pdf 5 1 5 a | [x] b.pdf 5 1 5 b"},
+        {"tick 0", "RA-dMSVB", "[ ] a.pdf 5 1 5 a | [x] b.pdf 5 1 5 b"},
+        {"tick 1", "RAu-MSVB", "[ ] a.pdf 5 1 5 a | [ ] b.pdf 5 1 5 b"},
+        {"add c.pdf 5", "-A---S-B", "[ ] a.pdf 5 1 5 a | [ ] b.pdf 5 1 5 b | [x] c.pdf 5 1 5 c"},
+        {"click 2 1", "RAu--SVB", nullptr},
+        {"click 0 1", "RA-d-SVB", nullptr},
+        {"edit 0 3 2", "RA-d-SVB", "[ ] a.pdf 5 2 5 a | [ ] b.pdf 5 1 5 b | [x] c.pdf 5 1 5 c"},
+        {"edit 2 5 Third part", "RAu--SVB", "[ ] a.pdf 5 2 5 a | [ ] b.pdf 5 1 5 b | [x] c.pdf 5 1 5 Third part"},
+        {"tick 2", "RAu--SVB", "[ ] a.pdf 5 2 5 a | [ ] b.pdf 5 1 5 b | [ ] c.pdf 5 1 5 Third part"},
+        {"tick 0", "RA-d-SVB", "[x] a.pdf 5 2 5 a | [ ] b.pdf 5 1 5 b | [ ] c.pdf 5 1 5 Third part"},
+        {"add d.pdf 1", "-A--MS-B",
+         "[x] a.pdf 5 2 5 a | [ ] b.pdf 5 1 5 b | [ ] c.pdf 5 1 5 Third part | [x] d.pdf 1 1 1 d"},
+        {"edit 0 5 Intro", "RA-dMSVB",
+         "[x] a.pdf 5 2 5 Intro | [ ] b.pdf 5 1 5 b | [ ] c.pdf 5 1 5 Third part | [x] d.pdf 1 1 1 d"},
+        {"click 1 1", "RAudMSVB", nullptr},
+        {"press ID_FILE_REMOVE", "-A--MS-B", "[x] a.pdf 5 2 5 Intro | [ ] c.pdf 5 1 5 Third part | [x] d.pdf 1 1 1 d"},
+        {"tick 2", "RAu-MSVB", "[x] a.pdf 5 2 5 Intro | [ ] c.pdf 5 1 5 Third part | [ ] d.pdf 1 1 1 d"},
+        {"click 1 1", "RAudMSVB", nullptr},
+        {"press ID_FILE_MOVE_UP", "RA-d-SVB", "[ ] c.pdf 5 1 5 Third part | [x] a.pdf 5 2 5 Intro | [ ] d.pdf 1 1 1 d"},
+        {"press ID_FILE_VIEW_SELECTION", "RA-d-SVB", nullptr},
+    };
+    std::string rows;
+    for (const auto& [szStep, szStates, szRows] : steps) {
+        SCOPED_TRACE(szStep);
+        Do(QLatin1String(szStep));
+        rows = szRows ? szRows : rows;
+        EXPECT_EQ(EnableStates(), szStates);
+        EXPECT_EQ(Rows(), rows);
+    }
+    EXPECT_EQ(List()->GetItemToolTipText(0, 5), QStringLiteral("Third part"));
+    // The clicked row shows its path, View Selection opens the selected one, and the context menu shares
+    // the actions.
+    EXPECT_EQ(m_pFrame->GetMessageText(), Path("c.pdf"));
+    EXPECT_EQ(CShell::TakeOpened(), QStringList {Path("c.pdf")});
     const auto actions = m_pView->GetContextMenu()->actions();
     ASSERT_EQ(actions.size(), 4);
     EXPECT_TRUE(actions[2]->isSeparator());
     EXPECT_EQ(actions,
               (QList<QAction*> {Action("ID_FILE_REMOVE"), Action("ID_FILE_REMOVE_ALL"), actions[2],
                                 Action("ID_FILE_CONVERT_MERGE")}));
-}
-
-// Edits and ticks live in the list until a command copies them into the records: adding, removing
-// and moving must copy them first, not rebuild the rows from stale records.
-TEST_F(ViewTest, AddRemoveAndMoveKeepEditsAndTicksThatWereNotCopiedYet)
-{
-    AddFiles({MakePdf("a.pdf", 5), MakePdf("b.pdf", 5)});
-    AddFiles({MakePdf("c.pdf", 5)});
-    EditCell(0, 3, QStringLiteral("2"));
-    EditCell(2, 5, QStringLiteral("Third part"));
-    ClickCheckbox(2);
-    AddFiles({MakePdf("d.pdf", 1)});
-    EXPECT_EQ(Rows(), "[x] a.pdf 5 2 5 a | [x] b.pdf 5 1 5 b | [ ] c.pdf 5 1 5 Third part | [x] d.pdf 1 1 1 d");
-    EXPECT_EQ(List()->GetItemToolTipText(2, 5), QStringLiteral("Third part"));
-    EXPECT_EQ(List()->GetCurSel(), -1);
-
-    EditCell(0, 5, QStringLiteral("Intro"));
-    ClickCell(1, 1);
-    Trigger("ID_FILE_REMOVE");
-    EXPECT_EQ(Rows(), "[x] a.pdf 5 2 5 Intro | [ ] c.pdf 5 1 5 Third part | [x] d.pdf 1 1 1 d");
-    ClickCheckbox(2);
-    ClickCell(1, 1);
-    Trigger("ID_FILE_MOVE_UP");
-    EXPECT_EQ(Rows(), "[ ] c.pdf 5 1 5 Third part | [x] a.pdf 5 2 5 Intro | [ ] d.pdf 1 1 1 d");
-    EXPECT_EQ(List()->GetCurSel(), 0);
 
     Trigger("ID_FILE_REMOVE_ALL");
     EXPECT_EQ(Rows(), "");
@@ -132,9 +115,8 @@ TEST_F(ViewTest, AddRemoveAndMoveKeepEditsAndTicksThatWereNotCopiedYet)
 TEST_F(ViewTest, SplitAndMergeTakeTheEditedRangesAndAMergeNameIsAPdfInTheSavePathFolder)
 {
     AddFiles({MakePdf("first.pdf", 10), MakePdf("second.pdf", 4, true), MakePdf("third.pdf", 6)});
-    EditCell(0, 3, QStringLiteral("3"));
-    EditCell(0, 4, QStringLiteral("5"));
-    EditCell(2, 5, QStringLiteral("Report (final)"));
+    for (const char* szStep : {"edit 0 3 3", "edit 0 4 5", "edit 2 5 Report (final)"})
+        Do(QLatin1String(szStep));
     Trigger("ID_FILE_CONVERT_SPLIT");
     EXPECT_EQ(fx::PageTexts(m_tmp.File("first_p3-5.pdf")),
               (std::vector<std::string> {"first page 3", "first page 4", "first page 5"}));
@@ -147,13 +129,14 @@ TEST_F(ViewTest, SplitAndMergeTakeTheEditedRangesAndAMergeNameIsAPdfInTheSavePat
     Trigger("ID_OPTIONS_OUTPUT_PATH_BUTTON");
     const QString szWorking = QDir::currentPath();
     QDir::setCurrent(Path(""));
-    TypeOutput("bound");
+    m_pFrame->GetOutputPathEdit()->selectAll();
+    QTest::keyClicks(m_pFrame->GetOutputPathEdit(), QStringLiteral("bound"));
     // The dialog is answered once it shows: the texts are taken trimmed, and Enter in an edit means OK.
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&answer] {
-        if (auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        if (QWidget* pModal = QApplication::activeModalWidget()) {
             answer.stop();
-            auto* pTitle = pDialog->findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_TITLE"));
+            auto* pTitle = Child<QLineEdit>(*pModal, "IDC_EDIT_TITLE");
             QTest::keyClicks(pTitle, QStringLiteral("  Quarterly pack \t"));
             QTest::keyClick(pTitle, Qt::Key_Return);
         }
@@ -168,8 +151,7 @@ TEST_F(ViewTest, SplitAndMergeTakeTheEditedRangesAndAMergeNameIsAPdfInTheSavePat
     QDir::setCurrent(szWorking);
     const std::string out = folder + "/bound.pdf";
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
-    std::string log;
-    EXPECT_TRUE(fx::QpdfCheckPasses(out, &log)) << log;
+    EXPECT_TRUE(fx::QpdfCheckPasses(out));
     const auto texts = fx::PageTexts(out);
     ASSERT_EQ(texts.size(), 3u + 4u + 6u);
     EXPECT_EQ(texts[0], "first page 3");
@@ -191,7 +173,8 @@ TEST_F(ViewTest, SplitAndMergeTakeTheEditedRangesAndAMergeNameIsAPdfInTheSavePat
         Trigger("ID_FILE_CONVERT_MERGE");
         const auto written = FolderContents(folder);
         ASSERT_EQ(written.size(), 2u) << "the output and one backup, Auto Backup " << bAutoBackup;
-        EXPECT_TRUE(std::regex_match(std::next(written.begin())->first, std::regex("bound_[0-9]{17}\\.pdf")));
+        EXPECT_TRUE(
+            QRegularExpression("^bound_[0-9]{17}\\.pdf$").match(Q(std::next(written.begin())->first)).hasMatch());
     }
     EXPECT_EQ(fx::PageTexts(out).size(), 13u);
 }
@@ -221,7 +204,8 @@ TEST_F(ViewTest, AMergeThatCannotRunSaysWhyNamingTheFileAndChangesNothing)
         if (typed == out)
             MakePdf("first.pdf", 2, false, "secret");
         const auto before = FolderContents(m_tmp.Path());
-        TypeOutput(typed);
+        m_pFrame->GetOutputPathEdit()->selectAll();
+        QTest::keyClicks(m_pFrame->GetOutputPathEdit(), Q(typed));
 
         Trigger("ID_FILE_CONVERT_MERGE");
 
@@ -251,13 +235,8 @@ TEST_F(ViewTest, ColumnsFillTheListWithoutAScrollBarAtAnyWidth)
 TEST_F(OutputPathRule, TypedTextBecomesTheFileTheMergeWrites)
 {
     // "@" stands for the test's folder; in the expected paths "~/" stands for the home folder.
-    struct Row
-    {
-        const char* szTyped;
-        const char* szSavePath;
-        const char* szExpected;
-    };
-    const Row rows[] = {
+    // What is typed, the SavePath setting, the file the merge writes.
+    const char* const rows[][3] = {
         {"bound", "@/", "@/bound.pdf"},
         {"bound", "@/last.pdf", "@/bound.pdf"},
         {"  Report.PDF ", "@/", "@/Report.PDF"},
@@ -280,17 +259,16 @@ TEST_F(OutputPathRule, TypedTextBecomesTheFileTheMergeWrites)
     QDir().mkpath(QString::fromStdString(m_tmp.File("Books")));
     const QString szFolder = QString::fromStdString(m_tmp.Path().string());
     const QString szHome = QDir::homePath() + QLatin1Char('/');
-    const auto expand = [&](const char* szText, bool bHome = false) {
-        QString szPath = QString::fromUtf8(szText);
+    const auto expand = [&](QString szPath, bool bHome = false) {
         if (szPath.startsWith(QLatin1Char('@')))
             szPath.replace(0, 1, szFolder);
         if (bHome && szPath.startsWith(QLatin1String("~/")))
             szPath.replace(0, 2, szHome);
         return szPath;
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.szTyped) + " with SavePath " + row.szSavePath);
-        EXPECT_EQ(COutputPathRule::Resolve(expand(row.szTyped), expand(row.szSavePath)), expand(row.szExpected, true));
+    for (const auto& [szTyped, szSavePath, szExpected] : rows) {
+        SCOPED_TRACE(std::string(szTyped) + " with SavePath " + szSavePath);
+        EXPECT_EQ(COutputPathRule::Resolve(expand(szTyped), expand(szSavePath)), expand(szExpected, true));
     }
     EXPECT_EQ(COutputPathRule::Resolve(QStringLiteral("~"), szFolder + QLatin1Char('/')), QDir::homePath());
 }

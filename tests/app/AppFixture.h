@@ -98,11 +98,10 @@ protected:
     std::string MakePdf(const std::string& name, int nPages, bool bOutline = false, const std::string& password = "")
     {
         const std::string tag = name.substr(0, name.rfind('.'));
-        fx::WritePdf(m_tmp.File(name),
-                     {.tag = tag,
-                      .pages = nPages,
-                      .outline = bOutline ? fx::OnePerPage(nPages, tag + " chapter") : fx::PdfSpec().outline,
-                      .userPassword = password});
+        fx::PdfSpec spec {.tag = tag, .pages = nPages, .userPassword = password};
+        if (bOutline)
+            spec.outline = fx::OnePerPage(nPages, tag + " chapter");
+        fx::WritePdf(m_tmp.File(name), spec);
         return m_tmp.File(name);
     }
 
@@ -151,8 +150,7 @@ protected:
     {
         std::string rows;
         for (int nRow = 0; nRow < List()->GetItemCount(); ++nRow) {
-            rows += nRow ? " | " : "";
-            rows += List()->GetCheckedState(nRow, 0) == 2 ? "[x]" : "[ ]";
+            rows += std::string(nRow ? " | " : "") + (List()->GetCheckedState(nRow, 0) == 2 ? "[x]" : "[ ]");
             for (int nCol = 1; nCol <= 5; ++nCol)
                 rows += " " + List()->GetItemText(nRow, nCol).toStdString();
         }

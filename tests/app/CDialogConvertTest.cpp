@@ -65,9 +65,7 @@ TEST_F(DialogConvertTest, ShouldShowEveryTickedRowAndOpenTheLastFileWrittenOnlyW
         SCOPED_TRACE(output + " " + std::to_string(nOpenResult));
         const DialogRun run = RunDialog(Job(rows, output.empty() ? "" : m_tmp.File(output), nOpenResult));
 
-        EXPECT_FALSE(run.bVisibleAfter);
-        EXPECT_TRUE(run.report.ok);
-        EXPECT_EQ(run.messages, QStringList {});
+        EXPECT_EQ(std::tuple(run.bVisibleAfter, run.report.ok, run.messages), std::tuple(false, true, QStringList {}));
         const QString verb = output.empty() ? "Splitting" : "Merging";
         const QString working = verb + " your PDF files, please wait a moment...";
         EXPECT_EQ(
@@ -95,14 +93,12 @@ TEST_F(DialogConvertTest, ShouldTellOnceWhatWentWrongAndKeepWhatWasThere)
     const std::string gone = m_tmp.File("gone.pdf");
     const std::string kept = m_tmp.File("kept.pdf");
     WriteWholeFile(kept, "the previous output");
+    const std::string joined = m_tmp.File("joined.pdf");
     // The job, whether it succeeds, what its one message names, what it opens.
     using Case = std::tuple<ConvertJob, bool, std::vector<std::string>, std::string>;
     const Case cases[] = {
         // A source that had to be repaired is named afterwards; the merge itself succeeds.
-        {Job({Row(a, 2, 1, 1), Row(worn, 2, 1, 2)}, m_tmp.File("joined.pdf")),
-         true,
-         {"repaired", worn},
-         m_tmp.File("joined.pdf")},
+        {Job({Row(a, 2, 1, 1), Row(worn, 2, 1, 2)}, joined), true, {"repaired", worn}, joined},
         {Job({Row(a, 2, 1, 2), Row(bad, 1, 1, 1)}, kept), false, {bad, "not a PDF file"}, ""},
         // A split keeps its good files.
         {Job({Row(gone, 2, 1, 2), Row(a, 2, 2, 1), Row(a, 2, 1, 1)}),
@@ -150,8 +146,7 @@ TEST_F(DialogConvertTest, ShouldIgnoreEnterEscapeAndCloseButStopOnRequest)
 
     ASSERT_TRUE(run.bStopped) << "the job ended before its second row was shown";
     EXPECT_EQ(seen, "11111");
-    EXPECT_FALSE(run.bVisibleAfter);
-    EXPECT_TRUE(run.report.stopped);
+    EXPECT_EQ(std::pair(run.bVisibleAfter, run.report.stopped), std::pair(false, true));
     EXPECT_LT(run.report.rowsTaken.size(), 1000u);
     EXPECT_FALSE(std::filesystem::exists(out)) << "a stopped merge writes nothing";
     EXPECT_EQ(run.opened + run.messages, QStringList {});
@@ -163,8 +158,7 @@ TEST_F(DialogConvertTest, ShouldIgnoreEnterEscapeAndCloseButStopOnRequest)
 
     // A stopped split keeps the files it finished, and opens nothing.
     const DialogRun split = RunDialog(Job(rows), [](CDialogConvert&) {});
-    ASSERT_TRUE(split.bStopped);
-    EXPECT_TRUE(split.report.stopped);
+    ASSERT_EQ(std::pair(split.bStopped, split.report.stopped), std::pair(true, true));
     EXPECT_LT(split.report.filesWritten.size(), 1000u);
     EXPECT_TRUE(fx::QpdfCheckPasses(m_tmp.File("a_p1-1.pdf")));
     EXPECT_EQ(split.opened + split.messages, QStringList {});

@@ -73,14 +73,13 @@ TEST_F(MainFrame, BrowseAppendsPdfAndPutsTheSettingBackIntoTheEditWhetherConfirm
          {std::pair {Path("merged"), Path("merged.pdf")}, {Path("B.PDF"), Path("B.PDF")}}) {
         CFileDialog::SetNextFileName(chosen);
         Trigger("ID_OPTIONS_OUTPUT_PATH_BUTTON");
-        EXPECT_EQ(Settings().SavePath(), expected);
-        EXPECT_EQ(pEdit->text(), expected);
+        EXPECT_EQ(std::pair(Settings().SavePath(), pEdit->text()), std::pair(expected, expected));
     }
 
     // Typing changes only the edit; a cancelled browse puts the setting back into it.
     QTest::keyClicks(pEdit, QStringLiteral("-typed"));
-    EXPECT_EQ(m_pFrame->GetOutputPathText(), Path("B.PDF") + QStringLiteral("-typed"));
-    EXPECT_EQ(Settings().SavePath(), Path("B.PDF"));
+    EXPECT_EQ(std::pair(m_pFrame->GetOutputPathText(), Settings().SavePath()),
+              std::pair(Path("B.PDF") + QStringLiteral("-typed"), Path("B.PDF")));
     Trigger("ID_OPTIONS_OUTPUT_PATH_BUTTON");
     EXPECT_EQ(pEdit->text(), Path("B.PDF"));
 }
@@ -111,10 +110,9 @@ TEST_F(MainFrame, ALookTakesItsPaletteUnderAWaitCursorKeepsOneMarkAndIsReadBackA
         Restart();
         QStringList look {QApplication::style()->name().toLower(), CXThemeHelper().IsAppThemed() ? "themed" : "classic",
                           m_pFrame->GetRibbonBar()->IsWindows7Look() ? "Windows 7 ribbon" : "Office 2007 ribbon"};
-        for (QAction* pAction : m_pFrame->GetStyleMenu()->actions()) {
+        for (QAction* pAction : m_pFrame->GetStyleMenu()->actions())
             if (pAction->isChecked())
                 look << pAction->text();
-        }
         EXPECT_EQ(look.join(", "), QLatin1String(szLook));
         EXPECT_EQ(QApplication::palette().color(QPalette::Window), CAppLook::Palette(nPalette).color(QPalette::Window));
     }
@@ -241,8 +239,7 @@ TEST_F(MainFrame, AtTheSmallestSizeOf900By600EveryRibbonElementShowsUnclipped)
     QApplication::processEvents();
     EXPECT_EQ(m_pFrame->size(), QSize(900, 600));
     // Panels give up their button texts from the right until the category fits.
-    EXPECT_FALSE(pHome->Panels().first()->IsCompact());
-    EXPECT_TRUE(pHome->Panels()[1]->IsCompact());
+    EXPECT_EQ(std::pair(pHome->Panels()[0]->IsCompact(), pHome->Panels()[1]->IsCompact()), std::pair(false, true));
     for (QToolButton* pButton : pHome->findChildren<QToolButton*>())
         EXPECT_GE(pButton->width(), pButton->sizeHint().width()) << pButton->objectName().toStdString();
 

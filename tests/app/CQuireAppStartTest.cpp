@@ -5,7 +5,8 @@ namespace {
 
 using AppStart = AppFixture;
 
-// Runs the real program with its own config folder, under the test's home and runtime folder.
+// Runs the real program with its own config folder, under the test's home, runtime folder and display
+// platform.
 class Program : public AppFixture
 {
 protected:
@@ -16,7 +17,6 @@ protected:
         QProcess* pProcess = m_processes.emplace_back(std::make_unique<QProcess>()).get();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", Path(configName));
-        env.insert("QT_QPA_PLATFORM", "offscreen");
         pProcess->setProcessEnvironment(env);
         pProcess->setChildProcessModifier(inChild ? inChild : [] {});
         pProcess->start(QStringLiteral(QUIRE_BINARY_DIR "/quire-binder"), {});
@@ -109,8 +109,7 @@ TEST_F(Program, SecondStartRestoresTheRunningWindowOrItsModalDialogAndEnds)
     pFrame->showMinimized();
     ASSERT_TRUE(QTest::qWaitFor([pFrame] { return pFrame->isMinimized(); }, 5000));
     ExpectSecondStartEnds();
-    EXPECT_FALSE(pFrame->isMinimized());
-    EXPECT_TRUE(pFrame->isVisible());
+    EXPECT_EQ(std::pair(pFrame->isMinimized(), pFrame->isVisible()), std::pair(false, true));
 
     QDialog dialog;
     dialog.setWindowModality(Qt::ApplicationModal);
@@ -157,9 +156,7 @@ TEST_F(Program, RunsAloneEndsNormallyOnHangupOrTerminateAndLeavesTheMarkToTheNex
     ::kill(pNohup->processId(), SIGHUP);
     EXPECT_FALSE(pNohup->waitForFinished(500));
     pNohup->kill();
-    ASSERT_TRUE(Ended(pNohup, false));
-    ASSERT_TRUE(QFile::exists(Path("rt/quire-binder.lock")));
+    ASSERT_TRUE(Ended(pNohup, false) && QFile::exists(Path("rt/quire-binder.lock")));
     CSingleInstance guard(QStringLiteral("quire-binder"));
-    EXPECT_TRUE(guard.TryLock());
-    EXPECT_TRUE(guard.Listen());
+    EXPECT_TRUE(guard.TryLock() && guard.Listen());
 }

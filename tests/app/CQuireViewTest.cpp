@@ -222,10 +222,7 @@ TEST_F(ViewTest, ColumnsFillTheListWithoutAScrollBarAtAnyWidth)
     for (const int nFrameWidth : {1000, 1377}) {
         m_pFrame->resize(nFrameWidth, 700);
         QApplication::processEvents();
-        int nTotal = 0;
-        for (int i = 0; i < 6; ++i)
-            nTotal += List()->columnWidth(i);
-        EXPECT_EQ(nTotal, List()->viewport()->width() - 2) << nFrameWidth;
+        EXPECT_EQ(List()->horizontalHeader()->length(), List()->viewport()->width() - 2) << nFrameWidth;
         EXPECT_FALSE(List()->horizontalScrollBar()->isVisible());
         // The file name takes the largest share, the check box the smallest.
         EXPECT_NEAR(List()->columnWidth(1), 19 * List()->columnWidth(0) / 3, 7);
@@ -256,15 +253,12 @@ TEST_F(OutputPathRule, TypedTextBecomesTheFileTheMergeWrites)
         {"bound", "", "~/bound.pdf"},
         {" ", "@/", ""},
     };
-    QDir().mkpath(QString::fromStdString(m_tmp.File("Books")));
-    const QString szFolder = QString::fromStdString(m_tmp.Path().string());
+    QDir().mkpath(Q(m_tmp.File("Books")));
+    const QString szFolder = Q(m_tmp.Path().string());
     const QString szHome = QDir::homePath() + QLatin1Char('/');
     const auto expand = [&](QString szPath, bool bHome = false) {
-        if (szPath.startsWith(QLatin1Char('@')))
-            szPath.replace(0, 1, szFolder);
-        if (bHome && szPath.startsWith(QLatin1String("~/")))
-            szPath.replace(0, 2, szHome);
-        return szPath;
+        szPath.replace(QRegularExpression("^@"), szFolder);
+        return bHome ? szPath.replace(QRegularExpression("^~/"), szHome) : szPath;
     };
     for (const auto& [szTyped, szSavePath, szExpected] : rows) {
         SCOPED_TRACE(std::string(szTyped) + " with SavePath " + szSavePath);

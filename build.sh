@@ -65,8 +65,11 @@ coverage)
     tools/install-packages.sh gcovr
     build coverage
     find build-coverage -name '*.gcda' -delete
-    ctest --preset coverage -j "$(jobs)"
+    # The summary is printed even when a test fails, and the failure is still the exit status.
+    status=0
+    ctest --preset coverage -j "$(jobs)" || status=$?
     tools/coverage-summary build-coverage
+    exit "$status"
     ;;
 deps)
     install_deps

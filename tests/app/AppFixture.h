@@ -98,10 +98,10 @@ protected:
     std::string MakePdf(const std::string& name, int nPages, bool bOutline = false, const std::string& password = "")
     {
         const std::string tag = name.substr(0, name.rfind('.'));
-        fx::PdfSpec spec {.tag = tag, .pages = nPages, .userPassword = password};
+        fx::PdfDesc desc {.tag = tag, .pages = nPages, .userPassword = password};
         if (bOutline)
-            spec.outline = fx::OnePerPage(nPages, tag + " chapter");
-        fx::WritePdf(m_tmp.File(name), spec);
+            desc.outline = fx::OnePerPage(nPages, tag + " chapter");
+        fx::WritePdf(m_tmp.File(name), desc);
         return m_tmp.File(name);
     }
 

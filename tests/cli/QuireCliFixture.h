@@ -80,7 +80,7 @@ class QuireCliTest : public TempDirTest
 {
 protected:
     // A fixture file whose pages show "<stem> page <n>"; `outline` gives it "<stem> <n>" -> page n.
-    std::string Make(const std::string& name, int pages, bool outline = false, fx::PdfSpec desc = {})
+    std::string Make(const std::string& name, int pages, bool outline = false, fx::PdfDesc desc = {})
     {
         desc.tag = fs::path(name).stem().string();
         desc.pages = pages;

@@ -65,7 +65,7 @@ class JobTest : public TempDirTest
 protected:
     // A fixture file whose pages show "<stem> page <n>"; `outline` gives it "<stem> <n>" -> page n.
     std::string Make(const std::string& name, int pages, bool outline = false,
-                     quire::fixtures::PdfSpec desc = quire::fixtures::PdfSpec())
+                     quire::fixtures::PdfDesc desc = quire::fixtures::PdfDesc())
     {
         desc.tag = std::filesystem::path(name).stem().string();
         desc.pages = pages;

@@ -92,12 +92,12 @@ TEST_F(MergeJobTest, RangesOfTheCheckedRowsAndTheirBookmarksLandOnTheRightPages)
 
 TEST_F(MergeJobTest, FormsKeepWorkingWithClashingNamesRenamedAndMultiPageFieldsWhole)
 {
-    PdfSpec first;
+    PdfDesc first;
     first.fields = {{FieldKind::Text, "name", {1}, "Ann"},
                     {FieldKind::CheckBox, "agree", {1}, ""},
                     {FieldKind::Radio, "choice", {1, 1, 1}, ""},
                     {FieldKind::Text, "shared", {1, 2}, "both pages"}};
-    PdfSpec second;
+    PdfDesc second;
     second.fields = {{FieldKind::Text, "name", {1}, "Bob"}, {FieldKind::Text, "shared", {2, 3}, ""}};
     second.version = "1.7";
     const std::string f1 = Make("f1.pdf", 2, false, first);
@@ -128,7 +128,7 @@ TEST_F(MergeJobTest, FormsKeepWorkingWithClashingNamesRenamedAndMultiPageFieldsW
 
 TEST_F(MergeJobTest, InternalLinksFollowTheirPagesOrGoWhenTheTargetIsLeftOut)
 {
-    PdfSpec desc;
+    PdfDesc desc;
     desc.links = {{1, 2, DestKind::Explicit}, {2, 4, DestKind::GoToAction}, {3, 1, DestKind::Explicit},
                   {4, 5, DestKind::NameTree}, {5, 1, DestKind::Explicit},   {5, 3, DestKind::Explicit}};
     const std::string links = Make("L.pdf", 5, false, desc);
@@ -223,7 +223,7 @@ TEST_F(MergeJobTest, ASourceThatChangesWhileAJobRunsFailsTheMergeAndIsReadAgainB
     Observer observer;
     observer.onRow = [&](int row) {
         if (row == 1)
-            WritePdf(a, PdfSpec {.tag = "new", .pages = 3});
+            WritePdf(a, PdfDesc {.tag = "new", .pages = 3});
     };
     const JobReport report = RunSplit({RowFor(a, "1", "1"), RowFor(a, "2", "3")}, {false, {}}, &observer);
     ASSERT_TRUE(report.ok) << Errors(report);
@@ -261,7 +261,7 @@ TEST_F(MergeJobTest, AStopRequestEndsEitherJobBeforeTheNextRowAndIsNoFailure)
 // descriptor until closed, then open their file around each read, can manage it.
 TEST_F(MergeJobTest, ReadersHoldAtMostOneDescriptorSoManySourcesFitInAFew)
 {
-    PdfSpec desc;
+    PdfDesc desc;
     desc.fields = {{FieldKind::Text, "f", {2}, ""}};
     std::vector<JobRow> rows;
     std::vector<std::tuple<std::string, int, int>> pages;

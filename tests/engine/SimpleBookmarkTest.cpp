@@ -39,7 +39,7 @@ using OutlineTest = JobTest;
 // kids stay becomes a heading), the rest keeps its view, style, colour and open state.
 TEST_F(OutlineTest, EveryKindOfEntryKeepsItsPageViewStyleAndOpenStateThroughAMerge)
 {
-    const std::vector<OutlineSpec> outline = {
+    const std::vector<OutlineDesc> outline = {
         {.title = "Partie Ü ☃ 日本",
          .page = 2,
          .kids = {Item("Old name", 3, DestKind::OldDests), Item("Tree string", 4, DestKind::NameTree),
@@ -75,7 +75,7 @@ TEST_F(OutlineTest, TellsNoOutlineFromAnEmptyOneAndEndsOnLoopsAndDeepNestingRead
     EXPECT_FALSE(SimpleBookmark::GetBookmark(pdf::PdfReader(Make("none.pdf", 1))).has_value());
     EXPECT_EQ(Describe(Make("empty.pdf", 1, false, {.emptyOutline = true})), std::vector<std::string> {});
 
-    PdfSpec loops;
+    PdfDesc loops;
     loops.outline = {Item("A", 1, DestKind::Explicit, {Item("A.1", 2), Item("A.2", 3)}), Item("B", 2), Item("C", 3)};
     loops.outlineLoop = true; // C -> A
     loops.kidLoop = true; // A.1 -> A.1
@@ -87,7 +87,7 @@ TEST_F(OutlineTest, TellsNoOutlineFromAnEmptyOneAndEndsOnLoopsAndDeepNestingRead
     // Descending stops at 64 levels, and the job says so when there were more.
     for (const int levels : {64, 200}) {
         SCOPED_TRACE(levels);
-        OutlineSpec chain = Item("level " + std::to_string(levels), 1);
+        OutlineDesc chain = Item("level " + std::to_string(levels), 1);
         for (int level = levels - 1; level >= 1; --level)
             chain = Item("level " + std::to_string(level), 1, DestKind::Explicit, {chain});
         const std::string deep = Make("deep.pdf", 1, false, {.outline = {chain}});

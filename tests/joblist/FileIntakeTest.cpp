@@ -30,7 +30,7 @@ TEST_F(FileIntakeTest, ARecordTakesTheWholeFileAndItsTitleAsBookmarkUnlessItHasA
     };
     for (const auto& [name, pages, outline, bookmark] : cases) {
         const std::string path = m_tmp.File(name);
-        WritePdf(path, {.pages = pages, .outline = outline == None ? std::vector<OutlineSpec> {} : OnePerPage(pages)});
+        WritePdf(path, {.pages = pages, .outline = outline == None ? std::vector<OutlineDesc> {} : OnePerPage(pages)});
         if (outline == Direct) { // the catalog holds the outline dictionary itself, not a reference to it
             QPDF pdf;
             pdf.processFile(path.c_str());
@@ -58,7 +58,7 @@ TEST_F(FileIntakeTest, AFileTheReaderCannotOpenGivesNoRecordAndAReasonNamingIt)
         {"missing.pdf", Kind::Unreadable, " cannot be read: No such file or directory"},
     };
     if (::geteuid() != 0) { // root reads every file
-        WritePdf(m_tmp.File("private.pdf"), PdfSpec());
+        WritePdf(m_tmp.File("private.pdf"), PdfDesc());
         ::chmod(m_tmp.File("private.pdf").c_str(), 0);
         cases.push_back({"private.pdf", Kind::Unreadable, " cannot be read: Permission denied"});
     }

@@ -36,7 +36,7 @@ std::string Rect(double x, double y, double w, double h)
         + "]";
 }
 
-int Visible(const std::vector<OutlineSpec>& items)
+int Visible(const std::vector<OutlineDesc>& items)
 {
     int n = 0;
     for (const auto& i : items)
@@ -49,7 +49,7 @@ int Visible(const std::vector<OutlineSpec>& items)
 struct Builder
 {
     QPDF& pdf;
-    const PdfSpec& spec;
+    const PdfDesc& file;
     std::string font {};
     std::vector<QOH> pages {};
     std::string oldDests {};
@@ -67,27 +67,27 @@ struct Builder
     void Build()
     {
         font = Make("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>").unparse();
-        for (int n = 1; n <= spec.pages; ++n) {
-            const std::string text = "BT /F1 24 Tf 72 720 Td (" + spec.tag + " page " + std::to_string(n) + ") Tj ET\n";
+        for (int n = 1; n <= file.pages; ++n) {
+            const std::string text = "BT /F1 24 Tf 72 720 Td (" + file.tag + " page " + std::to_string(n) + ") Tj ET\n";
             pdf.addPage(Make("<< /Type /Page /MediaBox [0 0 612 792] /Resources << /Font << /F1 " + font
                              + " >> >> /Contents " + pdf.newStream(text).unparse() + " >>"),
                         false);
         }
         pages = pdf.getAllPages();
-        if (!spec.outline.empty() || spec.emptyOutline)
+        if (!file.outline.empty() || file.emptyOutline)
             BuildOutline();
         BuildFields();
-        for (std::size_t i = 0; i < spec.links.size(); ++i)
-            AddAnnot(spec.links[i].fromPage,
+        for (std::size_t i = 0; i < file.links.size(); ++i)
+            AddAnnot(file.links[i].fromPage,
                      "<< /Type /Annot /Subtype /Link /Border [0 0 0] /Rect "
-                         + Rect(72, 100.0 + 20.0 * (i % 20), 200, 16) + Target(spec.links[i].kind, spec.links[i].toPage)
+                         + Rect(72, 100.0 + 20.0 * (i % 20), 200, 16) + Target(file.links[i].kind, file.links[i].toPage)
                          + " >>");
         if (!oldDests.empty())
             pdf.getRoot().replaceKey("/Dests", Make("<<" + oldDests + " >>"));
         if (!treeDests.empty())
             SetRoot("/Names", "<< /Dests " + Make("<< /Names [" + treeDests + " ] >>").unparse() + " >>");
         std::string info;
-        for (const auto& [key, value] : spec.info)
+        for (const auto& [key, value] : file.info)
             info += " /" + key + " " + Text(value);
         if (!info.empty())
             pdf.getTrailer().replaceKey("/Info", Make("<<" + info + " >>"));
@@ -119,13 +119,13 @@ struct Builder
     }
 
     // Writes `items` under `parent`; the keys that make them its kids.
-    std::string AddItems(QOH parent, const std::vector<OutlineSpec>& items)
+    std::string AddItems(QOH parent, const std::vector<OutlineDesc>& items)
     {
         std::vector<QOH> made;
         for (std::size_t i = 0; i < items.size(); ++i)
             made.push_back(QOH::newReserved(&pdf));
         for (std::size_t i = 0; i < items.size(); ++i) {
-            const OutlineSpec& desc = items[i];
+            const OutlineDesc& desc = items[i];
             const int count = desc.kids.empty() ? 0 : Visible(desc.kids);
             Set(made[i],
                 "<< /Title " + Text(desc.title) + " /Parent " + parent.unparse() + Target(desc.kind, desc.page)
@@ -142,11 +142,11 @@ struct Builder
     {
         QOH root = QOH::newReserved(&pdf);
         Set(root,
-            "<< /Type /Outlines /Count " + std::to_string(Visible(spec.outline)) + AddItems(root, spec.outline)
+            "<< /Type /Outlines /Count " + std::to_string(Visible(file.outline)) + AddItems(root, file.outline)
                 + " >>");
-        if (spec.outlineLoop && !spec.outline.empty())
+        if (file.outlineLoop && !file.outline.empty())
             root.getKey("/Last").replaceKey("/Next", root.getKey("/First"));
-        if (spec.kidLoop && root.getKey("/First").getKey("/First").isDictionary())
+        if (file.kidLoop && root.getKey("/First").getKey("/First").isDictionary())
             root.getKey("/First").getKey("/First").replaceKey("/Next", root.getKey("/First").getKey("/First"));
         pdf.getRoot().replaceKey("/Outlines", root);
     }
@@ -172,7 +172,7 @@ struct Builder
         static const char* const kKeys[]
             = {" /FT /Tx /DA (/Helv 12 Tf 0 g) /V ", " /FT /Btn /V /Off", " /FT /Btn /Ff 49152 /V /Off"};
         std::string fields;
-        for (const FieldSpec& desc : spec.fields) {
+        for (const FieldDesc& desc : file.fields) {
             QOH field = QOH::newReserved(&pdf);
             const int kind = static_cast<int>(desc.kind);
             std::string kids;
@@ -203,7 +203,7 @@ struct Builder
 };
 
 // Builds the described file, lets `finish` change it, and writes it.
-void WriteBuilt(const std::string& path, const PdfSpec& desc, bool objectStreams,
+void WriteBuilt(const std::string& path, const PdfDesc& desc, bool objectStreams,
                 const std::function<void(QPDF&)>& finish = {})
 {
     try {
@@ -231,7 +231,7 @@ void WriteBuilt(const std::string& path, const PdfSpec& desc, bool objectStreams
 }
 
 // Writes the file with its startxref an offset into the middle of it, where no cross-reference is.
-void WriteWithStartxrefNowhere(const std::string& path, const PdfSpec& desc, bool objectStreams)
+void WriteWithStartxrefNowhere(const std::string& path, const PdfDesc& desc, bool objectStreams)
 {
     WriteBuilt(path, desc, objectStreams);
     WriteWholeFile(path, std::regex_replace(ReadWholeFile(path), std::regex(R"(startxref\s+\d+)"), "startxref\n17"));
@@ -239,14 +239,14 @@ void WriteWithStartxrefNowhere(const std::string& path, const PdfSpec& desc, boo
 
 } // namespace
 
-void WritePdf(const std::string& path, const PdfSpec& desc)
+void WritePdf(const std::string& path, const PdfDesc& desc)
 {
     WriteBuilt(path, desc, false);
 }
 
-std::vector<OutlineSpec> OnePerPage(int pages, const std::string& prefix)
+std::vector<OutlineDesc> OnePerPage(int pages, const std::string& prefix)
 {
-    std::vector<OutlineSpec> items;
+    std::vector<OutlineDesc> items;
     for (int n = 1; n <= pages; ++n)
         items.push_back(Item(prefix + " " + std::to_string(n), n));
     return items;

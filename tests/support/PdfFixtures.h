@@ -8,7 +8,7 @@
 // Every page of a fixture shows one line of real text in Helvetica, "<tag> page <n>", so
 // PageTexts() tells which source page ended up where. Link with the `quire_test_pdf` library.
 //
-//   quire::fixtures::PdfSpec desc;
+//   quire::fixtures::PdfDesc desc;
 //   desc.tag = "A";
 //   desc.pages = 10;
 //   desc.outline = quire::fixtures::OnePerPage(10);   // "Chapter 1" -> page 1, ...
@@ -35,20 +35,20 @@ namespace quire::fixtures {
 // - None: no target at all: a heading
 enum class DestKind { Explicit, OldDests, NameTree, NameTreeDict, GoToAction, Uri, None };
 
-struct OutlineSpec
+struct OutlineDesc
 {
     std::string title; // UTF-8; written in PDFDocEncoding where it can be, else as UTF-16BE
     int page = 0; // 1-based target page; 0 with any kind but Uri means no target
     DestKind kind = DestKind::Explicit;
-    std::vector<OutlineSpec> kids;
+    std::vector<OutlineDesc> kids;
     bool open = true; // /Count positive (open) or negative (closed) on items with kids
     bool bold = false;
     bool red = false; // /C [1 0 0]
 };
 
 // An outline item in one expression: Item("Chapter 1", 1), Item("Part", 0, DestKind::None, {...}).
-inline OutlineSpec Item(const std::string& title, int page, DestKind kind = DestKind::Explicit,
-                        std::vector<OutlineSpec> kids = {})
+inline OutlineDesc Item(const std::string& title, int page, DestKind kind = DestKind::Explicit,
+                        std::vector<OutlineDesc> kids = {})
 {
     return {title, page, kind, std::move(kids)};
 }
@@ -58,7 +58,7 @@ inline OutlineSpec Item(const std::string& title, int page, DestKind kind = Dest
 // - Radio: /FT /Btn radio group; one button per entry of `pages`, states /B1, /B2, ...
 enum class FieldKind { Text, CheckBox, Radio };
 
-struct FieldSpec
+struct FieldDesc
 {
     FieldKind kind = FieldKind::Text;
     std::string name;
@@ -68,23 +68,23 @@ struct FieldSpec
     std::string value {};
 };
 
-struct LinkSpec
+struct LinkDesc
 {
     int fromPage = 1; // the page the link sits on
     int toPage = 1; // the page it leads to
     DestKind kind = DestKind::Explicit; // Explicit, GoToAction or NameTree
 };
 
-struct PdfSpec
+struct PdfDesc
 {
     std::string tag = "doc"; // pages show "<tag> page <n>"; keep it free of parentheses and backslashes
     int pages = 1;
-    std::vector<OutlineSpec> outline {}; // empty: no /Outlines in the catalog (unless emptyOutline)
+    std::vector<OutlineDesc> outline {}; // empty: no /Outlines in the catalog (unless emptyOutline)
     bool emptyOutline = false; // an /Outlines dictionary without items
     bool outlineLoop = false; // the last top-level item's /Next points back at the first
     bool kidLoop = false; // the first item's first kid's /Next points back at that kid
-    std::vector<FieldSpec> fields {};
-    std::vector<LinkSpec> links {};
+    std::vector<FieldDesc> fields {};
+    std::vector<LinkDesc> links {};
     std::map<std::string, std::string> info {}; // document information, e.g. {"Title", "Report"}
     std::string userPassword {}; // non-empty: needs this password to open (AES-256)
     std::string ownerPassword {}; // non-empty alone: encrypted, opens without a password
@@ -92,10 +92,10 @@ struct PdfSpec
 };
 
 // Writes the described file (fails the calling test through ADD_FAILURE when it cannot).
-void WritePdf(const std::string& path, const PdfSpec& desc);
+void WritePdf(const std::string& path, const PdfDesc& desc);
 
 // A flat outline with one item per page: "<prefix> <n>" -> page n, explicit destinations.
-std::vector<OutlineSpec> OnePerPage(int pages, const std::string& prefix = "Chapter");
+std::vector<OutlineDesc> OnePerPage(int pages, const std::string& prefix = "Chapter");
 
 // A sound file whose startxref points nowhere: qpdf opens it by rebuilding the cross-reference table.
 void WriteRepairablePdf(const std::string& path, const std::string& tag, int pages);

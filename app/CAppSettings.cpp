@@ -44,6 +44,7 @@ const KeyDef kKeys[] = {
     {Key::PDFKeywords, Store::Profile, "General", "PDFKeywords", true, 0, Saved::AtExitWhenPropertiesAlways},
     {Key::PropertiesAlways, Store::Profile, "General Settings", "PropertiesAlways", false, 0, Saved::Never},
     {Key::ApplicationLook, Store::Area, "", "ApplicationLook", false, 215, Saved::WhenSet},
+    {Key::ColumnWidths, Store::Area, "", "ColumnWidths", true, 0, Saved::AtExit},
 };
 
 QVariant Default(const KeyDef& def)
@@ -54,7 +55,8 @@ QVariant Default(const KeyDef& def)
 QVariant Read(const KeyDef& def, const CProfileFile& profile, const QSettings& area, const QString& szDefaultText)
 {
     if (def.store == Store::Area)
-        return area.value(QLatin1String(def.szName), def.nDefault).toInt();
+        return def.bText ? QVariant(area.value(QLatin1String(def.szName), QString()).toString())
+                         : QVariant(area.value(QLatin1String(def.szName), def.nDefault).toInt());
     if (def.bText)
         return EngineText::ToText(profile.GetString(def.szSection, def.szName, EngineText::FromText(szDefaultText)));
     return profile.GetInt(def.szSection, def.szName, def.nDefault);
@@ -89,19 +91,25 @@ bool CAppSettings::Save() const
         return false;
     QSettings area;
     m_recentFiles.WriteList(area);
+    for (const KeyDef& def : kKeys) {
+        if (def.store == Store::Area && def.saved == Saved::AtExit)
+            area.setValue(QLatin1String(def.szName), Value(def.key));
+    }
+    area.sync();
+    const bool bAreaSaved = area.status() == QSettings::NoError;
     CProfileFile profile(EngineText::FromPath(m_szSettingsFile));
     if (!profile.Load())
         return false;
     for (const KeyDef& def : kKeys) {
         const bool bSave
             = def.saved == Saved::AtExit || (def.saved == Saved::AtExitWhenPropertiesAlways && IsPropertiesAlways());
-        if (!bSave)
+        if (!bSave || def.store == Store::Area)
             continue;
         const QVariant& value = Value(def.key);
         profile.SetString(def.szSection, def.szName,
                           def.bText ? EngineText::FromText(value.toString()) : std::to_string(value.toInt()));
     }
-    return profile.Save();
+    return profile.Save() && bAreaSaved;
 }
 
 void CAppSettings::SetValue(Key key, const QVariant& value)
@@ -189,6 +197,30 @@ void CAppSettings::SetApplicationLook(std::uint32_t nLook)
 {
     SetValue(Key::ApplicationLook, static_cast<int>(nLook));
     QSettings().setValue(QStringLiteral("ApplicationLook"), static_cast<int>(nLook));
+}
+
+QList<int> CAppSettings::ColumnWidths() const
+{
+    QList<int> widths;
+    const QString szWidths = Value(Key::ColumnWidths).toString();
+    if (szWidths.isEmpty())
+        return widths;
+    for (const QString& szWidth : szWidths.split(QLatin1Char(','))) {
+        bool bOk = false;
+        const int nWidth = szWidth.trimmed().toInt(&bOk);
+        if (!bOk || nWidth < 0)
+            return {};
+        widths.append(nWidth);
+    }
+    return widths;
+}
+
+void CAppSettings::SetColumnWidths(const QList<int>& widths)
+{
+    QStringList texts;
+    for (const int nWidth : widths)
+        texts.append(QString::number(nWidth));
+    SetValue(Key::ColumnWidths, texts.join(QLatin1Char(',')));
 }
 
 void CAppSettings::AddRecentFile(const QString& szPath)

@@ -19,6 +19,7 @@
 //                                                PropertiesAlways is on
 //   PropertiesAlways                            Settings.ini [General Settings], never saved
 //   ApplicationLook (default 215)               the settings area (QSettings()), saved when set
+//   ColumnWidths (empty)                        the settings area, saved at exit
 //   the recent-file list (16 entries)           the settings area, saved at exit
 // Settings.ini goes through CProfileFile, which keeps every line it does not own. A missing value
 // takes its default. A switch is on only when it holds exactly 1; a value the user typed into the
@@ -41,6 +42,7 @@ public:
         PDFKeywords,
         PropertiesAlways,
         ApplicationLook,
+        ColumnWidths,
         RecentFiles,
     };
     Q_ENUM(Key)
@@ -60,8 +62,8 @@ public:
     // Reads every value from `szSettingsFile` and the settings area; `szDefaultSavePath` is SavePath's
     // default (the documents folder).
     void Load(const QString& szSettingsFile, const QString& szDefaultSavePath);
-    // Writes what is saved at exit. False when Settings.ini could not be written, or was unreadable and
-    // so is left alone; nothing is written before Load.
+    // Writes what is saved at exit. False when Settings.ini or the settings area could not be written,
+    // or Settings.ini was unreadable and so is left alone; nothing is written before Load.
     bool Save() const;
     const QString& SettingsFile() const { return m_szSettingsFile; }
 
@@ -78,6 +80,11 @@ public:
     // The command identifier of the look, 205 to 219.
     std::uint32_t ApplicationLook() const;
     void SetApplicationLook(std::uint32_t nLook);
+    // The file list's column widths in pixels as the user last dragged them, left to right; empty
+    // while the columns share the list's width. A stored value that is not a list of non-negative
+    // numbers reads as empty.
+    QList<int> ColumnWidths() const;
+    void SetColumnWidths(const QList<int>& widths);
 
     const CRecentFileList& RecentFiles() const { return m_recentFiles; }
     // Puts `szPath` on top of the recent-file list.
@@ -87,7 +94,7 @@ signals:
     void changed(CAppSettings::Key key);
 
 private:
-    static constexpr std::size_t nKeys = static_cast<std::size_t>(Key::ApplicationLook) + 1;
+    static constexpr std::size_t nKeys = static_cast<std::size_t>(Key::ColumnWidths) + 1;
 
     const QVariant& Value(Key key) const { return m_values[static_cast<std::size_t>(key)]; }
     void SetValue(Key key, const QVariant& value);

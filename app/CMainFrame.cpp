@@ -31,6 +31,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QStyle>
 #include <QUrl>
 
 // Resources of a static library must be registered by name from the global namespace.
@@ -120,6 +121,8 @@ void CMainFrame::CreateActions()
         {ID_FILE_VIEW_SELECTION, "ID_FILE_VIEW_SELECTION", "View Selection", "View Selected PDF File\nView Selection",
          8},
         {ID_BUTTON2, "ID_BUTTON2", "View Merged Result", "View Merged PDF File\nView Merged Result", 8},
+        {ID_EDIT_UNDO, "ID_EDIT_UNDO", "Undo", "Undo the Last Change to the List\nUndo", -1},
+        {ID_EDIT_REDO, "ID_EDIT_REDO", "Redo", "Redo the Change Undone Last\nRedo", -1},
         {ID_OPTIONS_OUTPUT_PATH, "ID_OPTIONS_OUTPUT_PATH", "", "Merge Output File Path\nMerge Output File Path", -1},
         {ID_OPTIONS_OUTPUT_PATH_BUTTON, "ID_OPTIONS_OUTPUT_PATH_BUTTON", "",
          "Browse the Merge Output File Path\nBrowse", 0},
@@ -142,6 +145,20 @@ void CMainFrame::CreateActions()
                    QString::fromLatin1(command.szStrings), command.nImage);
 
     GetAction(ID_FILE_OPEN)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    GetAction(ID_EDIT_UNDO)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    GetAction(ID_EDIT_REDO)
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    GetAction(ID_EDIT_UNDO)->setIcon(QApplication::style()->standardIcon(QStyle::SP_ArrowBack));
+    GetAction(ID_EDIT_REDO)->setIcon(QApplication::style()->standardIcon(QStyle::SP_ArrowForward));
+    // These act on the list's selected row, so their keys work only where the view adds them: on the
+    // list while it has the focus, never in an edit box that needs Delete and Ctrl+arrows itself.
+    const std::pair<int, QKeySequence> listKeys[] = {{ID_FILE_REMOVE, QKeySequence(Qt::Key_Delete)},
+                                                     {ID_FILE_MOVE_UP, QKeySequence(Qt::CTRL | Qt::Key_Up)},
+                                                     {ID_FILE_MOVE_DOWN, QKeySequence(Qt::CTRL | Qt::Key_Down)}};
+    for (const auto& [nID, keys] : listKeys) {
+        GetAction(nID)->setShortcut(keys);
+        GetAction(nID)->setShortcutContext(Qt::WidgetShortcut);
+    }
     GetAction(ID_OPTIONS_AUTO_BACKUP)->setCheckable(true);
     GetAction(ID_OPTIONS_AUTO_OPEN)->setCheckable(true);
 
@@ -217,6 +234,10 @@ void CMainFrame::InitializeRibbon()
     pFile->AddButton(GetAction(ID_FILE_MOVE_DOWN), QStringLiteral("D"));
     pFile->AddButton(GetAction(ID_FILE_REMOVE), QStringLiteral("R"));
     pFile->AddButton(GetAction(ID_FILE_REMOVE_ALL), QStringLiteral("A"));
+    pFile->BeginGroup();
+    pFile->AddGroupButton(GetAction(ID_EDIT_UNDO), QStringLiteral("Z"));
+    pFile->BeginGroup();
+    pFile->AddGroupButton(GetAction(ID_EDIT_REDO), QStringLiteral("Y"));
     pFile->AddSeparator();
     pFile->AddButton(GetAction(ID_FILE_VIEW_SELECTION), QStringLiteral("S"));
 
@@ -346,6 +367,8 @@ void CMainFrame::OnUpdateCommandFileWithoutView()
     for (int nID = ID_FILE_REMOVE; nID <= ID_FILE_VIEW_SELECTION; ++nID)
         GetAction(nID)->setEnabled(false);
     GetAction(ID_BUTTON2)->setEnabled(true);
+    GetAction(ID_EDIT_UNDO)->setEnabled(false);
+    GetAction(ID_EDIT_REDO)->setEnabled(false);
 }
 
 void CMainFrame::OnUpdateCommandOptions()

@@ -17,12 +17,13 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QResizeEvent>
 #include <QScrollBar>
-#include <QStyle>
+#include <QUndoStack>
 
 #include <cstdarg>
 #include <cstdio>
@@ -41,6 +42,17 @@ const ColumnDef kColumns[6] = {
     {"", Qt::AlignHCenter},           {"File Name", Qt::AlignLeft},   {"Pages", Qt::AlignHCenter},
     {"Begin Page", Qt::AlignHCenter}, {"End Page", Qt::AlignHCenter}, {"Bookmark", Qt::AlignLeft},
 };
+
+bool SameRecords(const CListItemArray& a, const CListItemArray& b)
+{
+    if (a.GetCount() != b.GetCount())
+        return false;
+    for (std::int32_t i = 0; i < a.GetCount(); ++i) {
+        if (!(a.GetAt(i) == b.GetAt(i)))
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -71,12 +83,17 @@ void CQuireView::OnCreate()
     m_pList->setFont(font());
     m_pList->setFocusPolicy(Qt::StrongFocus);
     m_pList->SetUseEllipsis(true);
+    m_pList->setAccessibleName(QStringLiteral("PDF files"));
     m_pList->SetEndLabelEditHook(
         [this](int nItem, int nSubItem, const QString* pszText) { return OnEndLabelEdit(nItem, nSubItem, pszText); });
 
     connect(m_pList, &QAbstractItemView::clicked, this, &CQuireView::OnClickList);
-    connect(m_pList, &CXListCtrl::checkboxClicked, this, [this] { m_bRowsEdited = true; });
-    connect(m_pList, &CXListCtrl::editEnd, this, [this] { m_bRowsEdited = true; });
+    connect(m_pList, &CXListCtrl::checkboxClicked, this, &CQuireView::OnCheckboxClicked);
+    connect(m_pList, &CXListCtrl::editEnd, this, &CQuireView::OnEditEnd);
+    connect(m_pList->horizontalHeader(), &QHeaderView::sectionResized, this, &CQuireView::OnColumnResized);
+    // NOTE: the vertical scroll bar comes and goes after the rows change, not when the view is resized;
+    // the viewport's own size is what the shares must fill.
+    m_pList->viewport()->installEventFilter(this);
     connect(this, &CQuireView::jobListChanged, &m_frame, &CMainFrame::RequestCommandUpdate);
     connect(m_pList->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CQuireView::jobListChanged);
     connect(m_pList->selectionModel(), &QItemSelectionModel::currentChanged, this, &CQuireView::jobListChanged);
@@ -85,6 +102,19 @@ void CQuireView::OnCreate()
         if (QAction* pAction = m_frame.GetAction(nID))
             connect(pAction, &QAction::triggered, this, [this, nID] { OnCommandFile(nID); });
     }
+    // The keys of these commands are widget shortcuts of the list: a cell editor or the Merge Output
+    // edit with the focus keeps Delete and Ctrl+arrows for its text.
+    for (const int nID : {ID_FILE_REMOVE, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN}) {
+        if (QAction* pAction = m_frame.GetAction(nID))
+            m_pList->addAction(pAction);
+    }
+    m_pUndo = new QUndoStack(this);
+    // NOTE: every step holds two copies of the records; the limit bounds what a long session keeps.
+    m_pUndo->setUndoLimit(100);
+    if (QAction* pUndo = m_frame.GetAction(ID_EDIT_UNDO))
+        connect(pUndo, &QAction::triggered, m_pUndo, &QUndoStack::undo);
+    if (QAction* pRedo = m_frame.GetAction(ID_EDIT_REDO))
+        connect(pRedo, &QAction::triggered, m_pUndo, &QUndoStack::redo);
 
     // The context menu shares the frame's actions. Its item texts differ from the ribbon labels, so
     // the ribbon's label moves to iconText (which the ribbon shows) and the menu text becomes text().
@@ -111,16 +141,14 @@ void CQuireView::OnCreate()
     connect(m_pContextMenu, &QMenu::aboutToShow, &m_frame, &CMainFrame::UpdateCommandUI);
 }
 
-std::array<int, 6> CQuireView::ColumnWidths(int nListWidth) const
+std::array<int, 6> CQuireView::ColumnWidths(int nWidth)
 {
-    int nWidth = nListWidth - 2;
-    if (m_pList && m_pList->verticalScrollBar()->isVisible())
-        nWidth -= style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     std::array<int, 6> widths {};
     int nUsed = 0;
     for (std::size_t i = 0; i < widths.size(); ++i) {
-        // The last column takes what the shares leave, so that the columns fill the list exactly.
-        widths[i] = i + 1 == widths.size() ? nWidth - nUsed - 2 : m_nColWidths[i] * nWidth / 64;
+        // The last column takes what the rounded-down shares leave, so that the columns fill the
+        // viewport exactly and never call for a horizontal scroll bar.
+        widths[i] = i + 1 == widths.size() ? std::max(0, nWidth - nUsed) : m_nColWidths[i] * nWidth / 64;
         nUsed += widths[i];
     }
     return widths;
@@ -130,12 +158,48 @@ void CQuireView::InitListCtrl(CXListCtrl* pList)
 {
     if (!pList)
         return;
-    const std::array<int, 6> widths = ColumnWidths(pList->width());
+    const std::array<int, 6> widths = ColumnWidths(pList->viewport()->width());
+    const QList<int> saved = m_settings.ColumnWidths();
+    m_bUserWidths = saved.size() == 6;
+    m_bLayingOut = true;
     for (int i = 0; i < 6; ++i)
         pList->InsertColumn(i, QString::fromLatin1(kColumns[i].szTitle), kColumns[i].nAlign,
-                            widths[static_cast<std::size_t>(i)], i == 0 ? 1 : 0);
+                            m_bUserWidths ? saved[i] : widths[static_cast<std::size_t>(i)], i == 0 ? 1 : 0);
+    m_bLayingOut = false;
+    // Shares fill the list exactly; widths the user chose may need the bar.
+    pList->setHorizontalScrollBarPolicy(m_bUserWidths ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     pList->SetUseEllipsis(true);
     SetEmptyListText(QString::fromLatin1(CMainFrame::kPromptText), Qt::black);
+}
+
+void CQuireView::LayOutColumns()
+{
+    if (!m_pList || m_bUserWidths)
+        return;
+    const std::array<int, 6> widths = ColumnWidths(m_pList->viewport()->width());
+    m_bLayingOut = true;
+    for (int i = 0; i < m_pList->GetColumns() && i < 6; ++i)
+        m_pList->setColumnWidth(i, widths[static_cast<std::size_t>(i)]);
+    m_bLayingOut = false;
+}
+
+void CQuireView::OnColumnResized()
+{
+    if (m_bLayingOut || !m_pList)
+        return;
+    m_bUserWidths = true;
+    m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QList<int> widths;
+    for (int i = 0; i < m_pList->GetColumns(); ++i)
+        widths.append(m_pList->columnWidth(i));
+    m_settings.SetColumnWidths(widths);
+}
+
+bool CQuireView::eventFilter(QObject* pObject, QEvent* pEvent)
+{
+    if (m_pList && pObject == m_pList->viewport() && pEvent->type() == QEvent::Resize)
+        LayOutColumns();
+    return QWidget::eventFilter(pObject, pEvent);
 }
 
 void CQuireView::resizeEvent(QResizeEvent* pEvent)
@@ -150,15 +214,12 @@ void CQuireView::OnSize(int cx, int cy)
         return;
     m_pList->setUpdatesEnabled(false);
     m_pList->setGeometry(0, 0, cx, cy);
-    const std::array<int, 6> widths = ColumnWidths(cx);
-    for (int i = 0; i < m_pList->GetColumns() && i < 6; ++i)
-        m_pList->setColumnWidth(i, widths[static_cast<std::size_t>(i)]);
+    LayOutColumns();
     m_pList->setUpdatesEnabled(true);
 }
 
 bool CQuireView::AddListItem(const QString& szFilePath, QString& szError)
 {
-    UpdateListCtrlItemData();
     const quire::ListItemResult result = quire::MakeListItem(EngineText::FromPath(szFilePath));
     if (!result.item) {
         szError = result.error ? EngineText::ToText(result.error->what())
@@ -166,6 +227,8 @@ bool CQuireView::AddListItem(const QString& szFilePath, QString& szError)
         return false;
     }
     m_arrItems.Add(*result.item);
+    if (m_pUndo->count() > 0)
+        m_pUndo->clear();
     return true;
 }
 
@@ -174,10 +237,11 @@ void CQuireView::UpdateListCtrl()
     if (!m_pList)
         return;
     // NOTE: adding a file appends one record to records the rows already show, so rebuilding every
-    // row after each of a thousand added files would cost time quadratic in the list's length. When
-    // nothing on screen changed since the last rebuild, the same end state (the same rows, no
-    // selection, no open edit, scrolled to the top) is reached by appending the new rows only.
-    const bool bInStep = !m_bRowsEdited && !m_pList->GetEditControl() && m_nRowsInStep == m_pList->GetItemCount()
+    // row after each of a thousand added files would cost time quadratic in the list's length. Ticks
+    // and edits reach the records as they happen, so while no edit is open and no step changed the
+    // membership or order, the same end state (the same rows, no selection, no open edit, scrolled to
+    // the top) is reached by appending the new rows only.
+    const bool bInStep = !m_pList->GetEditControl() && m_nRowsInStep == m_pList->GetItemCount()
         && m_nRowsInStep <= m_arrItems.GetCount();
     m_pList->setUpdatesEnabled(false);
     if (bInStep) {
@@ -192,7 +256,6 @@ void CQuireView::UpdateListCtrl()
     }
     m_pList->setUpdatesEnabled(true);
     m_nRowsInStep = m_arrItems.GetCount();
-    m_bRowsEdited = false;
     if (m_pList->GetItemCount() == 0)
         SetEmptyListText(QString::fromLatin1(CMainFrame::kPromptText), Qt::black);
     OnSize(width(), height());
@@ -215,29 +278,6 @@ void CQuireView::AppendRows(std::int32_t nFirst)
         }
         for (int nCol = 3; nCol <= 5; ++nCol)
             m_pList->SetEdit(nRow, nCol);
-    }
-}
-
-void CQuireView::UpdateListCtrlItemData()
-{
-    if (!m_pList)
-        return;
-    // Rows nobody touched since the last rebuild show their records exactly: there is nothing to copy.
-    if (!m_bRowsEdited && m_nRowsInStep == m_pList->GetItemCount() && m_nRowsInStep <= m_arrItems.GetCount())
-        return;
-    const std::int32_t nCount = std::min<std::int32_t>(m_arrItems.GetCount(), m_pList->GetItemCount());
-    for (std::int32_t i = 0; i < nCount; ++i) {
-        ListItemData item = m_arrItems.GetAt(i);
-        const int nState = m_pList->GetCheckedState(i, 0);
-        if (nState == 2)
-            item.bChecked = 1;
-        else if (nState == 1)
-            item.bChecked = 0;
-        std::string* fields[5]
-            = {&item.szFileName, &item.szPages, &item.szBeginPage, &item.szEndPage, &item.szBookmark};
-        for (int nCol = 1; nCol <= 5; ++nCol)
-            *fields[nCol - 1] = EngineText::FromText(m_pList->GetItemText(i, nCol));
-        m_arrItems.SetAt(i, item);
     }
 }
 
@@ -270,6 +310,18 @@ void CQuireView::OnUpdateCommandFile()
     enable(ID_FILE_CONVERT_SPLIT, nChecked < 1);
     enable(ID_FILE_VIEW_SELECTION, nSel == -1);
     enable(ID_BUTTON2, false);
+    // The stack names the step each command would take back or do again.
+    const auto name = [this](int nID, bool bCan, const char* szVerb, const QString& szStep) {
+        QAction* pAction = m_frame.GetAction(nID);
+        if (!pAction)
+            return;
+        const QString szText = bCan ? QStringLiteral("%1 %2").arg(QLatin1String(szVerb), szStep) : szVerb;
+        pAction->setEnabled(bCan);
+        pAction->setText(szText);
+        pAction->setToolTip(szText);
+    };
+    name(ID_EDIT_UNDO, m_pUndo->canUndo(), "Undo", m_pUndo->undoText());
+    name(ID_EDIT_REDO, m_pUndo->canRedo(), "Redo", m_pUndo->redoText());
 }
 
 void CQuireView::OnCommandFile(int nID)
@@ -310,24 +362,17 @@ void CQuireView::OnCommandFile(int nID)
 
 void CQuireView::Remove()
 {
-    if (!m_pList)
-        return;
-    const int nSel = m_pList->GetCurSel();
+    const int nSel = m_pList ? m_pList->GetCurSel() : -1;
     if (nSel < 0 || nSel >= m_arrItems.GetCount())
         return;
-    UpdateListCtrlItemData();
-    m_arrItems.RemoveAt(nSel);
-    m_nRowsInStep = 0;
-    UpdateListCtrl();
+    CListEditCommand::State after {m_arrItems, -1};
+    after.items.RemoveAt(nSel);
+    Commit(QStringLiteral("Remove"), std::move(after), false);
 }
 
 void CQuireView::RemoveAll()
 {
-    if (!m_pList)
-        return;
-    m_arrItems.RemoveAll();
-    m_nRowsInStep = 0;
-    UpdateListCtrl();
+    Commit(QStringLiteral("Remove All"), {}, false);
 }
 
 void CQuireView::Move(int nDelta)
@@ -335,13 +380,67 @@ void CQuireView::Move(int nDelta)
     if (!m_pList)
         return;
     const int nSel = m_pList->GetCurSel();
-    const int nTarget = nSel + nDelta;
-    UpdateListCtrlItemData();
-    if (!m_arrItems.Move(nSel, nTarget))
+    CListEditCommand::State after {m_arrItems, nSel + nDelta};
+    if (!after.items.Move(nSel, after.nSel))
         return;
-    m_nRowsInStep = 0;
-    UpdateListCtrl();
-    m_pList->SetCurSel(nTarget, false);
+    Commit(nDelta < 0 ? QStringLiteral("Move Up") : QStringLiteral("Move Down"), std::move(after), false);
+}
+
+void CQuireView::OnCheckboxClicked(int nItem, int nSubItem)
+{
+    if (!m_pList || nSubItem != 0 || nItem >= m_arrItems.GetCount())
+        return;
+    CListEditCommand::State after = CurrentState();
+    // NOTE: the header box speaks before the rows take its new state, which is every row's next state.
+    const bool bChecked = (nItem < 0 ? m_pList->GetHeaderCheckedState(0) : m_pList->GetCheckedState(nItem, 0)) == 2;
+    for (std::int32_t i = std::max(nItem, 0); i < (nItem < 0 ? after.items.GetCount() : nItem + 1); ++i) {
+        ListItemData item = after.items.GetAt(i);
+        item.bChecked = bChecked ? 1 : 0;
+        after.items.SetAt(i, item);
+    }
+    const QString szText = QLatin1String(bChecked ? "Tick" : "Untick") + QLatin1String(nItem < 0 ? " All" : "");
+    Commit(szText, std::move(after), true);
+}
+
+void CQuireView::OnEditEnd(int nItem, int nSubItem)
+{
+    if (!m_pList || nSubItem < 3 || nSubItem > 5 || nItem < 0 || nItem >= m_arrItems.GetCount())
+        return;
+    CListEditCommand::State after = CurrentState();
+    ListItemData item = after.items.GetAt(nItem);
+    std::string* fields[3] = {&item.szBeginPage, &item.szEndPage, &item.szBookmark};
+    const QString szText = m_pList->GetItemText(nItem, nSubItem);
+    *fields[nSubItem - 3] = EngineText::FromText(szText);
+    after.items.SetAt(nItem, item);
+    // The tip shows the whole text, as a rebuild would have set it.
+    m_pList->SetItemToolTipText(nItem, nSubItem, szText);
+    Commit(QStringLiteral("Edit %1").arg(QLatin1String(kColumns[nSubItem].szTitle)), std::move(after), true);
+}
+
+CListEditCommand::State CQuireView::CurrentState() const
+{
+    return {m_arrItems, m_pList ? m_pList->GetCurSel() : -1};
+}
+
+void CQuireView::Commit(const QString& szText, CListEditCommand::State after, bool bShown)
+{
+    if (SameRecords(after.items, m_arrItems))
+        return;
+    m_pUndo->push(new CListEditCommand(
+        szText, CurrentState(), std::move(after), bShown,
+        [this](const CListEditCommand::State& state, bool bRowsShowIt) { Apply(state, bRowsShowIt); }));
+}
+
+void CQuireView::Apply(const CListEditCommand::State& state, bool bShown)
+{
+    m_arrItems = state.items;
+    if (!bShown && m_pList) {
+        m_nRowsInStep = 0;
+        UpdateListCtrl();
+        if (state.nSel >= 0)
+            m_pList->SetCurSel(state.nSel, true);
+    }
+    emit jobListChanged();
 }
 
 QString CQuireView::CheckMergeOutput(const QString& szPath) const
@@ -394,7 +493,6 @@ QString CQuireView::GetMergeOutputPath() const
 
 void CQuireView::RunJob(int nMode)
 {
-    UpdateListCtrlItemData();
     std::string szOutputPath;
     if (nMode == 1) {
         const QString szOutput = GetMergeOutputPath();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/CJobListView.h"
+#include "app/CListEditCommand.h"
 #include "controls/CXListCtrl.h"
 #include "joblist/CListItemArray.h"
 
@@ -14,19 +15,31 @@ class CAppSettings;
 class CMainFrame;
 class QMenu;
 class QModelIndex;
+class QUndoStack;
 
 // The file list view: the job list records (m_arrItems) and the list control that shows and edits
 // them, one row per record, six columns (check box, "File Name", "Pages", "Begin Page", "End Page",
 // "Bookmark"; the last three edited in place).
 //
-// Records and rows are kept in step at fixed moments only: the rows are rebuilt from the records
-// (UpdateListCtrl) after every change of membership or order, and the user's edits and check boxes
-// are copied back into the records (UpdateListCtrlItemData) before a file is added and before
-// Remove, Move Up, Move Down, Merge and Split. So the enable rules of Merge and Split count the check
-// flags as of the last copy, not the boxes on screen.
+// The records follow the screen at once: every tick or untick (a row's box, the header box, the
+// keyboard) and every committed edit is copied into its record as it happens, and every change of the
+// records or of the selection emits jobListChanged(). So Merge (two ticked rows or more), Split (one)
+// and the context menu's Start Convert count the boxes the user sees. The rows are rebuilt from the
+// records (UpdateListCtrl) after a change of membership or order.
 //
-// Commands ID_FILE_REMOVE .. ID_BUTTON2 are the frame's actions; OnUpdateCommandFile sets their
-// enabled state. Merge and Split run CDialogConvert modally on a snapshot of the records.
+// Remove, Remove All, Move Up, Move Down, an edit of Begin Page, End Page or Bookmark, and a tick (of
+// one row, or of all rows by the header box) are steps on the view's undo stack, which the frame's
+// ID_EDIT_UNDO and ID_EDIT_REDO walk. Adding a file is no step and clears the stack: the records an
+// earlier step would put back lack the new file. Nothing asks to keep changes when the program closes.
+//
+// The columns share the list's width (m_nColWidths) and follow its size, never wider than the list,
+// until the user drags one; from then on they keep the widths the user set, which the ColumnWidths
+// setting carries to the next run.
+//
+// Commands ID_FILE_REMOVE .. ID_BUTTON2, ID_EDIT_UNDO and ID_EDIT_REDO are the frame's actions;
+// OnUpdateCommandFile sets their enabled state and the undo texts. Remove, Move Up and Move Down
+// also act on the keys of their actions (Delete, Ctrl+Up, Ctrl+Down) while the list has the focus.
+// Merge and Split run CDialogConvert modally on a snapshot of the records.
 class CQuireView : public QWidget, public CJobListView
 {
     Q_OBJECT
@@ -45,15 +58,14 @@ public:
     void SetEmptyListText(const QString& szText, const QColor& colour) override;
     void OnUpdateCommandFile() override;
 
-    // Copies the check boxes and the texts of columns 1 to 5 of every row into its record.
-    void UpdateListCtrlItemData();
     // Columns, widths and the empty-list text of `pList`.
     void InitListCtrl(CXListCtrl* pList);
-    // Lays the columns out for a list `cx` pixels wide.
+    // Sizes the list to `cx` by `cy` pixels and lays the columns out again unless the user set them.
     void OnSize(int cx, int cy);
     void OnCommandFile(int nID);
     void OnContextMenu(const QPoint& globalPos);
-    // The list's answer to the end of an in-place edit: every edit is accepted as typed.
+    // The list's answer to the end of an in-place edit: every edit is accepted as typed (and copied
+    // into the record on editEnd).
     bool OnEndLabelEdit(int nItem, int nSubItem, const QString* pszText);
     void OnClickList(const QModelIndex& index);
     // A diagnostic line (printf-style) on the "quire.view" logging category, debug level.
@@ -74,12 +86,27 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override;
 
 private:
     void OnCreate();
     void Remove();
     void RemoveAll();
     void Move(int nDelta);
+    // A box of column 0 toggled (`nItem` -1: the header box, before the rows take its state).
+    void OnCheckboxClicked(int nItem, int nSubItem);
+    void OnEditEnd(int nItem, int nSubItem);
+    // The records and the selected row as they are now.
+    CListEditCommand::State CurrentState() const;
+    // Puts `after` on the undo stack as the step `szText` and makes it current; `bShown`: the rows
+    // show it already. Nothing happens when it changes no record.
+    void Commit(const QString& szText, CListEditCommand::State after, bool bShown);
+    // The undo stack's way in: makes `state` the records and the selection.
+    void Apply(const CListEditCommand::State& state, bool bShown);
+    // Sets the shares of m_nColWidths as the column widths, unless the user has set them.
+    void LayOutColumns();
+    // A column's width changed: when the view did not change it, the user did.
+    void OnColumnResized();
     void RunJob(int nMode);
     // Empty when a merge may write `szPath`; else what the user should do. An existing file is replaced
     // only when it is a PDF file (its first kilobyte holds "%PDF-").
@@ -88,18 +115,20 @@ private:
     // Appends rows for the records after the first `m_nRowsInStep`, which the rows already show.
     void AppendRows(std::int32_t nFirst);
 
-    // The widths of the six columns for a list `nListWidth` pixels wide: the shares of m_nColWidths
-    // of the usable width, the last column taking the rest.
-    std::array<int, 6> ColumnWidths(int nListWidth) const;
+    // The widths of the six columns for a viewport `nWidth` pixels wide: the shares of m_nColWidths,
+    // the last column taking the rest, so that they fill it exactly.
+    static std::array<int, 6> ColumnWidths(int nWidth);
 
     CMainFrame& m_frame;
     CAppSettings& m_settings;
     QPointer<CXListCtrl> m_pList;
     CListItemArray m_arrItems;
     QMenu* m_pContextMenu = nullptr;
-    // How many leading records the rows show exactly as the last rebuild made them, and whether the
-    // user has ticked a box or edited a cell since then. Together they let a rebuild after an
-    // appended file touch only the new row: the result is the same as deleting and re-adding all.
+    QUndoStack* m_pUndo = nullptr;
+    // How many leading rows show their records; a rebuild after an appended file then touches only
+    // the new row, with the same result as deleting and re-adding all. 0 forces a full rebuild.
     std::int32_t m_nRowsInStep = 0;
-    bool m_bRowsEdited = false;
+    // The view is setting column widths itself; the user has set them (the shares no longer apply).
+    bool m_bLayingOut = false;
+    bool m_bUserWidths = false;
 };

@@ -26,6 +26,9 @@ constexpr int ID_FILE_CONVERT_MERGE = 32775;
 constexpr int ID_FILE_CONVERT_SPLIT = 32776;
 constexpr int ID_FILE_VIEW_SELECTION = 32777;
 constexpr int ID_BUTTON2 = 32778;
+// Undo and Redo of the file list's changes; enabled from the view's undo stack.
+constexpr int ID_EDIT_UNDO = 57643;
+constexpr int ID_EDIT_REDO = 57644;
 
 constexpr int ID_OPTIONS_OUTPUT_PATH = 32780;
 constexpr int ID_OPTIONS_OUTPUT_PATH_BUTTON = 32781;

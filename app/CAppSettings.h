@@ -42,8 +42,8 @@ public:
         PDFKeywords,
         PropertiesAlways,
         ApplicationLook,
-        ColumnWidths,
         RecentFiles,
+        ColumnWidths,
     };
     Q_ENUM(Key)
 

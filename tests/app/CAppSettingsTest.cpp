@@ -34,15 +34,8 @@ protected:
                               << QString::number(settings.IsAutoBackupOn()) << settings.SavePath() << texts.szTitle
                               << texts.szAuthor << texts.szSubject << texts.szKeywords
                               << QString::number(settings.IsPropertiesAlways())
-                              << QString::number(settings.ApplicationLook()) << settings.RecentFiles().Entry(0)
-                              << ColumnWidths(settings))[static_cast<int>(key)];
-    }
-    static QString ColumnWidths(const CAppSettings& settings)
-    {
-        QStringList widths;
-        for (const int nWidth : settings.ColumnWidths())
-            widths << QString::number(nWidth);
-        return widths.join(QLatin1Char(','));
+                              << QString::number(settings.ApplicationLook())
+                              << settings.RecentFiles().Entry(0))[static_cast<int>(key)];
     }
     static void Set(CAppSettings& settings, Key key, const QString& szValue)
     {
@@ -62,12 +55,6 @@ protected:
             return settings.SetApplicationLook(szValue.toUInt());
         case Key::RecentFiles:
             return settings.AddRecentFile(szValue);
-        case Key::ColumnWidths: {
-            QList<int> widths;
-            for (const QString& szWidth : szValue.split(QLatin1Char(',')))
-                widths << szWidth.toInt();
-            return settings.SetColumnWidths(widths);
-        }
         default:
             *pTexts[static_cast<int>(key) - static_cast<int>(Key::PDFTitle)] = szValue;
             return settings.SetDocument(texts);
@@ -93,7 +80,6 @@ TEST_F(AppSettings, EachKeyHasItsPlaceItsDefaultAndItsMomentOfSaving)
         {Key::PropertiesAlways, "General Settings", "PropertiesAlways", "0", "1", Saved::Never},
         {Key::ApplicationLook, nullptr, "ApplicationLook", "215", "217", Saved::WhenSet},
         {Key::RecentFiles, nullptr, "Recent File List/File1", "", "/docs/a.pdf", Saved::AtExit},
-        {Key::ColumnWidths, nullptr, "ColumnWidths", "", "40,300,60", Saved::AtExit},
     };
     for (const auto& [key, szSection, szName, szDefault, szChanged, saved] : rows) {
         for (const bool bPropertiesAlways : {false, true}) {

@@ -515,8 +515,8 @@ int CMainFrame::AddFiles(const QStringList& paths, Source source)
     QStringList failures;
     for (const QString& szPath : paths) {
         const std::string path = EngineText::FromPath(szPath);
-        const bool bAccepted
-            = source == Source::Chosen ? quire::AcceptChosenPath(path) : quire::AcceptDroppedPath(path);
+        const bool bAccepted = source == Source::Given
+            || (source == Source::Chosen ? quire::AcceptChosenPath(path) : quire::AcceptDroppedPath(path));
         if (bAccepted && AddFile(szPath, failures))
             ++nAdded;
     }

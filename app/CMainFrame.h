@@ -41,6 +41,7 @@ public:
     enum class Source {
         Chosen, // the open dialog and the recent-file list: a ".pdf" extension, an existing file
         Dropped, // dropped files: not a folder, and "pdf" as the last three characters
+        Given, // named at start or by a second start: every path; each one that cannot be read is named
     };
 
     explicit CMainFrame(CAppSettings& settings, QWidget* parent = nullptr);

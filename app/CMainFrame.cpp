@@ -3,7 +3,9 @@
 
 #include "app/CAppLook.h"
 #include "app/CAppSettings.h"
+#include "app/CDialogAbout.h"
 #include "app/CDialogPDFProperties.h"
+#include "app/CHelpWindow.h"
 #include "app/CJobListView.h"
 #include "app/CLockKeyIndicators.h"
 #include "app/CMessageBox.h"
@@ -135,8 +137,11 @@ void CMainFrame::CreateActions()
         {ID_HELP_ONLINE_HELP, "ID_HELP_ONLINE_HELP", "Online Help", "Online Help\nOnline Help", 9},
         {ID_HELP_SUPPORT_EMAIL, "ID_HELP_SUPPORT_EMAIL", "Support Email",
          "Write a Technical Support Email\nSupport Email", 10},
-        {ID_HELP_CHECK_UPDATE, "ID_HELP_CHECK_UPDATE", "Check Update", "Check the Web for Updates\nCheck Update", 11},
+        {ID_HELP_CHECK_UPDATE, "ID_HELP_CHECK_UPDATE", "Check Update",
+         "Show the Running Version and Where Updates Come From\nCheck Update", 11},
         {ID_HELP_HOMEPAGE, "ID_HELP_HOMEPAGE", "Homepage", "Visit Our Homepage\nHomepage", 12},
+        {ID_APP_ABOUT, "ID_APP_ABOUT", "About Quire Binder",
+         "Display Program Information, Version Number and Licence\nAbout", 14},
         {ID_APP_EXIT, "ID_APP_EXIT", "Exit", "Quit the Application\nExit", 4},
         {ID_RIBBON_STYLE, "ID_RIBBON_STYLE", "Style", "Choose one of themes\nModify Visual Style", -1},
     };
@@ -168,7 +173,7 @@ void CMainFrame::CreateActions()
         if (QAction* pAction = GetAction(nID))
             connect(pAction, &QAction::triggered, this, [this, nID] { OnCommandOptions(nID); });
     }
-    for (int nID = ID_HELP_ONLINE_HELP; nID <= ID_HELP_HOMEPAGE; ++nID)
+    for (int nID : {ID_HELP_ONLINE_HELP, ID_HELP_SUPPORT_EMAIL, ID_HELP_CHECK_UPDATE, ID_HELP_HOMEPAGE, ID_APP_ABOUT})
         connect(GetAction(nID), &QAction::triggered, this, [this, nID] { OnCommandHelp(nID); });
 
     static const struct
@@ -219,6 +224,8 @@ void CMainFrame::InitializeRibbon()
     pMenu->AddSeparator();
     pMenu->AddButton(GetAction(ID_FILE_CONVERT_MERGE), QStringLiteral("M"));
     pMenu->AddButton(GetAction(ID_FILE_CONVERT_SPLIT), QStringLiteral("P"));
+    pMenu->AddSeparator();
+    pMenu->AddButton(GetAction(ID_APP_ABOUT), QStringLiteral("A"));
     pMenu->SetRecentFiles(QStringLiteral("Recent Files"), m_recentActions, 100);
     pMenu->AddBottomButton(GetAction(ID_APP_EXIT));
     connect(pMenu, &CRibbonApplicationMenu::aboutToShow, this, [this] {
@@ -262,6 +269,7 @@ void CMainFrame::InitializeRibbon()
     pHelpPanel->AddButton(GetAction(ID_HELP_SUPPORT_EMAIL), QStringLiteral("E"));
     pHelpPanel->AddButton(GetAction(ID_HELP_CHECK_UPDATE), QStringLiteral("C"));
     pHelpPanel->AddButton(GetAction(ID_HELP_HOMEPAGE), QStringLiteral("H"));
+    pHelpPanel->AddButton(GetAction(ID_APP_ABOUT), QStringLiteral("A"));
 
     m_pStyleMenu = new QMenu(this);
     m_pStyleMenu->setObjectName(QStringLiteral("IDR_THEME_MENU"));
@@ -385,6 +393,9 @@ void CMainFrame::OnUpdateCommandHelp()
 {
     for (int nID = ID_HELP_ONLINE_HELP; nID <= ID_HELP_HOMEPAGE; ++nID)
         GetAction(nID)->setEnabled(true);
+    GetAction(ID_APP_ABOUT)->setEnabled(true);
+    GetAction(ID_HELP_SUPPORT_EMAIL)->setVisible(*kSupportEmail != '\0');
+    GetAction(ID_HELP_HOMEPAGE)->setVisible(*kHomepageUrl != '\0');
 }
 
 void CMainFrame::OnUpdateApplicationLook()
@@ -454,30 +465,40 @@ void CMainFrame::OnCommandOptions(int nID)
 void CMainFrame::OnCommandHelp(int nID)
 {
     switch (nID) {
-    case ID_HELP_ONLINE_HELP: {
-        for (const char* szRelative : kUserGuideRelativePaths) {
-            const QString szGuide = QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')
-                                                    + QLatin1String(szRelative));
-            if (QFileInfo::exists(szGuide)) {
-                CShell::OpenFile(szGuide);
-                return;
-            }
-        }
-        CShell::OpenUrl(QLatin1String(kOnlineHelpUrl));
+    case ID_HELP_ONLINE_HELP:
+        if (!m_pHelpWindow)
+            m_pHelpWindow = new CHelpWindow(this);
+        ShowInFront(m_pHelpWindow);
         break;
-    }
+    case ID_APP_ABOUT:
+        if (!m_pAbout)
+            m_pAbout = new CDialogAbout(this);
+        ShowInFront(m_pAbout);
+        break;
     case ID_HELP_SUPPORT_EMAIL:
-        CShell::OpenUrl(QLatin1String(kSupportEmailUrl));
+        CShell::OpenUrl(QStringLiteral("mailto:") + QString::fromUtf8(kSupportEmail)
+                        + QStringLiteral("?subject=Quire%20Binder"));
         break;
     case ID_HELP_CHECK_UPDATE:
-        CShell::OpenUrl(QLatin1String(kCheckUpdateUrl));
+        CMessageBox::Information(this,
+                                 QStringLiteral("This is Quire Binder %1.\n\nUpdates come with your system's "
+                                                "packages: your package manager or software centre installs "
+                                                "a newer version when your system offers one.")
+                                     .arg(QLatin1String(kProgramVersion)));
         break;
     case ID_HELP_HOMEPAGE:
-        CShell::OpenUrl(QLatin1String(kHomepageUrl));
+        CShell::OpenUrl(QString::fromUtf8(kHomepageUrl));
         break;
     default:
         break;
     }
+}
+
+void CMainFrame::ShowInFront(QWidget* pWindow)
+{
+    pWindow->show();
+    pWindow->raise();
+    pWindow->activateWindow();
 }
 
 void CMainFrame::OnActivateRequest()
@@ -538,8 +559,8 @@ int CMainFrame::AddFiles(const QStringList& paths, Source source)
     QStringList failures;
     for (const QString& szPath : paths) {
         const std::string path = EngineText::FromPath(szPath);
-        const bool bAccepted
-            = source == Source::Chosen ? quire::AcceptChosenPath(path) : quire::AcceptDroppedPath(path);
+        const bool bAccepted = source == Source::Given
+            || (source == Source::Chosen ? quire::AcceptChosenPath(path) : quire::AcceptDroppedPath(path));
         if (bAccepted && AddFile(szPath, failures))
             ++nAdded;
     }

@@ -7,6 +7,8 @@
 #include <QStringList>
 
 class CAppSettings;
+class CDialogAbout;
+class CHelpWindow;
 class CJobListView;
 class CLockKeyIndicators;
 class CRibbonBar;
@@ -41,6 +43,7 @@ public:
     enum class Source {
         Chosen, // the open dialog and the recent-file list: a ".pdf" extension, an existing file
         Dropped, // dropped files: not a folder, and "pdf" as the last three characters
+        Given, // named at start or by a second start: every path; each one that cannot be read is named
     };
 
     explicit CMainFrame(CAppSettings& settings, QWidget* parent = nullptr);
@@ -88,6 +91,8 @@ public:
     void OnUpdateOnStyle();
     void OnCommandOptions(int nID);
     void OnUpdateCommandOptions();
+    // Online Help and About each show their one window, created the first time; Homepage and Support
+    // Email open the addresses the build was given (HelpTargets.h), and are hidden without one.
     void OnCommandHelp(int nID);
     void OnUpdateCommandHelp();
     // A second start asked for this window: restore it, bring it forward, and its modal dialog too.
@@ -103,6 +108,7 @@ private:
     void InitializeRibbon();
     void CreateStatusBar();
     void SetOutputPathEditText(const QString& szText);
+    static void ShowInFront(QWidget* pWindow);
     void UpdateRecentFileActions();
     // Adds one accepted path through the view; on failure the reason is appended to `failures`.
     bool AddFile(const QString& szPath, QStringList& failures);
@@ -119,6 +125,8 @@ private:
     QHash<int, QAction*> m_actions;
     QList<QAction*> m_recentActions;
     QPointer<QWidget> m_pViewWidget;
+    QPointer<CHelpWindow> m_pHelpWindow;
+    QPointer<CDialogAbout> m_pAbout;
     CJobListView* m_pView = nullptr;
     bool m_bUpdateRequested = false;
 };

@@ -2,18 +2,20 @@
 #include "app/CQuireApp.h"
 
 #include "app/CMainFrame.h"
-#include "app/CMessageBox.h"
 #include "app/CQuireView.h"
 #include "app/CSingleInstance.h"
 #include "app/EngineText.h"
 #include "engine/BackupFile.h"
 #include "engine/PdfError.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -30,14 +32,14 @@ CQuireApp::CQuireApp() = default;
 
 CQuireApp::~CQuireApp() = default;
 
-bool CQuireApp::InitInstance()
+bool CQuireApp::InitInstance(const QStringList& arguments)
 {
     if (m_szInstanceName.isEmpty())
         m_szInstanceName = CSingleInstance::ExecutableName();
     m_pGuard = std::make_unique<CSingleInstance>(m_szInstanceName);
     if (!m_pGuard->TryLock()) {
         // Whether or not the running instance answers, a second start shows nothing of its own.
-        m_pGuard->SignalRunningInstance();
+        m_pGuard->SignalRunningInstance(FileArguments(arguments));
         m_pGuard.reset();
         return false;
     }
@@ -46,15 +48,17 @@ bool CQuireApp::InitInstance()
     GetAppDataPath();
     m_szSettingsFile = m_szAppDataPath + QStringLiteral("Settings.ini");
     GetAppSettings();
-    if (!ProcessShellCommand(QCoreApplication::arguments()))
-        return false;
 
     m_pMainFrame = std::make_unique<CMainFrame>(m_settings);
     auto* pView = new CQuireView(*m_pMainFrame, m_settings);
     m_pMainFrame->SetView(pView, pView);
-    connect(m_pGuard.get(), &CSingleInstance::activationRequested, m_pMainFrame.get(), &CMainFrame::OnActivateRequest);
+    connect(m_pGuard.get(), &CSingleInstance::activationRequested, this, [this](const QStringList& files) {
+        m_pMainFrame->OnActivateRequest();
+        OpenFiles(files);
+    });
     m_pGuard->Listen();
     m_pMainFrame->show();
+    OpenFiles(FileArguments(arguments));
     return true;
 }
 
@@ -69,36 +73,41 @@ int CQuireApp::ExitInstance(int nExitCode)
     return nExitCode;
 }
 
-bool CQuireApp::ProcessShellCommand(const QStringList& arguments)
+QStringList CQuireApp::FileArguments(const QStringList& arguments)
 {
-    QString szFile;
+    QStringList files;
     bool bOptionsEnded = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& szArgument = arguments[i];
-        if (!bOptionsEnded && szArgument == QLatin1String("--")) {
+        if (!bOptionsEnded && szArgument == QLatin1String("--"))
             bOptionsEnded = true;
-            continue;
+        else if (bOptionsEnded || !szArgument.startsWith(QLatin1Char('-')))
+            files.append(QFileInfo(szArgument).absoluteFilePath());
+    }
+    return files;
+}
+
+void CQuireApp::OpenFiles(const QStringList& files)
+{
+    m_pendingFiles += files;
+    DeliverFiles();
+}
+
+void CQuireApp::DeliverFiles()
+{
+    if (m_pendingFiles.isEmpty() || !m_pMainFrame)
+        return;
+    if (QApplication::activeModalWidget()) {
+        if (!m_pDeliverTimer) {
+            m_pDeliverTimer = new QTimer(this);
+            m_pDeliverTimer->setSingleShot(true);
+            m_pDeliverTimer->setInterval(250);
+            connect(m_pDeliverTimer, &QTimer::timeout, this, &CQuireApp::DeliverFiles);
         }
-        if (!bOptionsEnded && szArgument.startsWith(QLatin1Char('-')))
-            continue;
-        szFile = szArgument;
-        break;
+        m_pDeliverTimer->start();
+        return;
     }
-    if (szFile.isEmpty())
-        return true;
-    const QFileInfo info(szFile);
-    if (!info.exists()) {
-        CMessageBox::Warning(nullptr,
-                             QStringLiteral("The file %1 does not exist.").arg(QDir::toNativeSeparators(szFile)));
-        return false;
-    }
-    if (info.isDir()) {
-        CMessageBox::Warning(nullptr,
-                             QStringLiteral("%1 is a folder, not a file.").arg(QDir::toNativeSeparators(szFile)));
-        return false;
-    }
-    m_settings.AddRecentFile(info.absoluteFilePath());
-    return true;
+    m_pMainFrame->AddFiles(std::exchange(m_pendingFiles, {}), CMainFrame::Source::Given);
 }
 
 void CQuireApp::GetAppPath()

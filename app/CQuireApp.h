@@ -11,6 +11,7 @@
 
 class CMainFrame;
 class CSingleInstance;
+class QTimer;
 
 // The application object: owns the settings for the whole run, the program and data folders, and
 // the main window. One instance lives in main() beside the QApplication; nothing reaches it through
@@ -19,8 +20,8 @@ class CSingleInstance;
 // The settings (CAppSettings) are read once by GetAppSettings() at start and written once by
 // WriteAppSettings() at a normal exit.
 //
-// Only one instance runs per user: a second start brings the running main window (and its open modal
-// dialog) to the front and ends without touching any setting.
+// Only one instance runs per user: a second start hands its files to the running one, brings its main
+// window (and its open modal dialog) to the front and ends without touching any setting.
 class CQuireApp : public QObject
 {
     Q_OBJECT
@@ -29,17 +30,21 @@ public:
     CQuireApp();
     ~CQuireApp() override;
 
-    // Start-up: single-instance guard, folders, settings, the command line, main window. False ends
-    // the program at once (a second instance, a file argument that does not exist).
-    bool InitInstance();
+    // Start-up: single-instance guard, folders, settings, main window, then the files among
+    // `arguments` (the program first, as QCoreApplication::arguments() gives them) to its intake.
+    // False ends the program at once: another instance runs, and was handed the files instead.
+    bool InitInstance(const QStringList& arguments = {});
     // Shutdown: writes the settings (when they were loaded) and returns `nExitCode`.
     int ExitInstance(int nExitCode = 0);
 
-    // The standard file argument (the first argument after the program that is not an option): a
-    // path that does not exist, or a folder, shows a message naming it and gives false; an existing
-    // file only goes on top of the recent-file list. `arguments` includes the program as its first
-    // entry. The job list is never filled from the command line.
-    bool ProcessShellCommand(const QStringList& arguments);
+    // The files named in `arguments`: every argument after the program that does not start with '-',
+    // and every one after "--", in order, made absolute against the current folder. Nothing is checked
+    // here: the intake names each one it cannot read.
+    static QStringList FileArguments(const QStringList& arguments);
+    // Hands `files` to the main window's intake (CMainFrame::Source::Given). While a modal dialog is
+    // open (a job's progress, a message) they wait until it has closed, because a job works on the rows
+    // it was given; files that come meanwhile join them.
+    void OpenFiles(const QStringList& files);
 
     // Every platform this program runs on has what the checked-for version gated (drops from any
     // process, a file dialog that reports its own selection), so the answer is always true.
@@ -68,7 +73,11 @@ public:
     QString m_szInstanceName;
 
 private:
+    void DeliverFiles();
+
     CAppSettings m_settings;
+    QStringList m_pendingFiles;
+    QTimer* m_pDeliverTimer = nullptr;
     std::unique_ptr<CSingleInstance> m_pGuard;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };

@@ -47,4 +47,5 @@ constexpr int ID_FILE_OPEN = 57601;
 constexpr int ID_FILE_MRU_FILE1 = 57616;
 constexpr int ID_FILE_MRU_FILE16 = 57631;
 constexpr int nRecentFileCount = 16;
+constexpr int ID_APP_ABOUT = 57664;
 constexpr int ID_APP_EXIT = 57665;

@@ -11,7 +11,7 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Vellum"));
     CSignalCloser closer;
     CQuireApp app;
-    if (!app.InitInstance())
+    if (!app.InitInstance(QApplication::arguments()))
         return app.ExitInstance(0);
     return app.ExitInstance(QApplication::exec());
 }

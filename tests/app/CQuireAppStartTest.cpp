@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "tests/app/AppFixture.h"
 
+#include <QLocalSocket>
+
+#include <future>
+
 namespace {
 
 using AppStart = AppFixture;
@@ -11,7 +15,8 @@ class Program : public AppFixture
 {
 protected:
     // `inChild` runs in the new process just before the program is started in it.
-    QProcess* Start(const std::string& configName, const std::function<void()>& inChild = {})
+    QProcess* Start(const std::string& configName, const std::function<void()>& inChild = {},
+                    const QStringList& arguments = {})
     {
         // Destroying a QProcess kills what still runs.
         QProcess* pProcess = m_processes.emplace_back(std::make_unique<QProcess>()).get();
@@ -19,7 +24,7 @@ protected:
         env.insert("XDG_CONFIG_HOME", Path(configName));
         pProcess->setProcessEnvironment(env);
         pProcess->setChildProcessModifier(inChild ? inChild : [] {});
-        pProcess->start(QStringLiteral(QUIRE_BINARY_DIR "/quire-binder"), {});
+        pProcess->start(QStringLiteral(QUIRE_BINARY_DIR "/quire-binder"), arguments);
         EXPECT_TRUE(pProcess->waitForStarted(10000));
         return pProcess;
     }
@@ -43,10 +48,10 @@ protected:
         return QTest::qWaitFor([pProcess] { return InSignalMask(pProcess, "SigCgt", SIGTERM); }, 30000)
             && QTest::qWaitFor([this] { return QFile::exists(Path("rt/quire-binder.socket")); }, 30000);
     }
-    // The second program must end at once and cleanly, before reading or writing any setting.
-    void ExpectSecondStartEnds()
+    // The second program, given `files`, must end at once and cleanly, before reading or writing any setting.
+    void ExpectSecondStartEnds(const QStringList& files = {})
     {
-        EXPECT_TRUE(Ended(Start("second-config")));
+        EXPECT_TRUE(Ended(Start("second-config", {}, files)));
         EXPECT_FALSE(QDir(Path("second-config")).exists());
     }
 
@@ -55,28 +60,71 @@ protected:
 
 } // namespace
 
-TEST_F(AppStart, AFileArgumentGoesOnTopOfTheRecentFilesOrIsNamedInAMessageWhenMissing)
+TEST_F(AppStart, FilesGivenAtStartGoThroughTheIntakeWhichNamesTheUnreadableOnesInOneMessage)
 {
-    const QString missing = Path("nowhere/missing.pdf");
+    MakePdf("good one.pdf", 2);
+    MakePdf("-dash.pdf", 1);
+    WriteWholeFile(m_tmp.File("notes.txt"), "plain text");
     QDir(Path("")).mkdir(QStringLiteral("folder"));
-    for (const QString& szBad : {missing, Path("folder")}) {
-        EXPECT_FALSE(m_app.ProcessShellCommand(QStringList {"quire-binder", szBad}));
-        const QStringList shown = CMessageBox::TakeShownTexts();
-        ASSERT_EQ(shown.size(), 1);
-        EXPECT_TRUE(shown[0].contains(szBad)) << shown[0].toStdString();
-    }
-    EXPECT_EQ(Settings().RecentFiles().Count(), 0);
-
-    // An existing file is not read at all; options are passed over, a relative path is recorded in full.
-    WriteWholeFile(m_tmp.File("new.pdf"), "not read at all");
-    Settings().AddRecentFile(Path("old.pdf"));
     QDir::setCurrent(Path(""));
-    EXPECT_TRUE(m_app.ProcessShellCommand(QStringList {"quire-binder", "-style=fusion", "new.pdf"}));
-    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
-    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Path("new.pdf"), Path("old.pdf")}));
-    EXPECT_TRUE(m_app.ProcessShellCommand(QStringList {"quire-binder"}));
-    EXPECT_TRUE(m_app.ProcessShellCommand(QStringList {"quire-binder", "--", Path("new.pdf")}));
-    EXPECT_EQ(Settings().RecentFiles().Count(), 2);
+    m_app.m_szInstanceName = QStringLiteral("quire-app-files-test");
+    // Options are passed over until "--"; relative paths are taken against the current folder.
+    ASSERT_TRUE(m_app.InitInstance(
+        {"quire-binder", "-style=fusion", "good one.pdf", "missing.pdf", "folder", "notes.txt", "--", "-dash.pdf"}));
+    CXListCtrl* pList = m_app.MainFrame()->findChild<CXListCtrl*>();
+    EXPECT_TRUE(QTest::qWaitFor([pList] { return pList->GetItemCount() == 2; }, 10000));
+    QStringList shown;
+    EXPECT_TRUE(QTest::qWaitFor([&shown] { return !(shown += CMessageBox::TakeShownTexts()).isEmpty(); }, 10000));
+    ASSERT_EQ(shown.size(), 1);
+    for (const auto& [szName, bNamed] : {std::pair {"missing.pdf", true},
+                                         {"folder", true},
+                                         {"notes.txt", true},
+                                         {"good one.pdf", false},
+                                         {"-dash.pdf", false}})
+        EXPECT_EQ(shown[0].contains(Path(szName)), bNamed) << szName;
+    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Path("-dash.pdf"), Path("good one.pdf")}));
+    m_app.ExitInstance(0);
+}
+
+// The running side listens in this thread; a second start sends from another, as it would from its process.
+TEST_F(AppStart, ASecondStartHandsOverItsFilesAsAbsolutePathsAndAGarbledRequestDoesNothing)
+{
+    CSingleInstance running(QStringLiteral("quire-forward-test"));
+    ASSERT_TRUE(running.TryLock() && running.Listen());
+    QSignalSpy requests(&running, &CSingleInstance::activationRequested);
+    QDir::setCurrent(Path(""));
+    const QStringList given {"/docs/with space.pdf", "/docs/two\nlines.pdf", "relative/é.pdf", "/docs/../up.pdf"};
+    auto answered = std::async(std::launch::async, [&given] {
+        return CSingleInstance(QStringLiteral("quire-forward-test")).SignalRunningInstance(given);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                                10000));
+    EXPECT_TRUE(answered.get());
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_EQ(requests[0][0].toStringList(),
+              (QStringList {"/docs/with space.pdf", "/docs/two\nlines.pdf", Path("relative/é.pdf"), "/up.pdf"}));
+
+    const QByteArray rows[] = {
+        "activate\n",
+        "not json\n",
+        "{\"files\":\"/a.pdf\"}\n",
+        "{\"files\":[\"relative.pdf\"]}\n",
+        "{\"files\":[\"/a.pdf\",7]}\n",
+        "{\"files\":[\"/a\\u0000b.pdf\"]}\n",
+        "{\"files\":[\"/a.pdf\"],\"more\":1}\n",
+        "{\"files\":[\"/\xff.pdf\"]}\n",
+        QByteArray(CSingleInstance::kMaxRequestBytes + 2, '['),
+    };
+    for (const QByteArray& request : rows) {
+        SCOPED_TRACE(request.left(40).toStdString());
+        QLocalSocket socket;
+        socket.connectToServer(running.ServerPath());
+        ASSERT_TRUE(socket.waitForConnected(5000));
+        socket.write(request);
+        EXPECT_TRUE(QTest::qWaitFor([&socket] { return socket.state() == QLocalSocket::UnconnectedState; }, 10000));
+        EXPECT_EQ(socket.readAll(), QByteArray());
+    }
+    EXPECT_EQ(requests.size(), 1);
 }
 
 TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedSettingsAndExitWritesWhatTheUserChanged)
@@ -100,28 +148,38 @@ TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedSettingsAndExitWritesWhatTheUs
 }
 
 // This process plays the running instance (under the program's name), the real program the second start.
-TEST_F(Program, SecondStartRestoresTheRunningWindowOrItsModalDialogAndEnds)
+TEST_F(Program, SecondStartHandsOverItsFilesRestoresTheRunningWindowOrItsModalDialogAndEnds)
 {
+    MakePdf("one two.pdf", 1);
+    MakePdf("three.pdf", 1);
+    QDir::setCurrent(Path(""));
     m_app.m_szInstanceName = QStringLiteral("quire-binder");
     ASSERT_TRUE(m_app.InitInstance());
     CMainFrame* pFrame = m_app.MainFrame();
+    CXListCtrl* pList = pFrame->findChild<CXListCtrl*>();
     ASSERT_TRUE(QTest::qWaitFor([this] { return QFile::exists(Path("rt/quire-binder.socket")); }, 30000));
     pFrame->showMinimized();
     ASSERT_TRUE(QTest::qWaitFor([pFrame] { return pFrame->isMinimized(); }, 5000));
-    ExpectSecondStartEnds();
+    ExpectSecondStartEnds({"one two.pdf"});
     EXPECT_EQ(std::pair(pFrame->isMinimized(), pFrame->isVisible()), std::pair(false, true));
+    EXPECT_TRUE(QTest::qWaitFor([pList] { return pList->GetItemCount() == 1; }, 10000));
 
-    QDialog dialog;
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    // While a modal dialog runs (a job's progress), the files wait until it has closed.
+    auto dialog = std::make_unique<QDialog>();
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     QWidget other;
     other.show();
     other.activateWindow();
     static_cast<void>(QTest::qWaitFor([&other] { return QApplication::activeWindow() == &other; }, 2000));
-    ASSERT_NE(QApplication::activeWindow(), &dialog);
-    ExpectSecondStartEnds();
-    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return QApplication::activeWindow() == &dialog; }, 5000));
+    ASSERT_NE(QApplication::activeWindow(), dialog.get());
+    ExpectSecondStartEnds({Path("three.pdf")});
+    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return QApplication::activeWindow() == dialog.get(); }, 5000));
+    QTest::qWait(500);
+    EXPECT_EQ(pList->GetItemCount(), 1);
+    dialog.reset();
+    EXPECT_TRUE(QTest::qWaitFor([pList] { return pList->GetItemCount() == 2; }, 10000));
     m_app.ExitInstance(0);
 }
 

@@ -95,6 +95,9 @@ void CAppLook::Apply(int nLook)
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         menuPalette.setColor(group, QPalette::ButtonText, palette.color(group, QPalette::Text));
     QApplication::setPalette(menuPalette, "QMenu");
+    // NOTE: Qt hands the new palette to the windows in a posted event; it is delivered here so that
+    // every widget has its new colours when Apply returns and the caller repaints.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationPaletteChange);
     // The controls draw their own classic check boxes and headers under the "Windows 2000" look.
     CXThemeHelper::SetClassicLook(nLook == ID_VIEW_APPLOOK_WIN_2000);
 }

@@ -22,9 +22,9 @@ QRect CXCheckbox::BoxRect(const QRect& rect)
 
 int CXCheckbox::ThemeState() const
 {
-    const int nBase = m_nCheck == CHECKED   ? CXThemeHelper::CBS_CHECKEDNORMAL
-                      : m_nCheck == PARTIAL ? CXThemeHelper::CBS_MIXEDNORMAL
-                                            : CXThemeHelper::CBS_UNCHECKEDNORMAL;
+    const int nBase = m_nCheck == CHECKED ? CXThemeHelper::CBS_CHECKEDNORMAL
+        : m_nCheck == PARTIAL             ? CXThemeHelper::CBS_MIXEDNORMAL
+                                          : CXThemeHelper::CBS_UNCHECKEDNORMAL;
     // The first matching look wins: disabled, then pressed, then hot.
     if (!m_bEnabled)
         return nBase + 3;

@@ -495,8 +495,8 @@ void CXListCtrl::UpdateHeaderCheckbox(int nSubItem)
     const int nBoxes = m_pModel->CountCheckboxes(nSubItem);
     const int nChecked = m_pModel->CountChecked(nSubItem);
     const int nState = nChecked == 0 ? CXCheckbox::UNCHECKED
-                       : nChecked == nBoxes ? CXCheckbox::CHECKED
-                                            : CXCheckbox::PARTIAL;
+        : nChecked == nBoxes         ? CXCheckbox::CHECKED
+                                     : CXCheckbox::PARTIAL;
     if (m_pHeader->GetCheck(nSubItem) != nState)
         m_pHeader->SetCheck(nSubItem, nState);
 }

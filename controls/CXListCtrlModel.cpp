@@ -59,9 +59,9 @@ QVariant CXListCtrlModel::data(const QModelIndex& index, int nRole) const
     case Qt::CheckStateRole:
         if (pCell->nCheckedState == 0)
             return QVariant();
-        return pCell->nCheckedState == 2   ? Qt::Checked
-               : pCell->nCheckedState == 3 ? Qt::PartiallyChecked
-                                           : Qt::Unchecked;
+        return pCell->nCheckedState == 2 ? Qt::Checked
+            : pCell->nCheckedState == 3  ? Qt::PartiallyChecked
+                                         : Qt::Unchecked;
     case Qt::AccessibleTextRole: {
         const XLISTCTRLDATA* pLabel = Cell(index.row(), m_nAccessibleLabelColumn);
         return pCell->nCheckedState != 0 && pLabel ? QVariant(pLabel->szText) : QVariant();

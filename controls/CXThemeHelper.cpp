@@ -71,9 +71,9 @@ bool CXThemeHelper::DrawPart(QStyle* hTheme, QPainter* pDC, const QWidget* pWidg
             opt.initFrom(pWidget);
         opt.rect = rect;
         const int nLook = (nStateId - 1) % 4; // 0 normal, 1 hot, 2 pressed, 3 disabled
-        opt.state = nStateId >= CBS_MIXEDNORMAL     ? QStyle::State_NoChange
-                    : nStateId >= CBS_CHECKEDNORMAL ? QStyle::State_On
-                                                    : QStyle::State_Off;
+        opt.state = nStateId >= CBS_MIXEDNORMAL ? QStyle::State_NoChange
+            : nStateId >= CBS_CHECKEDNORMAL     ? QStyle::State_On
+                                                : QStyle::State_Off;
         if (nLook != 3)
             opt.state |= QStyle::State_Enabled;
         if (nLook == 1)

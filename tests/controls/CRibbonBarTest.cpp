@@ -6,6 +6,7 @@
 
 #include "tests/controls/FileListFixture.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
@@ -155,4 +156,25 @@ TEST_F(RibbonBar, KeyTipsLeadThroughTabsAndTheApplicationMenu)
               std::pair(true, false));
     QTest::mouseClick(m_pMenu->ButtonFor(A("Exit")), Qt::LeftButton);
     EXPECT_EQ(State(), "- Exit");
+}
+
+// Assistive tools hear each element by a name, and a check box's state; an icon-only button whose
+// action has no text goes by its tooltip.
+TEST_F(RibbonBar, AssistiveToolsHearEveryElementByItsName)
+{
+    A("Browse")->setText(QString());
+    A("Browse")->setToolTip(QStringLiteral("Choose the output file"));
+    A("Check me")->setChecked(true);
+    auto* pOpen = m_pRibbon->Category(0)->findChild<QToolButton*>(QStringLiteral("Open"));
+    QStringList heard;
+    for (QWidget* pWidget :
+         {static_cast<QWidget*>(m_pRibbon->ApplicationButton()), static_cast<QWidget*>(pOpen),
+          static_cast<QWidget*>(m_pBox), static_cast<QWidget*>(m_pEdit), static_cast<QWidget*>(m_pBrowseButton)}) {
+        const QAccessibleInterface* pAccessible = QAccessible::queryAccessibleInterface(pWidget);
+        heard << pAccessible->text(QAccessible::Name) + (pAccessible->state().checkable ? "[" : "")
+                + (pAccessible->state().checked         ? "x]"
+                       : pAccessible->state().checkable ? " ]"
+                                                        : "");
+    }
+    EXPECT_EQ(heard.join(", "), QStringLiteral("App, Open, Check me[x], Merge Output, Choose the output file"));
 }

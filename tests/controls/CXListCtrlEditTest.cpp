@@ -2,6 +2,7 @@
 #include "controls/CXEdit.h"
 #include "tests/controls/FileListFixture.h"
 
+#include <QRegularExpressionValidator>
 #include <QWheelEvent>
 
 #include <functional>
@@ -149,6 +150,53 @@ TEST_F(CXListCtrlEditTest, EveryWayOfEndingAnEditCommitsOrCancelsExactlyOnce)
                   szOutcome);
         bListModified |= bModified;
         EXPECT_EQ(m_list.GetListModified(), bListModified) << "once modified, the list stays modified";
+    }
+}
+
+// Keys pressed on whatever has the focus, one step after another, from row 1 ("5", "30", "Beta"):
+// the cell being edited ('-' none) and what has the focus, the row's three edit cells, the columns
+// editEnd() reported since the step before, and the current row. Begin pages take digits only.
+TEST_F(CXListCtrlEditTest, KeysOpenARowsEditCellsOneAfterAnotherAndEachCommitReportsItsEnd)
+{
+    QRegularExpressionValidator digits(QRegularExpression(QStringLiteral("\\d*")));
+    m_list.SetColumnValidator(COL_BEGIN, &digits);
+    m_list.SetCurSel(1);
+    QSignalSpy editEnd(&m_list, &CXListCtrl::editEnd);
+    const auto state = [&] {
+        QStringList ends;
+        for (const QList<QVariant>& args : std::as_const(editEnd))
+            ends << QString::number(args[1].toInt());
+        editEnd.clear();
+        const CXEdit* pEdit = m_list.GetEditControl();
+        return QStringLiteral("%1 %2 %3,%4,%5 [%6] row %7")
+            .arg(pEdit ? QString::number(m_editing.y()) : "-",
+                 m_list.hasFocus()                ? "list"
+                     : pEdit && pEdit->hasFocus() ? "box"
+                                                  : "?",
+                 m_list.GetItemText(1, COL_BEGIN), m_list.GetItemText(1, COL_END), m_list.GetItemText(1, COL_BOOKMARK),
+                 ends.join(','))
+            .arg(m_list.currentIndex().row())
+            .toStdString();
+    };
+    const std::tuple<const char*, Qt::Key, Qt::KeyboardModifiers, const char*> steps[] = {
+        {"", Qt::Key_F2, {}, "3 box 5,30,Beta [] row 1"},
+        {"x2", Qt::Key_Tab, {}, "4 box 2,30,Beta [3] row 1"},
+        {"40", Qt::Key_Tab, {}, "5 box 2,40,Beta [4] row 1"},
+        {"X", Qt::Key_Tab, {}, "5 box 2,40,X [5] row 1"},
+        {"", Qt::Key_Backtab, {}, "4 box 2,40,X [5] row 1"},
+        {"", Qt::Key_Tab, Qt::ShiftModifier, "3 box 2,40,X [4] row 1"},
+        {"", Qt::Key_Backtab, {}, "3 box 2,40,X [3] row 1"},
+        {"9", Qt::Key_Escape, {}, "- list 2,40,X [] row 1"},
+        {"", Qt::Key_Return, {}, "3 box 2,40,X [] row 1"},
+        {"a7", Qt::Key_Enter, Qt::KeypadModifier, "- list 7,40,X [3] row 1"},
+        {"", Qt::Key_Down, {}, "- list 7,40,X [] row 2"},
+        {"", Qt::Key_Enter, Qt::KeypadModifier, "3 box 7,40,X [] row 2"},
+    };
+    for (const auto& [szTyped, key, modifiers, szState] : steps) {
+        SCOPED_TRACE(QKeySequence(key | modifiers).toString().toStdString());
+        QTest::keyClicks(QApplication::focusWidget(), szTyped);
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        EXPECT_EQ(state(), szState);
     }
 }
 

@@ -2,6 +2,7 @@
 #include "controls/CXHeaderCtrl.h"
 #include "tests/controls/FileListFixture.h"
 
+#include <QAccessible>
 #include <QHelpEvent>
 #include <QToolTip>
 
@@ -17,11 +18,17 @@ const QColor kTick(51, 153, 51);
 class CXListCtrlTest : public FileListFixture
 {
 protected:
-    enum class Mouse { Click, ClickBeside, PressAndLeave, DoubleClick };
+    enum class Mouse { Click, ClickBeside, PressAndLeave, DoubleClick, SpaceKey };
 
     // Uses the check box of column 0 in row `nRow`, or the header's for -1.
     void UseBox(int nRow, Mouse how)
     {
+        if (how == Mouse::SpaceKey) {
+            m_list.setFocus();
+            m_list.SetCurSel(nRow);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            return;
+        }
         QWidget* pTarget = nRow < 0 ? m_pHeader->viewport() : m_list.viewport();
         const QRect box = nRow < 0 ? m_pHeader->CheckboxRect(COL_CHECK) : m_list.GetCheckboxRect(nRow, COL_CHECK);
         const QPoint at = how == Mouse::ClickBeside ? box.topRight() + QPoint(4, 6) : box.center();
@@ -32,13 +39,16 @@ protected:
             QTest::mouseRelease(pTarget, Qt::LeftButton, {}, at);
         }
     }
-    // The header box, then each row's box in column 0: 'x' checked, '.' unchecked, as the list holds
-    // them and as it draws them ('?' when the two differ).
+    // The header box, then each row's box in column 0: 'x' checked, '-' partial, '.' unchecked, as the
+    // list holds them and as it draws them ('?' when the two differ).
     std::string Boxes()
     {
         const QImage image = Grab(&m_list);
         const auto box = [&](int nState, const QPoint& topLeft) {
-            return (nState == 2) != (image.pixelColor(topLeft + QPoint(6, 6)) == kTick) ? '?' : nState == 2 ? 'x' : '.';
+            const char drawn = image.pixelColor(topLeft + QPoint(6, 6)) != kTick ? '.'
+                : image.pixelColor(topLeft + QPoint(3, 3)) == kTick              ? '-'
+                                                                                 : 'x';
+            return drawn == ".x-"[nState - 1] ? drawn : '?';
         };
         const QPoint header = m_pHeader->mapTo(&m_list, m_pHeader->CheckboxRect(0).topLeft());
         std::string boxes(1, box(m_list.GetHeaderCheckedState(COL_CHECK), header));
@@ -191,19 +201,21 @@ TEST_F(CXListCtrlTest, EmptyListShowsAMessageAndRowsShowTheSelectionTheirBoxesTe
     EXPECT_EQ(m_pHeader->GetHotColumn(), -1);
 }
 
-// From rows 0 and 2 checked and row 1 not: what the boxes show (header first), which toggles were
-// reported (the row; -1 for the header) and which rows are marked modified (the list stays modified
-// once a row was).
+// From rows 0 and 2 checked and row 1 not: what the boxes show (header first, partial), which toggles
+// were reported (the row; -1 for the header) and which rows are marked modified (the list stays
+// modified once a row was). Space on the current row acts as a click on its box.
 TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTheRowsFollowEachOther)
 {
     const std::tuple<const char*, int, Mouse, std::string> cases[] = {
         {"the last unchecked box", 1, Mouse::Click, "xxxx|1|.m."},
-        {"a checked box", 0, Mouse::Click, "...x|0|m.."},
-        {"a box pressed, released elsewhere", 1, Mouse::PressAndLeave, ".x.x||..."},
-        {"beside a box", 1, Mouse::ClickBeside, ".x.x||..."},
-        {"a quick double click is two clicks", 2, Mouse::DoubleClick, ".x.x|2,2|..m"},
-        {"the header box", -1, Mouse::Click, "xxxx|-1|mmm"},
-        {"the header box pressed, released elsewhere", -1, Mouse::PressAndLeave, ".x.x||..."},
+        {"a checked box", 0, Mouse::Click, "-..x|0|m.."},
+        {"Space on the last unchecked row", 1, Mouse::SpaceKey, "xxxx|1|.m."},
+        {"Space on a checked row", 0, Mouse::SpaceKey, "-..x|0|m.."},
+        {"a box pressed, released elsewhere", 1, Mouse::PressAndLeave, "-x.x||..."},
+        {"beside a box", 1, Mouse::ClickBeside, "-x.x||..."},
+        {"a quick double click is two clicks", 2, Mouse::DoubleClick, "-x.x|2,2|..m"},
+        {"the partial header box", -1, Mouse::Click, "xxxx|-1|mmm"},
+        {"the header box pressed, released elsewhere", -1, Mouse::PressAndLeave, "-x.x||..."},
         {"the header box double clicked", -1, Mouse::DoubleClick, "....|-1,-1|mmm"},
     };
     bool bListModified = false;
@@ -213,7 +225,7 @@ TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTh
         AddRows(3);
         m_list.SetCheckbox(1, COL_CHECK, 1);
         m_list.SetCheckbox(2, COL_NAME, 1);
-        ASSERT_EQ(Boxes(), ".x.x");
+        ASSERT_EQ(Boxes(), "-x.x");
         EXPECT_EQ(m_list.GetListModified(), bListModified) << "boxes set in code do not modify the list";
         QSignalSpy boxes(&m_list, &CXListCtrl::checkboxClicked);
         UseBox(nRow, how);
@@ -227,6 +239,9 @@ TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTh
         bListModified |= modified.find('m') != std::string::npos;
         EXPECT_EQ(m_list.GetListModified(), bListModified);
         EXPECT_EQ(m_list.GetCheckedState(2, COL_NAME), 1) << "other columns keep their boxes";
+        if (how == Mouse::SpaceKey) {
+            EXPECT_EQ(m_list.currentIndex().row(), nRow) << "Space does not move on";
+        }
     }
 
     // A click on a row's box also selects the row, as any click on it would.
@@ -249,6 +264,22 @@ TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTh
     m_list.SetCheckbox(0, COL_CHECK, 2);
     m_list.SetCheckbox(2, COL_CHECK, 2);
     EXPECT_EQ(m_list.GetHeaderCheckedState(COL_CHECK), 2);
+
+    // An empty list has nothing to tick, whatever the header box is told.
+    m_list.setColumnHidden(COL_CHECK, false);
+    m_list.DeleteAllItems();
+    EXPECT_EQ(Boxes(), ".");
+    UseBox(-1, Mouse::Click);
+    EXPECT_EQ(Boxes(), ".");
+
+    // The style draws the three states of a box apart.
+    CXThemeHelper::SetClassicLook(false);
+    QImage boxes[3];
+    for (const int nState : {1, 2, 3}) {
+        m_list.SetHeaderCheckedState(COL_CHECK, nState);
+        boxes[nState - 1] = Grab(m_pHeader).copy(m_pHeader->CheckboxRect(COL_CHECK));
+    }
+    EXPECT_TRUE(boxes[0] != boxes[1] && boxes[1] != boxes[2] && boxes[2] != boxes[0]);
 }
 
 // Rows of their own colours, so that a row cut off at the top shows its visible part.
@@ -273,6 +304,51 @@ TEST_F(CXListCtrlTest, KeysScrollTheSelectedRowJustIntoViewAndARowAboveTheViewpo
     m_list.verticalScrollBar()->setValue(3 * m_list.rowHeight(0) + m_list.rowHeight(0) / 2);
     ASSERT_LT(m_list.rowViewportPosition(3), 0);
     EXPECT_EQ(Grab(&m_list).pixelColor(InList(QPoint(CellRect(3, 0).right() - 2, 1))), QColor(Qt::yellow));
+}
+
+// Tab reaches the list and leaves it again, and while it has the focus its current row is framed;
+// assistive tools hear each box by the row's file name with its state; a drop shows as a frame.
+TEST_F(CXListCtrlTest, TabReachesTheListWhichFramesItsRowNamesItsBoxesAndShowsADrop)
+{
+    AddRows(2);
+    m_list.SetCheckbox(1, COL_CHECK, 1);
+    m_list.SetAccessibleLabelColumn(COL_NAME);
+    QAccessibleTableInterface* pTable = QAccessible::queryAccessibleInterface(&m_list)->tableInterface();
+    ASSERT_NE(pTable, nullptr);
+    QStringList heard;
+    for (int n = 0; n < 2; ++n) {
+        QAccessibleInterface* pCell = pTable->cellAt(n, COL_CHECK);
+        heard << QStringLiteral("%1 %2%3").arg(pCell->text(QAccessible::Name), pCell->state().checkable ? "[" : "",
+                                               pCell->state().checked ? "x]" : " ]");
+    }
+    EXPECT_EQ(heard.join(", "), QStringLiteral("file0.pdf [x], file1.pdf [ ]"));
+
+    const auto frame = [this] {
+        const QRect row = Cell(0, COL_NAME);
+        return Grab(&m_list).pixelColor(row.center().x(), row.top() + 1);
+    };
+    m_pOther->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(m_list.hasFocus());
+    EXPECT_EQ(frame(), Palette(QPalette::Text));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(m_pOther->hasFocus());
+    EXPECT_EQ(frame(), Palette(QPalette::Base));
+
+    // Two pixels all round the viewport, in the highlight colour, while on.
+    const auto edges = [this] {
+        const QImage image = Grab(m_list.viewport());
+        const QColor highlight = Palette(QPalette::Highlight);
+        std::string seen;
+        for (const QPoint& at : {QPoint(0, 40), QPoint(1, 40), QPoint(2, 40), QPoint(image.width() - 2, 40),
+                                 QPoint(200, image.height() - 1), QPoint(200, 1), QPoint(200, 2)})
+            seen += image.pixelColor(at) == highlight ? '#' : '.';
+        return seen;
+    };
+    m_list.SetDropHighlight(true);
+    EXPECT_EQ(edges(), "##.###.");
+    m_list.SetDropHighlight(false);
+    EXPECT_EQ(edges(), ".......");
 }
 
 } // namespace

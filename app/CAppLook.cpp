@@ -26,9 +26,15 @@ QPalette MakePalette(const QColor& window, const QColor& button, const QColor& h
     pal.setColor(QPalette::WindowText, bDarkFrame ? frameText : Qt::black);
     pal.setColor(QPalette::ButtonText, bDarkFrame ? frameText : Qt::black);
     pal.setColor(QPalette::PlaceholderText, bDarkFrame ? frameText.darker(130) : frameText);
-    pal.setColor(QPalette::Disabled, QPalette::WindowText, bDarkFrame ? QColor(140, 140, 140) : QColor(141, 141, 141));
-    pal.setColor(QPalette::Disabled, QPalette::ButtonText, bDarkFrame ? QColor(140, 140, 140) : QColor(141, 141, 141));
-    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(141, 141, 141));
+    // NOTE: disabled texts keep a contrast of at least 3:1 to every fill they are drawn on (window,
+    // button, and the light top of the ribbon's panel gradient), because the grey of 141 that light
+    // looks once used fell to about 2:1 there and a dark frame's grey of 140 was barely visible.
+    if (bDarkFrame)
+        pal.setColor(QPalette::Light, button.lighter(120));
+    const QColor disabledText = bDarkFrame ? QColor(210, 210, 210) : QColor(110, 110, 110);
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, disabledText);
+    pal.setColor(QPalette::Disabled, QPalette::ButtonText, disabledText);
+    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(110, 110, 110));
     return pal;
 }
 
@@ -79,7 +85,19 @@ void CAppLook::Apply(int nLook)
         if (QStyle* pStyle = QStyleFactory::create(szStyle))
             QApplication::setStyle(pStyle);
     }
-    QApplication::setPalette(OwnPalette(nLook));
+    const QPalette palette = OwnPalette(nLook);
+    QApplication::setPalette(palette);
+    // NOTE: menus get the look's palette with button text in the text colour, because the styles
+    // draw a menu on the base colour (white in every look) but its radio and check marks in the
+    // button text colour, which a dark look makes light. Set after the application palette, which
+    // drops every palette given to a class.
+    QPalette menuPalette = palette;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        menuPalette.setColor(group, QPalette::ButtonText, palette.color(group, QPalette::Text));
+    QApplication::setPalette(menuPalette, "QMenu");
+    // NOTE: Qt hands the new palette to the windows in a posted event; it is delivered here so that
+    // every widget has its new colours when Apply returns and the caller repaints.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationPaletteChange);
     // The controls draw their own classic check boxes and headers under the "Windows 2000" look.
     CXThemeHelper::SetClassicLook(nLook == ID_VIEW_APPLOOK_WIN_2000);
 }

@@ -12,7 +12,8 @@
 class CAppLook
 {
 public:
-    // Applies the look to the whole application (style and palette); repainting is the caller's.
+    // Applies the look to the whole application (style and palette, menus drawing their marks in the
+    // text colour); repainting is the caller's. Every widget takes the new colours at once.
     static void Apply(int nLook);
 
     // The menu text with its mnemonic, or empty for a look without a menu item.

@@ -67,6 +67,7 @@ void CRibbonBar::SetApplicationButton(const QIcon& icon, const QString& szKeyTip
     m_pAppButton->setIconSize(QSize(nSize * 26 / 45, nSize * 26 / 45));
     m_pAppButton->setFixedSize(nSize, nSize);
     m_pAppButton->setToolTip(szToolTip);
+    m_pAppButton->setAccessibleName(szToolTip);
     m_pAppButton->setProperty("ribbonKeyTip", szKeyTip);
 }
 

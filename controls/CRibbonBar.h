@@ -30,7 +30,8 @@ public:
     explicit CRibbonBar(QWidget* parent = nullptr);
     ~CRibbonBar() override;
 
-    // The application button: its image, key tip, tooltip and (square) size.
+    // The application button: its image, key tip, tooltip and (square) size. The tooltip is the
+    // application's title, and also the name assistive tools hear for the button.
     void SetApplicationButton(const QIcon& icon, const QString& szKeyTip, const QString& szToolTip, int nSize);
     QToolButton* ApplicationButton() const { return m_pAppButton; }
     CRibbonApplicationMenu* ApplicationMenu() const { return m_pAppMenu; }

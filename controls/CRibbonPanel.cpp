@@ -49,6 +49,12 @@ QString CRibbonPanel::TwoLineText(const QString& szText)
     return szText.left(nBest) + QLatin1Char('\n') + szText.mid(nBest + 1);
 }
 
+QString CRibbonPanel::AccessibleName(const QAction* pAction)
+{
+    const QString szText = pAction->iconText();
+    return szText.isEmpty() ? pAction->toolTip() : szText;
+}
+
 void CRibbonPanel::FollowAction(QWidget* pWidget, QAction* pAction, bool bTwoLines)
 {
     auto update = [pWidget, pAction, bTwoLines] {
@@ -58,6 +64,7 @@ void CRibbonPanel::FollowAction(QWidget* pWidget, QAction* pAction, bool bTwoLin
             pButton->setText(bTwoLines ? TwoLineText(pAction->iconText()) : pAction->iconText());
             pButton->setToolTip(pAction->toolTip());
             pButton->setStatusTip(pAction->statusTip());
+            pButton->setAccessibleName(AccessibleName(pAction));
         }
         if (auto* pBox = qobject_cast<QCheckBox*>(pWidget))
             pBox->setChecked(pAction->isChecked());
@@ -136,6 +143,7 @@ QLabel* CRibbonPanel::AddGroupLabel(const QString& szText)
     auto* pLabel = new QLabel(szText, this);
     pLabel->setWordWrap(false);
     CurrentGroup()->addWidget(pLabel);
+    m_pGroupLabel = pLabel;
     return pLabel;
 }
 
@@ -145,7 +153,15 @@ QLineEdit* CRibbonPanel::AddGroupEdit(QAction* pAction, int nWidth)
     pEdit->setObjectName(pAction->objectName());
     pEdit->setFixedWidth(nWidth);
     FollowAction(pEdit, pAction);
-    CurrentGroup()->addWidget(pEdit);
+    QBoxLayout* pGroup = CurrentGroup();
+    if (m_pGroupLabel && pGroup->count() > 0 && pGroup->itemAt(pGroup->count() - 1)->widget() == m_pGroupLabel) {
+        QString szName = m_pGroupLabel->text().remove(QLatin1Char('&')).trimmed();
+        if (szName.endsWith(QLatin1Char(':')))
+            szName.chop(1);
+        pEdit->setAccessibleName(szName.trimmed());
+        m_pGroupLabel->setBuddy(pEdit);
+    }
+    pGroup->addWidget(pEdit);
     return pEdit;
 }
 
@@ -153,6 +169,10 @@ QToolButton* CRibbonPanel::AddGroupButton(QAction* pAction, const QString& szKey
 {
     auto* pButton = new QToolButton(this);
     pButton->setDefaultAction(pAction);
+    // An icon-only button of an action without text would have no name at all.
+    const auto name = [pButton, pAction] { pButton->setAccessibleName(AccessibleName(pAction)); };
+    connect(pAction, &QAction::changed, pButton, name);
+    name();
     pButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
     pButton->setIconSize(QSize(16, 16));
     pButton->setAutoRaise(true);

@@ -19,6 +19,10 @@ class QToolButton;
 // Every element that carries a command shows a QAction (never a copy of it): its text, icon, tooltip,
 // status tip, enabled and checked state come from the action, and clicking it triggers the action.
 // A key tip given to an element is stored on its widget as the property "ribbonKeyTip".
+//
+// Assistive tools hear every element by a name: a button or check box its action's text (its
+// tooltip when the text is empty), an edit box the text of the group label before it without the
+// trailing ": ".
 class CRibbonPanel : public QWidget
 {
     Q_OBJECT
@@ -39,6 +43,7 @@ public:
     void BeginGroup();
     QLabel* AddGroupLabel(const QString& szText);
     // An edit box of the given width, enabled while `pAction` is; its objectName is the action's.
+    // A label added just before it in the same group names it and is its buddy.
     QLineEdit* AddGroupEdit(QAction* pAction, int nWidth);
     // A small button showing only the action's icon at 16 x 16.
     QToolButton* AddGroupButton(QAction* pAction, const QString& szKeyTip);
@@ -58,6 +63,9 @@ public:
     // Check boxes and edits cannot take an action, and a tool button given one with
     // setDefaultAction() would put the action's one-line text back on every change.
     static void FollowAction(QWidget* pWidget, QAction* pAction, bool bTwoLines = false);
+    // The name assistive tools hear for an element showing `pAction`: its text without mnemonics,
+    // else its tooltip.
+    static QString AccessibleName(const QAction* pAction);
 
 private:
     // The column that takes the next small element, started anew when full.
@@ -68,6 +76,8 @@ private:
     QBoxLayout* m_pElements = nullptr;
     QBoxLayout* m_pSmallColumn = nullptr;
     QBoxLayout* m_pGroup = nullptr;
+    // The label added last, while it is the last element of the current group.
+    QLabel* m_pGroupLabel = nullptr;
     int m_nSmallInColumn = 0;
     QList<QToolButton*> m_largeButtons;
     bool m_bCompact = false;

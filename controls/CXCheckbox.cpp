@@ -22,7 +22,9 @@ QRect CXCheckbox::BoxRect(const QRect& rect)
 
 int CXCheckbox::ThemeState() const
 {
-    const int nBase = m_nCheck == CHECKED ? CXThemeHelper::CBS_CHECKEDNORMAL : CXThemeHelper::CBS_UNCHECKEDNORMAL;
+    const int nBase = m_nCheck == CHECKED ? CXThemeHelper::CBS_CHECKEDNORMAL
+        : m_nCheck == PARTIAL             ? CXThemeHelper::CBS_MIXEDNORMAL
+                                          : CXThemeHelper::CBS_UNCHECKEDNORMAL;
     // The first matching look wins: disabled, then pressed, then hot.
     if (!m_bEnabled)
         return nBase + 3;
@@ -57,6 +59,10 @@ void CXCheckbox::DrawClassic(QPainter* pDC, const QRect& box) const
     pDC->fillRect(box.left(), box.top(), 1, box.height(), kFrameColour);
     pDC->fillRect(box.right(), box.top(), 1, box.height(), kFrameColour);
 
+    if (m_nCheck == PARTIAL) {
+        pDC->fillRect(box.adjusted(3, 3, -3, -3), kTickColour);
+        return;
+    }
     if (m_nCheck != CHECKED)
         return;
     // Seven vertical strokes of 3 pixels: from (9, 3) down-left to (5, 7), then up-left to (3, 5).

@@ -9,15 +9,17 @@ class QPainter;
 
 // A 13 by 13 pixel check box drawn by its owner into a rectangle: through the Qt style when the
 // application is themed, otherwise in the classic look (window-colour fill, RGB(51,102,153) frame,
-// RGB(51,153,51) tick).
+// RGB(51,153,51) tick, or for the partial state a 7 by 7 square in the tick colour).
 class CXCheckbox : public CXControl
 {
 public:
-    // Check states, shared with header items: 0 no check box, 1 unchecked, 2 checked.
+    // Check states, shared with header items: 0 no check box, 1 unchecked, 2 checked, 3 partial
+    // (some but not all of what the box stands for is checked).
     enum {
         NONE = 0,
         UNCHECKED = 1,
         CHECKED = 2,
+        PARTIAL = 3,
     };
     static constexpr int kBoxSize = 13;
     // Horizontal room a drawn box takes: the box and 4 pixels after it.
@@ -36,7 +38,7 @@ public:
     // Where Draw puts the box for `rect`: owners hit-test presses against it.
     static QRect BoxRect(const QRect& rect);
 
-    // The style's check-box state (1-8) for the current check, enabled, pressed and hot flags.
+    // The style's check-box state (1-12) for the current check, enabled, pressed and hot flags.
     int ThemeState() const;
 
 private:

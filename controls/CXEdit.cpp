@@ -23,12 +23,19 @@ CXEdit::~CXEdit()
     qApp->removeEventFilter(this);
 }
 
-void CXEdit::SendNotification(bool bEscape)
+bool CXEdit::Report()
 {
     if (m_bReported)
-        return;
+        return false;
     m_bReported = true;
     qApp->removeEventFilter(this);
+    return true;
+}
+
+void CXEdit::SendNotification(bool bEscape)
+{
+    if (!Report())
+        return;
     if (bEscape)
         emit escape();
     else
@@ -58,6 +65,15 @@ void CXEdit::focusOutEvent(QFocusEvent* pEvent)
     // The box's own context menu takes the focus for a moment; the edit goes on behind it.
     if (pEvent->reason() != Qt::PopupFocusReason)
         SendNotification(false);
+}
+
+bool CXEdit::focusNextPrevChild(bool bNext)
+{
+    // NOTE: Tab reaches a widget here, not in keyPressEvent, because QWidget::event turns it into
+    // focus movement before any key handler sees it.
+    if (Report())
+        emit tab(bNext);
+    return true;
 }
 
 bool CXEdit::eventFilter(QObject* pWatched, QEvent* pEvent)

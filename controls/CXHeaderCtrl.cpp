@@ -10,7 +10,6 @@ CXHeaderCtrl::CXHeaderCtrl(QWidget* pParent)
     setSectionsClickable(true);
     setHighlightSections(false);
     setMouseTracking(true);
-    m_crText = palette().color(QPalette::Active, QPalette::ButtonText);
     GetColors();
 }
 
@@ -175,7 +174,7 @@ void CXHeaderCtrl::mouseReleaseEvent(QMouseEvent* pEvent)
         pData->pCheckbox->SetPressed(false);
         if (bWasPressed) {
             // The header holds the column's state; the list reads the new one when told.
-            const int nNew = pData->nCheck == CXCheckbox::UNCHECKED ? CXCheckbox::CHECKED : CXCheckbox::UNCHECKED;
+            const int nNew = pData->nCheck == CXCheckbox::CHECKED ? CXCheckbox::UNCHECKED : CXCheckbox::CHECKED;
             pData->nCheck = nNew;
             pData->pCheckbox->SetCheck(nNew);
             emit checkboxClicked(nCol);
@@ -224,8 +223,10 @@ void CXHeaderCtrl::leaveEvent(QEvent* pEvent)
 
 void CXHeaderCtrl::changeEvent(QEvent* pEvent)
 {
-    if (pEvent->type() == QEvent::PaletteChange || pEvent->type() == QEvent::StyleChange)
+    if (pEvent->type() == QEvent::PaletteChange || pEvent->type() == QEvent::StyleChange) {
         GetColors();
+        viewport()->update();
+    }
     QHeaderView::changeEvent(pEvent);
 }
 
@@ -267,5 +268,8 @@ void CXHeaderCtrl::SetHotColumn(int nCol)
 
 void CXHeaderCtrl::GetColors()
 {
+    // NOTE: both colours are read again on every palette change because a caption colour kept from
+    // the look the header was built in (white of a dark look) stays unreadable on the next look's fill.
+    m_crText = palette().color(QPalette::Active, QPalette::ButtonText);
     m_crBackground = palette().color(QPalette::Active, QPalette::Button);
 }

@@ -20,7 +20,7 @@ struct XHEADERCTRLDATA
     QColor crText;
     // When false, presses on this column are swallowed.
     bool bEnabled = true;
-    // The column's check state (0 none, 1 unchecked, 2 checked), mirrored in the check box.
+    // The column's check state (0 none, 1 unchecked, 2 checked, 3 partial), mirrored in the check box.
     int nCheck = CXCheckbox::NONE;
 };
 
@@ -30,8 +30,12 @@ struct XHEADERCTRLDATA
 // after it (single line, vertically centred, ending in "..." when too long; aligned as the model's
 // TextAlignmentRole says).
 //
-// A press and release on a column's check box flips it (unchecked <-> checked) and emits
-// checkboxClicked(column) once; the owning list applies it to the column's cells.
+// A press and release on a column's check box sets it (checked when it was unchecked or partial,
+// unchecked when it was checked) and emits checkboxClicked(column) once; the owning list applies
+// it to the column's cells.
+//
+// Colours follow the palette: a change of palette or style (a look switched at run time) repaints
+// captions and fills in the new colours.
 class CXHeaderCtrl : public QHeaderView
 {
     Q_OBJECT
@@ -54,7 +58,7 @@ public:
     void UpdateItem(int nCol);
     // The column whose item contains `point` (viewport coordinates), or -1.
     int ColumnHitTest(const QPoint& point) const;
-    // Whether column `nCol` has a check box in the header (state 1 or 2).
+    // Whether column `nCol` has a check box in the header (state 1, 2 or 3).
     bool HasCheckbox(int nCol) const;
     // Where the check box of `nCol` is drawn (viewport coordinates); empty without a box or room.
     QRect CheckboxRect(int nCol) const;
@@ -95,7 +99,6 @@ private:
     int m_nHotColumn = -1;
     int m_nHotCheckboxColumn = -1;
     bool m_bClicksEnabled = true;
-    // The caption colour is read once; the fill follows palette changes.
     QColor m_crText;
     QColor m_crBackground;
 };

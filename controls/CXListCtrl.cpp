@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QToolTip>
+#include <QValidator>
 
 namespace {
 
@@ -118,7 +119,11 @@ int CXListCtrl::InsertItem(int nItem, const QString& szText)
 
 int CXListCtrl::InsertItem(int nItem, const QString& szText, const QColor& crText, const QColor& crBackground)
 {
-    return m_pModel->InsertRow(nItem, szText, crText, crBackground);
+    const int nNew = m_pModel->InsertRow(nItem, szText, crText, crBackground);
+    // The new row has no boxes yet; a column with none left shows its header box unchecked.
+    for (int nCol = 0; nNew >= 0 && nCol < GetColumns(); ++nCol)
+        UpdateHeaderCheckbox(nCol);
+    return nNew;
 }
 
 bool CXListCtrl::DeleteAllItems()
@@ -129,6 +134,8 @@ bool CXListCtrl::DeleteAllItems()
     m_hotCheckbox = Cell();
     m_pressedCheckbox = Cell();
     m_pModel->DeleteAllRows();
+    for (int nCol = 0; nCol < GetColumns(); ++nCol)
+        UpdateHeaderCheckbox(nCol);
     return true;
 }
 
@@ -198,6 +205,27 @@ QString CXListCtrl::GetItemToolTipText(int nItem, int nSubItem) const
 void CXListCtrl::DeleteAllToolTips()
 {
     m_pModel->ClearToolTips();
+}
+
+void CXListCtrl::SetColumnValidator(int nSubItem, QValidator* pValidator)
+{
+    if (pValidator)
+        m_validators[nSubItem] = pValidator;
+    else
+        m_validators.erase(nSubItem);
+}
+
+void CXListCtrl::SetAccessibleLabelColumn(int nSubItem)
+{
+    m_pModel->SetAccessibleLabelColumn(nSubItem);
+}
+
+void CXListCtrl::SetDropHighlight(bool bOn)
+{
+    if (bOn == m_bDropHighlight)
+        return;
+    m_bDropHighlight = bOn;
+    viewport()->update();
 }
 
 // ---- selection and geometry
@@ -329,18 +357,42 @@ void CXListCtrl::UpdateRowHeight()
 void CXListCtrl::paintEvent(QPaintEvent* pEvent)
 {
     QTableView::paintEvent(pEvent);
-    if (m_pModel->rowCount() > 0)
-        return;
-
     QPainter painter(viewport());
-    // The viewport starts at the header's bottom edge.
-    QRect rect = viewport()->rect();
-    rect.setTop(rect.top() + kNoItemsOffset);
-    painter.fillRect(rect, Qt::white);
-    const bool bOwnMessage = !m_szNoItemsMess.isEmpty();
-    painter.setPen(bOwnMessage ? m_crNoItemsMess : m_crWindowText);
-    painter.drawText(rect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
-                     bOwnMessage ? m_szNoItemsMess : QString::fromLatin1(kDefaultNoItemsMessage));
+    if (m_pModel->rowCount() == 0) {
+        // The viewport starts at the header's bottom edge.
+        QRect rect = viewport()->rect();
+        rect.setTop(rect.top() + kNoItemsOffset);
+        painter.fillRect(rect, Qt::white);
+        const bool bOwnMessage = !m_szNoItemsMess.isEmpty();
+        painter.setPen(bOwnMessage ? m_crNoItemsMess : m_crWindowText);
+        painter.drawText(rect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                         bOwnMessage ? m_szNoItemsMess : QString::fromLatin1(kDefaultNoItemsMessage));
+    }
+    DrawFocusAndDropFrames(&painter);
+}
+
+void CXListCtrl::DrawFocusAndDropFrames(QPainter* pPainter) const
+{
+    const int nItem = currentIndex().row();
+    if (hasFocus() && nItem >= 0) {
+        // NOTE: the frame is drawn over the whole row, whatever the current column, because the keys
+        // act on the row (its first box, its first edit cell), not on one cell.
+        const int nRight = std::min(m_pHeader->length() - horizontalOffset(), viewport()->width()) - 1;
+        const QRect row(0, rowViewportPosition(nItem), nRight + 1, rowHeight(nItem));
+        const bool bSelected = selectionModel()->isRowSelected(nItem, QModelIndex());
+        const QColor crFrame = bSelected && m_bFullRowSelect ? m_crHighlightText : m_crWindowText;
+        pPainter->setPen(crFrame);
+        pPainter->setBrush(Qt::NoBrush);
+        pPainter->drawRect(row.adjusted(1, 1, -2, -2));
+    }
+    if (m_bDropHighlight) {
+        const QRect rect = viewport()->rect();
+        const QColor crHighlight = palette().color(QPalette::Active, QPalette::Highlight);
+        pPainter->fillRect(rect.left(), rect.top(), rect.width(), 2, crHighlight);
+        pPainter->fillRect(rect.left(), rect.bottom() - 1, rect.width(), 2, crHighlight);
+        pPainter->fillRect(rect.left(), rect.top(), 2, rect.height(), crHighlight);
+        pPainter->fillRect(rect.right() - 1, rect.top(), 2, rect.height(), crHighlight);
+    }
 }
 
 // ---- mouse and keys
@@ -427,7 +479,7 @@ void CXListCtrl::SetHotCheckbox(const Cell& cell)
 void CXListCtrl::ToggleCheckbox(int nItem, int nSubItem)
 {
     const int nNew
-        = GetCheckedState(nItem, nSubItem) == CXCheckbox::UNCHECKED ? CXCheckbox::CHECKED : CXCheckbox::UNCHECKED;
+        = GetCheckedState(nItem, nSubItem) == CXCheckbox::CHECKED ? CXCheckbox::UNCHECKED : CXCheckbox::CHECKED;
     m_pModel->SetCheck(nItem, nSubItem, nNew);
     m_pModel->SetModified(nItem, nSubItem, true);
     m_bListModified = true;
@@ -441,8 +493,10 @@ void CXListCtrl::UpdateHeaderCheckbox(int nSubItem)
     if (!m_pHeader->HasCheckbox(nSubItem))
         return;
     const int nBoxes = m_pModel->CountCheckboxes(nSubItem);
-    const bool bAllChecked = nBoxes > 0 && m_pModel->CountChecked(nSubItem) == nBoxes;
-    const int nState = bAllChecked ? CXCheckbox::CHECKED : CXCheckbox::UNCHECKED;
+    const int nChecked = m_pModel->CountChecked(nSubItem);
+    const int nState = nChecked == 0 ? CXCheckbox::UNCHECKED
+        : nChecked == nBoxes         ? CXCheckbox::CHECKED
+                                     : CXCheckbox::PARTIAL;
     if (m_pHeader->GetCheck(nSubItem) != nState)
         m_pHeader->SetCheck(nSubItem, nState);
 }
@@ -459,14 +513,78 @@ void CXListCtrl::OnHeaderCheckboxClicked(int nSubItem)
         const int nLeft = columnViewportPosition(nSubItem);
         viewport()->update(QRect(nLeft, 0, columnWidth(nSubItem), viewport()->height()));
     }
+    // A column without boxes (an empty list) has nothing to check: its header box goes back.
+    UpdateHeaderCheckbox(nSubItem);
+}
+
+int CXListCtrl::FirstCheckboxCell(int nItem) const
+{
+    for (int nCol = 0; nCol < GetColumns(); ++nCol) {
+        const XLISTCTRLDATA* pCell = CellData(nItem, nCol);
+        if (pCell && pCell->nCheckedState != CXCheckbox::NONE)
+            return nCol;
+    }
+    return -1;
+}
+
+int CXListCtrl::NextEditCell(int nItem, int nFrom, bool bForward) const
+{
+    const int nStep = bForward ? 1 : -1;
+    for (int nCol = nFrom < 0 ? 0 : nFrom + nStep; nCol >= 0 && nCol < GetColumns(); nCol += nStep) {
+        const XLISTCTRLDATA* pCell = CellData(nItem, nCol);
+        if (pCell && pCell->bEdit)
+            return nCol;
+    }
+    return -1;
 }
 
 void CXListCtrl::keyPressEvent(QKeyEvent* pEvent)
 {
+    const int nCurrent = currentIndex().row();
+    // The keys act as the mouse would, so they obey the same switches and disabled rows.
+    const bool bUsable
+        = nCurrent >= 0 && m_bClicksEnabled && GetEnabled(nCurrent) && m_pModel->RecordCount(nCurrent) > 0;
+    const bool bPlain = (pEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    switch (bPlain ? pEvent->key() : 0) {
+    case Qt::Key_Space: {
+        // NOTE: handled here because the view's own Space would search for the next row starting
+        // with a blank, which is every row of the file list.
+        pEvent->accept();
+        const int nSubItem = bUsable ? FirstCheckboxCell(nCurrent) : -1;
+        const XLISTCTRLDATA* pCell = CellData(nCurrent, nSubItem);
+        if (pCell && pCell->bClickable)
+            ToggleCheckbox(nCurrent, nSubItem);
+        return;
+    }
+    case Qt::Key_F2:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        const int nSubItem = bUsable ? NextEditCell(nCurrent, -1, true) : -1;
+        const XLISTCTRLDATA* pCell = CellData(nCurrent, nSubItem);
+        if (pCell && pCell->bClickable) {
+            pEvent->accept();
+            EditSubItem(nCurrent, nSubItem);
+            return;
+        }
+        break;
+    }
+    default:
+        break;
+    }
     QTableView::keyPressEvent(pEvent);
     const int nItem = GetCurSel();
     if (nItem >= 0)
         SetCurSel(nItem, true);
+}
+
+void CXListCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    // The focus frame spans the row, wider than the cells the view repaints by itself.
+    for (const QModelIndex& index : {previous, current}) {
+        if (index.isValid())
+            viewport()->update(0, rowViewportPosition(index.row()), viewport()->width(), rowHeight(index.row()));
+    }
 }
 
 void CXListCtrl::wheelEvent(QWheelEvent* pEvent)
@@ -556,6 +674,8 @@ void CXListCtrl::EditSubItem(int nItem, int nSubItem)
     m_bEditCancelled = false;
 
     auto* pEdit = new CXEdit(viewport(), m_szInitialText);
+    if (const auto validator = m_validators.find(nSubItem); validator != m_validators.end() && validator->second)
+        pEdit->setValidator(validator->second);
     pEdit->setAlignment(m_pModel->ColumnAlignment(nSubItem) | Qt::AlignVCenter);
     pEdit->setGeometry(rect);
     if (SendLabelEditMessage(true, nItem, nSubItem, &m_szInitialText)) {
@@ -566,6 +686,7 @@ void CXListCtrl::EditSubItem(int nItem, int nSubItem)
     m_editCell = Cell {nItem, nSubItem};
     connect(pEdit, &CXEdit::killFocus, this, &CXListCtrl::OnXEditKillFocus);
     connect(pEdit, &CXEdit::escape, this, &CXListCtrl::OnXEditEscape);
+    connect(pEdit, &CXEdit::tab, this, &CXListCtrl::OnXEditTab);
     pEdit->show();
     pEdit->setFocus(Qt::MouseFocusReason);
 }
@@ -605,6 +726,17 @@ void CXListCtrl::OnXEditKillFocus()
     }
     UpdateSubItem(cell.nItem, cell.nSubItem);
     emit editEnd(cell.nItem, cell.nSubItem);
+}
+
+void CXListCtrl::OnXEditTab(bool bForward)
+{
+    const Cell cell = m_editCell;
+    OnXEditKillFocus();
+    // The owner may have rebuilt the rows from its editEnd handler; the row must still be there.
+    if (m_pEdit || cell.nItem >= GetItemCount())
+        return;
+    const int nNext = NextEditCell(cell.nItem, cell.nSubItem, bForward);
+    EditSubItem(cell.nItem, nNext >= 0 ? nNext : cell.nSubItem);
 }
 
 void CXListCtrl::OnXEditEscape()

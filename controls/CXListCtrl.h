@@ -6,8 +6,10 @@
 #include <QTableView>
 
 #include <functional>
+#include <map>
 
 class CXEdit;
+class QValidator;
 class CXHeaderCtrl;
 class CXListCtrlModel;
 struct XLISTCTRLDATA;
@@ -22,7 +24,11 @@ struct XLISTCTRLDATA;
 // the columns that existed when it was inserted; later columns show nothing in it and ignore
 // presses there.
 //
-// Check states: 0 no check box, 1 unchecked, 2 checked (cells and header items alike).
+// Check states: 0 no check box, 1 unchecked, 2 checked, 3 partial (cells and header items alike).
+// A column's header check box shows the state of the column's cell boxes: checked when every one is
+// checked, partial when some are, unchecked when none is and while the column has no boxes (an
+// empty list). Every change of the cells (SetCheckbox, a click or Space on a box, the header box,
+// InsertItem, DeleteAllItems) sets it again.
 //
 // The file list of the application uses it like this:
 //   list.InsertColumn(0, "", Qt::AlignHCenter, w0, 1);     // header check box, unchecked
@@ -44,6 +50,11 @@ struct XLISTCTRLDATA;
 // What the user does is reported through signals, and through two hooks where the owner must
 // answer (see SetBeginLabelEditHook / SetEndLabelEditHook). The standard clicked(index) signal
 // reports a click on a cell after any check box in it has been toggled.
+//
+// Keys: the arrows move the current row; Space toggles the current row's first check box (the
+// lowest column with one) exactly as a click on it does; F2, Return or Enter open the edit box of
+// the row's first edit cell. Tab leaves the list for the next widget unless an edit is open. While
+// the list has the focus its current row is framed (a 1-pixel line in the row's text colour).
 class CXListCtrl : public QTableView
 {
     Q_OBJECT
@@ -137,14 +148,28 @@ public:
     // partly out of view on the left is first scrolled to the left edge). Enter, a loss of focus,
     // a press anywhere else, or a wheel turn commit it: the end hook is asked, an accepted text is
     // stored (marking the cell modified when it differs from the old text) and editEnd() follows.
-    // Escape or CancelEditLabel() cancel it: the end hook hears a null text, the old text stays,
-    // no editEnd(). Without hooks every edit is allowed and every commit accepted.
+    // Tab and Shift+Tab commit likewise and open the row's next / previous edit cell (at the last /
+    // first one the same cell opens again). Escape or CancelEditLabel() cancel it: the end hook
+    // hears a null text, the old text stays, no editEnd(). Without hooks every edit is allowed and
+    // every commit accepted. When the box closes the focus returns to the list, the row current.
     void SetBeginLabelEditHook(BeginLabelEditHook hook) { m_beginLabelEditHook = std::move(hook); }
     void SetEndLabelEditHook(EndLabelEditHook hook) { m_endLabelEditHook = std::move(hook); }
     // The open edit box, or null.
     CXEdit* GetEditControl() const;
     // Cancels an open edit; commits are then ignored until the next edit opens.
     void CancelEditLabel();
+    // Edit boxes opened in the column check their text with `pValidator` (null: none), so that a
+    // page column takes digits only. The list neither owns it nor keeps it alive: the caller gives
+    // it a parent that outlives the list, or clears it first.
+    void SetColumnValidator(int nSubItem, QValidator* pValidator);
+    // The column whose text in a row names that row's check box cells to assistive tools (the
+    // cell's Qt::AccessibleTextRole); -1, the default, names them by their own text.
+    void SetAccessibleLabelColumn(int nSubItem);
+
+    // While on, the viewport is framed with 2 pixels in the palette's highlight colour: the owner
+    // turns it on while files are dragged over the list and off when they leave or are dropped.
+    void SetDropHighlight(bool bOn);
+    bool GetDropHighlight() const { return m_bDropHighlight; }
 
     // Settings.
     // Painted 10 pixels below the header, centred and word-wrapped on white, while the list has
@@ -190,7 +215,8 @@ signals:
     // The user toggled the check box of a cell; row -1 when the header box of the column was
     // clicked (sent before the column's cells change).
     void checkboxClicked(int nItem, int nSubItem);
-    // An edit of the cell was committed (also when the end hook kept the old text).
+    // An edit of the cell was committed (also when the end hook kept the old text), by the mouse,
+    // Enter, Tab or Shift+Tab alike.
     void editEnd(int nItem, int nSubItem);
 
 protected:
@@ -205,6 +231,7 @@ protected:
     void focusOutEvent(QFocusEvent* pEvent) override;
     bool viewportEvent(QEvent* pEvent) override;
     void changeEvent(QEvent* pEvent) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     // It draws the cells from the list's settings, colours and hot and pressed boxes.
@@ -230,6 +257,11 @@ private:
     void EditSubItem(int nItem, int nSubItem);
     void OnXEditKillFocus();
     void OnXEditEscape();
+    void OnXEditTab(bool bForward);
+    // The row's first edit cell (nFrom -1), or the next one after / before `nFrom`; -1 for none.
+    int NextEditCell(int nItem, int nFrom, bool bForward) const;
+    int FirstCheckboxCell(int nItem) const;
+    void DrawFocusAndDropFrames(QPainter* pPainter) const;
     void DestroyEdit();
     bool SendLabelEditMessage(bool bBegin, int nItem, int nSubItem, const QString* pszText);
 
@@ -241,6 +273,7 @@ private:
     bool m_bClicksEnabled = true;
     bool m_bFullRowSelect = true;
     bool m_bAlwaysShowSelection = true;
+    bool m_bDropHighlight = false;
     QString m_szNoItemsMess;
     QColor m_crNoItemsMess = Qt::black;
 
@@ -253,6 +286,7 @@ private:
     QString m_szInitialText;
     BeginLabelEditHook m_beginLabelEditHook;
     EndLabelEditHook m_endLabelEditHook;
+    std::map<int, QPointer<QValidator>> m_validators;
 
     QColor m_crBtnFace;
     QColor m_crBtnShadow;

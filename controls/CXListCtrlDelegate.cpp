@@ -20,6 +20,13 @@ QRect CXListCtrlDelegate::CheckboxArea(const QRect& cell, bool bHasText)
     return QRect(nLeft, cell.top(), cell.right() - nLeft + 1, cell.height());
 }
 
+bool CXListCtrlDelegate::editorEvent(QEvent*, QAbstractItemModel*, const QStyleOptionViewItem&, const QModelIndex&)
+{
+    // NOTE: the base class would toggle a user-checkable cell at the style's indicator and swallow
+    // the press, so a click there would no longer select the row.
+    return false;
+}
+
 void CXListCtrlDelegate::GetDrawColors(int nSubItem, bool bSelected, QColor& crText, QColor& crBkgnd) const
 {
     if (!bSelected || !(m_pList->m_bFullRowSelect || nSubItem == 0))

@@ -21,6 +21,9 @@ public:
     explicit CXListCtrlDelegate(CXListCtrl* pList);
 
     void paint(QPainter* pPainter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Takes no events: the list toggles its boxes itself, where it draws them.
+    bool editorEvent(QEvent* pEvent, QAbstractItemModel* pModel, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override;
 
     // The part of `cell` the check box is drawn into (the box sits at its left edge).
     static QRect CheckboxArea(const QRect& cell, bool bHasText);

@@ -56,6 +56,16 @@ QVariant CXListCtrlModel::data(const QModelIndex& index, int nRole) const
         return pCell->crText.isValid() ? QVariant(pCell->crText) : QVariant();
     case Qt::BackgroundRole:
         return pCell->crBackground.isValid() ? QVariant(pCell->crBackground) : QVariant();
+    case Qt::CheckStateRole:
+        if (pCell->nCheckedState == 0)
+            return QVariant();
+        return pCell->nCheckedState == 2 ? Qt::Checked
+            : pCell->nCheckedState == 3  ? Qt::PartiallyChecked
+                                         : Qt::Unchecked;
+    case Qt::AccessibleTextRole: {
+        const XLISTCTRLDATA* pLabel = Cell(index.row(), m_nAccessibleLabelColumn);
+        return pCell->nCheckedState != 0 && pLabel ? QVariant(pLabel->szText) : QVariant();
+    }
     case CheckRole:
         return pCell->nCheckedState;
     case EditCellRole:
@@ -83,7 +93,9 @@ Qt::ItemFlags CXListCtrlModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const XLISTCTRLDATA* pCell = Cell(index.row(), index.column());
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return pCell && pCell->nCheckedState != 0 ? flags | Qt::ItemIsUserCheckable : flags;
 }
 
 int CXListCtrlModel::InsertColumn(int nCol, const QString& szHeading, Qt::Alignment nAlign)
@@ -201,7 +213,7 @@ bool CXListCtrlModel::SetCheck(int nRow, int nCol, int nCheck)
     CountCheck(nCol, pCell->nCheckedState, -1);
     pCell->nCheckedState = nCheck;
     CountCheck(nCol, nCheck, +1);
-    CellChanged(nRow, nCol, {CheckRole});
+    CellChanged(nRow, nCol, {CheckRole, Qt::CheckStateRole});
     return true;
 }
 
@@ -236,7 +248,7 @@ int CXListCtrlModel::SetColumnChecks(int nCol, int nCheck)
         nLast = nRow;
     }
     if (nMarked > 0)
-        emit dataChanged(index(nFirst, nCol), index(nLast, nCol), {CheckRole, ModifiedRole});
+        emit dataChanged(index(nFirst, nCol), index(nLast, nCol), {CheckRole, Qt::CheckStateRole, ModifiedRole});
     return nMarked;
 }
 

@@ -16,7 +16,7 @@ struct XLISTCTRLDATA
     // Invalid colours stand for the list's window-text and window colours.
     QColor crText;
     QColor crBackground;
-    // 0 no check box, 1 unchecked, 2 checked.
+    // 0 no check box, 1 unchecked, 2 checked, 3 partial.
     int nCheckedState = 0;
     // Read from a row's column-0 cell only; a disabled row ignores the mouse and draws grey.
     bool bEnabled = true;
@@ -34,14 +34,16 @@ struct XLISTCTRLDATA
 //
 // Every change goes through the begin/end row, column and reset brackets or dataChanged, so
 // views stay in step. Besides the standard roles the model answers CheckRole, EditCellRole and
-// ModifiedRole.
+// ModifiedRole. A cell with a check box is user-checkable and answers Qt::CheckStateRole (checked,
+// unchecked, partially checked) and, once a label column is set, Qt::AccessibleTextRole with the
+// text of that column in its row, so that assistive tools read "ten.pdf, checked" and not a blank.
 class CXListCtrlModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
     enum Role {
-        CheckRole = Qt::UserRole + 1, // int: 0, 1, 2
+        CheckRole = Qt::UserRole + 1, // int: 0, 1, 2, 3
         EditCellRole, // bool
         ModifiedRole, // bool
     };
@@ -59,6 +61,8 @@ public:
     // negative index.
     int InsertColumn(int nCol, const QString& szHeading, Qt::Alignment nAlign);
     Qt::Alignment ColumnAlignment(int nCol) const;
+    // The column whose text names a row's check box cells to assistive tools; -1 (the default): none.
+    void SetAccessibleLabelColumn(int nCol) { m_nAccessibleLabelColumn = nCol; }
 
     // Inserts a row at `nRow` (appended when beyond the end) with one cell per current column,
     // `szText` in column 0 and column 0's colours as given; returns its index, or -1 for a
@@ -101,4 +105,5 @@ private:
 
     std::vector<Column> m_columns;
     std::vector<std::vector<XLISTCTRLDATA>> m_rows;
+    int m_nAccessibleLabelColumn = -1;
 };

@@ -65,14 +65,15 @@ bool CXThemeHelper::DrawPart(QStyle* hTheme, QPainter* pDC, const QWidget* pWidg
         hTheme->drawControl(QStyle::CE_HeaderSection, &opt, pDC, pWidget);
         return true;
     }
-    if (nPartId == BP_CHECKBOX && nStateId >= CBS_UNCHECKEDNORMAL && nStateId <= CBS_CHECKEDDISABLED) {
+    if (nPartId == BP_CHECKBOX && nStateId >= CBS_UNCHECKEDNORMAL && nStateId <= CBS_MIXEDDISABLED) {
         QStyleOptionButton opt;
         if (pWidget)
             opt.initFrom(pWidget);
         opt.rect = rect;
-        const bool bChecked = nStateId >= CBS_CHECKEDNORMAL;
         const int nLook = (nStateId - 1) % 4; // 0 normal, 1 hot, 2 pressed, 3 disabled
-        opt.state = bChecked ? QStyle::State_On : QStyle::State_Off;
+        opt.state = nStateId >= CBS_MIXEDNORMAL ? QStyle::State_NoChange
+            : nStateId >= CBS_CHECKEDNORMAL     ? QStyle::State_On
+                                                : QStyle::State_Off;
         if (nLook != 3)
             opt.state |= QStyle::State_Enabled;
         if (nLook == 1)
@@ -91,7 +92,8 @@ bool CXThemeHelper::DrawThemeText(QStyle* hTheme, QPainter* pDC, const QWidget* 
     if (!hTheme || !pDC)
         return false;
     const QPalette palette = pWidget ? pWidget->palette() : hTheme->standardPalette();
-    const bool bDisabled = nStateId == CBS_UNCHECKEDDISABLED || nStateId == CBS_CHECKEDDISABLED;
+    const bool bDisabled
+        = nStateId == CBS_UNCHECKEDDISABLED || nStateId == CBS_CHECKEDDISABLED || nStateId == CBS_MIXEDDISABLED;
     hTheme->drawItemText(pDC, rect, nTextFlags, palette, !bDisabled, szText, QPalette::ButtonText);
     return true;
 }

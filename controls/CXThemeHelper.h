@@ -27,7 +27,8 @@ public:
         HIS_NORMAL = 1,
         HIS_HOT = 2,
     };
-    // States of the check-box part: 1-4 unchecked, 5-8 checked, each as normal, hot, pressed, disabled.
+    // States of the check-box part: 1-4 unchecked, 5-8 checked, 9-12 partial (drawn as the style's
+    // "no change" box), each as normal, hot, pressed, disabled.
     enum CheckboxState {
         CBS_UNCHECKEDNORMAL = 1,
         CBS_UNCHECKEDHOT = 2,
@@ -37,6 +38,10 @@ public:
         CBS_CHECKEDHOT = 6,
         CBS_CHECKEDPRESSED = 7,
         CBS_CHECKEDDISABLED = 8,
+        CBS_MIXEDNORMAL = 9,
+        CBS_MIXEDHOT = 10,
+        CBS_MIXEDPRESSED = 11,
+        CBS_MIXEDDISABLED = 12,
     };
 
     CXThemeHelper() = default;

@@ -21,6 +21,16 @@ struct CursorProbe : QObject
     std::optional<int> m_shape;
 };
 
+// The contrast ratio of two colours as the accessibility guidelines define it, 1 to 21.
+double Contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](float v) { return v <= 0.04045f ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF()) + 0.05;
+    };
+    return std::max(luminance(a), luminance(b)) / std::min(luminance(a), luminance(b));
+}
+
 } // namespace
 
 TEST_F(MainFrame, EveryCommandIsOneActionSharedByRibbonMenuAndShortcut)
@@ -117,6 +127,31 @@ TEST_F(MainFrame, ALookTakesItsPaletteUnderAWaitCursorKeepsOneMarkAndIsReadBackA
                 look << pAction->text();
         EXPECT_EQ(look.join(", "), QLatin1String(szLook));
         EXPECT_EQ(QApplication::palette().color(QPalette::Window), CAppLook::Palette(nPalette).color(QPalette::Window));
+    }
+}
+
+// Every look of the Style menu switched at run time, one after another: the list's column titles are
+// drawn in the look's button text at once, and menus draw their marks (in their button text) readably
+// on their base colour. In every look disabled texts keep 3:1 to each fill the ribbon draws them on.
+TEST_F(MainFrame, EveryLookTakesEffectAtOnceWithItsTitlesDisabledTextsAndMenuMarksReadable)
+{
+    QHeaderView* pHeader = List()->horizontalHeader();
+    for (QAction* pLook : m_pFrame->GetStyleMenu()->actions()) {
+        SCOPED_TRACE(pLook->text().toStdString());
+        Trigger(pLook->objectName().toUtf8().constData());
+        const QImage header = pHeader->grab().toImage();
+        bool bInk = false;
+        for (int x = pHeader->sectionViewportPosition(1); x < pHeader->sectionViewportPosition(2); ++x)
+            bInk |= header.pixelColor(x, header.height() / 2) == QApplication::palette().color(QPalette::ButtonText);
+        EXPECT_TRUE(bInk) << "the caption in the button text colour";
+        const QPalette menu = m_pFrame->GetStyleMenu()->palette();
+        EXPECT_GE(Contrast(menu.color(QPalette::ButtonText), menu.color(QPalette::Base)), 3.0);
+    }
+    for (int nLook = ID_VIEW_APPLOOK_WIN_2000; nLook <= ID_VIEW_APPLOOK_WINDOWS_7; ++nLook) {
+        const QPalette pal = CAppLook::Palette(nLook);
+        for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Button, QPalette::Light})
+            EXPECT_GE(Contrast(pal.color(QPalette::Disabled, QPalette::ButtonText), pal.color(role)), 3.0)
+                << nLook << " on " << role;
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "tests/controls/FileListFixture.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
@@ -112,6 +113,15 @@ TEST_F(RibbonBar, ElementsKeepTheirPlacesFollowTheirActionAndAClickTriggersIt)
     EXPECT_EQ(pOpen->text(), QStringLiteral("Edit Document\nProperties"));
     A("Open")->setText(QStringLiteral("Move Up"));
     EXPECT_EQ(pOpen->text(), QStringLiteral("Move Up"));
+
+    // Assistive tools hear every element by a name; an icon-only button without text by its tooltip.
+    A("Browse")->setText(QString());
+    A("Browse")->setToolTip(QStringLiteral("Choose the output file"));
+    QStringList names;
+    for (QWidget* pWidget :
+         std::initializer_list<QWidget*> {m_pRibbon->ApplicationButton(), pOpen, m_pBox, m_pEdit, m_pBrowseButton})
+        names << QAccessible::queryAccessibleInterface(pWidget)->text(QAccessible::Name);
+    EXPECT_EQ(names.join(", "), QStringLiteral("App, Move Up, Check me, Merge Output, Choose the output file"));
 }
 
 // Keys go to the application menu while it is open, else to the window. F opens the menu and shows

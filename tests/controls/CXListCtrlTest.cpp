@@ -2,6 +2,7 @@
 #include "controls/CXHeaderCtrl.h"
 #include "tests/controls/FileListFixture.h"
 
+#include <QAccessible>
 #include <QHelpEvent>
 #include <QToolTip>
 
@@ -17,11 +18,15 @@ const QColor kTick(51, 153, 51);
 class CXListCtrlTest : public FileListFixture
 {
 protected:
-    enum class Mouse { Click, ClickBeside, PressAndLeave, DoubleClick };
+    enum class Mouse { Click, ClickBeside, PressAndLeave, DoubleClick, SpaceKey };
 
     // Uses the check box of column 0 in row `nRow`, or the header's for -1.
     void UseBox(int nRow, Mouse how)
     {
+        if (how == Mouse::SpaceKey) {
+            m_list.SetCurSel(nRow);
+            return QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        }
         QWidget* pTarget = nRow < 0 ? m_pHeader->viewport() : m_list.viewport();
         const QRect box = nRow < 0 ? m_pHeader->CheckboxRect(COL_CHECK) : m_list.GetCheckboxRect(nRow, COL_CHECK);
         const QPoint at = how == Mouse::ClickBeside ? box.topRight() + QPoint(4, 6) : box.center();
@@ -32,13 +37,16 @@ protected:
             QTest::mouseRelease(pTarget, Qt::LeftButton, {}, at);
         }
     }
-    // The header box, then each row's box in column 0: 'x' checked, '.' unchecked, as the list holds
-    // them and as it draws them ('?' when the two differ).
+    // The header box, then each row's box in column 0: 'x' checked, '-' partial, '.' unchecked, as the
+    // list holds them and as it draws them ('?' when the two differ).
     std::string Boxes()
     {
         const QImage image = Grab(&m_list);
         const auto box = [&](int nState, const QPoint& topLeft) {
-            return (nState == 2) != (image.pixelColor(topLeft + QPoint(6, 6)) == kTick) ? '?' : nState == 2 ? 'x' : '.';
+            const char drawn = image.pixelColor(topLeft + QPoint(6, 6)) != kTick ? '.'
+                : image.pixelColor(topLeft + QPoint(3, 3)) == kTick              ? '-'
+                                                                                 : 'x';
+            return drawn == ".x-"[nState - 1] ? drawn : '?';
         };
         const QPoint header = m_pHeader->mapTo(&m_list, m_pHeader->CheckboxRect(0).topLeft());
         std::string boxes(1, box(m_list.GetHeaderCheckedState(COL_CHECK), header));
@@ -114,6 +122,11 @@ TEST_F(CXListCtrlTest, EmptyListShowsAMessageAndRowsShowTheSelectionTheirBoxesTe
 
     m_list.resize(120, 260);
     EXPECT_GT(InkBounds(Grab(&m_list), message, Qt::white).height(), lineHeight) << "a narrow list wraps it";
+    // A drop shows as a frame of two pixels in the highlight colour.
+    const Legend highlight {{Palette(QPalette::Highlight), '#'}};
+    m_list.SetDropHighlight(true);
+    EXPECT_EQ(Picture(Grab(m_list.viewport()), QRect(0, 40, 3, 1), highlight), "##?");
+    m_list.SetDropHighlight(false);
 
     const QString longText = QStringLiteral("A bookmark title that is much too long for the column");
     AddRow(true, {"a", "7", "1", "", longText});
@@ -126,12 +139,15 @@ TEST_F(CXListCtrlTest, EmptyListShowsAMessageAndRowsShowTheSelectionTheirBoxesTe
     const QPoint name = Cell(1, COL_NAME).topLeft() + QPoint(2, 2);
     image = Grab(&m_list);
     EXPECT_EQ(image.pixelColor(name), Palette(QPalette::Highlight));
+    const QPoint focusFrame = Cell(1, COL_PAGES).topLeft() + QPoint(2, 1);
+    EXPECT_EQ(image.pixelColor(focusFrame), Palette(QPalette::HighlightedText)) << "the focus frame";
     EXPECT_EQ(image.pixelColor(Cell(1, COL_BOOKMARK).bottomRight() - QPoint(2, 2)), Palette(QPalette::Highlight));
     EXPECT_EQ(image.pixelColor(Cell(0, COL_NAME).topLeft() + QPoint(2, 2)), Palette(QPalette::Base));
 
     m_list.clearFocus();
     image = Grab(&m_list);
     EXPECT_EQ(image.pixelColor(name), Palette(QPalette::Button));
+    EXPECT_EQ(image.pixelColor(focusFrame), Palette(QPalette::Button));
     EXPECT_FALSE(
         Bounds(image, Cell(1, COL_NAME), [this](const QColor& c) { return c == Palette(QPalette::Text); }).isNull());
 
@@ -191,19 +207,21 @@ TEST_F(CXListCtrlTest, EmptyListShowsAMessageAndRowsShowTheSelectionTheirBoxesTe
     EXPECT_EQ(m_pHeader->GetHotColumn(), -1);
 }
 
-// From rows 0 and 2 checked and row 1 not: what the boxes show (header first), which toggles were
-// reported (the row; -1 for the header) and which rows are marked modified (the list stays modified
-// once a row was).
+// From rows 0 and 2 checked and row 1 not: what the boxes show (header first, partial), which toggles
+// were reported (the row; -1 for the header) and which rows are marked modified (the list stays
+// modified once a row was). Space on the current row acts as a click on its box.
 TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTheRowsFollowEachOther)
 {
     const std::tuple<const char*, int, Mouse, std::string> cases[] = {
         {"the last unchecked box", 1, Mouse::Click, "xxxx|1|.m."},
-        {"a checked box", 0, Mouse::Click, "...x|0|m.."},
-        {"a box pressed, released elsewhere", 1, Mouse::PressAndLeave, ".x.x||..."},
-        {"beside a box", 1, Mouse::ClickBeside, ".x.x||..."},
-        {"a quick double click is two clicks", 2, Mouse::DoubleClick, ".x.x|2,2|..m"},
-        {"the header box", -1, Mouse::Click, "xxxx|-1|mmm"},
-        {"the header box pressed, released elsewhere", -1, Mouse::PressAndLeave, ".x.x||..."},
+        {"a checked box", 0, Mouse::Click, "-..x|0|m.."},
+        {"Space on the last unchecked row", 1, Mouse::SpaceKey, "xxxx|1|.m."},
+        {"Space on a checked row", 0, Mouse::SpaceKey, "-..x|0|m.."},
+        {"a box pressed, released elsewhere", 1, Mouse::PressAndLeave, "-x.x||..."},
+        {"beside a box", 1, Mouse::ClickBeside, "-x.x||..."},
+        {"a quick double click is two clicks", 2, Mouse::DoubleClick, "-x.x|2,2|..m"},
+        {"the partial header box", -1, Mouse::Click, "xxxx|-1|mmm"},
+        {"the header box pressed, released elsewhere", -1, Mouse::PressAndLeave, "-x.x||..."},
         {"the header box double clicked", -1, Mouse::DoubleClick, "....|-1,-1|mmm"},
     };
     bool bListModified = false;
@@ -213,7 +231,7 @@ TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTh
         AddRows(3);
         m_list.SetCheckbox(1, COL_CHECK, 1);
         m_list.SetCheckbox(2, COL_NAME, 1);
-        ASSERT_EQ(Boxes(), ".x.x");
+        ASSERT_EQ(Boxes(), "-x.x");
         EXPECT_EQ(m_list.GetListModified(), bListModified) << "boxes set in code do not modify the list";
         QSignalSpy boxes(&m_list, &CXListCtrl::checkboxClicked);
         UseBox(nRow, how);
@@ -227,12 +245,19 @@ TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTh
         bListModified |= modified.find('m') != std::string::npos;
         EXPECT_EQ(m_list.GetListModified(), bListModified);
         EXPECT_EQ(m_list.GetCheckedState(2, COL_NAME), 1) << "other columns keep their boxes";
+        EXPECT_TRUE(how != Mouse::SpaceKey || m_list.currentIndex().row() == nRow) << "Space does not move on";
     }
 
     // A click on a row's box also selects the row, as any click on it would.
     QSignalSpy clicks(&m_list, &QAbstractItemView::clicked);
     UseBox(1, Mouse::Click);
     EXPECT_EQ(std::pair(clicks.count(), m_list.GetCurSel()), (std::pair<qsizetype, int>(1, 1)));
+
+    // Assistive tools hear a box as a checkable cell named by its row's file name.
+    m_list.SetAccessibleLabelColumn(COL_NAME);
+    const QAccessibleInterface* pCell = QAccessible::queryAccessibleInterface(&m_list)->tableInterface()->cellAt(1, 0);
+    EXPECT_EQ(pCell->text(QAccessible::Name) + (pCell->state().checkable && pCell->state().checked ? " [x]" : ""),
+              QStringLiteral("file1.pdf [x]"));
 
     // A disabled column, or a header with clicks off, swallows the click.
     const std::string before = Boxes();
@@ -249,6 +274,18 @@ TEST_F(CXListCtrlTest, OnlyAPressAndReleaseOnOneBoxTogglesItAndTheHeaderBoxAndTh
     m_list.SetCheckbox(0, COL_CHECK, 2);
     m_list.SetCheckbox(2, COL_CHECK, 2);
     EXPECT_EQ(m_list.GetHeaderCheckedState(COL_CHECK), 2);
+
+    // An empty list has nothing to tick, whatever the header box is told.
+    m_list.setColumnHidden(COL_CHECK, false);
+    m_list.DeleteAllItems();
+    EXPECT_EQ(Boxes(), ".");
+    UseBox(-1, Mouse::Click);
+    EXPECT_EQ(Boxes(), ".");
+
+    CXThemeHelper::SetClassicLook(false);
+    const QImage unchecked = Grab(m_pHeader).copy(m_pHeader->CheckboxRect(COL_CHECK));
+    m_list.SetHeaderCheckedState(COL_CHECK, 3);
+    EXPECT_NE(Grab(m_pHeader).copy(m_pHeader->CheckboxRect(COL_CHECK)), unchecked) << "the style draws a partial box";
 }
 
 // Rows of their own colours, so that a row cut off at the top shows its visible part.

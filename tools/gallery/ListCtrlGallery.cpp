@@ -60,7 +60,10 @@ QGroupBox* ListControlsGallery()
     pFull->SetCurSel(1);
     pLayout->addWidget(pFull);
 
-    pLayout->addWidget(FileList());
+    // The empty list as it shows while files are dragged over it.
+    CXListCtrl* pEmpty = FileList();
+    pEmpty->SetDropHighlight(true);
+    pLayout->addWidget(pEmpty);
 
     auto* pClassic = new QCheckBox(QStringLiteral("Classic look"));
     pClassic->setChecked(CXThemeHelper::IsClassicLook());

@@ -117,8 +117,8 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
          {1, "", "quire: nowhere/out.pdf cannot be written: its folder does not exist\n"}},
         {{"merge", "-oout.pdf", "a.pdf", "5-3"},
          {1, "",
-          "quire: a.pdf has no pages in the range 5-3 (it begins after it ends); nothing of it was merged\nquire: No "
-          "checked row contributes pages, so out.pdf was not written.\n"}},
+          "quire: a.pdf has no pages in the range 5-3 (it begins past the last page, 4); nothing of it was "
+          "merged\nquire: No checked row contributes pages, so out.pdf was not written.\n"}},
         // A range without pages is named; the merge of the others succeeds.
         {{"merge", "-oskips.pdf", "a.pdf", "1", "b.pdf", "4-2", "c.pdf", "99-10"},
          {0, "",

@@ -81,8 +81,8 @@ CDialogPDFProperties::CDialogPDFProperties(CAppSettings& settings, QWidget* pare
 void CDialogPDFProperties::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // NOTE: placed by hand because the window manager may put a dialog in the middle of the screen
-    // rather than over the window it belongs to.
+    // NOTE: Qt's own placement over the parent is only a hint, which a window manager may ignore and
+    // put the dialog in the middle of the screen; a real move, made before the window is mapped, holds.
     if (QWidget* pOwner = parentWidget() ? parentWidget()->window() : nullptr) {
         QRect frame = frameGeometry();
         frame.moveCenter(pOwner->frameGeometry().center());

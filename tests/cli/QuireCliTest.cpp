@@ -120,10 +120,8 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
           "quire: a.pdf has no pages in the range 5-3 (it begins past the last page, 4); nothing of it was "
           "merged\nquire: No checked row contributes pages, so out.pdf was not written.\n"}},
         // A range without pages is named; the merge of the others succeeds.
-        {{"merge", "-oskips.pdf", "a.pdf", "1", "b.pdf", "4-2", "c.pdf", "99-10"},
-         {0, "",
-          "quire: b.pdf has no pages in the range 4-2 (it begins after it ends); nothing of it was merged\nquire: "
-          "c.pdf has no pages in the range 99-4 (it begins past the last page, 4); nothing of it was merged\n",
+        {{"merge", "-oskips.pdf", "a.pdf", "1", "b.pdf", "4-2"},
+         {0, "", "quire: b.pdf has no pages in the range 4-2 (it begins after it ends); nothing of it was merged\n",
           " +skips.pdf"}},
         {{"merge", "-oout.pdf", "chain.pdf"}, {1, "", chain}},
         {{"split", "chain.pdf"}, {1, "", chain}},

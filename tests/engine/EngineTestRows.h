@@ -44,9 +44,8 @@ inline std::string Errors(const quire::JobReport& report)
     return text;
 }
 
-// Records what a job tells the desktop program, status lines, "row:ordinal/total" and "writing NAME"
-// (", there already" when the file exists at that moment) in the order told; `onRow` lets a test act
-// between two rows.
+// Records what a job tells the desktop program in the order told: status lines, "row:ordinal/total",
+// "writing NAME" (", there already" if it exists then); `onRow` lets a test act between two rows.
 class Observer : public quire::IJobObserver
 {
 public:

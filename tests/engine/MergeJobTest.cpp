@@ -87,16 +87,13 @@ TEST_F(MergeJobTest, RangesOfTheCheckedRowsAndTheirBookmarksLandOnTheRightPages)
                          result.bookmarksCreated, result.rowsTaken),
               std::tuple(std::vector<std::string> {out}, 12, 8, 8, 1, std::vector<int> {0, 2, 3, 4, 5}));
     // Each row that added nothing is named with the reason, and the merge still succeeds.
-    std::vector<std::string> skipped;
-    for (const RowError& e : result.errors)
-        skipped.push_back(std::to_string(e.row) + (e.skipped ? " skipped: " : " failed: ") + e.message);
-    EXPECT_EQ(
-        skipped,
-        (std::vector<std::string> {
-            "3 skipped: " + m_tmp.File("Backwards.pdf")
-                + " has no pages in the range 5-2 (it begins after it ends); nothing of it was merged",
-            "5 skipped: " + m_tmp.File("Beyond.pdf")
-                + " has no pages in the range 99-10 (it begins past the last page, 10); nothing of it was merged"}));
+    EXPECT_THAT(result.errors, testing::Each(Field(&RowError::skipped, true)));
+    EXPECT_EQ(Errors(result),
+              m_tmp.File("Backwards.pdf")
+                  + " has no pages in the range 5-2 (it begins after it ends); nothing of it "
+                    "was merged\n"
+                  + m_tmp.File("Beyond.pdf")
+                  + " has no pages in the range 99-10 (it begins past the last page, 10); nothing of it was merged\n");
     // The writing is told before the file is in place.
     EXPECT_EQ(observer.events,
               (std::vector<std::string> {"Merging your PDF files, please wait a moment...", "0:1/5", "2:2/5", "3:3/5",
@@ -183,7 +180,6 @@ TEST_F(MergeJobTest, AFailedJobReportsTheKindOfFailureAndWritesNothing)
         {"two rows, one file", {RowFor(a, "1", "2"), RowFor(upper, "1", "2")}, std::nullopt, Kind::Refused},
     };
     const auto before = Snapshot();
-    // A row with no pages is named, then the job as a whole refused: every error is of the kind.
     const auto expectFailure = [](const JobReport& report, Kind kind) {
         ASSERT_FALSE(report.errors.empty());
         EXPECT_THAT(report.errors, testing::Each(Field(&RowError::kind, kind))) << Errors(report);
@@ -260,11 +256,10 @@ TEST_F(MergeJobTest, AStopRequestEndsEitherJobBeforeTheNextRowAndIsNoFailure)
         EXPECT_EQ(std::tuple(report.stopped, report.ok, report.errors.size(), report.rowsTaken),
                   std::tuple(true, false, 0u, std::vector<int> {0}))
             << Errors(report);
-        // The split finishes the row it is on, writing its file.
-        const std::vector<std::string> merging = {"Merging your PDF files, please wait a moment...", "0:1/2"};
-        const std::vector<std::string> splitting
-            = {"Splitting your PDF files, please wait a moment...", "0:1/2", "writing a_p1-2.pdf"};
-        EXPECT_EQ(observer.events, merge ? merging : splitting);
+        EXPECT_EQ(observer.events,
+                  (merge ? std::vector<std::string> {"Merging your PDF files, please wait a moment...", "0:1/2"}
+                         : std::vector<std::string> {"Splitting your PDF files, please wait a moment...", "0:1/2",
+                                                     "writing a_p1-2.pdf"}));
     }
     // The merge wrote nothing; the split kept the file of the row it finished.
     auto after = Snapshot();

@@ -42,7 +42,7 @@ const KeyDef kKeys[] = {
     {Key::PDFAuthor, Store::Profile, "General", "PDFAuthor", true, 0, Saved::AtExitWhenPropertiesAlways},
     {Key::PDFSubject, Store::Profile, "General", "PDFSubject", true, 0, Saved::AtExitWhenPropertiesAlways},
     {Key::PDFKeywords, Store::Profile, "General", "PDFKeywords", true, 0, Saved::AtExitWhenPropertiesAlways},
-    {Key::PropertiesAlways, Store::Profile, "General Settings", "PropertiesAlways", false, 0, Saved::Never},
+    {Key::PropertiesAlways, Store::Profile, "General Settings", "PropertiesAlways", false, 0, Saved::AtExit},
     {Key::ApplicationLook, Store::Area, "", "ApplicationLook", false, 215, Saved::WhenSet},
     {Key::ColumnWidths, Store::Area, "", "ColumnWidths", true, 0, Saved::AtExit},
 };
@@ -80,6 +80,16 @@ void CAppSettings::Load(const QString& szSettingsFile, const QString& szDefaultS
     for (const KeyDef& def : kKeys) {
         const QString szDefault = def.key == Key::SavePath ? szDefaultSavePath : QString();
         m_values[static_cast<std::size_t>(def.key)] = Read(def, profile, area, szDefault);
+    }
+    // NOTE: files written before the box was saved hold the texts only when it was ticked at exit,
+    // so texts without the box mean it was ticked. The texts are taken only while it is: the box
+    // shows whether the saved texts apply.
+    const DocumentTexts texts = Document();
+    if (profile.GetString("General Settings", "PropertiesAlways", "").empty())
+        m_values[static_cast<std::size_t>(Key::PropertiesAlways)] = texts == DocumentTexts() ? 0 : 1;
+    if (!IsPropertiesAlways()) {
+        for (const Key key : {Key::PDFTitle, Key::PDFAuthor, Key::PDFSubject, Key::PDFKeywords})
+            m_values[static_cast<std::size_t>(key)] = QString();
     }
     m_recentFiles.ReadList(area);
     m_bLoaded = true;

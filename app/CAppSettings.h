@@ -16,8 +16,9 @@
 // One table says where each value lives, its default and when it is saved:
 //   OpenResult, AutoBackup, SavePath            Settings.ini [General], saved at exit
 //   PDFTitle, PDFAuthor, PDFSubject, PDFKeywords Settings.ini [General], saved at exit only while
-//                                                PropertiesAlways is on
-//   PropertiesAlways                            Settings.ini [General Settings], never saved
+//                                                PropertiesAlways is on, read only when it is on
+//   PropertiesAlways                            Settings.ini [General Settings], saved at exit; when
+//                                                missing, on if any of the four texts is not empty
 //   ApplicationLook (default 215)               the settings area (QSettings()), saved when set
 //   ColumnWidths (empty)                        the settings area, saved at exit
 //   the recent-file list (16 entries)           the settings area, saved at exit

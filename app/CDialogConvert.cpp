@@ -17,9 +17,14 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include <algorithm>
 #include <exception>
 #include <new>
 #include <system_error>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 CDialogConvert* pDialog = nullptr;
 std::shared_ptr<std::atomic<bool>> hExit;
@@ -46,6 +51,12 @@ QStringList ReportParagraphs(const quire::JobReport& report)
     for (const std::string& note : report.notes)
         paragraphs << EngineText::ToText(note);
     return paragraphs;
+}
+
+bool OnlySkippedRows(const quire::JobReport& report)
+{
+    return std::all_of(report.errors.begin(), report.errors.end(),
+                       [](const quire::RowError& error) { return error.skipped; });
 }
 
 QString ErrorLines(const quire::JobReport& report)
@@ -246,10 +257,15 @@ void CDialogConvert::OnJobEnded(quire::JobReport report)
     // The worker's last act was to queue this call, so the join returns at once.
     if (m_worker.joinable())
         m_worker.join();
+#ifdef __GLIBC__
+    // NOTE: the parsed sources of a big merge leave hundreds of megabytes in the allocator's free
+    // lists, kept until the program ends; they are of no more use once the job's thread is gone.
+    malloc_trim(0);
+#endif
     m_report = std::move(report);
     m_pStop->setEnabled(false);
     if (m_job.nOpenResult == 1 && !m_report.stopped && !m_report.filesWritten.empty())
-        CShell::OpenFile(EngineText::ToPath(m_report.filesWritten.back()));
+        CShell::OpenFile(EngineText::ToPath(m_report.filesWritten.back()), parentWidget());
     done(1);
 }
 
@@ -268,7 +284,10 @@ void CDialogConvert::ShowOutcome()
     }
     const bool bMerge = m_job.nMode == 1;
     QStringList paragraphs;
-    if (!m_report.errors.empty()) {
+    if (m_report.ok && !m_report.errors.empty() && OnlySkippedRows(m_report)) {
+        paragraphs << QStringLiteral("Nothing was taken from these ticked rows:") + QLatin1Char('\n')
+                + ErrorLines(m_report);
+    } else if (!m_report.errors.empty()) {
         if (bMerge) {
             paragraphs << QStringLiteral("The PDF files could not be merged.");
         } else {
@@ -308,6 +327,12 @@ public:
     {
         const QString szName = QFileInfo(EngineText::ToPath(path)).fileName();
         m_pDialog->PostProgressLine(QStringLiteral("%1 of %2: %3").arg(ordinal).arg(total).arg(szName));
+    }
+
+    void OnWriting(const std::string& path) override
+    {
+        const QString szName = QFileInfo(EngineText::ToPath(path)).fileName();
+        m_pDialog->PostProgressLine(QStringLiteral("Writing %1\u2026").arg(szName));
     }
 
 private:

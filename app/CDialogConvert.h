@@ -21,15 +21,18 @@ class QPushButton;
 // exec() shows it; the first paint starts the job's worker thread (ConvertMergeProc in mode 1,
 // ConvertSplitProc otherwise) with a fresh stop flag in `hExit`, and the dialog stays responsive
 // while the worker runs: the status text shows the engine's status and the file being worked on
-// ("3 of 12: report.pdf"), the busy indicator animates. Enter, Escape and the close button do
+// ("3 of 12: report.pdf") and then the file being written ("Writing out.pdf…"), the busy indicator
+// animates. Enter, Escape and the close button do
 // nothing; the Stop button raises the stop flag (a stopped merge writes nothing; a stopped split
 // keeps the files it finished). When the worker ends, the result is opened through CShell when
 // the job's nOpenResult is exactly 1 (the merge output, or the last split file written; nothing
-// when nothing was written or the job was stopped) and the dialog ends.
+// when nothing was written or the job was stopped), the memory the job freed is given back to the
+// system, and the dialog ends.
 //
 // After the dialog has closed, exec() shows at most one message (CMessageBox): which files failed
-// and why, together with anything else worth telling (repaired inputs, renamed form fields,
-// skipped rows, notes). exec() always returns 1; the job report is then available from GetReport().
+// and why, or which ticked rows gave no pages and why, together with anything else worth telling
+// (repaired inputs, renamed form fields, notes). exec() always returns 1; the job report is then available from
+// GetReport().
 class CDialogConvert : public QDialog
 {
     Q_OBJECT

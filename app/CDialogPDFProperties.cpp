@@ -4,7 +4,9 @@
 #include "app/CAppSettings.h"
 #include "app/CDialogUnits.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,44 +19,55 @@ CDialogPDFProperties::CDialogPDFProperties(CAppSettings& settings, QWidget* pare
     setWindowTitle(QStringLiteral("Document Properties"));
     setFont(QFont(QStringLiteral("Verdana"), 8));
     const CDialogUnits du(font());
-    setFixedSize(du.Rect(0, 0, 310, 168).size());
 
-    auto label = [&](const QString& szText, int y) {
-        auto* pLabel = new QLabel(szText, this);
-        pLabel->setGeometry(du.Rect(7, y, 36, 8).adjusted(0, -2, 0, 2));
-    };
-    auto edit = [&](const char* szName, int y, int cy) {
+    // NOTE: a layout sizes each label to its text in whatever font it is drawn with; fixed widths cut
+    // "Keywords:" off under larger fonts.
+    auto* pGrid = new QGridLayout;
+    auto edit = [&](const char* szLabel, const char* szName, int nRow) {
         auto* pEdit = new QLineEdit(this);
         pEdit->setObjectName(QLatin1String(szName));
-        pEdit->setGeometry(du.Rect(54, y, 249, cy));
+        pEdit->setMinimumWidth(du.X(249));
+        auto* pLabel = new QLabel(QLatin1String(szLabel), this);
+        pLabel->setObjectName(QStringLiteral("IDC_LABEL_") + QLatin1String(szName).mid(9));
+        pLabel->setBuddy(pEdit);
+        pGrid->addWidget(pLabel, nRow, 0, Qt::AlignLeft | Qt::AlignTop);
+        pGrid->addWidget(pEdit, nRow, 1);
         return pEdit;
     };
-    label(QStringLiteral("Title:"), 9);
-    m_pTitle = edit("IDC_EDIT_TITLE", 7, 12);
-    label(QStringLiteral("Author:"), 28);
-    m_pAuthor = edit("IDC_EDIT_AUTHOR", 26, 12);
-    label(QStringLiteral("Subject:"), 47);
-    m_pSubject = edit("IDC_EDIT_SUBJECT", 45, 12);
-    label(QStringLiteral("Keywords:"), 64);
+    m_pTitle = edit("Title:", "IDC_EDIT_TITLE", 0);
+    m_pAuthor = edit("Author:", "IDC_EDIT_AUTHOR", 1);
+    m_pSubject = edit("Subject:", "IDC_EDIT_SUBJECT", 2);
+    m_pKeywords = edit("Keywords:", "IDC_EDIT_KEYWORDS", 3);
     // One line of text in a tall box, as the dialog has always drawn it.
-    m_pKeywords = edit("IDC_EDIT_KEYWORDS", 64, 59);
+    m_pKeywords->setFixedHeight(du.Y(59));
     m_pKeywords->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     m_pAlways = new QCheckBox(QStringLiteral("Always use these settings"), this);
     m_pAlways->setObjectName(QStringLiteral("IDC_CHECK1"));
-    m_pAlways->setGeometry(du.Rect(7, 130, 123, 10).adjusted(0, -2, 0, 2));
 
-    auto button = [&](const QString& szText, const char* szName, int x) {
+    auto button = [&](const QString& szText, const char* szName) {
         auto* pButton = new QPushButton(szText, this);
         pButton->setObjectName(QLatin1String(szName));
-        pButton->setGeometry(du.Rect(x, 147, 50, 14));
+        pButton->setMinimumWidth(du.X(50));
         pButton->setAutoDefault(false);
         return pButton;
     };
-    QPushButton* pClear = button(QStringLiteral("Clear All"), "IDC_BUTTON1", 7);
-    QPushButton* pOk = button(QStringLiteral("OK"), "IDOK", 189);
-    QPushButton* pCancel = button(QStringLiteral("Cancel"), "IDCANCEL", 245);
+    QPushButton* pClear = button(QStringLiteral("Clear All"), "IDC_BUTTON1");
+    QPushButton* pOk = button(QStringLiteral("OK"), "IDOK");
+    QPushButton* pCancel = button(QStringLiteral("Cancel"), "IDCANCEL");
     pOk->setDefault(true);
+    auto* pButtons = new QHBoxLayout;
+    pButtons->addWidget(pClear);
+    pButtons->addStretch(1);
+    pButtons->addWidget(pOk);
+    pButtons->addWidget(pCancel);
+
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
+    pLayout->addLayout(pGrid);
+    pLayout->addWidget(m_pAlways, 0, Qt::AlignLeft);
+    pLayout->addLayout(pButtons);
+    pLayout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(pClear, &QPushButton::clicked, this, &CDialogPDFProperties::OnBnClickedButton1);
     connect(pOk, &QPushButton::clicked, this, &CDialogPDFProperties::OnBnClickedOk);
@@ -63,6 +76,18 @@ CDialogPDFProperties::CDialogPDFProperties(CAppSettings& settings, QWidget* pare
 
     OnInitDialog();
     m_pTitle->setFocus();
+}
+
+void CDialogPDFProperties::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // NOTE: Qt's own placement over the parent is only a hint, which a window manager may ignore and
+    // put the dialog in the middle of the screen; a real move, made before the window is mapped, holds.
+    if (QWidget* pOwner = parentWidget() ? parentWidget()->window() : nullptr) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(pOwner->frameGeometry().center());
+        move(frame.topLeft());
+    }
 }
 
 void CDialogPDFProperties::OnInitDialog()

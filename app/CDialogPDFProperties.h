@@ -12,7 +12,8 @@ class QPushButton;
 // "Always use these settings" flag, all held by the settings object.
 //
 // The four texts change only on OK, trimmed at both ends; Cancel and the close box keep them. The check
-// box takes effect the moment it is clicked, even when the dialog is then cancelled.
+// box takes effect the moment it is clicked, even when the dialog is then cancelled. The labels are
+// as wide as their texts in any font; the dialog opens centred over its parent's window.
 class CDialogPDFProperties : public QDialog
 {
     Q_OBJECT
@@ -26,6 +27,9 @@ public:
     void OnBnClickedOk();
     // The check box: PropertiesAlways follows it at once.
     void OnBnClickedCheck1();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void OnInitDialog();

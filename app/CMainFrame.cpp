@@ -34,6 +34,7 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QStyle>
+#include <QToolButton>
 #include <QUrl>
 
 // Resources of a static library must be registered by name from the global namespace.
@@ -282,15 +283,37 @@ void CMainFrame::InitializeRibbon()
 void CMainFrame::CreateStatusBar()
 {
     QStatusBar* pBar = statusBar();
-    m_pMessagePane = new QLabel(QLatin1String(kReady), pBar);
+    m_szIdleText = QLatin1String(kReady);
+    m_pMessagePane = new QLabel(m_szIdleText, pBar);
     m_pMessagePane->setObjectName(QStringLiteral("ID_SEPARATOR"));
     pBar->addWidget(m_pMessagePane, 1);
+    QAction* pOpenFolder = AddCommand(ID_OPEN_RESULT_FOLDER, "ID_OPEN_RESULT_FOLDER", QStringLiteral("Open Folder"),
+                                      QStringLiteral("Open the Folder of the Last Result\nOpen Folder"), -1);
+    connect(pOpenFolder, &QAction::triggered, this, &CMainFrame::OnOpenResultFolder);
+    auto* pOpenButton = new QToolButton(pBar);
+    pOpenButton->setDefaultAction(pOpenFolder);
+    pOpenButton->setAutoRaise(true);
+    pBar->addPermanentWidget(pOpenButton);
     m_pIndicators = new CLockKeyIndicators(pBar);
     // A command description replaces the message pane while it shows; when it goes, the pane is idle.
     connect(pBar, &QStatusBar::messageChanged, this, [this](const QString& szMessage) {
         if (szMessage.isEmpty())
-            m_pMessagePane->setText(QLatin1String(kReady));
+            m_pMessagePane->setText(m_szIdleText);
     });
+}
+
+void CMainFrame::ShowJobResult(const QString& szSummary, const QString& szFolder)
+{
+    m_szIdleText = szSummary;
+    m_szResultFolder = szFolder;
+    SetMessageText(szSummary);
+    RequestCommandUpdate();
+}
+
+void CMainFrame::OnOpenResultFolder()
+{
+    if (!m_szResultFolder.isEmpty())
+        CShell::OpenFolder(m_szResultFolder, this);
 }
 
 QLabel* CMainFrame::GetIndicator(int nIndex) const
@@ -366,6 +389,7 @@ void CMainFrame::UpdateCommandUI()
         OnUpdateCommandFileWithoutView();
     OnUpdateCommandOptions();
     OnUpdateCommandHelp();
+    GetAction(ID_OPEN_RESULT_FOLDER)->setEnabled(!m_szResultFolder.isEmpty());
     OnUpdateApplicationLook();
     OnUpdateOnStyle();
 }

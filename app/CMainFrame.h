@@ -66,6 +66,10 @@ public:
     // The status bar's message pane ("Ready" when idle).
     void SetMessageText(const QString& szText);
     QString GetMessageText() const;
+    // After a job: the pane shows `szSummary` and comes back to it when idle, and Open Folder
+    // (ID_OPEN_RESULT_FOLDER, a button on the status bar) opens `szFolder`; it is enabled only while
+    // there is one.
+    void ShowJobResult(const QString& szSummary, const QString& szFolder);
     // The CAP, NUM and SCRL indicators: each is enabled while its lock is on.
     QLabel* GetIndicator(int nIndex) const;
 
@@ -107,6 +111,7 @@ private:
     QAction* AddCommand(int nID, const char* szName, const QString& szText, const QString& szStrings, int nImage);
     void InitializeRibbon();
     void CreateStatusBar();
+    void OnOpenResultFolder();
     void SetOutputPathEditText(const QString& szText);
     static void ShowInFront(QWidget* pWindow);
     void UpdateRecentFileActions();
@@ -120,6 +125,8 @@ private:
     QMenu* m_pStyleMenu = nullptr;
     QLineEdit* m_pOutputPath = nullptr;
     QLabel* m_pMessagePane = nullptr;
+    QString m_szIdleText; // what the message pane shows when idle
+    QString m_szResultFolder; // the folder of the last job's result, or empty
     CLockKeyIndicators* m_pIndicators = nullptr;
     QActionGroup* m_pLooks = nullptr;
     QHash<int, QAction*> m_actions;

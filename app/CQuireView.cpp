@@ -508,6 +508,7 @@ void CQuireView::RunJob(int nMode)
                               window());
         dialog.exec();
         quire::MarkRowsTaken(m_arrItems, dialog.GetReport());
+        m_frame.ShowJobResult(SummariseJob(dialog.Job(), dialog.GetReport()), ResultFolder(dialog.GetReport()));
     }
     emit jobListChanged();
 }

@@ -4,16 +4,25 @@
 #include <QString>
 #include <QStringList>
 
-// The desktop's "open" for files and addresses. In test mode nothing is launched: each request
-// is recorded instead, so tests can check what would have been opened.
+class QWidget;
+
+// The desktop's "open" for files, folders and addresses, through xdg-open (or, without it, whatever
+// Qt finds). A request that cannot be carried out shows one message (CMessageBox) over `pParent` (the
+// active window when null) naming the file, folder or address and the reason: it does not exist, no
+// program to open it is installed, or the opener reported a failure. The opener's answer comes after
+// the call has returned: its failure is told then, and true means only that nothing failed at once.
+//
+// In test mode nothing is launched and nothing is checked: each request is recorded instead, so tests
+// can check what would have been opened.
 class CShell
 {
 public:
-    // Opens a local file with its default application. The answer is not a promise that a viewer
-    // appeared; false only when the desktop refused at once.
-    static bool OpenFile(const QString& path);
+    // Opens a local file with its default application.
+    static bool OpenFile(const QString& path, QWidget* pParent = nullptr);
+    // Opens a local folder in the file manager.
+    static bool OpenFolder(const QString& path, QWidget* pParent = nullptr);
     // Opens an address (https:, file:, mailto:).
-    static bool OpenUrl(const QString& url);
+    static bool OpenUrl(const QString& url, QWidget* pParent = nullptr);
 
     static void SetTestMode(bool bOn);
     // Paths and addresses asked for since the last call, oldest first; clears the record.

@@ -36,6 +36,9 @@ constexpr int ID_OPTIONS_AUTO_BACKUP = 32783;
 constexpr int ID_OPTIONS_AUTO_OPEN = 32784;
 constexpr int ID_OPTIONS_DOC_PROPERTIES = 32785;
 
+// The status bar's button that opens the folder of the last job's result.
+constexpr int ID_OPEN_RESULT_FOLDER = 32791;
+
 constexpr int ID_HELP_ONLINE_HELP = 32860;
 constexpr int ID_HELP_SUPPORT_EMAIL = 32861;
 constexpr int ID_HELP_CHECK_UPDATE = 32862;

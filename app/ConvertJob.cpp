@@ -4,6 +4,20 @@
 #include "app/CAppSettings.h"
 #include "app/EngineText.h"
 
+#include <QFileInfo>
+
+#include <set>
+
+namespace {
+
+// "1 file", "2 files".
+QString Count(std::size_t n, const char* szOne, const char* szMany)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? szOne : szMany));
+}
+
+} // namespace
+
 ConvertJob MakeConvertJob(std::int32_t nMode, std::vector<quire::JobRow> rows, const CAppSettings& settings,
                           std::string szOutputPath)
 {
@@ -19,4 +33,56 @@ ConvertJob MakeConvertJob(std::int32_t nMode, std::vector<quire::JobRow> rows, c
     job.szPDFSubject = EngineText::FromText(texts.szSubject);
     job.szPDFKeywords = EngineText::FromText(texts.szKeywords);
     return job;
+}
+
+QString SummariseJob(const ConvertJob& job, const quire::JobReport& report)
+{
+    const bool bMerge = job.nMode == 1;
+    std::set<int> passedOver; // rows skipped or failed
+    std::size_t nSkipped = 0;
+    for (const quire::RowError& error : report.errors) {
+        nSkipped += error.skipped ? 1 : 0;
+        if (error.row >= 0)
+            passedOver.insert(error.row);
+    }
+    const std::size_t nFailed = passedOver.size() - nSkipped;
+    // The sources that gave pages; one file given in several rows counts once.
+    std::set<std::string> sources;
+    for (const int nRow : report.rowsTaken) {
+        if (!passedOver.contains(nRow) && nRow >= 0 && static_cast<std::size_t>(nRow) < job.rows.size())
+            sources.insert(job.rows[static_cast<std::size_t>(nRow)].szFilePath);
+    }
+    const std::size_t nWritten = report.filesWritten.size();
+    const QString szBeside
+        = sources.size() == 1 ? QStringLiteral(" beside its source") : QStringLiteral(" beside their sources");
+    QString szLine;
+    if (report.stopped) {
+        szLine = bMerge ? QStringLiteral("Merge stopped; nothing was written")
+                        : QStringLiteral("Split stopped; %1 written").arg(Count(nWritten, "file was", "files were"));
+    } else if (bMerge) {
+        szLine = report.ok && !report.filesWritten.empty()
+            ? QStringLiteral("Merged %1, %2 into %3")
+                  .arg(Count(sources.size(), "file", "files"),
+                       Count(static_cast<std::size_t>(report.pagesWritten), "page", "pages"),
+                       EngineText::ToPath(report.filesWritten.back()))
+            : QStringLiteral("Merge failed; nothing was written");
+    } else if (nWritten == 0) {
+        szLine = QStringLiteral("Split failed; no file was written");
+    } else {
+        szLine = QStringLiteral("Split %1 into %2")
+                     .arg(Count(sources.size(), "file", "files"), Count(nWritten, "file", "files"))
+            + szBeside;
+    }
+    if (nSkipped > 0)
+        szLine += QStringLiteral("; %1 added no pages").arg(Count(nSkipped, "ticked row", "ticked rows"));
+    if (!bMerge && nFailed > 0)
+        szLine += QStringLiteral("; %1 failed").arg(Count(nFailed, "row", "rows"));
+    return szLine;
+}
+
+QString ResultFolder(const quire::JobReport& report)
+{
+    if (report.filesWritten.empty())
+        return QString();
+    return QFileInfo(EngineText::ToPath(report.filesWritten.back())).absolutePath();
 }

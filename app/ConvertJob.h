@@ -3,6 +3,8 @@
 
 #include "engine/JobTypes.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,3 +33,13 @@ struct ConvertJob
 // hold now; `szOutputPath` is the merge output (empty for a split).
 ConvertJob MakeConvertJob(std::int32_t nMode, std::vector<quire::JobRow> rows, const CAppSettings& settings,
                           std::string szOutputPath);
+
+// One line about what `report` says `job` did, for the status bar:
+//   "Merged 3 files, 17 pages into /home/u/Documents/out.pdf"
+//   "Split 2 files into 2 files beside their sources"
+// followed by "; 1 ticked row added no pages" for skipped rows and "; 2 rows failed" for a split's
+// failed rows; a stopped or failed job says so ("Merge stopped; nothing was written").
+QString SummariseJob(const ConvertJob& job, const quire::JobReport& report);
+
+// The folder of the job's result: that of the last file written, or empty when nothing was written.
+QString ResultFolder(const quire::JobReport& report);

@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <map>
@@ -140,7 +141,11 @@ int CQuireCli::Conclude(const quire::JobReport& report)
     // NOTE: a report that is not ok must never end in status 0, even if it carries no message.
     if (!report.ok && report.errors.empty() && !report.stopped)
         Error("the job failed");
-    return report.ok && report.errors.empty() && !report.stopped ? kExitOk : kExitFailed;
+    // A row with no pages in its range is named above; like a split, a merge that wrote its output
+    // without it has done what it could.
+    const bool bOnlySkipped
+        = std::all_of(report.errors.begin(), report.errors.end(), [](const quire::RowError& e) { return e.skipped; });
+    return report.ok && bOnlySkipped && !report.stopped ? kExitOk : kExitFailed;
 }
 
 int CQuireCli::RunMerge(const CliCommand& command)

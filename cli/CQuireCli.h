@@ -12,8 +12,9 @@
 //
 // Exit status: 0 when everything was done, 1 when a file could not be read or written (each such
 // file is named on the error stream with the reason), 2 for wrong usage (the problem and the synopsis
-// on the error stream). Results go to `out`: the paths a split wrote, one per line, and info's lines
-// or JSON array.
+// on the error stream). A range that holds no pages is named on the error stream with the reason, and
+// is no failure as long as the job wrote something. Results go to `out`: the paths a split wrote,
+// one per line, and info's lines or JSON array.
 class CQuireCli
 {
 public:

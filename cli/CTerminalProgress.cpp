@@ -17,9 +17,19 @@ void CTerminalProgress::OnRow(int row, int ordinal, int total, const std::string
 {
     (void)row;
     const quire::PathParts parts = quire::SplitPath(path);
+    ShowLine(m_szVerb + " " + std::to_string(ordinal) + " of " + std::to_string(total) + ": " + parts.name + parts.ext);
+}
+
+void CTerminalProgress::OnWriting(const std::string& path)
+{
+    const quire::PathParts parts = quire::SplitPath(path);
+    ShowLine("writing " + parts.name + parts.ext);
+}
+
+void CTerminalProgress::ShowLine(const std::string& szText)
+{
     // Carriage return and "erase line" rewrite the one progress line instead of scrolling.
-    std::fprintf(m_pTerminal, "\r\033[Kquire: %s %d of %d: %s%s", m_szVerb.c_str(), ordinal, total, parts.name.c_str(),
-                 parts.ext.c_str());
+    std::fprintf(m_pTerminal, "\r\033[Kquire: %s", szText.c_str());
     std::fflush(m_pTerminal);
     m_bLineShown = true;
 }

@@ -45,15 +45,20 @@ struct SplitOptions
 // pages, an output that is a source, two split rows aiming at one file); OutOfMemory when memory ran
 // out; Internal for anything the engine did not foresee, and for an error made without a kind. A
 // stopped job records no error.
+//
+// A checked row whose range holds no pages (begin after end, or begin past the source's last page)
+// is `skipped` (kind Refused): the job goes on without it, and it alone does not make the job fail.
 struct RowError
 {
     int row = -1; // index into the job's rows; -1 for the job as a whole
     std::string path;
     std::string message;
     pdf::PdfError::Kind kind = pdf::PdfError::Kind::Internal;
+    bool skipped = false;
 };
 
-// What a job did. `ok` is false when the job failed as a whole (merge) or any row failed (split).
+// What a job did. `ok` is false when the job failed as a whole (merge) or any row failed (split);
+// skipped rows do not count, but a job whose every checked row was skipped writes nothing and fails.
 struct JobReport
 {
     bool ok = false;
@@ -86,6 +91,9 @@ public:
         (void)total;
         (void)path;
     }
+    // The output `path` is about to be written: it takes its place once complete, after this call.
+    // A big merge spends seconds here after its last row.
+    virtual void OnWriting(const std::string& path) { (void)path; }
 };
 
 // The stop request a job checks before each row. Null means "never stop".

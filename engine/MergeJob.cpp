@@ -246,6 +246,8 @@ void Merger::CopyRow(const JobRow& row, Prepared prepared, MergeOutput& out)
     pdf::PdfReader& reader = *prepared.reader;
     NoteSource(row, prepared);
     const PageRange range = RowRules::Range(row, reader.NumberOfPages());
+    if (range.IsEmpty())
+        m_report.errors.push_back(RowRules::EmptyRange(m_current, row.szFilePath, range, "; nothing of it was merged"));
     AddOutline(row, prepared.outline, range, out);
     out.pages += out.copy.AddPages(reader, range.Begin(), range.End());
     reader.Close();
@@ -295,6 +297,8 @@ void Merger::Write(MergeOutput& out)
 {
     out.copy.SetOutlines(std::move(out.outlines));
     AddInfo(out.document, m_options);
+    if (m_observer)
+        m_observer->OnWriting(m_options.outputPath);
     const std::string backup = out.copy.Close(m_options.autoBackup, m_options.fault);
     if (!backup.empty())
         m_report.backupsMade.push_back(backup);

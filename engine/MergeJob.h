@@ -9,8 +9,10 @@ namespace quire {
 //
 // - Each source's outline is trimmed to its range and shifted to the output pages; a source without
 //   an outline and with a non-empty bookmark text gets one bookmark (">", "(", ")" removed) at its
-//   first output page. A row whose begin page lies beyond its end page contributes no pages and no
-//   created bookmark.
+//   first output page. A row whose begin page lies beyond its end page (or past the source's last
+//   page) contributes no pages and no created bookmark, and is reported as a skipped row ("<path>
+//   has no pages in the range 5-2 (it begins after it ends); nothing of it was merged"); the merge
+//   still succeeds when another row contributes pages.
 // - Forms of every copied range keep working; same-named fields of different sources are renamed
 //   ("name", "name+1") and reported.
 // - Document information: author, subject, title, keywords (each only when not empty), then Creator
@@ -33,7 +35,8 @@ namespace quire {
 //   than pdf::PdfCopy::kMaxCopyDepth is refused as damaged: the merge runs on a thread of its own
 //   whose stack holds qpdf's recursion up to that depth.
 // - The next checked source is parsed on a second thread while the current one is copied.
-// Status texts: "Merging your PDF files, please wait a moment..." then "Merging Finished.".
+// Status texts: "Merging your PDF files, please wait a moment..." then "Merging Finished."; between
+// the last row and the end, OnWriting(options.outputPath) as the file starts being written.
 JobReport RunMerge(const std::vector<JobRow>& rows, const MergeOptions& options, IJobObserver* observer = nullptr,
                    StopFlag stop = nullptr);
 

@@ -76,6 +76,17 @@ RowError RowRules::Failure(int row, const std::string& path)
     return {row, error.path().empty() ? path : error.path(), error.what(), error.kind()};
 }
 
+RowError RowRules::EmptyRange(int row, const std::string& path, const PageRange& range, const std::string& consequence)
+{
+    const std::string reason = range.Pages() <= 0 ? std::string("the file has no pages")
+        : range.Begin() > range.Pages()           ? "it begins past the last page, " + std::to_string(range.Pages())
+                                                  : std::string("it begins after it ends");
+    return {row, path,
+            path + " has no pages in the range " + std::to_string(range.Begin()) + "-" + std::to_string(range.End())
+                + " (" + reason + ")" + consequence,
+            pdf::PdfError::Kind::Refused, true};
+}
+
 std::string RowRules::TruncatedOutlineNote(const std::string& path)
 {
     return "The outline of " + path + " has more than " + std::to_string(pdf::SimpleBookmark::kMaxItems)

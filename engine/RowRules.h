@@ -41,6 +41,12 @@ public:
     // else as Internal ("<path> could not be processed: <reason>"). Call it only inside a catch block.
     static RowError Failure(int row, const std::string& path);
 
+    // The skipped-row error for row `row` of `path`, whose `range` holds no pages: "<path> has no
+    // pages in the range 5-2 (it begins after it ends)" or "(it begins past the last page, 10)",
+    // followed by `consequence` ("; no file was written for it").
+    static RowError EmptyRange(int row, const std::string& path, const PageRange& range,
+                               const std::string& consequence);
+
     // The note for a source whose outline was cut at the outline reader's limits.
     static std::string TruncatedOutlineNote(const std::string& path);
 

@@ -23,11 +23,6 @@ std::string SplitName(const std::string& source, const PageRange& range)
     return location + title + "_p" + std::to_string(range.Begin()) + "-" + std::to_string(range.End()) + ".pdf";
 }
 
-std::string RangeText(const PageRange& range)
-{
-    return std::to_string(range.Begin()) + "-" + std::to_string(range.End());
-}
-
 // Where a file would be written, whether it exists yet or not: its folder's device and inode and
 // its name, so that "./a_p1-2.pdf" and "dir/../a_p1-2.pdf" are one place.
 struct Place
@@ -83,10 +78,7 @@ Plan PlanRow(const std::vector<JobRow>& rows, int index, std::optional<pdf::PdfR
         plan.source = reader.Identity();
         plan.range = RowRules::Range(row, reader.NumberOfPages());
         if (plan.range.IsEmpty()) {
-            plan.error = RowError {index, row.szFilePath,
-                                   row.szFilePath + " has no pages in the range " + RangeText(plan.range)
-                                       + "; no file was written for it",
-                                   pdf::PdfError::Kind::Refused};
+            plan.error = RowRules::EmptyRange(index, row.szFilePath, plan.range, "; no file was written for it");
             return plan;
         }
         plan.target = SplitName(row.szFilePath, plan.range);
@@ -131,7 +123,7 @@ std::string Refusal(const std::vector<JobRow>& rows, std::vector<Plan>& plans)
 
 // Writes one planned row; its output is complete and renamed into place before the next row starts.
 void SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, JobReport& report,
-              std::optional<pdf::PdfReader>& last)
+              std::optional<pdf::PdfReader>& last, IJobObserver* observer)
 {
     pdf::PdfReader& reader = ReaderFor(row.szFilePath, last);
     const PageRange range = RowRules::Range(row, reader.NumberOfPages());
@@ -192,6 +184,8 @@ void SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, 
     copy.SetOutlines(std::move(outlines));
     document.AddCreator(RowRules::szCreator);
     document.AddProducer(RowRules::szCreator);
+    if (observer)
+        observer->OnWriting(output);
     const std::string backup = copy.Close(options.autoBackup, options.fault);
     if (!backup.empty())
         report.backupsMade.push_back(backup);
@@ -254,13 +248,18 @@ JobReport Split(const std::vector<JobRow>& rows, const SplitOptions& options, IJ
             continue;
         // A failing row is reported and the job goes on: the other rows' files are independent.
         try {
-            SplitRow(row, plan, options, report, last);
+            SplitRow(row, plan, options, report, last, observer);
         } catch (...) {
             report.errors.push_back(RowRules::Failure(plan.row, row.szFilePath));
         }
     }
+    const bool bAllSkipped
+        = std::all_of(report.errors.begin(), report.errors.end(), [](const RowError& e) { return e.skipped; });
+    if (bAllSkipped && !report.errors.empty() && report.filesWritten.empty())
+        report.errors.push_back(
+            {-1, "", "No checked row has pages in its range, so no file was written.", pdf::PdfError::Kind::Refused});
     RowRules::Status(observer, "Splitting Finished.");
-    report.ok = report.errors.empty();
+    report.ok = std::all_of(report.errors.begin(), report.errors.end(), [](const RowError& e) { return e.skipped; });
     return report;
 }
 

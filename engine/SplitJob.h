@@ -19,12 +19,14 @@ namespace quire {
 //   replaced output keeps its permission bits; when options.autoBackup is set, an existing output is
 //   first copied to its backup, and a backup that cannot be made fails that row.
 // - A row that fails (unreadable source, output not writable) is reported and the job goes on with
-//   the next row; a row whose begin page lies beyond its end page writes no file and is reported.
+//   the next row; a row whose range holds no pages writes no file and is reported as skipped, which
+//   alone does not fail the job unless every checked row was skipped.
 // - A stop request ends the job before the next row; files already written stay.
 // - Consecutive rows of the same source share one parsed copy of it while the file is unchanged; a
 //   source rewritten so that its range gives another name than the one checked fails its row.
 // - Runs on a thread of its own with the stack qpdf needs (see PdfCopy::AddPages).
-// Status texts: "Splitting your PDF files, please wait a moment..." then "Splitting Finished.".
+// Status texts: "Splitting your PDF files, please wait a moment..." then "Splitting Finished.";
+// OnWriting(file) before each file is written.
 JobReport RunSplit(const std::vector<JobRow>& rows, const SplitOptions& options, IJobObserver* observer = nullptr,
                    StopFlag stop = nullptr);
 

@@ -5,7 +5,7 @@ namespace {
 
 using Key = CAppSettings::Key;
 
-enum class Saved { AtExit, AtExitWithPropertiesAlways, Never, WhenSet };
+enum class Saved { AtExit, AtExitWithPropertiesAlways, WhenSet };
 
 class AppSettings : public AppFixture
 {
@@ -77,7 +77,7 @@ TEST_F(AppSettings, EachKeyHasItsPlaceItsDefaultAndItsMomentOfSaving)
         {Key::PDFAuthor, "General", "PDFAuthor", "", "Ann Example", Saved::AtExitWithPropertiesAlways},
         {Key::PDFSubject, "General", "PDFSubject", "", "Figures", Saved::AtExitWithPropertiesAlways},
         {Key::PDFKeywords, "General", "PDFKeywords", "", "one, two", Saved::AtExitWithPropertiesAlways},
-        {Key::PropertiesAlways, "General Settings", "PropertiesAlways", "0", "1", Saved::Never},
+        {Key::PropertiesAlways, "General Settings", "PropertiesAlways", "0", "1", Saved::AtExit},
         {Key::ApplicationLook, nullptr, "ApplicationLook", "215", "217", Saved::WhenSet},
         {Key::RecentFiles, nullptr, "Recent File List/File1", "", "/docs/a.pdf", Saved::AtExit},
     };
@@ -123,13 +123,14 @@ TEST_F(AppSettings, ASwitchIsOnOnlyWhenExactlyOneAndATypedValueStaysUntilTheSwit
         settings.SetAutoBackup(bOn);
         EXPECT_EQ(changed.size(), 0);
         ASSERT_TRUE(settings.Save());
-        EXPECT_EQ(ReadWholeFile(Ini()), typed + "SavePath=/docs/\n");
+        const std::string always = "\n[General Settings]\nPropertiesAlways=0\n";
+        EXPECT_EQ(ReadWholeFile(Ini()), typed + "SavePath=/docs/\n" + always);
 
         settings.SetAutoBackup(!bOn);
         ASSERT_TRUE(settings.Save());
         EXPECT_EQ(ReadWholeFile(Ini()),
                   std::string("[General]\nOpenResult=") + szTyped + "\nAutoBackup=" + (bOn ? "0" : "1")
-                      + "\nSavePath=/docs/\n");
+                      + "\nSavePath=/docs/\n" + always);
     }
 }
 

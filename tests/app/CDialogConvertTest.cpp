@@ -66,9 +66,14 @@ TEST_F(DialogConvertTest, ShouldShowEveryTickedRowAndOpenTheLastFileWrittenOnlyW
         EXPECT_EQ(std::tuple(run.bVisibleAfter, run.report.ok, run.messages), std::tuple(false, true, QStringList {}));
         const QString verb = output.empty() ? "Splitting" : "Merging";
         const QString working = verb + " your PDF files, please wait a moment...";
-        EXPECT_EQ(
-            run.statuses,
-            (QStringList {working, working + "\n1 of 2: a.pdf", working + "\n2 of 2: b.pdf", verb + " Finished."}));
+        // The file being written shows while it is written: each part of a split, a merge's output.
+        const QStringList lines
+            = {working, working + "\n1 of 2: a.pdf", working + "\n2 of 2: b.pdf", verb + " Finished."};
+        const auto writing = [&](const char* szName) { return working + "\nWriting " + szName + "\u2026"; };
+        EXPECT_EQ(run.statuses,
+                  (output.empty() ? QStringList {lines[0], lines[1], writing("a_p2-3.pdf"), lines[2],
+                                                 writing("b_p1-1.pdf"), lines[3]}
+                                  : QStringList {lines[0], lines[1], lines[2], writing(output.c_str()), lines[3]}));
         const std::string last = m_tmp.File(output.empty() ? "b_p1-1.pdf" : output);
         EXPECT_EQ(run.opened, bOpens ? QStringList {Q(last)} : QStringList {});
         // The ticked rows reached the job: the unticked one wrote nothing.
@@ -89,12 +94,21 @@ TEST_F(DialogConvertTest, ShouldTellOnceWhatWentWrongAndKeepWhatWasThere)
     const std::string kept = m_tmp.File("kept.pdf");
     WriteWholeFile(kept, "the previous output");
     const std::string joined = m_tmp.File("joined.pdf");
+    const std::string ten = MakePdf("ten.pdf", 10);
     // The job, whether it succeeds, what its one message names, what it opens.
     using Case = std::tuple<ConvertJob, bool, std::vector<std::string>, std::string>;
     const Case cases[] = {
         // A source that had to be repaired is named afterwards; the merge itself succeeds.
         {Job({Row(a, 2, 1, 1), Row(worn, 2, 1, 2)}, joined), true, {"repaired", worn}, joined},
         {Job({Row(a, 2, 1, 2), Row(bad, 1, 1, 1)}, kept), false, {bad, "not a PDF file"}, ""},
+        // Ticked rows that gave no pages are named with the reason; the merge of the others succeeds.
+        {Job({Row(ten, 10, 5, 2), Row(a, 2, 1, 2), Row(ten, 10, 99, 10)}, joined),
+         true,
+         {"Nothing was taken from these ticked rows:\n" + ten
+          + " has no pages in the range 5-2 (it begins after it "
+            "ends); nothing of it was merged\n"
+          + ten + " has no pages in the range 99-10 (it begins past the last page, 10)"},
+         joined},
         // A split keeps its good files.
         {Job({Row(gone, 2, 1, 2), Row(a, 2, 2, 1), Row(a, 2, 1, 1)}),
          false,
@@ -145,6 +159,7 @@ TEST_F(DialogConvertTest, ShouldIgnoreEnterEscapeAndCloseButStopOnRequest)
     EXPECT_LT(run.report.rowsTaken.size(), 1000u);
     EXPECT_FALSE(std::filesystem::exists(out)) << "a stopped merge writes nothing";
     EXPECT_EQ(run.opened + run.messages, QStringList {});
+    EXPECT_EQ(SummariseJob(Job(rows, out), run.report), "Merge stopped; nothing was written");
 
     // The next job gets a fresh stop flag and runs to its end.
     const DialogRun next = RunDialog(Job({rows.begin(), rows.begin() + 3}, out));
@@ -156,6 +171,40 @@ TEST_F(DialogConvertTest, ShouldIgnoreEnterEscapeAndCloseButStopOnRequest)
     ASSERT_EQ(std::pair(split.bStopped, split.report.stopped), std::pair(true, true));
     EXPECT_LT(split.report.filesWritten.size(), 1000u);
     EXPECT_EQ(split.opened + split.messages, QStringList {});
+}
+
+using JobResultTest = FrameFixture;
+
+TEST_F(JobResultTest, TheStatusBarSaysWhatTheJobDidAndOpenFolderOpensWhereTheResultIs)
+{
+    EXPECT_EQ(std::pair(m_pFrame->GetMessageText(), Action("ID_OPEN_RESULT_FOLDER")->isEnabled()),
+              std::pair(QStringLiteral("Ready"), false));
+    const std::string folder = m_tmp.File("out");
+    std::filesystem::create_directory(folder);
+    AddFiles({MakePdf("a.pdf", 3), MakePdf("b.pdf", 4)});
+    m_pFrame->GetOutputPathEdit()->selectAll();
+    QTest::keyClicks(m_pFrame->GetOutputPathEdit(), Q(folder + "/bound.pdf"));
+    // The command, the status text, the folder Open Folder opens.
+    const std::tuple<const char*, std::string, std::string> jobs[] = {
+        {"ID_FILE_CONVERT_MERGE", "Merged 2 files, 7 pages into " + folder + "/bound.pdf", folder},
+        {"ID_FILE_CONVERT_SPLIT", "Split 2 files into 2 files beside their sources", m_tmp.Path().string()},
+    };
+    for (const auto& [szCommand, status, opened] : jobs) {
+        SCOPED_TRACE(szCommand);
+        Trigger(szCommand);
+        EXPECT_EQ(m_pFrame->GetMessageText(), Q(status));
+        Trigger("ID_OPEN_RESULT_FOLDER");
+        EXPECT_EQ(CShell::TakeOpened(), QStringList {Q(opened)});
+    }
+
+    // Without test mode the folder is looked for, and a message says why it cannot be opened.
+    CShell::SetTestMode(false);
+    Trigger("ID_FILE_CONVERT_MERGE");
+    std::filesystem::remove_all(folder);
+    Trigger("ID_OPEN_RESULT_FOLDER");
+    CShell::SetTestMode(true);
+    EXPECT_EQ(CMessageBox::TakeShownTexts(),
+              QStringList {"The folder " + Q(folder) + " could not be opened: it does not exist."});
 }
 
 } // namespace

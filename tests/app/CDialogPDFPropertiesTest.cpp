@@ -47,3 +47,42 @@ TEST(PropertiesDialog, OpensWithTheSettingsTakesTheTextsOnlyOnOkAndTheCheckBoxAt
         EXPECT_EQ(settings.IsPropertiesAlways(), bAlwaysAfter);
     }
 }
+
+using PropertiesRestart = AppFixture;
+
+// Files written before the box was saved held texts only when it was ticked.
+TEST_F(PropertiesRestart, TheBoxShowsWhetherTheSavedTextsApplyAndTheLabelsFitTheirTexts)
+{
+    // Settings.ini, the box and the title at the start; each time the box is clicked, then a restart.
+    const std::tuple<const char*, bool, const char*> rows[] = {
+        {"[General]\nPDFTitle=Annual\n", true, "Annual"},
+        {"[General]\nPDFTitle=Annual\n[General Settings]\nPropertiesAlways=0\n", false, ""},
+        {"[General Settings]\nPropertiesAlways=1\n", true, ""},
+    };
+    QWidget owner;
+    owner.setGeometry(40, 30, 900, 700);
+    owner.show();
+    for (const auto& [szIni, bAlways, szTitle] : rows) {
+        WriteWholeFile(Ini(), szIni);
+        for (const bool bTicked : {bAlways, !bAlways}) {
+            SCOPED_TRACE(std::string(szIni) + (bTicked ? " ticked" : ""));
+            m_app.GetAppSettings();
+            CDialogPDFProperties dialog(Settings(), &owner);
+            auto* pBox = Child<QCheckBox>(dialog, "IDC_CHECK1");
+            const char* szApplied = bTicked ? szTitle : "";
+            EXPECT_EQ(std::tuple(pBox->isChecked(), Child<QLineEdit>(dialog, "IDC_EDIT_TITLE")->text(),
+                                 MakeConvertJob(1, {}, Settings(), "").szPDFTitle),
+                      std::tuple(bTicked, QString(szApplied), std::string(szApplied)));
+            dialog.show();
+            QTest::mouseClick(pBox, Qt::LeftButton);
+            ASSERT_TRUE(Settings().Save());
+        }
+    }
+    // Over its window, its longest label as wide as its text at a large font.
+    CDialogPDFProperties dialog(Settings(), &owner);
+    dialog.setFont(QFont(QStringLiteral("Verdana"), 20));
+    dialog.show();
+    const QLabel* pKeywords = Child<QLabel>(dialog, "IDC_LABEL_KEYWORDS");
+    EXPECT_GE(pKeywords->width(), pKeywords->sizeHint().width());
+    EXPECT_LE((dialog.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 2);
+}

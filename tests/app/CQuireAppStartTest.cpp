@@ -144,7 +144,9 @@ TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedSettingsAndExitWritesWhatTheUs
 
     TriggerAction(*pFrame, "ID_OPTIONS_AUTO_OPEN");
     EXPECT_EQ(m_app.ExitInstance(3), 3);
-    EXPECT_EQ(ReadWholeFile(Ini()), "[General]\nSavePath=/out/merged.pdf\nAutoBackup=0\nOpenResult=0\n");
+    EXPECT_EQ(ReadWholeFile(Ini()),
+              "[General]\nSavePath=/out/merged.pdf\nAutoBackup=0\nOpenResult=0\n\n"
+              "[General Settings]\nPropertiesAlways=0\n");
 }
 
 // This process plays the running instance (under the program's name), the real program the second start.

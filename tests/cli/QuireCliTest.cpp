@@ -116,7 +116,13 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
         {{"merge", "-onowhere/out.pdf", "a.pdf"},
          {1, "", "quire: nowhere/out.pdf cannot be written: its folder does not exist\n"}},
         {{"merge", "-oout.pdf", "a.pdf", "5-3"},
-         {1, "", "quire: No checked row contributes pages, so out.pdf was not written.\n"}},
+         {1, "",
+          "quire: a.pdf has no pages in the range 5-3 (it begins past the last page, 4); nothing of it was "
+          "merged\nquire: No checked row contributes pages, so out.pdf was not written.\n"}},
+        // A range without pages is named; the merge of the others succeeds.
+        {{"merge", "-oskips.pdf", "a.pdf", "1", "b.pdf", "4-2"},
+         {0, "", "quire: b.pdf has no pages in the range 4-2 (it begins after it ends); nothing of it was merged\n",
+          " +skips.pdf"}},
         {{"merge", "-oout.pdf", "chain.pdf"}, {1, "", chain}},
         {{"split", "chain.pdf"}, {1, "", chain}},
         {{"merge", "-oout.pdf", "tree.pdf"}, {1, "", tree}},
@@ -136,18 +142,22 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
         // A split goes on after a failing file.
         {{"split", "locked.pdf", "b.pdf", "5-3", "a.pdf", "1-3"},
          {1, "a_p1-3.pdf\n",
-          "quire: locked.pdf needs a password\nquire: b.pdf has no pages in the range 5-3; no file was written for "
-          "it\n",
+          "quire: locked.pdf needs a password\nquire: b.pdf has no pages in the range 5-3 (it begins past the last "
+          "page, 4); no file was written for it\n",
           " +a_p1-3.pdf"}},
         {{"merge", "-omerged.pdf", "one.pdf", "two.pdf"},
          {0, "", "quire: note: form field renamed to keep it apart: T -> T+1\n", " +merged.pdf"}},
         // Progress is shown on a terminal only.
         {{"merge", "-oshown.pdf", "a.pdf", "c.pdf"},
-         {0, "", "\r\033[Kquire: merging 1 of 2: a.pdf\r\033[Kquire: merging 2 of 2: c.pdf\r\033[K", " +shown.pdf"},
+         {0, "",
+          "\r\033[Kquire: merging 1 of 2: a.pdf\r\033[Kquire: merging 2 of 2: c.pdf\r\033[Kquire: writing "
+          "shown.pdf\r\033[K",
+          " +shown.pdf"},
          true},
         {{"split", "a.pdf", "2-3", "c.pdf", "3"},
          {0, "a_p2-3.pdf\nc_p3-3.pdf\n",
-          "\r\033[Kquire: splitting 1 of 2: a.pdf\r\033[Kquire: splitting 2 of 2: c.pdf\r\033[K",
+          "\r\033[Kquire: splitting 1 of 2: a.pdf\r\033[Kquire: writing a_p2-3.pdf\r\033[Kquire: splitting 2 of "
+          "2: c.pdf\r\033[Kquire: writing c_p3-3.pdf\r\033[K",
           " +a_p2-3.pdf +c_p3-3.pdf"},
          true},
     };

@@ -44,8 +44,8 @@ inline std::string Errors(const quire::JobReport& report)
     return text;
 }
 
-// Records what a job tells the desktop program, status lines and "row:ordinal/total" in the order
-// told; `onRow` lets a test act between two rows.
+// Records what a job tells the desktop program in the order told: status lines, "row:ordinal/total",
+// "writing NAME" (", there already" if it exists then); `onRow` lets a test act between two rows.
 class Observer : public quire::IJobObserver
 {
 public:
@@ -55,6 +55,11 @@ public:
         events.push_back(std::to_string(row) + ":" + std::to_string(ordinal) + "/" + std::to_string(total));
         if (onRow)
             onRow(row);
+    }
+    void OnWriting(const std::string& path) override
+    {
+        events.push_back("writing " + std::filesystem::path(path).filename().string()
+                         + (std::filesystem::exists(path) ? ", there already" : ""));
     }
     std::vector<std::string> events;
     std::function<void(int)> onRow;

@@ -21,6 +21,7 @@
 #include <QItemSelectionModel>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QRegularExpressionValidator>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QUndoStack>
@@ -84,6 +85,12 @@ void CQuireView::OnCreate()
     m_pList->setFocusPolicy(Qt::StrongFocus);
     m_pList->SetUseEllipsis(true);
     m_pList->setAccessibleName(QStringLiteral("PDF files"));
+    // A reader names a tick cell by its row's file: "ten.pdf, checked".
+    m_pList->SetAccessibleLabelColumn(1);
+    // Page cells take page numbers only; an empty cell stands for the first or the last page.
+    auto* pPages = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,9}")), this);
+    m_pList->SetColumnValidator(3, pPages);
+    m_pList->SetColumnValidator(4, pPages);
     m_pList->SetEndLabelEditHook(
         [this](int nItem, int nSubItem, const QString* pszText) { return OnEndLabelEdit(nItem, nSubItem, pszText); });
 
@@ -262,6 +269,11 @@ void CQuireView::UpdateListCtrl()
     emit jobListChanged();
 }
 
+QString CQuireView::PageRangeTip(const ListItemData& item)
+{
+    return QStringLiteral("1 \u2013 %1").arg(EngineText::ToText(item.szPages));
+}
+
 void CQuireView::AppendRows(std::int32_t nFirst)
 {
     for (std::int32_t i = nFirst; i < m_arrItems.GetCount(); ++i) {
@@ -274,7 +286,7 @@ void CQuireView::AppendRows(std::int32_t nFirst)
         for (int nCol = 1; nCol <= 5; ++nCol) {
             const QString text = EngineText::ToText(*texts[nCol - 1]);
             m_pList->SetItemText(nRow, nCol, text);
-            m_pList->SetItemToolTipText(nRow, nCol, text);
+            m_pList->SetItemToolTipText(nRow, nCol, nCol == 3 || nCol == 4 ? PageRangeTip(item) : text);
         }
         for (int nCol = 3; nCol <= 5; ++nCol)
             m_pList->SetEdit(nRow, nCol);
@@ -412,8 +424,9 @@ void CQuireView::OnEditEnd(int nItem, int nSubItem)
     const QString szText = m_pList->GetItemText(nItem, nSubItem);
     *fields[nSubItem - 3] = EngineText::FromText(szText);
     after.items.SetAt(nItem, item);
-    // The tip shows the whole text, as a rebuild would have set it.
-    m_pList->SetItemToolTipText(nItem, nSubItem, szText);
+    // The bookmark's tip shows the whole text, as a rebuild would have set it; page tips stay "1 – N".
+    if (nSubItem == 5)
+        m_pList->SetItemToolTipText(nItem, nSubItem, szText);
     Commit(QStringLiteral("Edit %1").arg(QLatin1String(kColumns[nSubItem].szTitle)), std::move(after), true);
 }
 

@@ -114,6 +114,8 @@ private:
 
     // Appends rows for the records after the first `m_nRowsInStep`, which the rows already show.
     void AppendRows(std::int32_t nFirst);
+    // The tooltip of a row's page cells: the pages it may name, "1 – N".
+    static QString PageRangeTip(const ListItemData& item);
 
     // The widths of the six columns for a viewport `nWidth` pixels wide: the shares of m_nColWidths,
     // the last column taking the rest, so that they fill it exactly.

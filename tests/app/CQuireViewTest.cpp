@@ -286,6 +286,32 @@ TEST_F(ViewTest, EveryListChangeIsOneStepThatTheUndoKeysTakeBackAndBringAgain)
     }
 }
 
+// A user without a mouse: Tab reaches the list, Space ticks, F2 edits the range cell after cell with
+// digits only; a reader hears every control by name and each tick with its row's file.
+TEST_F(ViewTest, TheWholeListIsReachedAndEditedFromTheKeyboardAndNamedForReaders)
+{
+    AddFiles({MakePdf("a.pdf", 5), MakePdf("b.pdf", 5)});
+    m_pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+    m_pFrame->GetOutputPathEdit()->setFocus();
+    for (int i = 0; i < 20 && QApplication::focusWidget() != List(); ++i)
+        Do("key Tab");
+    ASSERT_EQ(QApplication::focusWidget(), List());
+    for (const char* szKey : {"Down", "Up", "Space", "F2", "X", "2", "Tab", "4", "Tab", "P", "Return"})
+        Do(QStringLiteral("key %1").arg(QLatin1String(szKey)));
+    EXPECT_EQ(Rows(), "[ ] a.pdf 5 2 4 p | [x] b.pdf 5 1 5 b");
+    EXPECT_EQ(EnableStates(), "RA-d-SVB");
+    EXPECT_EQ(List()->GetItemToolTipText(0, 3), QStringLiteral("1 \u2013 5"));
+
+    const QAccessibleInterface* pCell = QAccessible::queryAccessibleInterface(List())->tableInterface()->cellAt(1, 0);
+    EXPECT_EQ(pCell->text(QAccessible::Name) + (pCell->state().checked ? ", checked" : ""), "b.pdf, checked");
+    for (QWidget* pWidget : m_pFrame->findChildren<QWidget*>()) {
+        const bool bNamed = !QAccessible::queryAccessibleInterface(pWidget)->text(QAccessible::Name).isEmpty();
+        const bool bFocusable = pWidget->isVisible() && pWidget->focusPolicy() != Qt::NoFocus;
+        EXPECT_TRUE(bNamed || !bFocusable || pWidget->inherits("QScrollBar")) << pWidget->metaObject()->className();
+    }
+}
+
 TEST_F(ViewTest, ColumnsShareTheListExactlyUntilTheUserDragsOneThenKeepItsWidthsAcrossResizesAndRuns)
 {
     AddFiles(std::vector<std::string>(30, MakePdf("a.pdf", 1))); // rows enough for the vertical scroll bar

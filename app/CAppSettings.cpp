@@ -44,6 +44,8 @@ const KeyDef kKeys[] = {
     {Key::PDFKeywords, Store::Profile, "General", "PDFKeywords", true, 0, Saved::AtExitWhenPropertiesAlways},
     {Key::PropertiesAlways, Store::Profile, "General Settings", "PropertiesAlways", false, 0, Saved::Never},
     {Key::ApplicationLook, Store::Area, "", "ApplicationLook", false, 215, Saved::WhenSet},
+    {Key::WindowGeometry, Store::Area, "", "WindowGeometry", true, 0, Saved::WhenSet},
+    {Key::AddFolder, Store::Area, "", "AddFolder", true, 0, Saved::WhenSet},
 };
 
 QVariant Default(const KeyDef& def)
@@ -53,6 +55,8 @@ QVariant Default(const KeyDef& def)
 
 QVariant Read(const KeyDef& def, const CProfileFile& profile, const QSettings& area, const QString& szDefaultText)
 {
+    if (def.store == Store::Area && def.bText)
+        return area.value(QLatin1String(def.szName), szDefaultText).toString();
     if (def.store == Store::Area)
         return area.value(QLatin1String(def.szName), def.nDefault).toInt();
     if (def.bText)
@@ -76,7 +80,7 @@ void CAppSettings::Load(const QString& szSettingsFile, const QString& szDefaultS
     profile.Load();
     const QSettings area;
     for (const KeyDef& def : kKeys) {
-        const QString szDefault = def.key == Key::SavePath ? szDefaultSavePath : QString();
+        const QString szDefault = def.key == Key::SavePath || def.key == Key::AddFolder ? szDefaultSavePath : QString();
         m_values[static_cast<std::size_t>(def.key)] = Read(def, profile, area, szDefault);
     }
     m_recentFiles.ReadList(area);
@@ -189,6 +193,42 @@ void CAppSettings::SetApplicationLook(std::uint32_t nLook)
 {
     SetValue(Key::ApplicationLook, static_cast<int>(nLook));
     QSettings().setValue(QStringLiteral("ApplicationLook"), static_cast<int>(nLook));
+}
+
+void CAppSettings::SetAreaValue(Key key, const QVariant& value)
+{
+    SetValue(key, value);
+    for (const KeyDef& def : kKeys) {
+        if (def.key == key)
+            QSettings().setValue(QLatin1String(def.szName), value);
+    }
+}
+
+QByteArray CAppSettings::WindowGeometry() const
+{
+    return QByteArray::fromBase64(Value(Key::WindowGeometry).toString().toLatin1());
+}
+
+void CAppSettings::SetWindowGeometry(const QByteArray& geometry)
+{
+    // NOTE: kept as Base64 text, so that the settings area holds only numbers and texts.
+    SetAreaValue(Key::WindowGeometry, QString::fromLatin1(geometry.toBase64()));
+}
+
+QString CAppSettings::AddFolder() const
+{
+    return Value(Key::AddFolder).toString();
+}
+
+void CAppSettings::SetAddFolder(const QString& szFolder)
+{
+    SetAreaValue(Key::AddFolder, szFolder);
+}
+
+void CAppSettings::RemoveRecentFile(const QString& szPath)
+{
+    if (m_recentFiles.Remove(szPath))
+        emit changed(Key::RecentFiles);
 }
 
 void CAppSettings::AddRecentFile(const QString& szPath)

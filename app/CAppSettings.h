@@ -19,6 +19,8 @@
 //                                                PropertiesAlways is on
 //   PropertiesAlways                            Settings.ini [General Settings], never saved
 //   ApplicationLook (default 215)               the settings area (QSettings()), saved when set
+//   WindowGeometry, AddFolder                   the settings area, saved when set; AddFolder's default
+//                                                is the documents folder, like SavePath's
 //   the recent-file list (16 entries)           the settings area, saved at exit
 // Settings.ini goes through CProfileFile, which keeps every line it does not own. A missing value
 // takes its default. A switch is on only when it holds exactly 1; a value the user typed into the
@@ -41,6 +43,8 @@ public:
         PDFKeywords,
         PropertiesAlways,
         ApplicationLook,
+        WindowGeometry,
+        AddFolder,
         RecentFiles,
     };
     Q_ENUM(Key)
@@ -57,8 +61,8 @@ public:
 
     explicit CAppSettings(QObject* pParent = nullptr);
 
-    // Reads every value from `szSettingsFile` and the settings area; `szDefaultSavePath` is SavePath's
-    // default (the documents folder).
+    // Reads every value from `szSettingsFile` and the settings area; `szDefaultSavePath` is the default
+    // of SavePath and AddFolder (the documents folder).
     void Load(const QString& szSettingsFile, const QString& szDefaultSavePath);
     // Writes what is saved at exit. False when Settings.ini could not be written, or was unreadable and
     // so is left alone; nothing is written before Load.
@@ -79,20 +83,32 @@ public:
     std::uint32_t ApplicationLook() const;
     void SetApplicationLook(std::uint32_t nLook);
 
+    // The main window's size, position and maximised state as QWidget::saveGeometry() gives them;
+    // empty until a window was closed.
+    QByteArray WindowGeometry() const;
+    void SetWindowGeometry(const QByteArray& geometry);
+    // The folder Add PDF Files last took files from.
+    QString AddFolder() const;
+    void SetAddFolder(const QString& szFolder);
+
     const CRecentFileList& RecentFiles() const { return m_recentFiles; }
     // Puts `szPath` on top of the recent-file list.
     void AddRecentFile(const QString& szPath);
+    // Takes `szPath` off the recent-file list.
+    void RemoveRecentFile(const QString& szPath);
 
 signals:
     void changed(CAppSettings::Key key);
 
 private:
-    static constexpr std::size_t nKeys = static_cast<std::size_t>(Key::ApplicationLook) + 1;
+    static constexpr std::size_t nKeys = static_cast<std::size_t>(Key::AddFolder) + 1;
 
     const QVariant& Value(Key key) const { return m_values[static_cast<std::size_t>(key)]; }
     void SetValue(Key key, const QVariant& value);
     bool IsOn(Key key) const;
     void SetSwitch(Key key, bool bOn);
+    // Sets a value of the settings area and writes it there at once.
+    void SetAreaValue(Key key, const QVariant& value);
 
     QString m_szSettingsFile;
     std::array<QVariant, nKeys> m_values;

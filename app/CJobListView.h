@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "joblist/ListItemData.h"
+
 #include <QColor>
 #include <QString>
 
@@ -16,6 +18,10 @@ public:
     // cannot be read nothing is appended and `szError` receives a sentence naming the file and the
     // reason; the answer is then false.
     virtual bool AddListItem(const QString& szFilePath, QString& szError) = 0;
+
+    // Copies the list's pending edits into the records and appends `item`, a record read already (the
+    // frame reads files on its intake thread). Does not rebuild the rows.
+    virtual void AppendListItem(const ListItemData& item) = 0;
 
     // Rebuilds every row from the records.
     virtual void UpdateListCtrl() = 0;

@@ -169,6 +169,12 @@ bool CQuireView::AddListItem(const QString& szFilePath, QString& szError)
     return true;
 }
 
+void CQuireView::AppendListItem(const ListItemData& item)
+{
+    UpdateListCtrlItemData();
+    m_arrItems.Add(item);
+}
+
 void CQuireView::UpdateListCtrl()
 {
     if (!m_pList)
@@ -397,7 +403,13 @@ void CQuireView::RunJob(int nMode)
     UpdateListCtrlItemData();
     std::string szOutputPath;
     if (nMode == 1) {
-        const QString szOutput = GetMergeOutputPath();
+        QString szOutput = GetMergeOutputPath();
+        // A folder (the documents folder on a first start) asks for the file to write in it.
+        if (QFileInfo(szOutput).isDir()) {
+            szOutput = m_frame.ChooseMergeOutput(szOutput);
+            if (szOutput.isEmpty())
+                return;
+        }
         const QString problem = CheckMergeOutput(szOutput);
         if (!problem.isEmpty()) {
             CMessageBox::Warning(window(), problem);

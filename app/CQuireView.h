@@ -41,6 +41,7 @@ public:
 
     // CJobListView
     bool AddListItem(const QString& szFilePath, QString& szError) override;
+    void AppendListItem(const ListItemData& item) override;
     void UpdateListCtrl() override;
     void SetEmptyListText(const QString& szText, const QColor& colour) override;
     void OnUpdateCommandFile() override;

@@ -35,6 +35,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
@@ -84,7 +85,17 @@ CMainFrame::CMainFrame(CAppSettings& settings, QWidget* parent)
 
     SetOutputPathEditText(m_settings.SavePath());
     m_pIntakeJob = new CFileIntakeJob(this);
-    connect(m_pIntakeJob, &CFileIntakeJob::resultsReady, this, &CMainFrame::OnIntakeResults);
+    // NOTE: the rows read are added at most every 40 ms rather than at every file: the list still
+    // grows as the files are read, and a thousand small files cost a few dozen rebuilds and repaints
+    // instead of a thousand.
+    m_pIntakeDrain = new QTimer(this);
+    m_pIntakeDrain->setSingleShot(true);
+    m_pIntakeDrain->setInterval(40);
+    connect(m_pIntakeDrain, &QTimer::timeout, this, &CMainFrame::OnIntakeResults);
+    connect(m_pIntakeJob, &CFileIntakeJob::resultsReady, m_pIntakeDrain, [this] {
+        if (!m_pIntakeDrain->isActive())
+            m_pIntakeDrain->start();
+    });
     connect(m_pIntakeJob, &CFileIntakeJob::finished, this, &CMainFrame::OnIntakeFinished);
     connect(&m_settings, &CAppSettings::changed, this, &CMainFrame::RequestCommandUpdate);
     UpdateRecentFileActions();
@@ -593,9 +604,6 @@ void CMainFrame::OnIntakeResults()
             bAppended = true;
         }
     }
-    // NOTE: one rebuild for everything read since the last call, rather than one per file: the rows
-    // still appear as the files are read, and a batch that read faster than the window drew costs
-    // one append of many rows.
     if (bAppended)
         pView->UpdateListCtrl();
     ShowIntakeStatus();
@@ -627,6 +635,7 @@ void CMainFrame::CancelIntake()
 
 void CMainFrame::OnIntakeFinished()
 {
+    m_pIntakeDrain->stop();
     OnIntakeResults();
     m_pCancelIntake->hide();
     ShowIntakeStatus();

@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 
 // The main window "Quire Binder": the ribbon, the file list view in the middle, the status bar with the
 // message pane and the CAP, NUM and SCRL indicators; at least 900 x 600 pixels, or the available area
@@ -165,6 +166,7 @@ private:
     CJobListView* m_pView = nullptr;
     bool m_bUpdateRequested = false;
     CFileIntakeJob* m_pIntakeJob = nullptr;
+    QTimer* m_pIntakeDrain = nullptr;
     QPushButton* m_pCancelIntake = nullptr;
     QList<Intake> m_intakes; // the first one runs
     int m_nIntakeSerial = 0;

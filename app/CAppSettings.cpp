@@ -45,6 +45,8 @@ const KeyDef kKeys[] = {
     {Key::PropertiesAlways, Store::Profile, "General Settings", "PropertiesAlways", false, 0, Saved::AtExit},
     {Key::ApplicationLook, Store::Area, "", "ApplicationLook", false, 215, Saved::WhenSet},
     {Key::ColumnWidths, Store::Area, "", "ColumnWidths", true, 0, Saved::AtExit},
+    {Key::WindowGeometry, Store::Area, "", "WindowGeometry", true, 0, Saved::WhenSet},
+    {Key::AddFolder, Store::Area, "", "AddFolder", true, 0, Saved::WhenSet},
 };
 
 QVariant Default(const KeyDef& def)
@@ -54,9 +56,10 @@ QVariant Default(const KeyDef& def)
 
 QVariant Read(const KeyDef& def, const CProfileFile& profile, const QSettings& area, const QString& szDefaultText)
 {
+    if (def.store == Store::Area && def.bText)
+        return area.value(QLatin1String(def.szName), szDefaultText).toString();
     if (def.store == Store::Area)
-        return def.bText ? QVariant(area.value(QLatin1String(def.szName), QString()).toString())
-                         : QVariant(area.value(QLatin1String(def.szName), def.nDefault).toInt());
+        return area.value(QLatin1String(def.szName), def.nDefault).toInt();
     if (def.bText)
         return EngineText::ToText(profile.GetString(def.szSection, def.szName, EngineText::FromText(szDefaultText)));
     return profile.GetInt(def.szSection, def.szName, def.nDefault);
@@ -78,7 +81,7 @@ void CAppSettings::Load(const QString& szSettingsFile, const QString& szDefaultS
     profile.Load();
     const QSettings area;
     for (const KeyDef& def : kKeys) {
-        const QString szDefault = def.key == Key::SavePath ? szDefaultSavePath : QString();
+        const QString szDefault = def.key == Key::SavePath || def.key == Key::AddFolder ? szDefaultSavePath : QString();
         m_values[static_cast<std::size_t>(def.key)] = Read(def, profile, area, szDefault);
     }
     // NOTE: files written before the box was saved hold the texts only when it was ticked at exit,
@@ -231,6 +234,42 @@ void CAppSettings::SetColumnWidths(const QList<int>& widths)
     for (const int nWidth : widths)
         texts.append(QString::number(nWidth));
     SetValue(Key::ColumnWidths, texts.join(QLatin1Char(',')));
+}
+
+void CAppSettings::SetAreaValue(Key key, const QVariant& value)
+{
+    SetValue(key, value);
+    for (const KeyDef& def : kKeys) {
+        if (def.key == key)
+            QSettings().setValue(QLatin1String(def.szName), value);
+    }
+}
+
+QByteArray CAppSettings::WindowGeometry() const
+{
+    return QByteArray::fromBase64(Value(Key::WindowGeometry).toString().toLatin1());
+}
+
+void CAppSettings::SetWindowGeometry(const QByteArray& geometry)
+{
+    // NOTE: kept as Base64 text, so that the settings area holds only numbers and texts.
+    SetAreaValue(Key::WindowGeometry, QString::fromLatin1(geometry.toBase64()));
+}
+
+QString CAppSettings::AddFolder() const
+{
+    return Value(Key::AddFolder).toString();
+}
+
+void CAppSettings::SetAddFolder(const QString& szFolder)
+{
+    SetAreaValue(Key::AddFolder, szFolder);
+}
+
+void CAppSettings::RemoveRecentFile(const QString& szPath)
+{
+    if (m_recentFiles.Remove(szPath))
+        emit changed(Key::RecentFiles);
 }
 
 void CAppSettings::AddRecentFile(const QString& szPath)

@@ -21,6 +21,8 @@
 //                                                missing, on if any of the four texts is not empty
 //   ApplicationLook (default 215)               the settings area (QSettings()), saved when set
 //   ColumnWidths (empty)                        the settings area, saved at exit
+//   WindowGeometry, AddFolder                   the settings area, saved when set; AddFolder's default
+//                                                is the documents folder, like SavePath's
 //   the recent-file list (16 entries)           the settings area, saved at exit
 // Settings.ini goes through CProfileFile, which keeps every line it does not own. A missing value
 // takes its default. A switch is on only when it holds exactly 1; a value the user typed into the
@@ -43,6 +45,8 @@ public:
         PDFKeywords,
         PropertiesAlways,
         ApplicationLook,
+        WindowGeometry,
+        AddFolder,
         RecentFiles,
         ColumnWidths,
     };
@@ -60,8 +64,8 @@ public:
 
     explicit CAppSettings(QObject* pParent = nullptr);
 
-    // Reads every value from `szSettingsFile` and the settings area; `szDefaultSavePath` is SavePath's
-    // default (the documents folder).
+    // Reads every value from `szSettingsFile` and the settings area; `szDefaultSavePath` is the default
+    // of SavePath and AddFolder (the documents folder).
     void Load(const QString& szSettingsFile, const QString& szDefaultSavePath);
     // Writes what is saved at exit. False when Settings.ini or the settings area could not be written,
     // or Settings.ini was unreadable and so is left alone; nothing is written before Load.
@@ -87,9 +91,19 @@ public:
     QList<int> ColumnWidths() const;
     void SetColumnWidths(const QList<int>& widths);
 
+    // The main window's size, position and maximised state as QWidget::saveGeometry() gives them;
+    // empty until a window was closed.
+    QByteArray WindowGeometry() const;
+    void SetWindowGeometry(const QByteArray& geometry);
+    // The folder Add PDF Files last took files from.
+    QString AddFolder() const;
+    void SetAddFolder(const QString& szFolder);
+
     const CRecentFileList& RecentFiles() const { return m_recentFiles; }
     // Puts `szPath` on top of the recent-file list.
     void AddRecentFile(const QString& szPath);
+    // Takes `szPath` off the recent-file list.
+    void RemoveRecentFile(const QString& szPath);
 
 signals:
     void changed(CAppSettings::Key key);
@@ -101,6 +115,8 @@ private:
     void SetValue(Key key, const QVariant& value);
     bool IsOn(Key key) const;
     void SetSwitch(Key key, bool bOn);
+    // Sets a value of the settings area and writes it there at once.
+    void SetAreaValue(Key key, const QVariant& value);
 
     QString m_szSettingsFile;
     std::array<QVariant, nKeys> m_values;

@@ -9,10 +9,12 @@ namespace {
 bool g_bTestMode = false;
 QList<QStringList> g_answers;
 QStringList g_titles;
+QStringList g_paths;
 
-QStringList NextAnswer(const QString& title)
+QStringList NextAnswer(const QString& title, const QString& path)
 {
     g_titles.append(title);
+    g_paths.append(path);
     return g_answers.isEmpty() ? QStringList() : g_answers.takeFirst();
 }
 
@@ -22,14 +24,14 @@ QStringList CFileDialog::GetOpenFileNames(QWidget* parent, const QString& title,
                                           const QString& filter)
 {
     if (g_bTestMode)
-        return NextAnswer(title);
+        return NextAnswer(title, folder);
     return QFileDialog::getOpenFileNames(parent, title, folder, filter);
 }
 
 QString CFileDialog::GetSaveFileName(QWidget* parent, const QString& title, const QString& path, const QString& filter)
 {
     if (g_bTestMode) {
-        const QStringList answer = NextAnswer(title);
+        const QStringList answer = NextAnswer(title, path);
         return answer.isEmpty() ? QString() : answer.first();
     }
     return QFileDialog::getSaveFileName(parent, title, path, filter);
@@ -40,6 +42,7 @@ void CFileDialog::SetTestMode(bool bOn)
     g_bTestMode = bOn;
     g_answers.clear();
     g_titles.clear();
+    g_paths.clear();
 }
 
 void CFileDialog::SetNextFileNames(const QStringList& names)
@@ -52,4 +55,11 @@ QStringList CFileDialog::TakeShownTitles()
     QStringList titles;
     titles.swap(g_titles);
     return titles;
+}
+
+QStringList CFileDialog::TakeShownPaths()
+{
+    QStringList paths;
+    paths.swap(g_paths);
+    return paths;
 }

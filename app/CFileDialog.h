@@ -7,7 +7,8 @@
 class QWidget;
 
 // The program's open and save dialogs. In test mode no dialog is shown: the next queued answer is
-// returned at once (an empty answer is a cancel), and the dialog's title is recorded.
+// returned at once (an empty answer is a cancel), and the dialog's title and the folder or file it
+// would have opened at are recorded.
 class CFileDialog
 {
 public:
@@ -22,4 +23,5 @@ public:
         SetNextFileNames(name.isEmpty() ? QStringList() : QStringList {name});
     }
     static QStringList TakeShownTitles();
+    static QStringList TakeShownPaths();
 };

@@ -5,11 +5,13 @@
 #include "app/CAppSettings.h"
 #include "app/CDialogAbout.h"
 #include "app/CDialogPDFProperties.h"
+#include "app/CFileIntakeJob.h"
 #include "app/CHelpWindow.h"
 #include "app/CJobListView.h"
 #include "app/CLockKeyIndicators.h"
 #include "app/CMessageBox.h"
 #include "app/CMultiSelectFileDialog.h"
+#include "app/COutputPathRule.h"
 #include "app/CShell.h"
 #include "app/CommandIds.h"
 #include "app/EngineText.h"
@@ -32,10 +34,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <QWindow>
+
+#include <algorithm>
 
 // Resources of a static library must be registered by name from the global namespace.
 static void InitQuireResources()
@@ -46,6 +54,7 @@ static void InitQuireResources()
 namespace {
 
 const char* const kReady = "Ready";
+const QSize kMinimumSize(900, 600);
 
 QIcon Image(int nIndex)
 {
@@ -63,7 +72,7 @@ CMainFrame::CMainFrame(CAppSettings& settings, QWidget* parent)
 
     setWindowIcon(QIcon(QStringLiteral(":/quire-binder.svg")));
     setWindowTitle(QStringLiteral("Quire Binder"));
-    setMinimumSize(900, 600);
+    FitMinimumToScreen();
     setAcceptDrops(true);
 
     CreateActions();
@@ -79,9 +88,23 @@ CMainFrame::CMainFrame(CAppSettings& settings, QWidget* parent)
     setCentralWidget(new QWidget(this));
 
     SetOutputPathEditText(m_settings.SavePath());
+    m_pIntakeJob = new CFileIntakeJob(this);
+    // NOTE: the rows read are added at most every 40 ms rather than at every file: the list still
+    // grows as the files are read, and a thousand small files cost a few dozen rebuilds and repaints
+    // instead of a thousand.
+    m_pIntakeDrain = new QTimer(this);
+    m_pIntakeDrain->setSingleShot(true);
+    m_pIntakeDrain->setInterval(40);
+    connect(m_pIntakeDrain, &QTimer::timeout, this, &CMainFrame::OnIntakeResults);
+    connect(m_pIntakeJob, &CFileIntakeJob::resultsReady, m_pIntakeDrain, [this] {
+        if (!m_pIntakeDrain->isActive())
+            m_pIntakeDrain->start();
+    });
+    connect(m_pIntakeJob, &CFileIntakeJob::finished, this, &CMainFrame::OnIntakeFinished);
     connect(&m_settings, &CAppSettings::changed, this, &CMainFrame::RequestCommandUpdate);
     UpdateRecentFileActions();
     UpdateCommandUI();
+    restoreGeometry(m_settings.WindowGeometry());
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -236,25 +259,22 @@ void CMainFrame::InitializeRibbon()
 
     CRibbonCategory* pHome = m_pRibbon->AddCategory(QStringLiteral("Home"), QStringLiteral("H"));
     CRibbonPanel* pFile = pHome->AddPanel(QStringLiteral("File"));
-    pFile->AddButton(GetAction(ID_FILE_OPEN), QStringLiteral("O"));
+    pFile->AddButton(GetAction(ID_FILE_OPEN), QStringLiteral("O"), true);
     pFile->AddSeparator();
     pFile->AddButton(GetAction(ID_FILE_MOVE_UP), QStringLiteral("U"));
     pFile->AddButton(GetAction(ID_FILE_MOVE_DOWN), QStringLiteral("D"));
     pFile->AddButton(GetAction(ID_FILE_REMOVE), QStringLiteral("R"));
     pFile->AddButton(GetAction(ID_FILE_REMOVE_ALL), QStringLiteral("A"));
-    pFile->BeginGroup();
-    pFile->AddGroupButton(GetAction(ID_EDIT_UNDO), QStringLiteral("Z"));
-    pFile->BeginGroup();
-    pFile->AddGroupButton(GetAction(ID_EDIT_REDO), QStringLiteral("Y"));
     pFile->AddSeparator();
     pFile->AddButton(GetAction(ID_FILE_VIEW_SELECTION), QStringLiteral("S"));
 
+    // The jobs keep their texts longest: at the smallest size the list commands give theirs up first.
     CRibbonPanel* pJobs = pHome->AddPanel(QStringLiteral("Merge & Split"));
-    pJobs->AddButton(GetAction(ID_FILE_CONVERT_MERGE), QStringLiteral("M"));
-    pJobs->AddButton(GetAction(ID_OPTIONS_DOC_PROPERTIES), QStringLiteral("I"));
-    pJobs->AddButton(GetAction(ID_BUTTON2), QStringLiteral("V"));
+    pJobs->AddButton(GetAction(ID_FILE_CONVERT_MERGE), QStringLiteral("M"), true);
+    pJobs->AddButton(GetAction(ID_OPTIONS_DOC_PROPERTIES), QStringLiteral("I"), true);
+    pJobs->AddButton(GetAction(ID_BUTTON2), QStringLiteral("V"), true);
     pJobs->AddSeparator();
-    pJobs->AddButton(GetAction(ID_FILE_CONVERT_SPLIT), QStringLiteral("P"));
+    pJobs->AddButton(GetAction(ID_FILE_CONVERT_SPLIT), QStringLiteral("P"), true);
 
     CRibbonPanel* pOptions = pHome->AddPanel(QStringLiteral("Options"));
     pOptions->AddCheckBox(GetAction(ID_OPTIONS_AUTO_OPEN), QStringLiteral("E"));
@@ -277,6 +297,10 @@ void CMainFrame::InitializeRibbon()
     for (int nID = ID_VIEW_APPLOOK_OFF_2007_BLUE; nID <= ID_VIEW_APPLOOK_OFF_2007_AQUA; ++nID)
         m_pStyleMenu->addAction(GetAction(nID));
     connect(m_pStyleMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+    // Undo and Redo sit in the tab row, reachable from every tab and taking no room from the panels.
+    for (const auto& [nID, szKeyTip] : {std::pair {ID_EDIT_UNDO, "Z"}, {ID_EDIT_REDO, "Y"}})
+        m_pRibbon->AddToTabs(GetAction(nID), QLatin1String(szKeyTip), nullptr)
+            ->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_pRibbon->AddToTabs(GetAction(ID_RIBBON_STYLE), QStringLiteral("S"), m_pStyleMenu);
 }
 
@@ -294,11 +318,18 @@ void CMainFrame::CreateStatusBar()
     pOpenButton->setDefaultAction(pOpenFolder);
     pOpenButton->setAutoRaise(true);
     pBar->addPermanentWidget(pOpenButton);
+    m_pCancelIntake = new QPushButton(QStringLiteral("Cancel"), pBar);
+    m_pCancelIntake->setObjectName(QStringLiteral("IntakeCancel"));
+    m_pCancelIntake->setToolTip(QStringLiteral("Stop adding files"));
+    m_pCancelIntake->hide();
+    pBar->addWidget(m_pCancelIntake);
+    connect(m_pCancelIntake, &QPushButton::clicked, this, &CMainFrame::CancelIntake);
     m_pIndicators = new CLockKeyIndicators(pBar);
-    // A command description replaces the message pane while it shows; when it goes, the pane is idle.
+    // A command description replaces the message pane while it shows; when it goes, the pane is idle,
+    // or counts the files being added.
     connect(pBar, &QStatusBar::messageChanged, this, [this](const QString& szMessage) {
         if (szMessage.isEmpty())
-            m_pMessagePane->setText(m_szIdleText);
+            ShowIntakeStatus();
     });
 }
 
@@ -387,6 +418,11 @@ void CMainFrame::UpdateCommandUI()
         pView->OnUpdateCommandFile();
     else
         OnUpdateCommandFileWithoutView();
+    // NOTE: a job started now would take a list that is still filling.
+    if (IsIntakeRunning()) {
+        GetAction(ID_FILE_CONVERT_MERGE)->setEnabled(false);
+        GetAction(ID_FILE_CONVERT_SPLIT)->setEnabled(false);
+    }
     OnUpdateCommandOptions();
     OnUpdateCommandHelp();
     GetAction(ID_OPEN_RESULT_FOLDER)->setEnabled(!m_szResultFolder.isEmpty());
@@ -452,19 +488,9 @@ void CMainFrame::OnCommandOptions(int nID)
 {
     switch (nID) {
     case ID_OPTIONS_OUTPUT_PATH_BUTTON: {
-        CMultiSelectFileDialog dialog(false, QString(), QString(),
-                                      CMultiSelectFileDialog::OFN_HIDEREADONLY
-                                          | CMultiSelectFileDialog::OFN_OVERWRITEPROMPT
-                                          | CMultiSelectFileDialog::OFN_PATHMUSTEXIST,
-                                      QStringLiteral("PDF File(*.pdf)|*.pdf;||"), this);
-        if (dialog.DoModal() == CMultiSelectFileDialog::IDOK) {
-            QString szPath = dialog.GetPathName();
-            if (szPath.right(4).compare(QLatin1String(".pdf"), Qt::CaseInsensitive) != 0)
-                szPath += QStringLiteral(".pdf");
-            m_settings.SetSavePath(szPath);
-        }
-        // Confirmed or not, the edit shows the setting again.
-        SetOutputPathEditText(m_settings.SavePath());
+        const QString szOutput = COutputPathRule::Resolve(GetOutputPathText(), m_settings.SavePath());
+        const QFileInfo output(szOutput);
+        BrowseOutputPath(szOutput.isEmpty() || output.isDir() ? szOutput : output.absolutePath());
         break;
     }
     case ID_OPTIONS_AUTO_BACKUP:
@@ -484,6 +510,29 @@ void CMainFrame::OnCommandOptions(int nID)
     // NOTE: a toggle that leaves the setting as it was emits nothing, yet Qt has flipped the action's
     // own check mark: the marks must follow the settings again at once.
     OnUpdateCommandOptions();
+}
+
+bool CMainFrame::BrowseOutputPath(const QString& szStart)
+{
+    CMultiSelectFileDialog dialog(false, QString(), szStart,
+                                  CMultiSelectFileDialog::OFN_HIDEREADONLY | CMultiSelectFileDialog::OFN_OVERWRITEPROMPT
+                                      | CMultiSelectFileDialog::OFN_PATHMUSTEXIST,
+                                  QStringLiteral("PDF File(*.pdf)|*.pdf;||"), this);
+    const bool bChosen = dialog.DoModal() == CMultiSelectFileDialog::IDOK;
+    if (bChosen) {
+        QString szPath = dialog.GetPathName();
+        if (szPath.right(4).compare(QLatin1String(".pdf"), Qt::CaseInsensitive) != 0)
+            szPath += QStringLiteral(".pdf");
+        m_settings.SetSavePath(szPath);
+    }
+    // Confirmed or not, the edit shows the setting again.
+    SetOutputPathEditText(m_settings.SavePath());
+    return bChosen;
+}
+
+QString CMainFrame::ChooseMergeOutput(const QString& szFolder)
+{
+    return BrowseOutputPath(QDir(szFolder).filePath(QStringLiteral("Merged.pdf"))) ? m_settings.SavePath() : QString();
 }
 
 void CMainFrame::OnCommandHelp(int nID)
@@ -557,51 +606,131 @@ void CMainFrame::UpdateRecentFileActions()
     }
 }
 
-bool CMainFrame::AddFile(const QString& szPath, QStringList& failures)
+void CMainFrame::AddFiles(const QStringList& paths, Source source)
 {
-    CJobListView* pView = GetView();
-    if (!pView) {
-        failures.append(
-            QStringLiteral("%1 was not added: the file list is not available.").arg(QDir::toNativeSeparators(szPath)));
-        return false;
-    }
-    QString szError;
-    if (!pView->AddListItem(szPath, szError)) {
-        failures.append(szError.isEmpty() ? QStringLiteral("%1 cannot be read.").arg(QDir::toNativeSeparators(szPath))
-                                          : szError);
-        return false;
-    }
-    pView->UpdateListCtrl();
-    m_settings.AddRecentFile(szPath);
-    return true;
+    Intake intake;
+    intake.paths = paths;
+    intake.source = source;
+    intake.nSerial = ++m_nIntakeSerial;
+    m_intakes.append(intake);
+    if (m_intakes.size() == 1)
+        StartNextIntake();
 }
 
-int CMainFrame::AddFiles(const QStringList& paths, Source source)
+bool CMainFrame::IsIntakeRunning() const
 {
+    return !m_intakes.isEmpty();
+}
+
+void CMainFrame::StartNextIntake()
+{
+    if (m_intakes.isEmpty())
+        return;
+    Intake& intake = m_intakes.first();
+    QStringList accepted;
+    for (int i = 0; i < intake.paths.size(); ++i) {
+        const std::string path = EngineText::FromPath(intake.paths[i]);
+        if (intake.source == Source::Dropped && !quire::AcceptDroppedPath(path))
+            continue;
+        if (intake.source == Source::Chosen && !quire::HasPdfExtension(path)) {
+            intake.failures.insert(i,
+                                   QStringLiteral("%1 is not a PDF file: only files whose names end in .pdf are added.")
+                                       .arg(QDir::toNativeSeparators(intake.paths[i])));
+            continue;
+        }
+        intake.positions.append(i);
+        accepted.append(intake.paths[i]);
+    }
     SetEmptyListText(QLatin1String(kLoadingText));
-    int nAdded = 0;
-    QStringList failures;
-    for (const QString& szPath : paths) {
-        const std::string path = EngineText::FromPath(szPath);
-        const bool bAccepted = source == Source::Given
-            || (source == Source::Chosen ? quire::AcceptChosenPath(path) : quire::AcceptDroppedPath(path));
-        if (bAccepted && AddFile(szPath, failures))
-            ++nAdded;
+    m_pCancelIntake->show();
+    ShowIntakeStatus();
+    UpdateCommandUI();
+    m_pIntakeJob->Start(accepted);
+}
+
+void CMainFrame::OnIntakeResults()
+{
+    if (m_intakes.isEmpty())
+        return;
+    Intake& intake = m_intakes.first();
+    CJobListView* pView = GetView();
+    bool bAppended = false;
+    for (const CFileIntakeJob::Result& read : m_pIntakeJob->TakeResults()) {
+        const int nPosition = intake.positions.value(intake.nDone++);
+        const QString szName = QDir::toNativeSeparators(read.szPath);
+        if (!read.result.item) {
+            intake.failures.insert(nPosition,
+                                   read.result.error ? EngineText::ToText(read.result.error->what())
+                                                     : QStringLiteral("%1 cannot be read.").arg(szName));
+        } else if (!pView) {
+            intake.failures.insert(nPosition,
+                                   QStringLiteral("%1 was not added: the file list is not available.").arg(szName));
+        } else {
+            pView->AppendListItem(*read.result.item);
+            m_settings.AddRecentFile(read.szPath);
+            ++intake.nAdded;
+            bAppended = true;
+        }
     }
-    if (nAdded == 0)
-        SetEmptyListText(QLatin1String(kPromptText));
-    if (!failures.isEmpty()) {
-        const QString szIntro = failures.size() == 1 ? QStringLiteral("This file was not added to the list:")
-                                                     : QStringLiteral("These files were not added to the list:");
-        CMessageBox::Warning(this, szIntro + QStringLiteral("\n\n") + failures.join(QLatin1Char('\n')));
+    if (bAppended)
+        pView->UpdateListCtrl();
+    ShowIntakeStatus();
+}
+
+void CMainFrame::ShowIntakeStatus()
+{
+    if (m_intakes.isEmpty() || !m_pIntakeJob || !m_pIntakeJob->IsRunning()) {
+        m_pMessagePane->setText(m_szIdleText);
+        return;
     }
+    const Intake& intake = m_intakes.first();
+    const qsizetype nTotal = intake.positions.size();
+    if (nTotal == 0)
+        return;
+    // The file being read now, counted from 1.
+    const qsizetype nCurrent = std::min<qsizetype>(intake.nDone, nTotal - 1);
+    const QString szName = QFileInfo(intake.paths[intake.positions[nCurrent]]).fileName();
+    m_pMessagePane->setText(QStringLiteral("Adding %1 of %2: %3").arg(nCurrent + 1).arg(nTotal).arg(szName));
+}
+
+void CMainFrame::CancelIntake()
+{
+    if (m_intakes.isEmpty() || !m_pIntakeJob->IsRunning())
+        return;
+    m_intakes.erase(m_intakes.begin() + 1, m_intakes.end());
+    m_pIntakeJob->Cancel();
+}
+
+void CMainFrame::OnIntakeFinished()
+{
+    m_pIntakeDrain->stop();
+    OnIntakeResults();
+    m_pCancelIntake->hide();
+    ShowIntakeStatus();
+    if (!m_intakes.isEmpty()) {
+        const Intake intake = m_intakes.first();
+        if (intake.nAdded == 0)
+            SetEmptyListText(QLatin1String(kPromptText));
+        if (!intake.failures.isEmpty()) {
+            const QString szIntro = intake.failures.size() == 1
+                ? QStringLiteral("This file was not added to the list:")
+                : QStringLiteral("These files were not added to the list:");
+            CMessageBox::Warning(this,
+                                 szIntro + QStringLiteral("\n\n") + intake.failures.values().join(QLatin1Char('\n')));
+        }
+        // NOTE: the message runs an event loop of its own: the window may have been closed meanwhile,
+        // which drops every intake, or another intake may have been asked for, which waits behind this.
+        if (!m_intakes.isEmpty() && m_intakes.first().nSerial == intake.nSerial)
+            m_intakes.removeFirst();
+        StartNextIntake();
+    }
+    UpdateCommandUI();
     RequestCommandUpdate();
-    return nAdded;
 }
 
 void CMainFrame::OnFileOpen()
 {
-    CMultiSelectFileDialog dialog(true, QStringLiteral("pdf"), QString(),
+    CMultiSelectFileDialog dialog(true, QStringLiteral("pdf"), m_settings.AddFolder(),
                                   CMultiSelectFileDialog::OFN_ALLOWMULTISELECT | CMultiSelectFileDialog::OFN_EXPLORER
                                       | CMultiSelectFileDialog::OFN_NODEREFERENCELINKS,
                                   QStringLiteral("PDF File (*.pdf)|*.pdf|All Files (*.*)|*.*||"), nullptr);
@@ -610,6 +739,7 @@ void CMainFrame::OnFileOpen()
     QStringList paths;
     for (CMultiSelectFileDialog::POSITION pos = dialog.GetStartPosition(); pos;)
         paths.append(dialog.GetNextPathName(pos));
+    m_settings.SetAddFolder(QFileInfo(paths.first()).absolutePath());
     AddFiles(paths, Source::Chosen);
 }
 
@@ -624,14 +754,37 @@ void CMainFrame::OnDropFiles(const QStringList& paths)
 void CMainFrame::OnOpenRecentFile(int nID)
 {
     const QString szPath = m_settings.RecentFiles().Entry(nID - ID_FILE_MRU_FILE1);
-    if (!szPath.isEmpty())
-        AddFiles({szPath}, Source::Chosen);
+    if (szPath.isEmpty())
+        return;
+    if (!QFileInfo::exists(szPath)) {
+        m_settings.RemoveRecentFile(szPath);
+        UpdateRecentFileActions();
+        CMessageBox::Warning(this,
+                             QStringLiteral("%1 no longer exists, so it was taken off the Recent Files list.")
+                                 .arg(QDir::toNativeSeparators(szPath)));
+        return;
+    }
+    AddFiles({szPath}, Source::Chosen);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent)
 {
-    if (pEvent->mimeData()->hasUrls())
-        pEvent->acceptProposedAction();
+    if (!pEvent->mimeData()->hasUrls())
+        return;
+    pEvent->acceptProposedAction();
+    SetDropHighlight(true);
+}
+
+void CMainFrame::dragLeaveEvent(QDragLeaveEvent* pEvent)
+{
+    QMainWindow::dragLeaveEvent(pEvent);
+    SetDropHighlight(false);
+}
+
+void CMainFrame::SetDropHighlight(bool bOn)
+{
+    if (CJobListView* pView = GetView())
+        pView->SetDropHighlight(bOn);
 }
 
 void CMainFrame::dropEvent(QDropEvent* pEvent)
@@ -642,8 +795,39 @@ void CMainFrame::dropEvent(QDropEvent* pEvent)
             paths.append(url.toLocalFile());
     }
     pEvent->acceptProposedAction();
-    // The files are taken once the drop has returned: a message about a file that cannot be read
-    // must not hold up the program the files were dragged from.
-    QMetaObject::invokeMethod(
-        this, [this, paths] { OnDropFiles(paths); }, Qt::QueuedConnection);
+    SetDropHighlight(false);
+    // The files are read on the intake thread and named in a message only at its end, so the program
+    // the files were dragged from is not held up.
+    OnDropFiles(paths);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* pEvent)
+{
+    // The list goes with the window: the reading stops without a message.
+    m_intakes.clear();
+    m_pIntakeJob->Cancel();
+    m_settings.SetWindowGeometry(saveGeometry());
+    QMainWindow::closeEvent(pEvent);
+}
+
+void CMainFrame::showEvent(QShowEvent* pEvent)
+{
+    QMainWindow::showEvent(pEvent);
+    if (!m_bScreenWatched && windowHandle()) {
+        m_bScreenWatched = true;
+        connect(windowHandle(), &QWindow::screenChanged, this, &CMainFrame::FitMinimumToScreen);
+    }
+    FitMinimumToScreen();
+}
+
+void CMainFrame::FitMinimumToScreen()
+{
+    const QScreen* pScreen = screen();
+    if (!pScreen) {
+        setMinimumSize(kMinimumSize);
+        return;
+    }
+    // The frame the window system draws around the window needs its share of the screen too.
+    const QSize available = pScreen->availableGeometry().size() - (frameGeometry().size() - size());
+    setMinimumSize(kMinimumSize.boundedTo(available));
 }

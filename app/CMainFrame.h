@@ -2,13 +2,16 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QMainWindow>
+#include <QMap>
 #include <QPointer>
 #include <QStringList>
 
 class CAppSettings;
 class CDialogAbout;
 class CHelpWindow;
+class CFileIntakeJob;
 class CJobListView;
 class CLockKeyIndicators;
 class CRibbonBar;
@@ -17,9 +20,13 @@ class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPushButton;
+class QTimer;
 
 // The main window "Quire Binder": the ribbon, the file list view in the middle, the status bar with the
-// message pane and the CAP, NUM and SCRL indicators; at least 900 x 600 pixels.
+// message pane and the CAP, NUM and SCRL indicators; at least 900 x 600 pixels, or the available area
+// of its screen when that is smaller. Its size, position and maximised state are taken back from the
+// settings at the next start.
 //
 // Every command is one QAction owned by the frame (objectName = the identifier name, data() = its
 // number), shared by the ribbon, the application menu, the view's context menu and the shortcuts.
@@ -28,9 +35,12 @@ class QMenu;
 // selection asks for it through RequestCommandUpdate(), which runs it once when control returns to
 // the event loop however many changes came before; a menu runs it directly before it opens.
 //
-// File intake: Add PDF Files, dropped files and the recent-file list hand their paths to AddFiles,
-// which filters them, adds each accepted one through the view and puts it on top of the recent-file
-// list; one message then lists every file that could not be read, with the reason.
+// File intake: Add PDF Files, dropped files and the recent-file list hand their paths to AddFiles.
+// The files are read on one worker thread (CFileIntakeJob), so the window keeps answering; each one
+// read is added through the view as its row, in order, and goes on top of the recent-file list. The
+// status bar says "Adding 120 of 300: name.pdf" and shows a Cancel button; Merge and Split stay
+// disabled meanwhile. One message at the end of each intake lists every file that was not added,
+// with the reason.
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
@@ -39,10 +49,11 @@ public:
     static constexpr const char* kLoadingText = "Loading your PDF files...";
     static constexpr const char* kPromptText = "Please Add PDF Files to Convert.";
 
-    // Which filter decides whether a path is offered to the view.
+    // Which filter decides whether a path is read.
     enum class Source {
-        Chosen, // the open dialog and the recent-file list: a ".pdf" extension, an existing file
-        Dropped, // dropped files: not a folder, and "pdf" as the last three characters
+        Chosen, // the open dialog and the recent-file list: a ".pdf" extension, else named as not added
+        Dropped, // dropped files: not a folder, "pdf" as the last three characters, existing; else passed
+                 // over without a word
         Given, // named at start or by a second start: every path; each one that cannot be read is named
     };
 
@@ -78,17 +89,28 @@ public:
     // returns to the event loop.
     void RequestCommandUpdate();
 
-    // The one intake: every path of `paths` that `source`'s filter accepts is added through the view,
-    // in order; the list shows the loading text meanwhile, and the prompt again when nothing was
-    // added to an empty list; one message names every file that could not be read. Returns the number
-    // of files added.
-    int AddFiles(const QStringList& paths, Source source);
-    // Intake entry points: the open dialog, a drop, recent-file command 57616 + i (a vanished or
-    // non-PDF entry adds nothing and stays in the list).
+    // The one intake: starts reading every path of `paths` that `source`'s filter accepts and returns
+    // at once; while another intake runs, this one waits for it. The files read are added through the
+    // view in order; the list shows the loading text meanwhile, and the prompt again when nothing was
+    // added to an empty list; at the end one message names every file that was not added.
+    void AddFiles(const QStringList& paths, Source source);
+    // From the first AddFiles until the last waiting intake has ended and its message was answered.
+    bool IsIntakeRunning() const;
+    // The status bar's Cancel: stops the running intake after the file being read (no row is added
+    // after it) and drops the intakes waiting behind it. Its message names the files not added so far.
+    void CancelIntake();
+    // Intake entry points: the open dialog (opening in the folder files were last added from), a drop,
+    // recent-file command 57616 + i (an entry whose file has gone is named in a message and taken off
+    // the list).
     void OnFileOpen();
     void OnDropFiles(const QStringList& paths);
     void OnOpenRecentFile(int nID);
     void SetEmptyListText(const QString& szText);
+
+    // Merge asks for this when the merge output is the folder `szFolder`: the save dialog opens there
+    // suggesting "Merged.pdf"; the file chosen (".pdf" added when it has no extension) becomes the
+    // SavePath setting and the edit's text, and is returned. Empty when the dialog was cancelled.
+    QString ChooseMergeOutput(const QString& szFolder);
 
     void OnApplicationLook(int nID);
     void OnUpdateApplicationLook();
@@ -104,7 +126,11 @@ public:
 
 protected:
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dragLeaveEvent(QDragLeaveEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
+    // Stops the intake and remembers the window's geometry.
+    void closeEvent(QCloseEvent* pEvent) override;
+    void showEvent(QShowEvent* pEvent) override;
 
 private:
     void CreateActions();
@@ -113,10 +139,31 @@ private:
     void CreateStatusBar();
     void OnOpenResultFolder();
     void SetOutputPathEditText(const QString& szText);
+    // The list's highlight while files are dragged over the window.
+    void SetDropHighlight(bool bOn);
     static void ShowInFront(QWidget* pWindow);
     void UpdateRecentFileActions();
-    // Adds one accepted path through the view; on failure the reason is appended to `failures`.
-    bool AddFile(const QString& szPath, QStringList& failures);
+    // Save dialog for the merge output opening at `szStart`; the file chosen becomes the SavePath and
+    // the edit shows the setting again. False when cancelled.
+    bool BrowseOutputPath(const QString& szStart);
+    // Keeps the minimum size within the available area of the window's screen.
+    void FitMinimumToScreen();
+
+    // One AddFiles call waiting for its turn, and then the one being read.
+    struct Intake
+    {
+        QStringList paths {};
+        Source source = Source::Chosen;
+        int nDone = 0; // results taken
+        int nAdded = 0;
+        QMap<int, QString> failures {}; // by position in `paths`, so the message keeps their order
+        QList<int> positions {}; // the position in `paths` of each path handed to the reader
+        int nSerial = 0;
+    };
+    void StartNextIntake();
+    void OnIntakeResults();
+    void OnIntakeFinished();
+    void ShowIntakeStatus();
     // The default enable rules of the view's commands while no view is plugged in: an empty list.
     void OnUpdateCommandFileWithoutView();
 
@@ -136,4 +183,10 @@ private:
     QPointer<CDialogAbout> m_pAbout;
     CJobListView* m_pView = nullptr;
     bool m_bUpdateRequested = false;
+    CFileIntakeJob* m_pIntakeJob = nullptr;
+    QTimer* m_pIntakeDrain = nullptr;
+    QPushButton* m_pCancelIntake = nullptr;
+    QList<Intake> m_intakes; // the first one runs
+    int m_nIntakeSerial = 0;
+    bool m_bScreenWatched = false;
 };

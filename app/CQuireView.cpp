@@ -225,18 +225,18 @@ void CQuireView::OnSize(int cx, int cy)
     m_pList->setUpdatesEnabled(true);
 }
 
-bool CQuireView::AddListItem(const QString& szFilePath, QString& szError)
+void CQuireView::AppendListItem(const ListItemData& item)
 {
-    const quire::ListItemResult result = quire::MakeListItem(EngineText::FromPath(szFilePath));
-    if (!result.item) {
-        szError = result.error ? EngineText::ToText(result.error->what())
-                               : QStringLiteral("%1 cannot be read.").arg(szFilePath);
-        return false;
-    }
-    m_arrItems.Add(*result.item);
+    m_arrItems.Add(item);
+    // NOTE: the steps before would bring back records without the new file.
     if (m_pUndo->count() > 0)
         m_pUndo->clear();
-    return true;
+}
+
+void CQuireView::SetDropHighlight(bool bOn)
+{
+    if (m_pList)
+        m_pList->SetDropHighlight(bOn);
 }
 
 void CQuireView::UpdateListCtrl()
@@ -508,7 +508,13 @@ void CQuireView::RunJob(int nMode)
 {
     std::string szOutputPath;
     if (nMode == 1) {
-        const QString szOutput = GetMergeOutputPath();
+        QString szOutput = GetMergeOutputPath();
+        // A folder (the documents folder on a first start) asks for the file to write in it.
+        if (QFileInfo(szOutput).isDir()) {
+            szOutput = m_frame.ChooseMergeOutput(szOutput);
+            if (szOutput.isEmpty())
+                return;
+        }
         const QString problem = CheckMergeOutput(szOutput);
         if (!problem.isEmpty()) {
             CMessageBox::Warning(window(), problem);

@@ -53,7 +53,8 @@ public:
     ~CQuireView() override;
 
     // CJobListView
-    bool AddListItem(const QString& szFilePath, QString& szError) override;
+    void AppendListItem(const ListItemData& item) override;
+    void SetDropHighlight(bool bOn) override;
     void UpdateListCtrl() override;
     void SetEmptyListText(const QString& szText, const QColor& colour) override;
     void OnUpdateCommandFile() override;

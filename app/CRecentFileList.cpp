@@ -49,3 +49,8 @@ void CRecentFileList::Add(const QString& szPath)
     while (m_entries.size() > m_nSize)
         m_entries.removeLast();
 }
+
+bool CRecentFileList::Remove(const QString& szPath)
+{
+    return m_entries.removeAll(szPath) > 0;
+}

@@ -20,6 +20,8 @@ public:
     // Puts `szPath` on top; an equal entry further down is removed, and the oldest entry drops off
     // when the list is full.
     void Add(const QString& szPath);
+    // Takes `szPath` off the list; false when it was not on it.
+    bool Remove(const QString& szPath);
 
     int GetSize() const { return m_nSize; }
     int Count() const { return static_cast<int>(m_entries.size()); }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: Apache-2.0
-# Adding N small PDFs through the desktop program's intake path (a row rebuild after every file)
-# against `quire info` reading the same files, side by side with hyperfine.
+# Adding N small PDFs through the desktop program's intake path (the files read on the intake thread,
+# the rows added as they arrive) against `quire info` reading the same files, side by side with
+# hyperfine; the window's own start alone (an empty folder) is timed beside them.
 #   bench/run-intake.sh [RUNS] [FILES]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,7 +23,10 @@ if [ ! -f "$work/done" ]; then
 fi
 
 export QT_QPA_PLATFORM=offscreen
+empty=$work-empty
+mkdir -p "$empty"
 hyperfine -N -w 1 -r "$runs" --export-markdown "$work/result.md" \
-    -n "intake (rebuild after each file)" "build-bench-gui/bench/quire_bench_intake $work" \
+    -n "intake" "build-bench-gui/bench/quire_bench_intake $work" \
+    -n "window start alone" "build-bench-gui/bench/quire_bench_intake $empty" \
     -n "quire info" "bash -c 'build-bench-gui/quire info $work/*.pdf >/dev/null'"
 cat "$work/result.md"

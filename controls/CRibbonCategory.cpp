@@ -36,12 +36,16 @@ CRibbonPanel* CRibbonCategory::AddPanel(const QString& szName)
 void CRibbonCategory::FitPanels(int nWidth)
 {
     for (CRibbonPanel* pPanel : m_panels)
-        pPanel->SetCompact(false);
-    for (qsizetype i = m_panels.size() - 1; i >= 0; --i) {
-        m_pLayout->invalidate();
-        if (m_pLayout->sizeHint().width() <= nWidth)
-            break;
-        m_panels[i]->SetCompact(true);
+        pPanel->SetFit(CRibbonPanel::Fit::Full);
+    // NOTE: in two rounds, so that the texts a panel keeps (its main commands) go only after every
+    // other panel has given up the texts it can spare.
+    for (const CRibbonPanel::Fit fit : {CRibbonPanel::Fit::Compact, CRibbonPanel::Fit::IconsOnly}) {
+        for (qsizetype i = m_panels.size() - 1; i >= 0; --i) {
+            m_pLayout->invalidate();
+            if (m_pLayout->sizeHint().width() <= nWidth)
+                return;
+            m_panels[i]->SetFit(fit);
+        }
     }
 }
 

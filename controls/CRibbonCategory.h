@@ -21,8 +21,9 @@ public:
     CRibbonPanel* AddPanel(const QString& szName);
     const QList<CRibbonPanel*>& Panels() const { return m_panels; }
 
-    // Makes panels compact, from the rightmost leftwards, until the category fits `nWidth`; panels
-    // that are not needed compact show in full. Runs on every resize.
+    // Makes panels compact, from the rightmost leftwards, until the category fits `nWidth`; when all
+    // compact is still too wide, makes them show icons only, again from the right. Panels not needed
+    // smaller show in full. Runs on every resize.
     void FitPanels(int nWidth);
 
 protected:

@@ -75,7 +75,7 @@ void CRibbonPanel::FollowAction(QWidget* pWidget, QAction* pAction, bool bTwoLin
     update();
 }
 
-QToolButton* CRibbonPanel::AddButton(QAction* pAction, const QString& szKeyTip)
+QToolButton* CRibbonPanel::AddButton(QAction* pAction, const QString& szKeyTip, bool bKeepsText)
 {
     m_pSmallColumn = nullptr;
     m_pGroup = nullptr;
@@ -83,23 +83,29 @@ QToolButton* CRibbonPanel::AddButton(QAction* pAction, const QString& szKeyTip)
     pButton->setObjectName(pAction->objectName());
     FollowAction(pButton, pAction, true);
     connect(pButton, &QToolButton::clicked, pAction, [pAction] { pAction->trigger(); });
-    pButton->setToolButtonStyle(m_bCompact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon);
     pButton->setIconSize(QSize(32, 32));
     pButton->setAutoRaise(true);
     pButton->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     pButton->setProperty(kKeyTip, szKeyTip);
     m_pElements->addWidget(pButton);
-    m_largeButtons.append(pButton);
+    m_largeButtons.append({pButton, bKeepsText});
+    SetButtonStyle(pButton, bKeepsText);
     return pButton;
 }
 
-void CRibbonPanel::SetCompact(bool bCompact)
+void CRibbonPanel::SetButtonStyle(QToolButton* pButton, bool bKeepsText) const
 {
-    if (m_bCompact == bCompact)
+    const bool bText = m_fit == Fit::Full || (m_fit == Fit::Compact && bKeepsText);
+    pButton->setToolButtonStyle(bText ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+}
+
+void CRibbonPanel::SetFit(Fit fit)
+{
+    if (m_fit == fit)
         return;
-    m_bCompact = bCompact;
-    for (QToolButton* pButton : m_largeButtons)
-        pButton->setToolButtonStyle(bCompact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon);
+    m_fit = fit;
+    for (const auto& [pButton, bKeepsText] : m_largeButtons)
+        SetButtonStyle(pButton, bKeepsText);
     // The new size must count at once, not after the posted layout request: the category measures
     // itself again right away.
     layout()->activate();

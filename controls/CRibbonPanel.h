@@ -4,6 +4,8 @@
 #include <QList>
 #include <QWidget>
 
+#include <utility>
+
 class QAction;
 class QBoxLayout;
 class QCheckBox;
@@ -33,8 +35,8 @@ public:
     QString Name() const { return m_szName; }
 
     // A large button: the action's icon at 32 x 32 above its text (on two lines when long); its
-    // objectName is the action's.
-    QToolButton* AddButton(QAction* pAction, const QString& szKeyTip);
+    // objectName is the action's. A button that `bKeepsText` gives up its text only at Fit::IconsOnly.
+    QToolButton* AddButton(QAction* pAction, const QString& szKeyTip, bool bKeepsText = false);
     // A check box showing a checkable action's checked state; a click triggers the action.
     QCheckBox* AddCheckBox(QAction* pAction, const QString& szKeyTip);
     void AddSeparator();
@@ -48,10 +50,16 @@ public:
     // A small button showing only the action's icon at 16 x 16.
     QToolButton* AddGroupButton(QAction* pAction, const QString& szKeyTip);
 
-    // A compact panel shows its large buttons as icons only (their texts stay in the tooltips), so a
-    // category that lacks room still shows every element unclipped.
-    void SetCompact(bool bCompact);
-    bool IsCompact() const { return m_bCompact; }
+    // How a panel that lacks room shows its large buttons: every text (Full), icons only but for the
+    // buttons that keep their text (Compact), icons only (IconsOnly). A text given up stays in the
+    // tooltip, so a category that lacks room still shows every element unclipped.
+    enum class Fit {
+        Full,
+        Compact,
+        IconsOnly,
+    };
+    void SetFit(Fit fit);
+    bool IsCompact() const { return m_fit != Fit::Full; }
 
     static constexpr int nSmallRows = 3;
 
@@ -68,6 +76,7 @@ public:
     static QString AccessibleName(const QAction* pAction);
 
 private:
+    void SetButtonStyle(QToolButton* pButton, bool bKeepsText) const;
     // The column that takes the next small element, started anew when full.
     QBoxLayout* SmallColumn();
     QBoxLayout* CurrentGroup();
@@ -79,6 +88,7 @@ private:
     // The label added last, while it is the last element of the current group.
     QLabel* m_pGroupLabel = nullptr;
     int m_nSmallInColumn = 0;
-    QList<QToolButton*> m_largeButtons;
-    bool m_bCompact = false;
+    // Whether the button keeps its text in a compact panel.
+    QList<std::pair<QToolButton*, bool>> m_largeButtons;
+    Fit m_fit = Fit::Full;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Drops every PDF file of a folder on the main window: the desktop program's intake path (the reader
-// opens each file once, one record is appended, the rows are rebuilt after every file, the path goes
-// on top of the recent-file list), then prints the row count.
+// opens each file once on the intake thread, the records read are appended and their rows added as
+// they arrive, each path goes on top of the recent-file list), then prints the row count.
 //
 //   QT_QPA_PLATFORM=offscreen quire_bench_intake FOLDER
 #include "app/CMainFrame.h"
@@ -50,7 +50,8 @@ int main(int argc, char* argv[])
         paths << folder.absoluteFilePath(name);
     // The same path as files dropped on the window: the name test, then one file at a time.
     frame.OnDropFiles(paths);
-    QApplication::processEvents();
+    while (frame.IsIntakeRunning())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const int nRows = pView->GetListCtrl()->GetItemCount();
     std::printf("%d rows, %lld ms\n", nRows, static_cast<long long>(clock.elapsed()));
     return nRows == static_cast<int>(paths.size()) ? 0 : 1;

@@ -136,7 +136,7 @@ protected:
     QAction* Action(const char* szName) const { return Child<QAction>(*m_pFrame, szName); }
     CXListCtrl* List() const { return m_pView->GetListCtrl(); }
 
-    // Adds `paths` through Add PDF Files.
+    // Adds `paths` through Add PDF Files and waits until the intake has ended.
     void AddFiles(const std::vector<std::string>& paths)
     {
         QStringList names;
@@ -144,6 +144,7 @@ protected:
             names << Q(path);
         CFileDialog::SetNextFileNames(names);
         Trigger("ID_FILE_OPEN");
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !m_pFrame->IsIntakeRunning(); }, 60000));
     }
     // The rows, one string each: "[x] name pages begin end bookmark", joined by " | ".
     std::string Rows() const

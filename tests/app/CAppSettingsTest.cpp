@@ -35,6 +35,7 @@ protected:
                               << texts.szAuthor << texts.szSubject << texts.szKeywords
                               << QString::number(settings.IsPropertiesAlways())
                               << QString::number(settings.ApplicationLook())
+                              << QString::fromLatin1(settings.WindowGeometry().toBase64()) << settings.AddFolder()
                               << settings.RecentFiles().Entry(0))[static_cast<int>(key)];
     }
     static void Set(CAppSettings& settings, Key key, const QString& szValue)
@@ -53,6 +54,10 @@ protected:
             return settings.SetPropertiesAlways(bOn);
         case Key::ApplicationLook:
             return settings.SetApplicationLook(szValue.toUInt());
+        case Key::WindowGeometry:
+            return settings.SetWindowGeometry(QByteArray::fromBase64(szValue.toLatin1()));
+        case Key::AddFolder:
+            return settings.SetAddFolder(szValue);
         case Key::RecentFiles:
             return settings.AddRecentFile(szValue);
         default:
@@ -79,6 +84,8 @@ TEST_F(AppSettings, EachKeyHasItsPlaceItsDefaultAndItsMomentOfSaving)
         {Key::PDFKeywords, "General", "PDFKeywords", "", "one, two", Saved::AtExitWithPropertiesAlways},
         {Key::PropertiesAlways, "General Settings", "PropertiesAlways", "0", "1", Saved::AtExit},
         {Key::ApplicationLook, nullptr, "ApplicationLook", "215", "217", Saved::WhenSet},
+        {Key::WindowGeometry, nullptr, "WindowGeometry", "", "AdnQywADAAA=", Saved::WhenSet},
+        {Key::AddFolder, nullptr, "AddFolder", "/docs/", "/scans", Saved::WhenSet},
         {Key::RecentFiles, nullptr, "Recent File List/File1", "", "/docs/a.pdf", Saved::AtExit},
     };
     for (const auto& [key, szSection, szName, szDefault, szChanged, saved] : rows) {

@@ -31,6 +31,13 @@ double Contrast(const QColor& a, const QColor& b)
     return std::max(luminance(a), luminance(b)) / std::min(luminance(a), luminance(b));
 }
 
+// Runs the event loop until no intake runs or waits.
+void WaitForIntake(const CMainFrame& frame)
+{
+    while (frame.IsIntakeRunning())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 } // namespace
 
 TEST_F(MainFrame, EveryCommandIsOneActionSharedByRibbonMenuAndShortcut)
@@ -94,6 +101,8 @@ TEST_F(MainFrame, BrowseAppendsPdfAndPutsTheSettingBackIntoTheEditWhetherConfirm
               std::pair(Path("B.PDF") + QStringLiteral("-typed"), Path("B.PDF")));
     Trigger("ID_OPTIONS_OUTPUT_PATH_BUTTON");
     EXPECT_EQ(pEdit->text(), Path("B.PDF"));
+    // Each browse opens in the folder of the output as it stands.
+    EXPECT_EQ(CFileDialog::TakeShownPaths().mid(1), QStringList(2, Q(m_tmp.Path().string())));
 }
 
 TEST_F(MainFrame, ALookTakesItsPaletteUnderAWaitCursorKeepsOneMarkAndIsReadBackAtTheNextStart)
@@ -195,7 +204,7 @@ TEST_F(MainFrame, HelpShowsTheGuideTheVersionsAndOpensOnlyTheAddressesTheBuildWa
     m_pFrame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
     QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
-    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "E", "S"}));
+    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "E", "Z", "Y", "S"}));
     // Alt, E shows the Help tab; its letters lead to the commands shown: C says which version runs.
     QTest::keyClick(m_pFrame.get(), Qt::Key_E);
     QStringList tips {"O"};
@@ -232,7 +241,7 @@ TEST_F(MainFrame, StatusBarShowsCommandDescriptionsAndTheLockKeys)
     EXPECT_NE(m_pFrame->GetIndicator(2)->isEnabled(), bScroll);
 }
 
-TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryUnreadableOneAndRemembersTheRecentOnes)
+TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryFileNotAddedOncePerIntakeAndRemembersTheRecentOnes)
 {
     const std::string a = MakePdf("a.v2.pdf", 2);
     const std::string b = MakePdf("b.PDF", 3, true);
@@ -242,41 +251,45 @@ TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryUnreadableOneAndRem
     fx::WriteNotPdf(notPdf);
     const std::string damaged = m_tmp.File("broken.pdf");
     fx::WriteDamagedPdf(damaged);
-    // The row count and the empty-list text each time the list changes.
-    QStringList seen;
-    QObject::connect(m_pView, &CQuireView::jobListChanged,
-                     [&] { seen << QString::number(List()->GetItemCount()) + ' ' + List()->GetNoItemsMessage(); });
 
-    // The open dialog takes a ".pdf" extension in any case and names what does not read as PDF; a file
-    // with an outline gets no bookmark text.
+    // The open dialog takes a ".pdf" extension in any case and names, in order, what it does not add;
+    // a file with an outline gets no bookmark text. It opens in the documents folder, then in the
+    // folder files were added from.
     AddFiles({notPdf, a, b, c, damaged});
+    AddFiles({});
+    EXPECT_EQ(CFileDialog::TakeShownPaths(), (QStringList {Settings().SavePath(), Q(m_tmp.Path().string())}));
     EXPECT_EQ(List()->GetHeaderCheckedState(0), 2);
     const QStringList shown = CMessageBox::TakeShownTexts();
     ASSERT_EQ(shown.size(), 1);
-    for (const std::string& path : {notPdf, a, b, c, damaged})
-        EXPECT_EQ(shown[0].contains(Q(path)), path == notPdf || path == damaged) << path << shown[0].toStdString();
-    // Each file shows as it is added, the list saying meanwhile that files are loading.
-    EXPECT_EQ(seen, (QStringList {"1 Loading your PDF files...", "2 Loading your PDF files..."}));
+    QList<qsizetype> named;
+    for (const std::string& path : {notPdf, c, damaged})
+        named << shown[0].indexOf(Q(path));
+    EXPECT_TRUE(named[0] >= 0 && named[0] < named[1] && named[1] < named[2]) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(Q(c) + " is not a PDF file"));
     // Only what was added goes on the recent files, the last one first, in the list and the menu.
     QCoreApplication::processEvents();
     EXPECT_EQ(Action("ID_FILE_MRU_FILE1")->text(), QStringLiteral("&1 b.PDF"));
-    // A recent entry adds its file again, on top; one whose file has gone adds nothing and says nothing.
+    // A recent entry adds its file again; one whose file has gone is named and taken off the list.
     const auto state = [&] {
+        const QStringList texts = CMessageBox::TakeShownTexts();
         return Rows() + " / " + Settings().RecentFiles().Entries().join(' ').toStdString() + " / "
-            + std::to_string(CMessageBox::TakeShownTexts().size());
+            + texts.join(" + ").toStdString();
     };
-    EXPECT_EQ(state(), "[x] a.v2.pdf 2 1 2 a.v2 | [x] b.PDF 3 1 3  / " + b + ' ' + a + " / 0");
+    EXPECT_EQ(state(), "[x] a.v2.pdf 2 1 2 a.v2 | [x] b.PDF 3 1 3  / " + b + ' ' + a + " / ");
     Trigger("ID_FILE_REMOVE_ALL");
     std::filesystem::rename(b, b + ".gone");
     Trigger("ID_FILE_MRU_FILE1");
-    EXPECT_EQ(state(), " / " + b + ' ' + a + " / 0");
-    Trigger("ID_FILE_MRU_FILE2");
-    EXPECT_EQ(state(), "[x] a.v2.pdf 2 1 2 a.v2 / " + a + ' ' + b + " / 0");
+    EXPECT_EQ(state(), " / " + a + " / " + b + " no longer exists, so it was taken off the Recent Files list.");
+    Trigger("ID_FILE_MRU_FILE1");
+    WaitForIntake(*m_pFrame);
+    EXPECT_EQ(state(), "[x] a.v2.pdf 2 1 2 a.v2 / " + a + " / ");
 
-    // A drop tests only the last three characters; nothing it passes over is named.
-    Trigger("ID_FILE_REMOVE_ALL");
+    // A drop while the open dialog's files are read waits for them. It tests only the last three
+    // characters; nothing it passes over is named, and each intake names its own unreadable files.
+    CFileDialog::SetNextFileNames({Q(damaged), Q(a)});
+    Trigger("ID_FILE_OPEN");
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(Q(a)), QUrl::fromLocalFile(Q(xpdf)), QUrl::fromLocalFile(Q(c))});
+    data.setUrls({QUrl::fromLocalFile(Q(xpdf)), QUrl::fromLocalFile(Q(c)), QUrl::fromLocalFile(Q(damaged))});
     const QPoint at = m_pFrame->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_pFrame.get(), &enter);
@@ -284,8 +297,12 @@ TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryUnreadableOneAndRem
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_pFrame.get(), &drop);
     EXPECT_TRUE(drop.isAccepted());
-    QApplication::processEvents(); // the files are taken after the drop has returned
-    EXPECT_EQ(state(), "[x] a.v2.pdf 2 1 2 a.v2 | [x] report.xpdf 1 1 1 report / " + xpdf + ' ' + a + ' ' + b + " / 0");
+    WaitForIntake(*m_pFrame);
+    const std::string broken = "This file was not added to the list:\n\n" + damaged;
+    EXPECT_TRUE(
+        state().starts_with("[x] a.v2.pdf 2 1 2 a.v2 | [x] a.v2.pdf 2 1 2 a.v2 | [x] report.xpdf 1 1 1 report / " + xpdf
+                            + ' ' + a + " / " + broken))
+        << state();
 
     // Nothing added to an empty list: the prompt comes back.
     Trigger("ID_FILE_REMOVE_ALL");
@@ -293,7 +310,85 @@ TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryUnreadableOneAndRem
     EXPECT_EQ(List()->GetNoItemsMessage(), QLatin1String(CMainFrame::kPromptText));
 }
 
-TEST_F(MainFrame, AtTheSmallestSizeOf900By600EveryRibbonElementShowsUnclipped)
+TEST_F(MainFrame, IntakeRunsOnAWorkerCountingTheFilesAndACancelOrCloseAddsNoRowAfterIt)
+{
+    AddFiles({MakePdf("one.pdf", 1), MakePdf("two.pdf", 1)});
+    const std::string model = MakePdf("model.pdf", 20);
+    QStringList copies;
+    for (int i = 0; i < 300; ++i) {
+        copies << Path(QString::asprintf("copy-%03d.pdf", i).toStdString());
+        std::filesystem::copy_file(model, copies.back().toStdString());
+    }
+    for (const char* szStop : {"IntakeCancel", "close"}) {
+        SCOPED_TRACE(szStop);
+        const int nBefore = List()->GetItemCount();
+        // At the first rows: how many, the status line and whether Merge and Split may run; then stop.
+        QString szSeen;
+        const auto connection = QObject::connect(m_pView, &CQuireView::jobListChanged, [&] {
+            if (!szSeen.isEmpty())
+                return;
+            szSeen = QStringLiteral("armed");
+            // Once the status line has caught up with the rows.
+            QTimer::singleShot(0, [&] {
+                szSeen = QStringLiteral("%1 rows, %2%3, %4")
+                             .arg(List()->GetItemCount() - nBefore)
+                             .arg(Action("ID_FILE_CONVERT_MERGE")->isEnabled())
+                             .arg(Action("ID_FILE_CONVERT_SPLIT")->isEnabled())
+                             .arg(m_pFrame->GetMessageText());
+                if (szStop == std::string("IntakeCancel"))
+                    QTest::mouseClick(Child<QPushButton>(*m_pFrame, szStop), Qt::LeftButton);
+                else
+                    m_pFrame->close();
+            });
+        });
+        CFileDialog::SetNextFileNames(copies);
+        Trigger("ID_FILE_OPEN");
+        WaitForIntake(*m_pFrame);
+        QObject::disconnect(connection);
+
+        const int nAdded = List()->GetItemCount() - nBefore;
+        ASSERT_TRUE(nAdded > 0 && nAdded < copies.size()) << nAdded;
+        EXPECT_EQ(szSeen,
+                  QStringLiteral("%1 rows, 00, Adding %2 of 300: copy-%3.pdf")
+                      .arg(nAdded)
+                      .arg(nAdded + 1)
+                      .arg(nAdded, 3, 10, QLatin1Char('0')));
+        for (int i = 0; i < nAdded; ++i)
+            EXPECT_EQ(List()->GetItemText(nBefore + i, 1), QFileInfo(copies[i]).fileName());
+        EXPECT_EQ(Settings().RecentFiles().Entry(0), copies[nAdded - 1]);
+        EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+        // Ready for the jobs again, or closed.
+        EXPECT_EQ(QStringLiteral("%1, %2%3%4")
+                      .arg(m_pFrame->GetMessageText())
+                      .arg(Action("ID_FILE_CONVERT_MERGE")->isEnabled())
+                      .arg(m_pFrame->isVisible())
+                      .arg(Child<QPushButton>(*m_pFrame, "IntakeCancel")->isVisible()),
+                  szStop == std::string("close") ? "Ready, 100" : "Ready, 110");
+    }
+}
+
+TEST_F(MainFrame, AFirstMergeIntoTheDocumentsFolderAsksForItsFileThereAndACancelMergesNothing)
+{
+    const QString szDocuments = Settings().SavePath();
+    ASSERT_TRUE(QDir().mkpath(szDocuments));
+    AddFiles({MakePdf("a.pdf", 2), MakePdf("b.pdf", 3)});
+    CFileDialog::TakeShownPaths();
+    EXPECT_EQ(m_pFrame->GetOutputPathText(), szDocuments);
+    for (const QString& szAnswer : {QString(), szDocuments + "First"}) {
+        CFileDialog::SetNextFileName(szAnswer);
+        Trigger("ID_FILE_CONVERT_MERGE");
+        EXPECT_EQ(CFileDialog::TakeShownPaths(), QStringList {szDocuments + "Merged.pdf"});
+        EXPECT_EQ(CMessageBox::TakeShownTexts(), QStringList());
+        EXPECT_EQ(QDir(szDocuments).entryList(QDir::Files),
+                  szAnswer.isEmpty() ? QStringList() : QStringList {"First.pdf"});
+    }
+    const QString szOut = szDocuments + "First.pdf";
+    EXPECT_EQ(std::pair(Settings().SavePath(), m_pFrame->GetOutputPathText()), std::pair(szOut, szOut));
+    EXPECT_TRUE(fx::QpdfCheckPasses(szOut.toStdString()));
+    EXPECT_EQ(fx::PdfInfo(szOut.toStdString()).at("Pages"), "5");
+}
+
+TEST_F(MainFrame, TheMinimumSizeFitsTheScreenAndAt900By600TheRibbonKeepsTheMainTexts)
 {
     CRibbonCategory* pHome = m_pFrame->GetRibbonBar()->Category(0);
     EXPECT_EQ(m_pFrame->windowTitle(), QStringLiteral("Quire Binder"));
@@ -302,16 +397,70 @@ TEST_F(MainFrame, AtTheSmallestSizeOf900By600EveryRibbonElementShowsUnclipped)
     for (CRibbonPanel* pPanel : pHome->Panels())
         EXPECT_FALSE(pPanel->IsCompact()) << pPanel->Name().toStdString();
 
+    // The list commands give up their texts first.
+    m_pFrame->resize(900, 600);
+    QApplication::processEvents();
+    QStringList texts;
+    for (QToolButton* pButton : pHome->findChildren<QToolButton*>(QRegularExpression("^ID_")))
+        if (pButton->toolButtonStyle() == Qt::ToolButtonTextUnderIcon)
+            texts << pButton->objectName();
+    EXPECT_EQ(texts.join(' '),
+              "ID_FILE_OPEN ID_FILE_CONVERT_MERGE ID_OPTIONS_DOC_PROPERTIES ID_BUTTON2 "
+              "ID_FILE_CONVERT_SPLIT");
+
+    // The smallest size is 900 x 600 where the screen has room for it, else the window with its frame
+    // takes the screen's available area; every element shows unclipped.
     m_pFrame->resize(400, 300);
     QApplication::processEvents();
-    EXPECT_EQ(m_pFrame->size(), QSize(900, 600));
-    // Panels give up their button texts from the right until the category fits.
-    EXPECT_EQ(std::pair(pHome->Panels()[0]->IsCompact(), pHome->Panels()[1]->IsCompact()), std::pair(false, true));
+    const QSize available = m_pFrame->screen()->availableGeometry().size();
+    const QSize framed = m_pFrame->frameGeometry().size();
+    if (available.width() >= 1000 && available.height() >= 700)
+        EXPECT_EQ(m_pFrame->size(), QSize(900, 600));
+    else
+        EXPECT_EQ(framed.boundedTo(available), framed);
     for (QToolButton* pButton : pHome->findChildren<QToolButton*>())
         EXPECT_GE(pButton->width(), pButton->sizeHint().width()) << pButton->objectName().toStdString();
+    std::printf("on a screen of %dx%d\n", available.width(), available.height());
 
     Trigger("ID_APP_EXIT");
     EXPECT_FALSE(m_pFrame->isVisible());
+}
+
+TEST_F(MainFrame, OnAScreenTooSmallForTheMinimumSizeTheWindowStillFits)
+{
+    // A screen of 1600 x 1000 pixels, at twice the usual scale: 800 x 500 for the window.
+    const QString szConfig = Path("screen.json");
+    WriteWholeFile(szConfig.toStdString(),
+                   R"({"screens": [{"name": "big", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 96,)"
+                   R"( "logicalBaseDpi": 96, "dpr": 1}]})");
+    const std::pair<const char*, const char*> rows[] = {{"1", "1600x1000"}, {"2", "800x500"}};
+    for (const auto& [szScale, szScreen] : rows) {
+        SCOPED_TRACE(szScale);
+        const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + szConfig.toLocal8Bit());
+        qputenv("QT_SCALE_FACTOR", szScale);
+        const fx::ChildResult child = fx::RunChild(
+            {QCoreApplication::applicationFilePath().toStdString(),
+             "--gtest_filter=MainFrame.TheMinimumSizeFitsTheScreenAndAt900By600TheRibbonKeepsTheMainTexts"});
+        qputenv("QT_QPA_PLATFORM", platform);
+        qunsetenv("QT_SCALE_FACTOR");
+        EXPECT_EQ(child.exitCode, 0) << child.out;
+        EXPECT_NE(child.out.find(std::string("on a screen of ") + szScreen), std::string::npos) << child.out;
+    }
+}
+
+TEST_F(MainFrame, TheWindowComesBackWhereItWasLeftMaximisedOrNot)
+{
+    for (const bool bMaximised : {false, true}) {
+        SCOPED_TRACE(bMaximised);
+        m_pFrame->move(40, 30);
+        const QPoint at = m_pFrame->normalGeometry().topLeft();
+        if (bMaximised)
+            m_pFrame->showMaximized();
+        Trigger("ID_APP_EXIT");
+        Restart();
+        EXPECT_EQ(std::pair(m_pFrame->isMaximized(), m_pFrame->normalGeometry().topLeft()), std::pair(bMaximised, at));
+    }
 }
 
 TEST_F(MultiSelectDialog, GivesEverySelectedPathInOrderWithoutALimitAndNoneAfterCancel)

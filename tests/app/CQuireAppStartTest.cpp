@@ -32,18 +32,10 @@ protected:
         return QTest::qWaitFor([pProcess] { return pProcess->state() == QProcess::NotRunning; }, 30000)
             && (!bCleanly || (pProcess->exitStatus() == QProcess::NormalExit && pProcess->exitCode() == 0));
     }
-    // Whether `signal` is in the mask `szField` ("SigIgn", "SigCgt") of the process's /proc status.
-    static bool InSignalMask(QProcess* pProcess, const char* szField, int signal)
-    {
-        QFile status(QStringLiteral("/proc/%1/status").arg(pProcess->processId()));
-        const QString text = status.open(QIODevice::ReadOnly) ? QString::fromLatin1(status.readAll()) : QString();
-        const auto match = QRegularExpression(QStringLiteral("\\n%1:\\s*([0-9a-f]+)").arg(szField)).match(text);
-        return (match.captured(1).toULongLong(nullptr, 16) >> (signal - 1)) & 1U;
-    }
     // Waits until the program has its signal handlers in place, then until it listens for a second start.
     bool Ready(QProcess* pProcess) const
     {
-        return QTest::qWaitFor([pProcess] { return InSignalMask(pProcess, "SigCgt", SIGTERM); }, 30000)
+        return QTest::qWaitFor([pProcess] { return fx::InSignalMask(pProcess->processId(), "SigCgt", SIGTERM); }, 30000)
             && QTest::qWaitFor([this] { return QFile::exists(Path("rt/quire-binder.socket")); }, 30000);
     }
     // The second program, given `files`, must end at once and cleanly, before reading or writing any setting.
@@ -185,7 +177,7 @@ TEST_F(Program, RunsAloneEndsNormallyOnHangupOrTerminateAndLeavesTheMarkToTheNex
         const std::string config = "config" + std::to_string(nSignal);
         QProcess* pProgram = Start(config);
         ASSERT_TRUE(Ready(pProgram)) << "the one before took its mark with it";
-        EXPECT_TRUE(InSignalMask(pProgram, "SigIgn", SIGXFSZ));
+        EXPECT_TRUE(fx::InSignalMask(pProgram->processId(), "SigIgn", SIGXFSZ));
         ExpectSecondStartEnds();
         EXPECT_EQ(pProgram->state(), QProcess::Running);
         ::kill(pProgram->processId(), nSignal);

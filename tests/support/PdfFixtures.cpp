@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -389,6 +390,15 @@ bool HasEnded(pid_t pid)
     return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0;
 }
 
+bool InSignalMask(pid_t pid, const std::string& field, int signal)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with(field + ":"))
+            return (std::stoull(line.substr(field.size() + 1), nullptr, 16) >> (signal - 1)) & 1U;
+    return false;
+}
+
 bool QpdfCheckPasses(const std::string& path, std::string* log)
 {
     const ChildResult result = RunChild({"qpdf", "--check", path});
@@ -527,12 +537,6 @@ std::vector<std::string> LinksOf(const std::string& path)
             lines.push_back(std::to_string(n) + " -> " + (paged ? PageOf(pdf, dest.getArrayItem(0)) : "-"));
         }
     });
-}
-
-std::string HeaderVersion(const std::string& path)
-{
-    const std::string head = ReadWholeFile(path).substr(0, 16);
-    return head.rfind("%PDF-", 0) == 0 ? head.substr(5, 3) : std::string();
 }
 
 std::vector<std::string> Pages(const std::vector<std::tuple<std::string, int, int>>& spans)

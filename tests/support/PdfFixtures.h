@@ -154,6 +154,8 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
 
 // Whether the child `pid` has ended, without reaping it.
 bool HasEnded(pid_t pid);
+// Whether `signal` is in the mask `field` ("SigCgt", "SigIgn", "SigPnd", ...) of the process's /proc status.
+bool InSignalMask(pid_t pid, const std::string& field, int signal);
 
 // ---- reading back with a second tool ----
 
@@ -181,9 +183,6 @@ std::vector<std::string> AppearancesOf(const std::string& path, const std::strin
 // The link annotations as "<from page> -> <to page>" (to page "-" when the target is not a page of the
 // file), in page order.
 std::vector<std::string> LinksOf(const std::string& path);
-
-// The PDF version from the file's header ("1.7").
-std::string HeaderVersion(const std::string& path);
 
 // What spans of fixture pages show: {{"A", 3, 5}, {"B", 1, 1}} gives "A page 3" ... "A page 5", "B page 1".
 std::vector<std::string> Pages(const std::vector<std::tuple<std::string, int, int>>& spans);

@@ -97,7 +97,4 @@ protected:
                 std::regex_replace(result.err, stamp, "_<stamp>.pdf"),
                 std::regex_replace(changes, stamp, "_<stamp>.pdf")};
     }
-
-    // The backups made for "<title>.pdf" beside it ("<title>_<17 digits>.pdf").
-    Strings Backups(const std::string& title) const { return Matching(m_tmp.Path(), title + "_[0-9]{17}\\.pdf"); }
 };

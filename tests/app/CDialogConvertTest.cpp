@@ -173,38 +173,4 @@ TEST_F(DialogConvertTest, ShouldIgnoreEnterEscapeAndCloseButStopOnRequest)
     EXPECT_EQ(split.opened + split.messages, QStringList {});
 }
 
-using JobResultTest = FrameFixture;
-
-TEST_F(JobResultTest, TheStatusBarSaysWhatTheJobDidAndOpenFolderOpensWhereTheResultIs)
-{
-    EXPECT_EQ(std::pair(m_pFrame->GetMessageText(), Action("ID_OPEN_RESULT_FOLDER")->isEnabled()),
-              std::pair(QStringLiteral("Ready"), false));
-    const std::string folder = m_tmp.File("out");
-    std::filesystem::create_directory(folder);
-    AddFiles({MakePdf("a.pdf", 3), MakePdf("b.pdf", 4)});
-    m_pFrame->GetOutputPathEdit()->selectAll();
-    QTest::keyClicks(m_pFrame->GetOutputPathEdit(), Q(folder + "/bound.pdf"));
-    // The command, the status text, the folder Open Folder opens.
-    const std::tuple<const char*, std::string, std::string> jobs[] = {
-        {"ID_FILE_CONVERT_MERGE", "Merged 2 files, 7 pages into " + folder + "/bound.pdf", folder},
-        {"ID_FILE_CONVERT_SPLIT", "Split 2 files into 2 files beside their sources", m_tmp.Path().string()},
-    };
-    for (const auto& [szCommand, status, opened] : jobs) {
-        SCOPED_TRACE(szCommand);
-        Trigger(szCommand);
-        EXPECT_EQ(m_pFrame->GetMessageText(), Q(status));
-        Trigger("ID_OPEN_RESULT_FOLDER");
-        EXPECT_EQ(CShell::TakeOpened(), QStringList {Q(opened)});
-    }
-
-    // Without test mode the folder is looked for, and a message says why it cannot be opened.
-    CShell::SetTestMode(false);
-    Trigger("ID_FILE_CONVERT_MERGE");
-    std::filesystem::remove_all(folder);
-    Trigger("ID_OPEN_RESULT_FOLDER");
-    CShell::SetTestMode(true);
-    EXPECT_EQ(CMessageBox::TakeShownTexts(),
-              QStringList {"The folder " + Q(folder) + " could not be opened: it does not exist."});
-}
-
 } // namespace

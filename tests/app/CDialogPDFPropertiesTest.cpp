@@ -68,21 +68,19 @@ TEST_F(PropertiesRestart, TheBoxShowsWhetherTheSavedTextsApplyAndTheLabelsFitThe
             SCOPED_TRACE(std::string(szIni) + (bTicked ? " ticked" : ""));
             m_app.GetAppSettings();
             CDialogPDFProperties dialog(Settings(), &owner);
+            dialog.setFont(QFont(QStringLiteral("Verdana"), 20));
             auto* pBox = Child<QCheckBox>(dialog, "IDC_CHECK1");
             const char* szApplied = bTicked ? szTitle : "";
             EXPECT_EQ(std::tuple(pBox->isChecked(), Child<QLineEdit>(dialog, "IDC_EDIT_TITLE")->text(),
                                  MakeConvertJob(1, {}, Settings(), "").szPDFTitle),
                       std::tuple(bTicked, QString(szApplied), std::string(szApplied)));
             dialog.show();
+            // Over its window, its longest label as wide as its text at a large font.
+            const QLabel* pKeywords = Child<QLabel>(dialog, "IDC_LABEL_KEYWORDS");
+            EXPECT_GE(pKeywords->width(), pKeywords->sizeHint().width());
+            EXPECT_LE((dialog.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 2);
             QTest::mouseClick(pBox, Qt::LeftButton);
             ASSERT_TRUE(Settings().Save());
         }
     }
-    // Over its window, its longest label as wide as its text at a large font.
-    CDialogPDFProperties dialog(Settings(), &owner);
-    dialog.setFont(QFont(QStringLiteral("Verdana"), 20));
-    dialog.show();
-    const QLabel* pKeywords = Child<QLabel>(dialog, "IDC_LABEL_KEYWORDS");
-    EXPECT_GE(pKeywords->width(), pKeywords->sizeHint().width());
-    EXPECT_LE((dialog.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 2);
 }

@@ -3,8 +3,6 @@
 
 #include <QLocalSocket>
 
-#include <future>
-
 namespace {
 
 using AppStart = AppFixture;
@@ -34,18 +32,10 @@ protected:
         return QTest::qWaitFor([pProcess] { return pProcess->state() == QProcess::NotRunning; }, 30000)
             && (!bCleanly || (pProcess->exitStatus() == QProcess::NormalExit && pProcess->exitCode() == 0));
     }
-    // Whether `signal` is in the mask `szField` ("SigIgn", "SigCgt") of the process's /proc status.
-    static bool InSignalMask(QProcess* pProcess, const char* szField, int signal)
-    {
-        QFile status(QStringLiteral("/proc/%1/status").arg(pProcess->processId()));
-        const QString text = status.open(QIODevice::ReadOnly) ? QString::fromLatin1(status.readAll()) : QString();
-        const auto match = QRegularExpression(QStringLiteral("\\n%1:\\s*([0-9a-f]+)").arg(szField)).match(text);
-        return (match.captured(1).toULongLong(nullptr, 16) >> (signal - 1)) & 1U;
-    }
     // Waits until the program has its signal handlers in place, then until it listens for a second start.
     bool Ready(QProcess* pProcess) const
     {
-        return QTest::qWaitFor([pProcess] { return InSignalMask(pProcess, "SigCgt", SIGTERM); }, 30000)
+        return QTest::qWaitFor([pProcess] { return fx::InSignalMask(pProcess->processId(), "SigCgt", SIGTERM); }, 30000)
             && QTest::qWaitFor([this] { return QFile::exists(Path("rt/quire-binder.socket")); }, 30000);
     }
     // The second program, given `files`, must end at once and cleanly, before reading or writing any setting.
@@ -60,50 +50,13 @@ protected:
 
 } // namespace
 
-TEST_F(AppStart, FilesGivenAtStartGoThroughTheIntakeWhichNamesTheUnreadableOnesInOneMessage)
-{
-    MakePdf("good one.pdf", 2);
-    MakePdf("-dash.pdf", 1);
-    WriteWholeFile(m_tmp.File("notes.txt"), "plain text");
-    QDir(Path("")).mkdir(QStringLiteral("folder"));
-    QDir::setCurrent(Path(""));
-    m_app.m_szInstanceName = QStringLiteral("quire-app-files-test");
-    // Options are passed over until "--"; relative paths are taken against the current folder.
-    ASSERT_TRUE(m_app.InitInstance(
-        {"quire-binder", "-style=fusion", "good one.pdf", "missing.pdf", "folder", "notes.txt", "--", "-dash.pdf"}));
-    CXListCtrl* pList = m_app.MainFrame()->findChild<CXListCtrl*>();
-    EXPECT_TRUE(QTest::qWaitFor([pList] { return pList->GetItemCount() == 2; }, 10000));
-    QStringList shown;
-    EXPECT_TRUE(QTest::qWaitFor([&shown] { return !(shown += CMessageBox::TakeShownTexts()).isEmpty(); }, 10000));
-    ASSERT_EQ(shown.size(), 1);
-    for (const auto& [szName, bNamed] : {std::pair {"missing.pdf", true},
-                                         {"folder", true},
-                                         {"notes.txt", true},
-                                         {"good one.pdf", false},
-                                         {"-dash.pdf", false}})
-        EXPECT_EQ(shown[0].contains(Path(szName)), bNamed) << szName;
-    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Path("-dash.pdf"), Path("good one.pdf")}));
-    m_app.ExitInstance(0);
-}
-
-// The running side listens in this thread; a second start sends from another, as it would from its process.
-TEST_F(AppStart, ASecondStartHandsOverItsFilesAsAbsolutePathsAndAGarbledRequestDoesNothing)
+// What a second start would send, broken in every way: the running side drops it whole, and answers
+// only the well-formed request last.
+TEST_F(AppStart, AGarbledRequestFromASecondStartDoesNothing)
 {
     CSingleInstance running(QStringLiteral("quire-forward-test"));
     ASSERT_TRUE(running.TryLock() && running.Listen());
     QSignalSpy requests(&running, &CSingleInstance::activationRequested);
-    QDir::setCurrent(Path(""));
-    const QStringList given {"/docs/with space.pdf", "/docs/two\nlines.pdf", "relative/é.pdf", "/docs/../up.pdf"};
-    auto answered = std::async(std::launch::async, [&given] {
-        return CSingleInstance(QStringLiteral("quire-forward-test")).SignalRunningInstance(given);
-    });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answered.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                                10000));
-    EXPECT_TRUE(answered.get());
-    ASSERT_EQ(requests.size(), 1);
-    EXPECT_EQ(requests[0][0].toStringList(),
-              (QStringList {"/docs/with space.pdf", "/docs/two\nlines.pdf", Path("relative/é.pdf"), "/up.pdf"}));
-
     const QByteArray rows[] = {
         "activate\n",
         "not json\n",
@@ -114,6 +67,7 @@ TEST_F(AppStart, ASecondStartHandsOverItsFilesAsAbsolutePathsAndAGarbledRequestD
         "{\"files\":[\"/a.pdf\"],\"more\":1}\n",
         "{\"files\":[\"/\xff.pdf\"]}\n",
         QByteArray(CSingleInstance::kMaxRequestBytes + 2, '['),
+        "{\"files\":[\"/a.pdf\"]}\n",
     };
     for (const QByteArray& request : rows) {
         SCOPED_TRACE(request.left(40).toStdString());
@@ -122,25 +76,42 @@ TEST_F(AppStart, ASecondStartHandsOverItsFilesAsAbsolutePathsAndAGarbledRequestD
         ASSERT_TRUE(socket.waitForConnected(5000));
         socket.write(request);
         EXPECT_TRUE(QTest::qWaitFor([&socket] { return socket.state() == QLocalSocket::UnconnectedState; }, 10000));
-        EXPECT_EQ(socket.readAll(), QByteArray());
+        EXPECT_EQ(socket.readAll(), QByteArray(&request == std::end(rows) - 1 ? "ok\n" : ""));
     }
-    EXPECT_EQ(requests.size(), 1);
+    EXPECT_EQ(requests, QList<QVariantList> {{QStringList {"/a.pdf"}}});
 }
 
-TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedSettingsAndExitWritesWhatTheUserChanged)
+// Files given at start go through the intake, which names the unreadable ones in one message; options
+// are passed over until "--", and relative paths are taken against the current folder.
+TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedSettingsAndTheFilesGivenAndExitWritesWhatTheUserChanged)
 {
     // The first start proposes the documents folder.
     EXPECT_EQ(Settings().SavePath(),
               QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/'));
 
     WriteWholeFile(Ini(), "[General]\nSavePath=/out/merged.pdf\nAutoBackup=0\n");
+    MakePdf("good one.pdf", 2);
+    MakePdf("-dash.pdf", 1);
+    WriteWholeFile(m_tmp.File("notes.txt"), "plain text");
+    QDir(Path("")).mkdir(QStringLiteral("folder"));
+    QDir::setCurrent(Path(""));
     m_app.m_szInstanceName = QStringLiteral("quire-app-start-test");
-    ASSERT_TRUE(m_app.InitInstance());
+    ASSERT_TRUE(m_app.InitInstance(
+        {"quire-binder", "-style=fusion", "good one.pdf", "missing.pdf", "folder", "notes.txt", "--", "-dash.pdf"}));
     CMainFrame* pFrame = m_app.MainFrame();
     ASSERT_NE(pFrame, nullptr);
     EXPECT_TRUE(pFrame->isVisible());
     EXPECT_EQ(pFrame->GetOutputPathText(), QStringLiteral("/out/merged.pdf"));
     EXPECT_FALSE(Child<QAction>(*pFrame, "ID_OPTIONS_AUTO_BACKUP")->isChecked());
+    CXListCtrl* pList = pFrame->findChild<CXListCtrl*>();
+    EXPECT_TRUE(QTest::qWaitFor([pList] { return pList->GetItemCount() == 2; }, 10000));
+    QStringList shown;
+    EXPECT_TRUE(QTest::qWaitFor([&shown] { return !(shown += CMessageBox::TakeShownTexts()).isEmpty(); }, 10000));
+    ASSERT_EQ(shown.size(), 1);
+    for (const char* szName : {"missing.pdf", "folder", "notes.txt"})
+        EXPECT_TRUE(shown[0].contains(Path(szName))) << szName;
+    EXPECT_FALSE(shown[0].contains(QLatin1String("one.pdf")) || shown[0].contains(QLatin1String("dash.pdf")));
+    EXPECT_EQ(Settings().RecentFiles().Entries(), (QStringList {Path("-dash.pdf"), Path("good one.pdf")}));
 
     TriggerAction(*pFrame, "ID_OPTIONS_AUTO_OPEN");
     EXPECT_EQ(m_app.ExitInstance(3), 3);
@@ -149,10 +120,11 @@ TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedSettingsAndExitWritesWhatTheUs
               "[General Settings]\nPropertiesAlways=0\n");
 }
 
-// This process plays the running instance (under the program's name), the real program the second start.
+// This process plays the running instance (under the program's name), the real program the second start,
+// which hands over its files as absolute paths.
 TEST_F(Program, SecondStartHandsOverItsFilesRestoresTheRunningWindowOrItsModalDialogAndEnds)
 {
-    MakePdf("one two.pdf", 1);
+    MakePdf("one twö.pdf", 1);
     MakePdf("three.pdf", 1);
     QDir::setCurrent(Path(""));
     m_app.m_szInstanceName = QStringLiteral("quire-binder");
@@ -162,9 +134,15 @@ TEST_F(Program, SecondStartHandsOverItsFilesRestoresTheRunningWindowOrItsModalDi
     ASSERT_TRUE(QTest::qWaitFor([this] { return QFile::exists(Path("rt/quire-binder.socket")); }, 30000));
     pFrame->showMinimized();
     ASSERT_TRUE(QTest::qWaitFor([pFrame] { return pFrame->isMinimized(); }, 5000));
-    ExpectSecondStartEnds({"one two.pdf"});
+    ExpectSecondStartEnds({"one twö.pdf", "/docs/two\nlines.pdf", "/docs/../up.pdf"});
     EXPECT_EQ(std::pair(pFrame->isMinimized(), pFrame->isVisible()), std::pair(false, true));
     EXPECT_TRUE(QTest::qWaitFor([pList] { return pList->GetItemCount() == 1; }, 10000));
+    QStringList shown;
+    EXPECT_TRUE(QTest::qWaitFor([&shown] { return !(shown += CMessageBox::TakeShownTexts()).isEmpty(); }, 10000));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains("/docs/two\nlines.pdf") && shown[0].contains("/up.pdf")
+                && !shown[0].contains("/docs/../"))
+        << shown[0].toStdString();
 
     // While a modal dialog runs (a job's progress), the files wait until it has closed.
     auto dialog = std::make_unique<QDialog>();
@@ -199,7 +177,7 @@ TEST_F(Program, RunsAloneEndsNormallyOnHangupOrTerminateAndLeavesTheMarkToTheNex
         const std::string config = "config" + std::to_string(nSignal);
         QProcess* pProgram = Start(config);
         ASSERT_TRUE(Ready(pProgram)) << "the one before took its mark with it";
-        EXPECT_TRUE(InSignalMask(pProgram, "SigIgn", SIGXFSZ));
+        EXPECT_TRUE(fx::InSignalMask(pProgram->processId(), "SigIgn", SIGXFSZ));
         ExpectSecondStartEnds();
         EXPECT_EQ(pProgram->state(), QProcess::Running);
         ::kill(pProgram->processId(), nSignal);

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <optional>
 #include <regex>
 
 namespace fs = std::filesystem;
@@ -22,22 +21,8 @@ using Strings = std::vector<std::string>;
 inline const std::string kQuire = QUIRE_BINARY_DIR "/quire";
 inline const std::string kCorpus = QUIRE_CORPUS_DIR;
 
-// "<tag> page <first>" ... "<tag> page <last>": the texts of those pages of a fixture ("A page 3"),
-// after the texts already in `pages`.
-inline Strings Pages(const std::string& tag, int first, int last, Strings pages = {})
-{
-    for (int p = first; p <= last; ++p)
-        pages.push_back(tag + " page " + std::to_string(p));
-    return pages;
-}
-
-// The file passes qpdf --check and shows `pages`, and when given, qpdf reads `outline` as its outline.
-inline void ExpectSound(const std::string& path, const Strings& pages, const std::optional<Strings>& outline = {})
-{
-    EXPECT_TRUE(fx::QpdfCheckPasses(path)) << path;
-    EXPECT_EQ(fx::PageTexts(path), pages) << path;
-    EXPECT_EQ(outline ? fx::OutlineOf(path) : Strings {}, outline.value_or(Strings {})) << path;
-}
+using fx::ExpectSound;
+using fx::Pages;
 
 // The document information as pdfinfo reads it: "Title=T; Creator=C; " with only the keys the file has.
 inline std::string Information(const std::string& path)
@@ -76,22 +61,9 @@ inline Strings Matching(const fs::path& dir, const std::string& pattern)
     return found;
 }
 
-class QuireCliTest : public TempDirTest
+class QuireCliTest : public fx::FolderTest
 {
 protected:
-    // A fixture file whose pages show "<stem> page <n>"; `outline` gives it "<stem> <n>" -> page n.
-    std::string Make(const std::string& name, int pages, bool outline = false, fx::PdfDesc desc = {})
-    {
-        desc.tag = fs::path(name).stem().string();
-        desc.pages = pages;
-        if (outline)
-            desc.outline = fx::OnePerPage(pages, desc.tag);
-        const std::string path = m_tmp.File(name);
-        fs::create_directories(fs::path(path).parent_path());
-        fx::WritePdf(path, desc);
-        return path;
-    }
-
     // Every entry under the test's folder: its type and permission bits, and a regular file's bytes.
     std::map<std::string, std::string> Snapshot() const
     {
@@ -125,7 +97,4 @@ protected:
                 std::regex_replace(result.err, stamp, "_<stamp>.pdf"),
                 std::regex_replace(changes, stamp, "_<stamp>.pdf")};
     }
-
-    // The backups made for "<title>.pdf" beside it ("<title>_<17 digits>.pdf").
-    Strings Backups(const std::string& title) const { return Matching(m_tmp.Path(), title + "_[0-9]{17}\\.pdf"); }
 };

@@ -58,18 +58,18 @@ TEST_F(QuireCliTest, RangesSelectThePagesOfEachFileInArgumentOrder)
     for (const auto& [name, pages] : {std::pair {"b.pdf", 20}, {"c.pdf", 11}, {"-dashed.pdf", 8}, {"7", 2}})
         Make(name, pages);
     const std::pair<Strings, Strings> cases[] = {
-        {{"b.pdf", "3-5"}, Pages("b", 3, 5)},
-        {{"b.pdf", "18-"}, Pages("b", 18, 20)},
-        {{"b.pdf", "-2"}, Pages("b", 1, 2)},
-        {{"b.pdf", "7"}, Pages("b", 7, 7)},
+        {{"b.pdf", "3-5"}, Pages({{"b", 3, 5}})},
+        {{"b.pdf", "18-"}, Pages({{"b", 18, 20}})},
+        {{"b.pdf", "-2"}, Pages({{"b", 1, 2}})},
+        {{"b.pdf", "7"}, Pages({{"b", 7, 7}})},
         // Any number of digits is a RANGE; the job clamps it to the file.
-        {{"b.pdf", "19-99999999999999999999"}, Pages("b", 19, 20)},
-        {{"c.pdf", "10-", "b.pdf", "2-3", "c.pdf", "1"}, Pages("c", 1, 1, Pages("b", 2, 3, Pages("c", 10, 11)))},
-        {{"c.pdf"}, Pages("c", 1, 11)},
+        {{"b.pdf", "19-99999999999999999999"}, Pages({{"b", 19, 20}})},
+        {{"c.pdf", "10-", "b.pdf", "2-3", "c.pdf", "1"}, Pages({{"c", 10, 11}, {"b", 2, 3}, {"c", 1, 1}})},
+        {{"c.pdf"}, Pages({{"c", 1, 11}})},
         // A RANGE is only recognised right after a FILE: after "2-3", "7" is the next file and "-1"
         // its range; right after a file, "7" is its range.
-        {{"--", "-dashed.pdf", "2-3", "7", "-1"}, Pages("7", 1, 1, Pages("-dashed", 2, 3))},
-        {{"--", "-dashed.pdf", "7"}, Pages("-dashed", 7, 7)},
+        {{"--", "-dashed.pdf", "2-3", "7", "-1"}, Pages({{"-dashed", 2, 3}, {"7", 1, 1}})},
+        {{"--", "-dashed.pdf", "7"}, Pages({{"-dashed", 7, 7}})},
     };
     for (const auto& [inputs, pages] : cases) {
         SCOPED_TRACE(::testing::PrintToString(inputs));
@@ -180,7 +180,7 @@ TEST_F(QuireCliTest, MergeAndSplitCarryRangesBookmarksAndInformationAndBackUpWha
               (Outcome {0, "", "", " ~out.pdf +out_<stamp>.pdf"}));
     // A's own outline wins over the typed text; a file without one gets one bookmark: the typed text,
     // or else the file title.
-    ExpectSound(out, Pages("C", 2, 6, Pages("B", 1, 4, Pages("A", 3, 5))),
+    ExpectSound(out, Pages({{"A", 3, 5}, {"B", 1, 4}, {"C", 2, 6}}),
                 Strings {"A 3 -> 1", "A 4 -> 2", "A 5 -> 3", "Report final -> 4", "C -> 8"});
     EXPECT_EQ(Information(out),
               "Title=Annual report; Author=Zoë Quill; Subject=Figures; Keywords=money, time; "
@@ -204,9 +204,9 @@ TEST_F(QuireCliTest, MergeAndSplitCarryRangesBookmarksAndInformationAndBackUpWha
                         " +Report_p3-5.pdf +seven/b_p1-7.pdf +ten/b_p1-10.pdf"}));
     // The file title is the bookmark of a file without an outline, unless "" asks for none; a file's
     // own outline, trimmed to the range and renumbered, wins over a typed text.
-    ExpectSound(p7, Pages("b", 1, 7), Strings {"b -> 1"});
-    ExpectSound(p10, Pages("b", 1, 10), Strings {});
-    ExpectSound(r35, Pages("Report", 3, 5), Strings {"Report 3 -> 1", "Report 4 -> 2", "Report 5 -> 3"});
+    ExpectSound(p7, Pages({{"b", 1, 7}}), Strings {"b -> 1"});
+    ExpectSound(p10, Pages({{"b", 1, 10}}), Strings {});
+    ExpectSound(r35, Pages({{"Report", 3, 5}}), Strings {"Report 3 -> 1", "Report 4 -> 2", "Report 5 -> 3"});
     // The source's information comes along, but the program is the creator.
     EXPECT_EQ(Information(r35), "Title=Handbook Ünïcødé; Author=Ann; Creator=Quire Binder; Producer=Quire Binder; ");
 

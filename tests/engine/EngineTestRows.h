@@ -24,17 +24,6 @@ inline quire::JobRow RowFor(const std::string& path, const std::string& begin = 
     return row;
 }
 
-// What spans of fixture pages show: {{"A", 3, 5}, {"B", 1, 1}} gives "A page 3" ... "A page 5", "B page 1".
-inline std::vector<std::string> Pages(const std::vector<std::tuple<std::string, int, int>>& spans)
-{
-    std::vector<std::string> texts;
-    for (const auto& [tag, from, to] : spans) {
-        for (int p = from; p <= to; ++p)
-            texts.push_back(tag + " page " + std::to_string(p));
-    }
-    return texts;
-}
-
 // The report's error sentences, for the message of a failed assertion.
 inline std::string Errors(const quire::JobReport& report)
 {
@@ -65,44 +54,17 @@ public:
     std::function<void(int)> onRow;
 };
 
-class JobTest : public TempDirTest
+using quire::fixtures::ExpectSound;
+using quire::fixtures::Pages;
+
+class JobTest : public quire::fixtures::FolderTest
 {
 protected:
-    // A fixture file whose pages show "<stem> page <n>"; `outline` gives it "<stem> <n>" -> page n.
-    std::string Make(const std::string& name, int pages, bool outline = false,
-                     quire::fixtures::PdfDesc desc = quire::fixtures::PdfDesc())
-    {
-        desc.tag = std::filesystem::path(name).stem().string();
-        desc.pages = pages;
-        if (outline)
-            desc.outline = quire::fixtures::OnePerPage(pages, desc.tag);
-        const std::string path = m_tmp.File(name);
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        quire::fixtures::WritePdf(path, desc);
-        return path;
-    }
-
     // A merge into `name` in the folder, backing up what it replaces.
     quire::MergeOptions Options(const std::string& name = "out.pdf", const quire::WriteFault& fault = {})
     {
         return {m_tmp.File(name), true, {}, {}, {}, {}, fault}; // no title, author, subject or keywords
     }
-
     // Every file in the folder with its bytes, for "nothing else changed" checks.
-    std::map<std::string, std::string> Snapshot()
-    {
-        std::map<std::string, std::string> files;
-        for (const auto& e : std::filesystem::directory_iterator(m_tmp.Path()))
-            files[e.path().filename().string()] = ReadWholeFile(e.path().string());
-        return files;
-    }
-
-    // The checks every written output goes through.
-    void ExpectSound(const std::string& path, const std::vector<std::string>& pages)
-    {
-        std::string log;
-        EXPECT_TRUE(quire::fixtures::QpdfCheckPasses(path, &log)) << log;
-        EXPECT_EQ(quire::fixtures::PdfInfo(path)["Pages"], std::to_string(pages.size()));
-        EXPECT_EQ(quire::fixtures::PageTexts(path), pages);
-    }
+    std::map<std::string, std::string> Snapshot() const { return FolderContents(m_tmp.Path()); }
 };

@@ -86,14 +86,12 @@ TEST_F(MergeJobTest, RangesOfTheCheckedRowsAndTheirBookmarksLandOnTheRightPages)
     EXPECT_EQ(std::tuple(result.filesWritten, result.pagesWritten, result.bookmarksKept, result.bookmarksDropped,
                          result.bookmarksCreated, result.rowsTaken),
               std::tuple(std::vector<std::string> {out}, 12, 8, 8, 1, std::vector<int> {0, 2, 3, 4, 5}));
-    // Each row that added nothing is named with the reason, and the merge still succeeds.
+    // Each row that added nothing is named, and the merge still succeeds; the sentences are checked
+    // where the user reads them (tests/app, tests/cli).
+    EXPECT_THAT(result.errors,
+                ElementsAre(Field(&RowError::path, m_tmp.File("Backwards.pdf")),
+                            Field(&RowError::path, m_tmp.File("Beyond.pdf"))));
     EXPECT_THAT(result.errors, testing::Each(Field(&RowError::skipped, true)));
-    EXPECT_EQ(Errors(result),
-              m_tmp.File("Backwards.pdf")
-                  + " has no pages in the range 5-2 (it begins after it ends); nothing of it "
-                    "was merged\n"
-                  + m_tmp.File("Beyond.pdf")
-                  + " has no pages in the range 99-10 (it begins past the last page, 10); nothing of it was merged\n");
     // The writing is told before the file is in place.
     EXPECT_EQ(observer.events,
               (std::vector<std::string> {"Merging your PDF files, please wait a moment...", "0:1/5", "2:2/5", "3:3/5",
@@ -116,7 +114,7 @@ TEST_F(MergeJobTest, FormsKeepWorkingWithClashingNamesRenamedAndMultiPageFieldsW
     ASSERT_TRUE(report.ok) << Errors(report);
     const std::string out = m_tmp.File("out.pdf");
     // Sound, five pages; the highest version of its sources, and object streams.
-    EXPECT_EQ(std::tuple(QpdfCheckPasses(out), PdfInfo(out)["Pages"], HeaderVersion(out),
+    EXPECT_EQ(std::tuple(QpdfCheckPasses(out), PdfInfo(out)["Pages"], PdfInfo(out)["PDF version"],
                          ReadWholeFile(out).find("/ObjStm") != std::string::npos),
               std::tuple(true, "5", "1.7", true));
     EXPECT_EQ(

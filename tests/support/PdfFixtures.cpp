@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -306,6 +307,18 @@ void WriteNotPdf(const std::string& path)
     WriteWholeFile(path, "Minutes of the meeting\nNothing was decided.\n");
 }
 
+std::string FolderTest::Make(const std::string& name, int pages, bool outline, PdfDesc desc)
+{
+    desc.tag = std::filesystem::path(name).stem().string();
+    desc.pages = pages;
+    if (outline)
+        desc.outline = OnePerPage(pages, desc.tag);
+    const std::string path = m_tmp.File(name);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    WritePdf(path, desc);
+    return path;
+}
+
 namespace {
 
 // Everything in `fd` from its start (a terminal cannot seek: what is waiting in it), then closes it.
@@ -375,6 +388,15 @@ bool HasEnded(pid_t pid)
 {
     siginfo_t info {};
     return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0;
+}
+
+bool InSignalMask(pid_t pid, const std::string& field, int signal)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with(field + ":"))
+            return (std::stoull(line.substr(field.size() + 1), nullptr, 16) >> (signal - 1)) & 1U;
+    return false;
 }
 
 bool QpdfCheckPasses(const std::string& path, std::string* log)
@@ -517,10 +539,24 @@ std::vector<std::string> LinksOf(const std::string& path)
     });
 }
 
-std::string HeaderVersion(const std::string& path)
+std::vector<std::string> Pages(const std::vector<std::tuple<std::string, int, int>>& spans)
 {
-    const std::string head = ReadWholeFile(path).substr(0, 16);
-    return head.rfind("%PDF-", 0) == 0 ? head.substr(5, 3) : std::string();
+    std::vector<std::string> texts;
+    for (const auto& [tag, from, to] : spans)
+        for (int p = from; p <= to; ++p)
+            texts.push_back(tag + " page " + std::to_string(p));
+    return texts;
+}
+
+void ExpectSound(const std::string& path, const std::vector<std::string>& pages,
+                 const std::optional<std::vector<std::string>>& outline)
+{
+    std::string log;
+    EXPECT_TRUE(QpdfCheckPasses(path, &log)) << path << "\n" << log;
+    EXPECT_EQ(PdfInfo(path)["Pages"], std::to_string(pages.size())) << path;
+    EXPECT_EQ(PageTexts(path), pages) << path;
+    EXPECT_EQ(outline ? OutlineOf(path) : std::vector<std::string> {}, outline.value_or(std::vector<std::string> {}))
+        << path;
 }
 
 } // namespace quire::fixtures

@@ -15,12 +15,16 @@
 //   quire::fixtures::WritePdf(dir + "/a.pdf", desc);
 //   EXPECT_EQ(quire::fixtures::PageTexts(dir + "/a.pdf")[2], "A page 3");
 
+#include "tests/support/TempDir.h"
+
 #include <sys/types.h>
 
 #include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace quire::fixtures {
@@ -113,6 +117,15 @@ void WriteDeepPageTreePdf(const std::string& path, int depth);
 // A text file named like a PDF.
 void WriteNotPdf(const std::string& path);
 
+// A test with its own folder, and fixtures made in it.
+class FolderTest : public TempDirTest
+{
+protected:
+    // `name` in the folder (its folders made), whose pages show "<stem> page <n>"; `outline` gives it
+    // "<stem> <n>" -> page n.
+    std::string Make(const std::string& name, int pages, bool outline = false, PdfDesc desc = {});
+};
+
 // ---- other programs ----
 
 struct ChildResult
@@ -141,6 +154,8 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
 
 // Whether the child `pid` has ended, without reaping it.
 bool HasEnded(pid_t pid);
+// Whether `signal` is in the mask `field` ("SigCgt", "SigIgn", "SigPnd", ...) of the process's /proc status.
+bool InSignalMask(pid_t pid, const std::string& field, int signal);
 
 // ---- reading back with a second tool ----
 
@@ -169,7 +184,12 @@ std::vector<std::string> AppearancesOf(const std::string& path, const std::strin
 // file), in page order.
 std::vector<std::string> LinksOf(const std::string& path);
 
-// The PDF version from the file's header ("1.7").
-std::string HeaderVersion(const std::string& path);
+// What spans of fixture pages show: {{"A", 3, 5}, {"B", 1, 1}} gives "A page 3" ... "A page 5", "B page 1".
+std::vector<std::string> Pages(const std::vector<std::tuple<std::string, int, int>>& spans);
+
+// The checks every written output goes through: qpdf --check passes, pdfinfo counts the pages
+// pdftotext shows as `pages`, and when given, qpdf reads `outline` as its outline.
+void ExpectSound(const std::string& path, const std::vector<std::string>& pages,
+                 const std::optional<std::vector<std::string>>& outline = {});
 
 } // namespace quire::fixtures

@@ -30,3 +30,12 @@ void WriteWholeFile(const std::string& path, const std::string& content)
 {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
+
+std::map<std::string, std::string> FolderContents(const std::filesystem::path& folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        entries[entry.path().filename().string()]
+            = entry.is_regular_file() ? ReadWholeFile(entry.path().string()) : std::string("(not a file)");
+    return entries;
+}

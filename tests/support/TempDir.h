@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 // A fresh folder per test under the system's temporary folder, removed afterwards.
@@ -34,3 +35,5 @@ protected:
 std::string ReadWholeFile(const std::string& path);
 // Writes `content` to `path`, replacing it.
 void WriteWholeFile(const std::string& path, const std::string& content);
+// Every entry of `folder` by name: a regular file's bytes, "(not a file)" for anything else.
+std::map<std::string, std::string> FolderContents(const std::filesystem::path& folder);

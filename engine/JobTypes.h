@@ -47,7 +47,8 @@ struct SplitOptions
 // stopped job records no error.
 //
 // A checked row whose range holds no pages (begin after end, or begin past the source's last page)
-// is `skipped` (kind Refused): the job goes on without it, and it alone does not make the job fail.
+// is `skipped` (kind Refused): the job goes on without it. A merge that wrote its output is ok with
+// skipped rows; a split is not (it wrote no part for the row).
 struct RowError
 {
     int row = -1; // index into the job's rows; -1 for the job as a whole
@@ -57,8 +58,8 @@ struct RowError
     bool skipped = false;
 };
 
-// What a job did. `ok` is false when the job failed as a whole (merge) or any row failed (split);
-// skipped rows do not count, but a job whose every checked row was skipped writes nothing and fails.
+// What a job did. `ok` is false when the job failed as a whole (merge) or any row failed or was
+// skipped (split).
 struct JobReport
 {
     bool ok = false;

@@ -19,8 +19,8 @@ namespace quire {
 //   replaced output keeps its permission bits; when options.autoBackup is set, an existing output is
 //   first copied to its backup, and a backup that cannot be made fails that row.
 // - A row that fails (unreadable source, output not writable) is reported and the job goes on with
-//   the next row; a row whose range holds no pages writes no file and is reported as skipped, which
-//   alone does not fail the job unless every checked row was skipped.
+//   the next row; a row whose range holds no pages writes no file, is reported as skipped, and
+//   makes the job's report not ok like a failed row.
 // - A stop request ends the job before the next row; files already written stay.
 // - Consecutive rows of the same source share one parsed copy of it while the file is unchanged; a
 //   source rewritten so that its range gives another name than the one checked fails its row.

@@ -145,6 +145,11 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
           "quire: locked.pdf needs a password\nquire: b.pdf has no pages in the range 5-3 (it begins past the last "
           "page, 4); no file was written for it\n",
           " +a_p1-3.pdf"}},
+        // A row without pages alone fails a split; the parts of the others are written.
+        {{"split", "b.pdf", "4-2", "c.pdf", "1"},
+         {1, "c_p1-1.pdf\n",
+          "quire: b.pdf has no pages in the range 4-2 (it begins after it ends); no file was written for it\n",
+          " +c_p1-1.pdf"}},
         {{"merge", "-omerged.pdf", "one.pdf", "two.pdf"},
          {0, "", "quire: note: form field renamed to keep it apart: T -> T+1\n", " +merged.pdf"}},
         // Progress is shown on a terminal only.

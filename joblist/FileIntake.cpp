@@ -87,9 +87,4 @@ bool AcceptDroppedPath(const std::string& szPath)
     return HasPdfEnding(szPath) && Exists(szPath);
 }
 
-bool AcceptChosenPath(const std::string& szPath)
-{
-    return HasPdfExtension(szPath) && Exists(szPath);
-}
-
 } // namespace quire

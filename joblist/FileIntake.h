@@ -39,8 +39,4 @@ bool HasPdfExtension(const std::string& szPath);
 // passes HasPdfEnding, and something exists there.
 bool AcceptDroppedPath(const std::string& szPath);
 
-// Whether a path chosen in the open dialog or from the recent-file list goes to the job list: it
-// passes HasPdfExtension and something exists there.
-bool AcceptChosenPath(const std::string& szPath);
-
 } // namespace quire

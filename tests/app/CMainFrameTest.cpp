@@ -31,13 +31,6 @@ double Contrast(const QColor& a, const QColor& b)
     return std::max(luminance(a), luminance(b)) / std::min(luminance(a), luminance(b));
 }
 
-// Runs the event loop until no intake runs or waits.
-void WaitForIntake(const CMainFrame& frame)
-{
-    while (frame.IsIntakeRunning())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
 } // namespace
 
 TEST_F(MainFrame, EveryCommandIsOneActionSharedByRibbonMenuAndShortcut)
@@ -243,13 +236,10 @@ TEST_F(MainFrame, StatusBarShowsCommandDescriptionsAndTheLockKeys)
 
 TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryFileNotAddedOncePerIntakeAndRemembersTheRecentOnes)
 {
-    const std::string a = MakePdf("a.v2.pdf", 2);
-    const std::string b = MakePdf("b.PDF", 3, true);
-    const std::string c = MakePdf("c.txt", 1);
-    const std::string xpdf = MakePdf("report.xpdf", 1);
-    const std::string notPdf = m_tmp.File("fake.pdf");
+    const std::string a = MakePdf("a.v2.pdf", 2), b = MakePdf("b.PDF", 3, true), c = MakePdf("c.txt", 1);
+    const std::string xpdf = MakePdf("report.xpdf", 1), notPdf = m_tmp.File("fake.pdf"),
+                      damaged = m_tmp.File("broken.pdf");
     fx::WriteNotPdf(notPdf);
-    const std::string damaged = m_tmp.File("broken.pdf");
     fx::WriteDamagedPdf(damaged);
 
     // The open dialog takes a ".pdf" extension in any case and names, in order, what it does not add;
@@ -261,11 +251,9 @@ TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryFileNotAddedOncePer
     EXPECT_EQ(List()->GetHeaderCheckedState(0), 2);
     const QStringList shown = CMessageBox::TakeShownTexts();
     ASSERT_EQ(shown.size(), 1);
-    QList<qsizetype> named;
-    for (const std::string& path : {notPdf, c, damaged})
-        named << shown[0].indexOf(Q(path));
-    EXPECT_TRUE(named[0] >= 0 && named[0] < named[1] && named[1] < named[2]) << shown[0].toStdString();
-    EXPECT_TRUE(shown[0].contains(Q(c) + " is not a PDF file"));
+    qsizetype nAt = 0;
+    for (const QString& szNamed : {Q(notPdf), Q(c) + " is not a PDF file", Q(damaged)})
+        EXPECT_GT(nAt = shown[0].indexOf(szNamed, nAt), 0) << szNamed.toStdString() << " after the one before";
     // Only what was added goes on the recent files, the last one first, in the list and the menu.
     QCoreApplication::processEvents();
     EXPECT_EQ(Action("ID_FILE_MRU_FILE1")->text(), QStringLiteral("&1 b.PDF"));
@@ -281,7 +269,7 @@ TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryFileNotAddedOncePer
     Trigger("ID_FILE_MRU_FILE1");
     EXPECT_EQ(state(), " / " + a + " / " + b + " no longer exists, so it was taken off the Recent Files list.");
     Trigger("ID_FILE_MRU_FILE1");
-    WaitForIntake(*m_pFrame);
+    WaitForIntake();
     EXPECT_EQ(state(), "[x] a.v2.pdf 2 1 2 a.v2 / " + a + " / ");
 
     // A drop while the open dialog's files are read waits for them. It tests only the last three
@@ -292,16 +280,13 @@ TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryFileNotAddedOncePer
     data.setUrls({QUrl::fromLocalFile(Q(xpdf)), QUrl::fromLocalFile(Q(c)), QUrl::fromLocalFile(Q(damaged))});
     const QPoint at = m_pFrame->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(m_pFrame.get(), &enter);
-    ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(m_pFrame.get(), &drop);
-    EXPECT_TRUE(drop.isAccepted());
-    WaitForIntake(*m_pFrame);
-    const std::string broken = "This file was not added to the list:\n\n" + damaged;
+    for (QDropEvent* pEvent : std::initializer_list<QDropEvent*> {&enter, &drop})
+        EXPECT_TRUE(QApplication::sendEvent(m_pFrame.get(), pEvent) && pEvent->isAccepted());
+    WaitForIntake();
     EXPECT_TRUE(
         state().starts_with("[x] a.v2.pdf 2 1 2 a.v2 | [x] a.v2.pdf 2 1 2 a.v2 | [x] report.xpdf 1 1 1 report / " + xpdf
-                            + ' ' + a + " / " + broken))
+                            + ' ' + a + " / This file was not added to the list:\n\n" + damaged))
         << state();
 
     // Nothing added to an empty list: the prompt comes back.
@@ -314,56 +299,45 @@ TEST_F(MainFrame, IntakeRunsOnAWorkerCountingTheFilesAndACancelOrCloseAddsNoRowA
 {
     AddFiles({MakePdf("one.pdf", 1), MakePdf("two.pdf", 1)});
     const std::string model = MakePdf("model.pdf", 20);
-    QStringList copies;
-    for (int i = 0; i < 300; ++i) {
-        copies << Path(QString::asprintf("copy-%03d.pdf", i).toStdString());
-        std::filesystem::copy_file(model, copies.back().toStdString());
-    }
-    for (const char* szStop : {"IntakeCancel", "close"}) {
-        SCOPED_TRACE(szStop);
+    std::vector<std::string> copies;
+    for (int i = 0; i < 300; ++i)
+        std::filesystem::copy_file(
+            model, copies.emplace_back(m_tmp.File(QString::asprintf("copy-%03d.pdf", i).toStdString())));
+    for (const std::string stop : {"IntakeCancel", "close"}) {
+        SCOPED_TRACE(stop);
         const int nBefore = List()->GetItemCount();
-        // At the first rows: how many, the status line and whether Merge and Split may run; then stop.
+        // The rows added, whether Merge and Split may run, whether the window and Cancel show, the status line.
+        const auto state = [&] {
+            return QString::asprintf("%d rows, %d%d %d%d, ", List()->GetItemCount() - nBefore,
+                                     Action("ID_FILE_CONVERT_MERGE")->isEnabled(),
+                                     Action("ID_FILE_CONVERT_SPLIT")->isEnabled(), m_pFrame->isVisible(),
+                                     Child<QPushButton>(*m_pFrame, "IntakeCancel")->isVisible())
+                + m_pFrame->GetMessageText();
+        };
+        // At the first rows, once the status line has caught up with them, the state; then stop.
         QString szSeen;
-        const auto connection = QObject::connect(m_pView, &CQuireView::jobListChanged, [&] {
-            if (!szSeen.isEmpty())
-                return;
-            szSeen = QStringLiteral("armed");
-            // Once the status line has caught up with the rows.
-            QTimer::singleShot(0, [&] {
-                szSeen = QStringLiteral("%1 rows, %2%3, %4")
-                             .arg(List()->GetItemCount() - nBefore)
-                             .arg(Action("ID_FILE_CONVERT_MERGE")->isEnabled())
-                             .arg(Action("ID_FILE_CONVERT_SPLIT")->isEnabled())
-                             .arg(m_pFrame->GetMessageText());
-                if (szStop == std::string("IntakeCancel"))
-                    QTest::mouseClick(Child<QPushButton>(*m_pFrame, szStop), Qt::LeftButton);
-                else
+        QObject::connect(
+            m_pView, &CQuireView::jobListChanged, m_pFrame.get(),
+            [&] {
+                szSeen = state();
+                if (stop == "close")
                     m_pFrame->close();
-            });
-        });
-        CFileDialog::SetNextFileNames(copies);
-        Trigger("ID_FILE_OPEN");
-        WaitForIntake(*m_pFrame);
-        QObject::disconnect(connection);
+                else
+                    QTest::mouseClick(Child<QPushButton>(*m_pFrame, "IntakeCancel"), Qt::LeftButton);
+            },
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+        AddFiles(copies);
 
         const int nAdded = List()->GetItemCount() - nBefore;
-        ASSERT_TRUE(nAdded > 0 && nAdded < copies.size()) << nAdded;
+        ASSERT_TRUE(nAdded > 0 && nAdded < std::ssize(copies)) << nAdded;
         EXPECT_EQ(szSeen,
-                  QStringLiteral("%1 rows, 00, Adding %2 of 300: copy-%3.pdf")
-                      .arg(nAdded)
-                      .arg(nAdded + 1)
-                      .arg(nAdded, 3, 10, QLatin1Char('0')));
-        for (int i = 0; i < nAdded; ++i)
-            EXPECT_EQ(List()->GetItemText(nBefore + i, 1), QFileInfo(copies[i]).fileName());
-        EXPECT_EQ(Settings().RecentFiles().Entry(0), copies[nAdded - 1]);
-        EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+                  QString::asprintf("%d rows, 00 11, Adding %d of 300: copy-%03d.pdf", nAdded, nAdded + 1, nAdded));
         // Ready for the jobs again, or closed.
-        EXPECT_EQ(QStringLiteral("%1, %2%3%4")
-                      .arg(m_pFrame->GetMessageText())
-                      .arg(Action("ID_FILE_CONVERT_MERGE")->isEnabled())
-                      .arg(m_pFrame->isVisible())
-                      .arg(Child<QPushButton>(*m_pFrame, "IntakeCancel")->isVisible()),
-                  szStop == std::string("close") ? "Ready, 100" : "Ready, 110");
+        EXPECT_EQ(state(), QString::asprintf("%d rows, 11 %d0, Ready", nAdded, stop != "close"));
+        for (int i = 0; i < nAdded; ++i)
+            EXPECT_EQ(List()->GetItemText(nBefore + i, 1), QString::asprintf("copy-%03d.pdf", i));
+        EXPECT_EQ(Settings().RecentFiles().Entry(0), Q(copies[nAdded - 1]));
+        EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
     }
 }
 

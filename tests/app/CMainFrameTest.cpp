@@ -98,19 +98,40 @@ TEST_F(MainFrame, BrowseAppendsPdfAndPutsTheSettingBackIntoTheEditWhetherConfirm
     EXPECT_EQ(CFileDialog::TakeShownPaths().mid(1), QStringList(2, Q(m_tmp.Path().string())));
 }
 
-TEST_F(MainFrame, ALookTakesItsPaletteUnderAWaitCursorKeepsOneMarkAndIsReadBackAtTheNextStart)
+// Every look of the Style menu switched at run time, one after another: each takes its palette under a
+// wait cursor, the list's column titles are drawn in the look's button text at once, and menus draw their
+// marks (in their button text) readably on their base colour. In every look disabled texts keep 3:1 to
+// each fill the ribbon draws them on.
+TEST_F(MainFrame, EveryLookTakesEffectAtOnceReadablyUnderAWaitCursorKeepsOneMarkAndIsReadBackAtTheNextStart)
 {
     CursorProbe probe;
     qApp->installEventFilter(&probe);
-    Trigger("ID_VIEW_APPLOOK_OFF_2007_SILVER");
+    QHeaderView* pHeader = List()->horizontalHeader();
+    for (QAction* pLook : m_pFrame->GetStyleMenu()->actions()) {
+        SCOPED_TRACE(pLook->text().toStdString());
+        Trigger(pLook->objectName().toUtf8().constData());
+        const QImage header = pHeader->grab().toImage();
+        bool bInk = false;
+        for (int x = pHeader->sectionViewportPosition(1); x < pHeader->sectionViewportPosition(2); ++x)
+            bInk |= header.pixelColor(x, header.height() / 2) == QApplication::palette().color(QPalette::ButtonText);
+        EXPECT_TRUE(bInk) << "the caption in the button text colour";
+        const QPalette menu = m_pFrame->GetStyleMenu()->palette();
+        EXPECT_GE(Contrast(menu.color(QPalette::ButtonText), menu.color(QPalette::Base)), 3.0);
+    }
     qApp->removeEventFilter(&probe);
     EXPECT_EQ(probe.m_shape, Qt::WaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    Trigger("ID_VIEW_APPLOOK_OFF_2007_AQUA");
+    for (int nLook = ID_VIEW_APPLOOK_WIN_2000; nLook <= ID_VIEW_APPLOOK_WINDOWS_7; ++nLook) {
+        const QPalette pal = CAppLook::Palette(nLook);
+        for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Button, QPalette::Light})
+            EXPECT_GE(Contrast(pal.color(QPalette::Disabled, QPalette::ButtonText), pal.color(role)), 3.0)
+                << nLook << " on " << role;
+    }
 
     // The looks without a menu item come from earlier versions' settings; 211 has no drawing of its
-    // own and draws as Office 2007 in the colour chosen last. The look stored (0: as last chosen), the
-    // palette it takes, then its style, the list's drawing, the ribbon's and the style menu's marks.
+    // own and draws as Office 2007 in the colour chosen last (Aqua, the menu's last). The look stored
+    // (0: as last chosen), the palette it takes, then its style, the list's drawing, the ribbon's and
+    // the style menu's marks.
     const std::tuple<int, int, const char*> rows[] = {
         {0, 218, "fusion, themed, Office 2007 ribbon, &Aqua Style"},
         {205, 205, "windows, classic, Office 2007 ribbon"},
@@ -129,31 +150,6 @@ TEST_F(MainFrame, ALookTakesItsPaletteUnderAWaitCursorKeepsOneMarkAndIsReadBackA
                 look << pAction->text();
         EXPECT_EQ(look.join(", "), QLatin1String(szLook));
         EXPECT_EQ(QApplication::palette().color(QPalette::Window), CAppLook::Palette(nPalette).color(QPalette::Window));
-    }
-}
-
-// Every look of the Style menu switched at run time, one after another: the list's column titles are
-// drawn in the look's button text at once, and menus draw their marks (in their button text) readably
-// on their base colour. In every look disabled texts keep 3:1 to each fill the ribbon draws them on.
-TEST_F(MainFrame, EveryLookTakesEffectAtOnceWithItsTitlesDisabledTextsAndMenuMarksReadable)
-{
-    QHeaderView* pHeader = List()->horizontalHeader();
-    for (QAction* pLook : m_pFrame->GetStyleMenu()->actions()) {
-        SCOPED_TRACE(pLook->text().toStdString());
-        Trigger(pLook->objectName().toUtf8().constData());
-        const QImage header = pHeader->grab().toImage();
-        bool bInk = false;
-        for (int x = pHeader->sectionViewportPosition(1); x < pHeader->sectionViewportPosition(2); ++x)
-            bInk |= header.pixelColor(x, header.height() / 2) == QApplication::palette().color(QPalette::ButtonText);
-        EXPECT_TRUE(bInk) << "the caption in the button text colour";
-        const QPalette menu = m_pFrame->GetStyleMenu()->palette();
-        EXPECT_GE(Contrast(menu.color(QPalette::ButtonText), menu.color(QPalette::Base)), 3.0);
-    }
-    for (int nLook = ID_VIEW_APPLOOK_WIN_2000; nLook <= ID_VIEW_APPLOOK_WINDOWS_7; ++nLook) {
-        const QPalette pal = CAppLook::Palette(nLook);
-        for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Button, QPalette::Light})
-            EXPECT_GE(Contrast(pal.color(QPalette::Disabled, QPalette::ButtonText), pal.color(role)), 3.0)
-                << nLook << " on " << role;
     }
 }
 

@@ -176,19 +176,17 @@ TEST_F(MainFrame, HelpShowsTheGuideTheVersionsAndOpensOnlyTheAddressesTheBuildWa
                                   QStringLiteral("Qt %1").arg(qVersion()), "qpdf " + Q(quire::QpdfVersion())})
         EXPECT_TRUE(szAbout.contains(szPart)) << szPart.toStdString();
 
-    // Homepage and Support Email open what the build was given, and are hidden without it.
+    // Homepage and Support Email open what the build was given, and are hidden without it; nothing else
+    // opened anything.
     const QString szEmail = QStringLiteral(QUIRE_SUPPORT_EMAIL);
-    for (const auto& [szName, szGiven, szOpened] :
-         {std::tuple {"ID_HELP_HOMEPAGE", QStringLiteral(QUIRE_HOMEPAGE_URL), QStringLiteral(QUIRE_HOMEPAGE_URL)},
-          {"ID_HELP_SUPPORT_EMAIL", szEmail, "mailto:" + szEmail + "?subject=Quire%20Binder"}}) {
-        SCOPED_TRACE(szName);
-        EXPECT_EQ(Action(szName)->isVisible(), !szGiven.isEmpty());
-        if (!szGiven.isEmpty()) {
+    for (const auto& [szName, szOpened] :
+         {std::pair {"ID_HELP_HOMEPAGE", QStringLiteral(QUIRE_HOMEPAGE_URL)},
+          {"ID_HELP_SUPPORT_EMAIL", szEmail.isEmpty() ? szEmail : "mailto:" + szEmail + "?subject=Quire%20Binder"}}) {
+        EXPECT_EQ(Action(szName)->isVisible(), !szOpened.isEmpty()) << szName;
+        if (!szOpened.isEmpty())
             Trigger(szName);
-            EXPECT_EQ(CShell::TakeOpened(), QStringList {szOpened});
-        }
+        EXPECT_EQ(CShell::TakeOpened(), szOpened.isEmpty() ? QStringList() : QStringList {szOpened}) << szName;
     }
-    EXPECT_EQ(CShell::TakeOpened(), QStringList());
 
     m_pFrame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
@@ -196,16 +194,13 @@ TEST_F(MainFrame, HelpShowsTheGuideTheVersionsAndOpensOnlyTheAddressesTheBuildWa
     EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "E", "Z", "Y", "S"}));
     // Alt, E shows the Help tab; its letters lead to the commands shown: C says which version runs.
     QTest::keyClick(m_pFrame.get(), Qt::Key_E);
-    QStringList tips {"O"};
-    for (const auto& [szTip, szGiven] : {std::pair {"E", QUIRE_SUPPORT_EMAIL}, {"C", "C"}, {"H", QUIRE_HOMEPAGE_URL}})
-        if (*szGiven)
-            tips << szTip;
-    EXPECT_EQ(pRibbon->VisibleKeyTips(), tips << "A");
+    EXPECT_EQ(pRibbon->VisibleKeyTips().join(""),
+              QStringLiteral("O%1C%2A").arg(*QUIRE_SUPPORT_EMAIL ? "E" : "", *QUIRE_HOMEPAGE_URL ? "H" : ""));
     QTest::keyClick(m_pFrame.get(), Qt::Key_C);
     EXPECT_FALSE(pRibbon->IsKeyTipMode());
     const QStringList shown = CMessageBox::TakeShownTexts();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].contains(QLatin1String(QUIRE_VERSION)) && shown[0].contains(QLatin1String("packages")));
+    EXPECT_TRUE(shown.size() == 1 && shown[0].contains(QUIRE_VERSION) && shown[0].contains("packages"))
+        << shown.join("").toStdString();
     // Alt, H, B toggles Auto Backup through its check box.
     for (const Qt::Key key : {Qt::Key_Alt, Qt::Key_H, Qt::Key_B})
         QTest::keyClick(m_pFrame.get(), key);

@@ -386,29 +386,21 @@ TEST_F(MainFrame, TheMinimumSizeFitsTheScreenAndAt900By600TheRibbonKeepsTheMainT
     for (QToolButton* pButton : pHome->findChildren<QToolButton*>())
         EXPECT_GE(pButton->width(), pButton->sizeHint().width()) << pButton->objectName().toStdString();
     std::printf("on a screen of %dx%d\n", available.width(), available.height());
-
-    Trigger("ID_APP_EXIT");
-    EXPECT_FALSE(m_pFrame->isVisible());
 }
 
 TEST_F(MainFrame, OnAScreenTooSmallForTheMinimumSizeTheWindowStillFits)
 {
     // A screen of 1600 x 1000 pixels, at twice the usual scale: 800 x 500 for the window.
-    const QString szConfig = Path("screen.json");
-    WriteWholeFile(szConfig.toStdString(),
-                   R"({"screens": [{"name": "big", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 96,)"
-                   R"( "logicalBaseDpi": 96, "dpr": 1}]})");
-    const std::pair<const char*, const char*> rows[] = {{"1", "1600x1000"}, {"2", "800x500"}};
-    for (const auto& [szScale, szScreen] : rows) {
+    const std::string config = m_tmp.File("screen.json");
+    WriteWholeFile(config,
+                   R"({"screens": [{"name": "big", "x": 0, "y": 0, "width": 1600, "height": 1000,)"
+                   R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    for (const auto& [szScale, szScreen] : {std::pair {"1", "1600x1000"}, {"2", "800x500"}}) {
         SCOPED_TRACE(szScale);
-        const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + szConfig.toLocal8Bit());
-        qputenv("QT_SCALE_FACTOR", szScale);
         const fx::ChildResult child = fx::RunChild(
-            {QCoreApplication::applicationFilePath().toStdString(),
+            {"env", "QT_QPA_PLATFORM=offscreen:configfile=" + config, std::string("QT_SCALE_FACTOR=") + szScale,
+             QCoreApplication::applicationFilePath().toStdString(),
              "--gtest_filter=MainFrame.TheMinimumSizeFitsTheScreenAndAt900By600TheRibbonKeepsTheMainTexts"});
-        qputenv("QT_QPA_PLATFORM", platform);
-        qunsetenv("QT_SCALE_FACTOR");
         EXPECT_EQ(child.exitCode, 0) << child.out;
         EXPECT_NE(child.out.find(std::string("on a screen of ") + szScreen), std::string::npos) << child.out;
     }
@@ -423,6 +415,7 @@ TEST_F(MainFrame, TheWindowComesBackWhereItWasLeftMaximisedOrNot)
         if (bMaximised)
             m_pFrame->showMaximized();
         Trigger("ID_APP_EXIT");
+        EXPECT_FALSE(m_pFrame->isVisible());
         Restart();
         EXPECT_EQ(std::pair(m_pFrame->isMaximized(), m_pFrame->normalGeometry().topLeft()), std::pair(bMaximised, at));
     }

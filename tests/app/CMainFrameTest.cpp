@@ -78,8 +78,28 @@ TEST_F(MainFrame, AutoOpenAndAutoBackupMarksShowWhatTheJobsWillDo)
     EXPECT_EQ(marks(), "11 000");
 }
 
-TEST_F(MainFrame, BrowseAppendsPdfAndPutsTheSettingBackIntoTheEditWhetherConfirmedOrCancelled)
+// A first merge into the documents folder asks for its file there, and a cancel merges nothing; Browse
+// appends ".pdf", and puts the setting back into the edit whether confirmed or cancelled.
+TEST_F(MainFrame, TheOutputFileIsAskedForAtAFirstMergeIntoAFolderAndOnBrowse)
 {
+    const QString szDocuments = Settings().SavePath();
+    ASSERT_TRUE(QDir().mkpath(szDocuments));
+    AddFiles({MakePdf("a.pdf", 2), MakePdf("b.pdf", 3)});
+    CFileDialog::TakeShownPaths();
+    EXPECT_EQ(m_pFrame->GetOutputPathText(), szDocuments);
+    for (const QString& szAnswer : {QString(), szDocuments + "First"}) {
+        CFileDialog::SetNextFileName(szAnswer);
+        Trigger("ID_FILE_CONVERT_MERGE");
+        EXPECT_EQ(CFileDialog::TakeShownPaths(), QStringList {szDocuments + "Merged.pdf"});
+        EXPECT_EQ(CMessageBox::TakeShownTexts(), QStringList());
+        EXPECT_EQ(QDir(szDocuments).entryList(QDir::Files),
+                  szAnswer.isEmpty() ? QStringList() : QStringList {"First.pdf"});
+    }
+    const QString szOut = szDocuments + "First.pdf";
+    EXPECT_EQ(std::pair(Settings().SavePath(), m_pFrame->GetOutputPathText()), std::pair(szOut, szOut));
+    EXPECT_TRUE(fx::QpdfCheckPasses(szOut.toStdString()));
+    EXPECT_EQ(fx::PdfInfo(szOut.toStdString()).at("Pages"), "5");
+
     QLineEdit* pEdit = m_pFrame->GetOutputPathEdit();
     for (const auto& [chosen, expected] :
          {std::pair {Path("merged"), Path("merged.pdf")}, {Path("B.PDF"), Path("B.PDF")}}) {
@@ -87,7 +107,6 @@ TEST_F(MainFrame, BrowseAppendsPdfAndPutsTheSettingBackIntoTheEditWhetherConfirm
         Trigger("ID_OPTIONS_OUTPUT_PATH_BUTTON");
         EXPECT_EQ(std::pair(Settings().SavePath(), pEdit->text()), std::pair(expected, expected));
     }
-
     // Typing changes only the edit; a cancelled browse puts the setting back into it.
     QTest::keyClicks(pEdit, QStringLiteral("-typed"));
     EXPECT_EQ(std::pair(m_pFrame->GetOutputPathText(), Settings().SavePath()),
@@ -330,27 +349,6 @@ TEST_F(MainFrame, IntakeRunsOnAWorkerCountingTheFilesAndACancelOrCloseAddsNoRowA
         EXPECT_EQ(Settings().RecentFiles().Entry(0), Q(copies[nAdded - 1]));
         EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
     }
-}
-
-TEST_F(MainFrame, AFirstMergeIntoTheDocumentsFolderAsksForItsFileThereAndACancelMergesNothing)
-{
-    const QString szDocuments = Settings().SavePath();
-    ASSERT_TRUE(QDir().mkpath(szDocuments));
-    AddFiles({MakePdf("a.pdf", 2), MakePdf("b.pdf", 3)});
-    CFileDialog::TakeShownPaths();
-    EXPECT_EQ(m_pFrame->GetOutputPathText(), szDocuments);
-    for (const QString& szAnswer : {QString(), szDocuments + "First"}) {
-        CFileDialog::SetNextFileName(szAnswer);
-        Trigger("ID_FILE_CONVERT_MERGE");
-        EXPECT_EQ(CFileDialog::TakeShownPaths(), QStringList {szDocuments + "Merged.pdf"});
-        EXPECT_EQ(CMessageBox::TakeShownTexts(), QStringList());
-        EXPECT_EQ(QDir(szDocuments).entryList(QDir::Files),
-                  szAnswer.isEmpty() ? QStringList() : QStringList {"First.pdf"});
-    }
-    const QString szOut = szDocuments + "First.pdf";
-    EXPECT_EQ(std::pair(Settings().SavePath(), m_pFrame->GetOutputPathText()), std::pair(szOut, szOut));
-    EXPECT_TRUE(fx::QpdfCheckPasses(szOut.toStdString()));
-    EXPECT_EQ(fx::PdfInfo(szOut.toStdString()).at("Pages"), "5");
 }
 
 TEST_F(MainFrame, TheMinimumSizeFitsTheScreenAndAt900By600TheRibbonKeepsTheMainTexts)

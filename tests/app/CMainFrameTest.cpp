@@ -151,13 +151,11 @@ TEST_F(MainFrame, EveryLookTakesEffectAtOnceReadablyUnderAWaitCursorKeepsOneMark
     // own and draws as Office 2007 in the colour chosen last (Aqua, the menu's last). The look stored
     // (0: as last chosen), the palette it takes, then its style, the list's drawing, the ribbon's and
     // the style menu's marks.
-    const std::tuple<int, int, const char*> rows[] = {
-        {0, 218, "fusion, themed, Office 2007 ribbon, &Aqua Style"},
-        {205, 205, "windows, classic, Office 2007 ribbon"},
-        {211, 218, "fusion, themed, Office 2007 ribbon"},
-        {219, 219, "fusion, themed, Windows 7 ribbon"},
-    };
-    for (const auto& [nStored, nPalette, szLook] : rows) {
+    for (const auto& [nStored, nPalette, szLook] :
+         {std::tuple {0, 218, "fusion, themed, Office 2007 ribbon, &Aqua Style"},
+          {205, 205, "windows, classic, Office 2007 ribbon"},
+          {211, 218, "fusion, themed, Office 2007 ribbon"},
+          {219, 219, "fusion, themed, Windows 7 ribbon"}}) {
         SCOPED_TRACE(nStored);
         if (nStored)
             QSettings().setValue(QStringLiteral("ApplicationLook"), nStored);

@@ -267,9 +267,8 @@ TEST_F(MainFrame, IntakeAddsTheAcceptedFilesInOrderNamesEveryFileNotAddedOncePer
     EXPECT_EQ(Action("ID_FILE_MRU_FILE1")->text(), QStringLiteral("&1 b.PDF"));
     // A recent entry adds its file again; one whose file has gone is named and taken off the list.
     const auto state = [&] {
-        const QStringList texts = CMessageBox::TakeShownTexts();
         return Rows() + " / " + Settings().RecentFiles().Entries().join(' ').toStdString() + " / "
-            + texts.join(" + ").toStdString();
+            + CMessageBox::TakeShownTexts().join(" + ").toStdString();
     };
     EXPECT_EQ(state(), "[x] a.v2.pdf 2 1 2 a.v2 | [x] b.PDF 3 1 3  / " + b + ' ' + a + " / ");
     Trigger("ID_FILE_REMOVE_ALL");

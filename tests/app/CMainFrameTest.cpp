@@ -98,7 +98,7 @@ TEST_F(MainFrame, TheOutputFileIsAskedForAtAFirstMergeIntoAFolderAndOnBrowse)
     const QString szOut = szDocuments + "First.pdf";
     EXPECT_EQ(std::pair(Settings().SavePath(), m_pFrame->GetOutputPathText()), std::pair(szOut, szOut));
     EXPECT_TRUE(fx::QpdfCheckPasses(szOut.toStdString()));
-    EXPECT_EQ(fx::PdfInfo(szOut.toStdString()).at("Pages"), "5");
+    EXPECT_EQ(fx::PdfInfo(szOut.toStdString())["Pages"], "5");
 
     QLineEdit* pEdit = m_pFrame->GetOutputPathEdit();
     for (const auto& [chosen, expected] :

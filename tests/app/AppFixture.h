@@ -144,7 +144,12 @@ protected:
             names << Q(path);
         CFileDialog::SetNextFileNames(names);
         Trigger("ID_FILE_OPEN");
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !m_pFrame->IsIntakeRunning(); }, 60000));
+        WaitForIntake();
+    }
+    // Runs the event loop until no intake runs or waits.
+    void WaitForIntake()
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !m_pFrame->IsIntakeRunning(); }, 60000));
     }
     // The rows, one string each: "[x] name pages begin end bookmark", joined by " | ".
     std::string Rows() const

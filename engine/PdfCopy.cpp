@@ -7,6 +7,7 @@
 #include "engine/private/ObjectDepth.h"
 #include "engine/private/PdfReaderImpl.h"
 
+#include <algorithm>
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFExc.hh>
@@ -209,8 +210,10 @@ void KeepPlacedFieldsOnce(std::vector<QPDFObjectHandle>& fields, std::vector<QPD
     // A widget shared by several pages of the range comes back once per page; its field
     // must still be added once.
     std::set<QPDFObjGen> seenFields;
-    std::erase_if(fields,
-                  [&](QPDFObjectHandle& f) { return f.isIndirect() && !seenFields.insert(f.getObjGen()).second; });
+    fields.erase(
+        std::remove_if(fields.begin(), fields.end(),
+                       [&](QPDFObjectHandle& f) { return f.isIndirect() && !seenFields.insert(f.getObjGen()).second; }),
+        fields.end());
     std::set<QPDFObjGen> placed;
     for (auto& a : annots) {
         if (a.isIndirect())

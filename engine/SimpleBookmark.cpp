@@ -4,6 +4,7 @@
 #include "engine/PdfReader.h"
 #include "engine/private/PdfReaderImpl.h"
 
+#include <algorithm>
 #include <set>
 
 namespace pdf {
@@ -123,7 +124,9 @@ bool Eliminate(Bookmark& b, int from, int to)
 {
     bool changed = false;
     if (!b.kids.empty()) {
-        std::erase_if(b.kids, [&](Bookmark& kid) { return Eliminate(kid, from, to); });
+        b.kids.erase(
+            std::remove_if(b.kids.begin(), b.kids.end(), [&](Bookmark& kid) { return Eliminate(kid, from, to); }),
+            b.kids.end());
         changed = b.kids.empty();
     }
     const int page = b.Page();
@@ -175,7 +178,8 @@ void SimpleBookmark::EliminatePages(BookmarkList& list, int from, int to)
 {
     if (from > to)
         return;
-    std::erase_if(list, [&](Bookmark& b) { return Eliminate(b, from, to); });
+    list.erase(std::remove_if(list.begin(), list.end(), [&](Bookmark& b) { return Eliminate(b, from, to); }),
+               list.end());
 }
 
 void SimpleBookmark::ShiftPageNumbers(BookmarkList& list, int delta, int from, int to)

@@ -6,6 +6,9 @@
 
 #include <QSettings>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 using Key = CAppSettings::Key;
@@ -127,10 +130,16 @@ bool CAppSettings::Save() const
 
 void CAppSettings::SetValue(Key key, const QVariant& value)
 {
-    QVariant& current = m_values[static_cast<std::size_t>(key)];
-    if (current == value)
+    const auto def = std::find_if(std::begin(kKeys), std::end(kKeys), [key](const KeyDef& d) { return d.key == key; });
+    if (def == std::end(kKeys))
         return;
-    current = value;
+    const QVariant typed = def->bText ? QVariant(value.toString()) : QVariant(value.toInt());
+    if (def->saved == Saved::WhenSet)
+        QSettings().setValue(QLatin1String(def->szName), typed);
+    QVariant& current = m_values[static_cast<std::size_t>(key)];
+    if (current == typed)
+        return;
+    current = typed;
     emit changed(key);
 }
 
@@ -209,7 +218,6 @@ std::uint32_t CAppSettings::ApplicationLook() const
 void CAppSettings::SetApplicationLook(std::uint32_t nLook)
 {
     SetValue(Key::ApplicationLook, static_cast<int>(nLook));
-    QSettings().setValue(QStringLiteral("ApplicationLook"), static_cast<int>(nLook));
 }
 
 QList<int> CAppSettings::ColumnWidths() const
@@ -236,15 +244,6 @@ void CAppSettings::SetColumnWidths(const QList<int>& widths)
     SetValue(Key::ColumnWidths, texts.join(QLatin1Char(',')));
 }
 
-void CAppSettings::SetAreaValue(Key key, const QVariant& value)
-{
-    SetValue(key, value);
-    for (const KeyDef& def : kKeys) {
-        if (def.key == key)
-            QSettings().setValue(QLatin1String(def.szName), value);
-    }
-}
-
 QByteArray CAppSettings::WindowGeometry() const
 {
     return QByteArray::fromBase64(Value(Key::WindowGeometry).toString().toLatin1());
@@ -253,7 +252,7 @@ QByteArray CAppSettings::WindowGeometry() const
 void CAppSettings::SetWindowGeometry(const QByteArray& geometry)
 {
     // NOTE: kept as Base64 text, so that the settings area holds only numbers and texts.
-    SetAreaValue(Key::WindowGeometry, QString::fromLatin1(geometry.toBase64()));
+    SetValue(Key::WindowGeometry, QString::fromLatin1(geometry.toBase64()));
 }
 
 QString CAppSettings::AddFolder() const
@@ -263,7 +262,7 @@ QString CAppSettings::AddFolder() const
 
 void CAppSettings::SetAddFolder(const QString& szFolder)
 {
-    SetAreaValue(Key::AddFolder, szFolder);
+    SetValue(Key::AddFolder, szFolder);
 }
 
 void CAppSettings::RemoveRecentFile(const QString& szPath)

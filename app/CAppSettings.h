@@ -99,6 +99,14 @@ public:
     QString AddFolder() const;
     void SetAddFolder(const QString& szFolder);
 
+    // Any key's value as the table keeps it: switches and the look as numbers (a switch holds what was
+    // typed, 2 say), the others as text, the window geometry as Base64. SetValue converts `value` to
+    // the key's kind, emits changed() when it differs, and writes a key that is saved when set to the
+    // settings area at once. The typed accessors above add their rules (a switch is on only at exactly
+    // 1); these serve code that treats every key alike. The recent files have no value here.
+    const QVariant& Value(Key key) const { return m_values[static_cast<std::size_t>(key)]; }
+    void SetValue(Key key, const QVariant& value);
+
     const CRecentFileList& RecentFiles() const { return m_recentFiles; }
     // Puts `szPath` on top of the recent-file list.
     void AddRecentFile(const QString& szPath);
@@ -111,12 +119,8 @@ signals:
 private:
     static constexpr std::size_t nKeys = static_cast<std::size_t>(Key::ColumnWidths) + 1;
 
-    const QVariant& Value(Key key) const { return m_values[static_cast<std::size_t>(key)]; }
-    void SetValue(Key key, const QVariant& value);
     bool IsOn(Key key) const;
     void SetSwitch(Key key, bool bOn);
-    // Sets a value of the settings area and writes it there at once.
-    void SetAreaValue(Key key, const QVariant& value);
 
     QString m_szSettingsFile;
     std::array<QVariant, nKeys> m_values;

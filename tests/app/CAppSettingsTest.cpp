@@ -26,44 +26,16 @@ protected:
         return Q(profile.GetString(szSection, szName, ""));
     }
 
-    // Every key's value as text, switches as "1" or "0", the recent files as their newest entry.
+    // Every key's value as text, the recent files as their newest entry.
     static QString Get(const CAppSettings& settings, Key key)
     {
-        const CAppSettings::DocumentTexts texts = settings.Document();
-        return (QStringList() << QString::number(settings.IsOpenResultOn())
-                              << QString::number(settings.IsAutoBackupOn()) << settings.SavePath() << texts.szTitle
-                              << texts.szAuthor << texts.szSubject << texts.szKeywords
-                              << QString::number(settings.IsPropertiesAlways())
-                              << QString::number(settings.ApplicationLook())
-                              << QString::fromLatin1(settings.WindowGeometry().toBase64()) << settings.AddFolder()
-                              << settings.RecentFiles().Entry(0))[static_cast<int>(key)];
+        return key == Key::RecentFiles ? settings.RecentFiles().Entry(0) : settings.Value(key).toString();
     }
     static void Set(CAppSettings& settings, Key key, const QString& szValue)
     {
-        CAppSettings::DocumentTexts texts = settings.Document();
-        QString* const pTexts[] = {&texts.szTitle, &texts.szAuthor, &texts.szSubject, &texts.szKeywords};
-        const bool bOn = szValue == QLatin1String("1");
-        switch (key) {
-        case Key::OpenResult:
-            return settings.SetOpenResult(bOn);
-        case Key::AutoBackup:
-            return settings.SetAutoBackup(bOn);
-        case Key::SavePath:
-            return settings.SetSavePath(szValue);
-        case Key::PropertiesAlways:
-            return settings.SetPropertiesAlways(bOn);
-        case Key::ApplicationLook:
-            return settings.SetApplicationLook(szValue.toUInt());
-        case Key::WindowGeometry:
-            return settings.SetWindowGeometry(QByteArray::fromBase64(szValue.toLatin1()));
-        case Key::AddFolder:
-            return settings.SetAddFolder(szValue);
-        case Key::RecentFiles:
+        if (key == Key::RecentFiles)
             return settings.AddRecentFile(szValue);
-        default:
-            *pTexts[static_cast<int>(key) - static_cast<int>(Key::PDFTitle)] = szValue;
-            return settings.SetDocument(texts);
-        }
+        settings.SetValue(key, szValue);
     }
 };
 
@@ -86,6 +58,7 @@ TEST_F(AppSettings, EachKeyHasItsPlaceItsDefaultAndItsMomentOfSaving)
         {Key::ApplicationLook, nullptr, "ApplicationLook", "215", "217", Saved::WhenSet},
         {Key::WindowGeometry, nullptr, "WindowGeometry", "", "AdnQywADAAA=", Saved::WhenSet},
         {Key::AddFolder, nullptr, "AddFolder", "/docs/", "/scans", Saved::WhenSet},
+        {Key::ColumnWidths, nullptr, "ColumnWidths", "", "30,200,60", Saved::AtExit},
         {Key::RecentFiles, nullptr, "Recent File List/File1", "", "/docs/a.pdf", Saved::AtExit},
     };
     for (const auto& [key, szSection, szName, szDefault, szChanged, saved] : rows) {

@@ -28,11 +28,6 @@ void CListItemArray::RemoveAt(std::int32_t nIndex)
     m_items.erase(m_items.begin() + nIndex);
 }
 
-void CListItemArray::RemoveAll()
-{
-    m_items.clear();
-}
-
 void CListItemArray::InsertAt(std::int32_t nIndex, const ListItemData& item)
 {
     // One past the last record is a valid place: it appends.

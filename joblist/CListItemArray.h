@@ -23,7 +23,6 @@ public:
     std::int32_t Add(const ListItemData& item);
     // Removes the record at `nIndex`; later records move up by one. Valid: [0, GetCount()).
     void RemoveAt(std::int32_t nIndex);
-    void RemoveAll();
     // Inserts `item` before the record at `nIndex`; GetCount() appends. Valid: [0, GetCount()].
     void InsertAt(std::int32_t nIndex, const ListItemData& item);
 

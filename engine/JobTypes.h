@@ -20,6 +20,20 @@ struct JobRow
     std::string szPages; // empty: the source's real page count stands in (a caller with no list cells)
     std::string szBeginPage;
     std::string szEndPage;
+    // Opens a protected source (its user or owner password); empty for none. Held in memory for the
+    // job only: the engine never writes it, logs it or puts it in a message.
+    std::string szPassword {};
+};
+
+// How a merged file is protected: AES-256, with the permissions below. With neither password set
+// the file is not protected.
+struct Protection
+{
+    std::string userPassword; // needed to open the file; empty: it opens without one
+    std::string ownerPassword; // needed to change the file or its protection; empty: the user password
+    bool allowPrint = true;
+    bool allowCopy = true; // copying text and images out of it
+    bool IsSet() const { return !userPassword.empty() || !ownerPassword.empty(); }
 };
 
 struct MergeOptions
@@ -31,12 +45,16 @@ struct MergeOptions
     std::string subject;
     std::string keywords;
     WriteFault fault; // tests only: a write failure to stage in the output or its backup
+    Protection protection {}; // none by default
 };
 
 struct SplitOptions
 {
     bool autoBackup = true;
     WriteFault fault; // tests only: a write failure to stage in every output or backup
+    // Parts of a protected source are written protected as it is (same method, passwords and
+    // permissions) unless this is set; removing the protection needs the owner password.
+    bool removeProtection = false;
 };
 
 // A row that failed or was passed over, with a sentence that names the file and the reason, and the

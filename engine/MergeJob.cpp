@@ -5,6 +5,7 @@
 #include "engine/PdfReader.h"
 #include "engine/RowRules.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -27,11 +28,11 @@ struct Prepared
     std::exception_ptr error;
 };
 
-Prepared Prepare(const std::string& path)
+Prepared Prepare(const JobRow& row)
 {
     Prepared p;
     try {
-        p.reader.emplace(path);
+        p.reader.emplace(row.szFilePath, row.szPassword);
         p.outline = pdf::SimpleBookmark::GetBookmark(*p.reader, &p.outlineTruncated);
     } catch (...) {
         p.error = std::current_exception();
@@ -45,8 +46,8 @@ Prepared Prepare(const std::string& path)
 class SourceQueue
 {
 public:
-    SourceQueue(std::vector<std::string> paths, std::size_t ahead)
-        : m_paths(std::move(paths))
+    SourceQueue(std::vector<const JobRow*> rows, std::size_t ahead)
+        : m_rows(std::move(rows))
         , m_ahead(ahead)
         , m_worker([this] { Work(); })
     { }
@@ -79,14 +80,14 @@ public:
 private:
     void Work()
     {
-        for (const std::string& path : m_paths) {
+        for (const JobRow* row : m_rows) {
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
                 m_changed.wait(lock, [this] { return m_closing || m_ready.size() < m_ahead; });
                 if (m_closing)
                     return;
             }
-            Prepared p = Prepare(path);
+            Prepared p = Prepare(*row);
             {
                 const std::lock_guard<std::mutex> lock(m_mutex);
                 m_ready.push_back(std::move(p));
@@ -95,7 +96,7 @@ private:
         }
     }
 
-    const std::vector<std::string> m_paths;
+    const std::vector<const JobRow*> m_rows;
     const std::size_t m_ahead;
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -133,6 +134,23 @@ void AddInfo(pdf::Document& document, const MergeOptions& options)
     document.AddProducer(RowRules::szCreator);
 }
 
+// "out.pdf is not password-protected; a.pdf was" (or "a.pdf and b.pdf were", "a.pdf, b.pdf, c.pdf
+// and 4 other files were").
+std::string UnprotectedNote(const std::string& output, const std::vector<std::string>& sources)
+{
+    constexpr std::size_t kNamed = 3;
+    std::string names;
+    const std::size_t named = sources.size() > kNamed + 1 ? kNamed : sources.size();
+    for (std::size_t i = 0; i < named; ++i) {
+        if (i > 0)
+            names += (i + 1 == named && named == sources.size()) ? " and " : ", ";
+        names += sources[i];
+    }
+    if (named < sources.size())
+        names += " and " + std::to_string(sources.size() - named) + " other files";
+    return output + " is not password-protected; " + names + (sources.size() == 1 ? " was" : " were");
+}
+
 // One merge, from the checked rows to the written output.
 class Merger
 {
@@ -149,7 +167,7 @@ public:
 private:
     JobReport Refuse(const std::string& path, const std::string& sentence);
     std::vector<std::string> CheckedSources();
-    bool CopyRows(MergeOutput& out, std::vector<std::string> sources);
+    bool CopyRows(MergeOutput& out);
     void CopyRow(const JobRow& row, Prepared prepared, MergeOutput& out);
     void NoteSource(const JobRow& row, const Prepared& prepared);
     void AddOutline(const JobRow& row, std::optional<pdf::BookmarkList>& outline, const PageRange& range,
@@ -162,6 +180,7 @@ private:
     StopFlag m_stop;
     std::vector<std::size_t> m_checked;
     int m_current = -1; // the row being copied; -1 while the output is made or written
+    std::vector<std::string> m_protectedSources; // encrypted sources, in order, each once
     JobReport m_report;
 };
 
@@ -180,7 +199,7 @@ JobReport Merger::Run()
     }
     try {
         MergeOutput out(m_options.outputPath);
-        if (!CopyRows(out, std::move(sources)))
+        if (!CopyRows(out))
             return m_report;
         if (out.pages == 0)
             return Refuse(m_options.outputPath,
@@ -216,8 +235,11 @@ std::vector<std::string> Merger::CheckedSources()
 }
 
 // Copies the checked rows in order; false when a stop request ended the merge first.
-bool Merger::CopyRows(MergeOutput& out, std::vector<std::string> sources)
+bool Merger::CopyRows(MergeOutput& out)
 {
+    std::vector<const JobRow*> sources;
+    for (std::size_t i : m_checked)
+        sources.push_back(&m_rows[i]);
     // NOTE: the next sources are parsed on a second thread while the current one is copied,
     // two ahead rather than one: a source that takes longer to parse than the one before it took
     // to copy then leaves the copying waiting less often. At most three sources are open.
@@ -264,10 +286,9 @@ void Merger::NoteSource(const JobRow& row, const Prepared& prepared)
         m_report.repairedInputs.push_back(row.szFilePath);
     if (prepared.outlineTruncated)
         m_report.notes.push_back(RowRules::TruncatedOutlineNote(row.szFilePath));
-    if (reader.IsEncrypted())
-        m_report.notes.push_back(row.szFilePath
-                                 + " is protected by an owner password; its restrictions are not carried over to "
-                                 + m_options.outputPath);
+    if (reader.IsEncrypted()
+        && std::find(m_protectedSources.begin(), m_protectedSources.end(), row.szFilePath) == m_protectedSources.end())
+        m_protectedSources.push_back(row.szFilePath);
 }
 
 // The source's outline, trimmed to `range` and moved to the range's pages in the output; for a
@@ -297,6 +318,7 @@ void Merger::Write(MergeOutput& out)
 {
     out.copy.SetOutlines(std::move(out.outlines));
     AddInfo(out.document, m_options);
+    out.copy.Protect(m_options.protection);
     if (m_observer)
         m_observer->OnWriting(m_options.outputPath);
     const std::string backup = out.copy.Close(m_options.autoBackup, m_options.fault);
@@ -307,6 +329,8 @@ void Merger::Write(MergeOutput& out)
     m_report.renamedFields = out.copy.RenamedFields();
     for (const std::string& w : out.copy.Warnings())
         m_report.notes.push_back(w);
+    if (!m_options.protection.IsSet() && !m_protectedSources.empty())
+        m_report.notes.push_back(UnprotectedNote(m_options.outputPath, m_protectedSources));
 }
 
 } // namespace

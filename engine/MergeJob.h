@@ -28,9 +28,12 @@ namespace quire {
 // - When options.autoBackup is set and the output exists, it is copied to its time-stamped backup
 //   once the new file is complete, just before it is replaced. A backup that cannot be made fails
 //   the merge and replaces nothing; a failed merge leaves no backup.
-// - The first unreadable source ends the merge; its error names the file and the reason. A source
-//   protected only by an owner password is merged; its restrictions are not carried over (noted in
-//   the report's notes).
+// - The first unreadable source ends the merge; its error names the file and the reason. A row's
+//   szPassword opens its protected source: without one such a source fails the merge as needing a
+//   password, with a wrong one as WrongPassword. A source protected only by an owner password opens
+//   without one.
+// - The output is protected (AES-256) only as options.protection says. When it is not and any
+//   source was encrypted, the report's notes say so: "out.pdf is not password-protected; a.pdf was".
 // - A source outline cut at the outline reader's limits is noted. A page whose objects nest deeper
 //   than pdf::PdfCopy::kMaxCopyDepth is refused as damaged: the merge runs on a thread of its own
 //   whose stack holds qpdf's recursion up to that depth.

@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <set>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -243,6 +244,9 @@ struct PdfCopy::Impl
     bool written = false;
     // Set when qpdf failed halfway through copying a form: see ~Impl.
     bool formCopyFailed = false;
+    // The source whose encryption the output takes over, kept parsed until the write.
+    std::shared_ptr<QPDF> encryptionSource;
+    std::optional<quire::Protection> protection;
 
     Impl(Document& doc, std::string path)
         : document(doc)
@@ -536,6 +540,23 @@ void PdfCopy::ReleaseParsed(const PdfReader& reader)
     src->TakeParsed();
 }
 
+void PdfCopy::KeepProtectionOf(const PdfReader& reader)
+{
+    if (!reader.IsEncrypted())
+        return;
+    m_impl->protection.reset();
+    m_impl->encryptionSource = reader.impl()->qpdf;
+}
+
+void PdfCopy::Protect(const quire::Protection& protection)
+{
+    m_impl->encryptionSource.reset();
+    if (protection.IsSet())
+        m_impl->protection = protection;
+    else
+        m_impl->protection.reset();
+}
+
 void PdfCopy::SetOutlines(BookmarkList outlines)
 {
     m_impl->outlines = std::move(outlines);
@@ -699,6 +720,16 @@ std::string PdfCopy::Impl::Write(bool backup, const quire::WriteFault& fault)
         writer.setOutputPipeline(&pipeline);
         writer.setMinimumPDFVersion(version);
         writer.setObjectStreamMode(qpdf_o_generate);
+        if (encryptionSource) {
+            writer.copyEncryptionParameters(*encryptionSource);
+        } else if (protection) {
+            // Filling in forms and reading aloud stay allowed: only the owner may change the pages.
+            const std::string owner
+                = protection->ownerPassword.empty() ? protection->userPassword : protection->ownerPassword;
+            writer.setR6EncryptionParameters(protection->userPassword.c_str(), owner.c_str(), true,
+                                             protection->allowCopy, false, true, true, false,
+                                             protection->allowPrint ? qpdf_r3p_full : qpdf_r3p_none, true);
+        }
         writer.write();
     } catch (const PdfError&) {
         throw;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/Document.h"
+#include "engine/JobTypes.h"
 #include "engine/PdfError.h"
 #include "engine/SimpleBookmark.h"
 #include "engine/WriteFault.h"
@@ -55,6 +56,14 @@ public:
     // are removed. Throws PdfError naming the source; Damaged for a page whose objects nest deeper
     // than kMaxCopyDepth.
     int AddPages(const PdfReader& reader, int from, int to);
+
+    // The output is written encrypted as `reader`'s file is: the same method, user and owner
+    // passwords and permissions. Nothing changes for a reader that is not encrypted. Keeps the
+    // reader's parsed document until Close.
+    void KeepProtectionOf(const PdfReader& reader);
+    // The output is written encrypted with AES-256 as `protection` says; not at all when it sets no
+    // password. Replaces KeepProtectionOf.
+    void Protect(const quire::Protection& protection);
 
     // The outline of the output, its pages counted from 1; written by Close. Entries whose page is
     // outside the output keep their title and kids without a target.

@@ -17,6 +17,9 @@ PdfError PdfError::Make(Kind kind, const std::string& path, const std::string& r
     case Kind::Password:
         sentence = path + " needs a password";
         break;
+    case Kind::WrongPassword:
+        sentence = "The password does not open " + path;
+        break;
     case Kind::NotPdf:
         sentence = path + " is not a PDF file";
         break;

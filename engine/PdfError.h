@@ -15,6 +15,7 @@ class PdfError : public std::runtime_error
 public:
     enum class Kind {
         Password, // needs a password
+        WrongPassword, // the password given does not open it
         NotPdf, // is not a PDF file
         Damaged, // is damaged beyond repair
         Unreadable, // cannot be read (OS error)
@@ -33,7 +34,8 @@ public:
     { }
 
     // The error of `kind` for `path` with the sentence built from the kind's plain words and `reason`:
-    // "<path> needs a password", "<path> is not a PDF file", "<path> is damaged beyond repair: <reason>",
+    // "<path> needs a password", "The password does not open <path>", "<path> is not a PDF file", "<path> is damaged
+    // beyond repair: <reason>",
     // "<path> cannot be read: <reason>", "<path> cannot be written: <reason>", "<path> changed or vanished
     // while the job ran", "<path> <reason>" (Refused), "<path> needs more memory than is available",
     // "<path> could not be processed: <reason>" (Internal).

@@ -6,7 +6,9 @@
 #include <qpdf/Buffer.hh>
 #include <qpdf/BufferInputSource.hh>
 #include <qpdf/QPDFExc.hh>
+#include <qpdf/QUtil.hh>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -106,8 +108,43 @@ void SilenceQpdfDefaultLogger()
     (void)silenced;
 }
 
-PdfReader::PdfReader(const std::string& path)
-    : m_impl(std::make_shared<Impl>())
+namespace {
+
+// The forms of `password` to try: as given, then, when it is not ASCII, in PDFDocEncoding, which
+// RC4 and AES-128 files take (AES-256 takes UTF-8).
+std::vector<std::string> PasswordForms(const std::string& password)
+{
+    std::vector<std::string> forms {password};
+    std::string pdfDoc;
+    const bool ascii = std::all_of(password.begin(), password.end(), [](char c) { return (c & 0x80) == 0; });
+    if (!ascii && QUtil::utf8_to_pdf_doc(password, pdfDoc) && pdfDoc != password)
+        forms.push_back(pdfDoc);
+    return forms;
+}
+
+} // namespace
+
+PdfReader::PdfReader(const std::string& path, const std::string& password)
+{
+    const std::vector<std::string> forms = PasswordForms(password);
+    for (std::size_t i = 0;; ++i) {
+        try {
+            m_impl = std::make_shared<Impl>();
+            Open(path, forms[i]);
+            return;
+        } catch (const PdfError& e) {
+            if (e.kind() != PdfError::Kind::Password)
+                throw;
+            if (i + 1 < forms.size())
+                continue;
+            if (password.empty())
+                throw;
+            throw PdfError::Make(PdfError::Kind::WrongPassword, path);
+        }
+    }
+}
+
+void PdfReader::Open(const std::string& path, const std::string& password)
 {
     SilenceQpdfDefaultLogger();
     m_impl->path = path;
@@ -139,11 +176,12 @@ PdfReader::PdfReader(const std::string& path)
                 // costs a seek and a read for every object, and the copy holds no descriptor at all.
                 auto buffer = std::make_unique<Buffer>(static_cast<std::size_t>(size));
                 ReadWhole(path, buffer->getBuffer(), static_cast<std::size_t>(size));
-                m_impl->qpdf->processInputSource(std::make_shared<BufferInputSource>(path, buffer.release(), true));
+                m_impl->qpdf->processInputSource(std::make_shared<BufferInputSource>(path, buffer.release(), true),
+                                                 password.c_str());
             } else {
                 m_impl->input = std::make_shared<ClosedFileInputSource>(path.c_str());
                 m_impl->input->stayOpen(true);
-                m_impl->qpdf->processInputSource(m_impl->input);
+                m_impl->qpdf->processInputSource(m_impl->input, password.c_str());
             }
             // A missing catalog or a broken page tree only shows when first used: find out now, so
             // a file that cannot be used fails here and not halfway through a job.
@@ -248,6 +286,33 @@ bool PdfReader::HasAcroForm() const
 bool PdfReader::IsEncrypted() const
 {
     return m_impl->qpdf->isEncrypted();
+}
+
+bool PdfReader::OwnerPasswordMatched() const
+{
+    return m_impl->qpdf->isEncrypted() && m_impl->qpdf->ownerPasswordMatched();
+}
+
+std::string PdfReader::EncryptionMethod() const
+{
+    int r = 0;
+    int p = 0;
+    int v = 0;
+    QPDF::encryption_method_e stream = QPDF::e_none;
+    QPDF::encryption_method_e string = QPDF::e_none;
+    QPDF::encryption_method_e file = QPDF::e_none;
+    if (!m_impl->qpdf->isEncrypted(r, p, v, stream, string, file))
+        return std::string();
+    switch (stream) {
+    case QPDF::e_aesv3:
+        return "AES-256";
+    case QPDF::e_aes:
+        return "AES-128";
+    case QPDF::e_rc4:
+        return r >= 3 ? "RC4 128-bit" : "RC4 40-bit";
+    default:
+        return v >= 5 ? "AES-256" : "an unknown method";
+    }
 }
 
 std::map<std::string, std::string> PdfReader::Info() const

@@ -14,9 +14,10 @@
 namespace pdf {
 
 // A source PDF file. Construction parses the file (repairing damage where qpdf can; warnings are
-// collected, never printed) and throws PdfError when it cannot: "needs a password", "is not a PDF
-// file", "is damaged beyond repair", "cannot be read: <reason>" (the system's reason: "Permission
-// denied", ...). A file with only an owner password opens. A page tree nested deeper than
+// collected, never printed) and throws PdfError when it cannot: "needs a password" (Password, no
+// password given), "The password does not open <path>" (WrongPassword), "is not a PDF file", "is
+// damaged beyond repair", "cannot be read: <reason>" (the system's reason: "Permission denied", ...).
+// A file with only an owner password opens without one. A page tree nested deeper than
 // kMaxPageTreeDepth levels is damaged: it is refused before qpdf's recursive walk could overflow the
 // stack.
 //
@@ -32,7 +33,10 @@ public:
     // A page tree nested deeper than this is refused as damaged.
     static constexpr int kMaxPageTreeDepth = 1000;
 
-    explicit PdfReader(const std::string& path);
+    // `password` opens a protected file: its user or its owner password, RC4 40 and 128 bits, AES-128
+    // and AES-256 (revisions 2 to 6). A non-ASCII password is tried as UTF-8 and, for the older
+    // methods, which take PDFDocEncoding, in that encoding too. The reader keeps no copy of it.
+    explicit PdfReader(const std::string& path, const std::string& password = std::string());
     ~PdfReader();
     PdfReader(const PdfReader&);
     PdfReader& operator=(const PdfReader&);
@@ -44,6 +48,11 @@ public:
     // The catalog has an /AcroForm with at least one field.
     bool HasAcroForm() const;
     bool IsEncrypted() const;
+    // The file is encrypted and was opened with its owner password, or its owner password is empty:
+    // its protection may be removed.
+    bool OwnerPasswordMatched() const;
+    // "AES-256", "AES-128", "RC4 128-bit", "RC4 40-bit"; empty for a file that is not encrypted.
+    std::string EncryptionMethod() const;
     // The document information as UTF-8 texts ("Title", "Author", "Subject", "Keywords", ...).
     std::map<std::string, std::string> Info() const;
     // Repairs qpdf made while reading; empty for a sound file.
@@ -71,6 +80,8 @@ public:
     const std::shared_ptr<Impl>& impl() const { return m_impl; }
 
 private:
+    void Open(const std::string& path, const std::string& password);
+
     std::shared_ptr<Impl> m_impl;
 };
 

@@ -56,29 +56,47 @@ struct Plan
     int sameAs = -1; // the earlier row with the very same source and range, which writes the file once
 };
 
-// Opens `path` into `last`, unless `last` already holds that file unchanged: rows that split the
-// same source one after another share one parsed copy of it.
-pdf::PdfReader& ReaderFor(const std::string& path, std::optional<pdf::PdfReader>& last)
+// The source the last row opened, kept for the next rows of the same file.
+struct LastSource
+{
+    std::optional<pdf::PdfReader> reader;
+    std::string password;
+};
+
+// Opens the row's source into `last`, unless `last` already holds that file unchanged, opened with
+// the same password: rows that split the same source one after another share one parsed copy of it.
+pdf::PdfReader& ReaderFor(const JobRow& row, LastSource& last)
 {
     // NOTE: parsing a big page tree again for every range would cost more than copying the ranges.
-    if (!last || last->Path() != path || !last->IsUnchangedOnDisk()) {
-        last.reset();
-        last.emplace(path);
+    if (!last.reader || last.reader->Path() != row.szFilePath || last.password != row.szPassword
+        || !last.reader->IsUnchangedOnDisk()) {
+        last.reader.reset();
+        last.password.clear();
+        last.reader.emplace(row.szFilePath, row.szPassword);
+        last.password = row.szPassword;
     }
-    return *last;
+    return *last.reader;
 }
 
-Plan PlanRow(const std::vector<JobRow>& rows, int index, std::optional<pdf::PdfReader>& last)
+Plan PlanRow(const std::vector<JobRow>& rows, int index, const SplitOptions& options, LastSource& last)
 {
     const JobRow& row = rows[static_cast<std::size_t>(index)];
     Plan plan;
     plan.row = index;
     try {
-        pdf::PdfReader& reader = ReaderFor(row.szFilePath, last);
+        pdf::PdfReader& reader = ReaderFor(row, last);
         plan.source = reader.Identity();
         plan.range = RowRules::Range(row, reader.NumberOfPages());
         if (plan.range.IsEmpty()) {
             plan.error = RowRules::EmptyRange(index, row.szFilePath, plan.range, "; no file was written for it");
+            return plan;
+        }
+        if (options.removeProtection && reader.IsEncrypted() && !reader.OwnerPasswordMatched()) {
+            plan.error = RowError {index, row.szFilePath,
+                                   row.szFilePath
+                                       + " keeps its password protection: removing it needs the owner password; no "
+                                         "file was written for it",
+                                   pdf::PdfError::Kind::Refused};
             return plan;
         }
         plan.target = SplitName(row.szFilePath, plan.range);
@@ -122,10 +140,10 @@ std::string Refusal(const std::vector<JobRow>& rows, std::vector<Plan>& plans)
 }
 
 // Writes one planned row; its output is complete and renamed into place before the next row starts.
-void SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, JobReport& report,
-              std::optional<pdf::PdfReader>& last, IJobObserver* observer)
+void SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, JobReport& report, LastSource& last,
+              IJobObserver* observer)
 {
-    pdf::PdfReader& reader = ReaderFor(row.szFilePath, last);
+    pdf::PdfReader& reader = ReaderFor(row, last);
     const PageRange range = RowRules::Range(row, reader.NumberOfPages());
     // The file was checked against every other row under its planned name; a source rewritten
     // since then may call for another name, which was not.
@@ -138,14 +156,15 @@ void SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, 
         report.repairedInputs.push_back(row.szFilePath);
     const std::string& output = plan.target;
     pdf::PdfCopy::CheckOutputPath(output, {row.szFilePath});
-    if (reader.IsEncrypted())
-        report.notes.push_back(row.szFilePath
-                               + " is protected by an owner password; its restrictions are not carried "
-                                 "over to "
-                               + output);
 
     pdf::Document document;
     pdf::PdfCopy copy(document, output);
+    if (reader.IsEncrypted()) {
+        if (options.removeProtection)
+            report.notes.push_back(output + " is not password-protected; " + row.szFilePath + " was");
+        else
+            copy.KeepProtectionOf(reader);
+    }
     document.Open();
     pdf::BookmarkList outlines;
     int created = 0;
@@ -209,7 +228,7 @@ JobReport Split(const std::vector<JobRow>& rows, const SplitOptions& options, IJ
     RowRules::Status(observer, "Splitting your PDF files, please wait a moment...");
     // NOTE: every row's file is worked out before any is written, so that two rows aiming at one
     // file, or a file that is another row's source, refuse the job while nothing is lost yet.
-    std::optional<pdf::PdfReader> last;
+    LastSource last;
     std::vector<Plan> plans;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (stop && stop->load()) {
@@ -217,7 +236,7 @@ JobReport Split(const std::vector<JobRow>& rows, const SplitOptions& options, IJ
             return report;
         }
         if (rows[i].bChecked)
-            plans.push_back(PlanRow(rows, static_cast<int>(i), last));
+            plans.push_back(PlanRow(rows, static_cast<int>(i), options, last));
     }
     if (const std::string refusal = Refusal(rows, plans); !refusal.empty()) {
         for (const Plan& plan : plans) {

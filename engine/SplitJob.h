@@ -14,6 +14,11 @@ namespace quire {
 // - The source's outline is trimmed to the range; a source without one and with a non-empty
 //   bookmark text gets one bookmark to page 1. An outline cut at the reader's limits is noted.
 // - The source's Title, Subject, Keywords and Author are copied; Creator and Producer "Quire Binder".
+// - A row's szPassword opens its protected source (see MergeJob.h). The parts of an encrypted source
+//   are encrypted as it is: the same method, user and owner passwords and permissions. With
+//   options.removeProtection they are not, and the notes say so ("a_p1-2.pdf is not
+//   password-protected; a.pdf was"); a row whose source was not opened with its owner password (or
+//   has an empty one) then writes nothing and is reported.
 // - Each output is written as a merge output is (see MergeJob.h): a temporary file, every write,
 //   fsync and close checked, then a rename; an output that is not a regular file is refused; a
 //   replaced output keeps its permission bits; when options.autoBackup is set, an existing output is

@@ -51,11 +51,15 @@ TEST_P(CorpusTest, EveryFileWorksOrIsRefusedWithItsName)
         }
         // poppler needs minutes for the source of shared-unnamed-field.pdf.
         EXPECT_TRUE(name == "shared-unnamed-field.pdf" || fx::PdfInfo(m_tmp.File("merged.pdf"))["Encrypted"] == "no");
-        // A file that opens without its owner password is merged, and the user is told its
-        // restrictions are gone.
-        const std::string note = " is protected by an owner password; its restrictions are not carried over";
-        EXPECT_EQ(merge.err.find("quire: note: " + source + note) != std::string::npos, name.starts_with("enc-"))
+        // A file that opens without its owner password is merged, and the user is told the merged
+        // file is not protected; its split part keeps the protection.
+        const bool bProtected = name.starts_with("enc-");
+        EXPECT_EQ(merge.err.find("quire: note: merged.pdf is not password-protected; " + source + " was")
+                      != std::string::npos,
+                  bProtected)
             << merge.err;
+        EXPECT_TRUE(name == "shared-unnamed-field.pdf"
+                    || fx::PdfInfo(m_tmp.File(part))["Encrypted"].starts_with("yes") == bProtected);
     } else {
         EXPECT_EQ(std::pair(merge.status, split.status), std::pair(1, 1));
         EXPECT_THAT(merge.err, HasSubstr(pages == 0 ? "merged.pdf" : source));

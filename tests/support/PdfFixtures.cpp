@@ -222,8 +222,28 @@ void WriteBuilt(const std::string& path, const PdfDesc& desc, bool objectStreams
             // Restrictive permissions, as in the files users meet: no extraction, no page assembly.
             // An empty owner password would open the file with no password at all.
             const std::string owner = desc.ownerPassword.empty() ? desc.userPassword + "-owner" : desc.ownerPassword;
-            w.setR6EncryptionParameters(desc.userPassword.c_str(), owner.c_str(), true, false, false, true, true, false,
-                                        qpdf_r3p_full, true);
+            const char* user = desc.userPassword.c_str();
+            switch (desc.encryption) {
+            case Encryption::Aes256:
+                w.setR6EncryptionParameters(user, owner.c_str(), true, false, false, true, true, false, qpdf_r3p_full,
+                                            true);
+                break;
+            case Encryption::Aes256R5:
+                w.setR5EncryptionParameters(user, owner.c_str(), true, false, false, true, true, false, qpdf_r3p_full,
+                                            true);
+                break;
+            case Encryption::Aes128:
+                w.setR4EncryptionParametersInsecure(user, owner.c_str(), true, false, false, true, true, false,
+                                                    qpdf_r3p_full, true, true);
+                break;
+            case Encryption::Rc4_128:
+                w.setR3EncryptionParametersInsecure(user, owner.c_str(), true, false, false, true, true, false,
+                                                    qpdf_r3p_full);
+                break;
+            case Encryption::Rc4_40:
+                w.setR2EncryptionParametersInsecure(user, owner.c_str(), true, false, false, true);
+                break;
+            }
         }
         w.write();
     } catch (const std::exception& e) {

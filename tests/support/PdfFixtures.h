@@ -79,6 +79,10 @@ struct LinkDesc
     DestKind kind = DestKind::Explicit; // Explicit, GoToAction or NameTree
 };
 
+// The encryption a fixture with a password is written with: AES-256 revision 6 and the deprecated
+// revision 5, AES-128 (revision 4), RC4 128-bit (revision 3), RC4 40-bit (revision 2).
+enum class Encryption { Aes256, Aes256R5, Aes128, Rc4_128, Rc4_40 };
+
 struct PdfDesc
 {
     std::string tag = "doc"; // pages show "<tag> page <n>"; keep it free of parentheses and backslashes
@@ -90,8 +94,9 @@ struct PdfDesc
     std::vector<FieldDesc> fields {};
     std::vector<LinkDesc> links {};
     std::map<std::string, std::string> info {}; // document information, e.g. {"Title", "Report"}
-    std::string userPassword {}; // non-empty: needs this password to open (AES-256)
+    std::string userPassword {}; // non-empty: needs this password to open
     std::string ownerPassword {}; // non-empty alone: encrypted, opens without a password
+    Encryption encryption = Encryption::Aes256; // with either password: no printing, extraction or assembly
     std::string version = "1.4";
 };
 

@@ -303,13 +303,16 @@ std::string PdfReader::EncryptionMethod() const
     QPDF::encryption_method_e file = QPDF::e_none;
     if (!m_impl->qpdf->isEncrypted(r, p, v, stream, string, file))
         return std::string();
+    // Before version 4 of the security handler RC4 is the only method and no crypt filter names it.
+    if (v < 4)
+        return r >= 3 ? "RC4 128-bit" : "RC4 40-bit";
     switch (stream) {
     case QPDF::e_aesv3:
         return "AES-256";
     case QPDF::e_aes:
         return "AES-128";
     case QPDF::e_rc4:
-        return r >= 3 ? "RC4 128-bit" : "RC4 40-bit";
+        return "RC4 128-bit";
     default:
         return v >= 5 ? "AES-256" : "an unknown method";
     }

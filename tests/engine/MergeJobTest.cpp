@@ -212,6 +212,7 @@ TEST_F(MergeJobTest, EveryStandardEncryptionOpensWithEitherPasswordAndOnlyWithOn
         {E::Aes256, "pässwörd-ключ", "owner", "AES-256"}, {E::Aes256R5, "user", "owner", "AES-256"},
         {E::Aes128, "user", "owner", "AES-128"},          {E::Rc4_128, "user", "owner", "RC4 128-bit"},
         {E::Rc4_40, latin1, "owner", "RC4 40-bit"},       {E::Aes256, "", "owner", "AES-256"},
+        {E::Aes256, "same", "same", "AES-256"},
     };
     for (const auto& f : files) {
         const std::string user = f.user == latin1 ? "café" : f.user;
@@ -226,7 +227,7 @@ TEST_F(MergeJobTest, EveryStandardEncryptionOpensWithEitherPasswordAndOnlyWithOn
         } opens[] = {
             {"", f.user.empty() ? std::nullopt : std::optional(Kind::Password)},
             {"wrong", Kind::WrongPassword},
-            {user, std::nullopt},
+            {user, std::nullopt, user == f.owner},
             {f.owner, std::nullopt, true},
         };
         for (const auto& o : opens) {

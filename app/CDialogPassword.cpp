@@ -18,10 +18,10 @@ CDialogPassword::CDialogPassword(const QString& szPath, bool bWrongPassword, QWi
     setObjectName(QStringLiteral("PasswordDialog"));
     setWindowTitle(QStringLiteral("Password"));
     const QString szName = QFileInfo(szPath).fileName();
-    m_pPrompt = new QLabel(bWrongPassword
-                               ? QStringLiteral("The password does not open %1. Try again.").arg(szName)
-                               : QStringLiteral("%1 is protected by a password. Type its password to add it.").arg(szName),
-                           this);
+    m_pPrompt = new QLabel(
+        bWrongPassword ? QStringLiteral("The password does not open %1. Try again.").arg(szName)
+                       : QStringLiteral("%1 is protected by a password. Type its password to add it.").arg(szName),
+        this);
     m_pPrompt->setObjectName(QStringLiteral("IDC_PASSWORD_PROMPT"));
     m_pPrompt->setToolTip(QDir::toNativeSeparators(szPath));
     m_pPrompt->setWordWrap(true);

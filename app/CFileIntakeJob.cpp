@@ -104,7 +104,8 @@ bool CFileIntakeJob::Read(const QString& szPath, int nRun, CSecretText& szShared
 {
     const std::string szFile = EngineText::FromPath(szPath);
     result = Result {szPath, quire::MakeListItem(szFile)};
-    const auto needs = [&result](pdf::PdfError::Kind kind) { return result.result.error && result.result.error->kind() == kind; };
+    const auto needs
+        = [&result](pdf::PdfError::Kind kind) { return result.result.error && result.result.error->kind() == kind; };
     if (!needs(pdf::PdfError::Kind::Password))
         return true;
     if (!szShared.IsEmpty()) {

@@ -124,7 +124,8 @@ bool CFileIntakeJob::Read(const QString& szPath, int nRun, CSecretText& szShared
             return true;
         }
         result.result = quire::MakeListItem(szFile, answer->szPassword.Get());
-        bWrong = needs(pdf::PdfError::Kind::WrongPassword);
+        // NOTE: an empty answer is refused as "needs a password", not as a wrong one; both ask again.
+        bWrong = needs(pdf::PdfError::Kind::WrongPassword) || needs(pdf::PdfError::Kind::Password);
         if (!bWrong) {
             if (answer->bForOtherFiles && result.result.item)
                 szShared = std::move(answer->szPassword);

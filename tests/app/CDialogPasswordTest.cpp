@@ -65,7 +65,7 @@ TEST_F(PasswordIntake, AskedInTurnShownWithALockOpenedByTheJobsAndWrittenNowhere
     // The files added, the answers, the prompts seen, the File Name cells after.
     const std::tuple<std::vector<std::string>, std::vector<Answer>, QStringList, std::string> cases[] = {
         {{plain, p1, owner}, {{"Pw-one"}}, {Asked("p1.pdf")}, "plain.pdf p1.pdf owner.pdf"},
-        {{p1}, {{"Pw-wrong"}, {"Pw-one"}}, {Asked("p1.pdf"), wrong}, "p1.pdf"},
+        {{p1}, {{""}, {"Pw-wrong"}, {"Pw-one"}}, {Asked("p1.pdf"), wrong, wrong}, "p1.pdf"},
         {{p1, plain}, {{"Pw-one", false, "IDC_SKIP"}}, {Asked("p1.pdf")}, "plain.pdf"},
         {{plain, p1, p2}, {{"", false, "IDCANCEL"}}, {Asked("p1.pdf")}, "plain.pdf"},
         // One password for the batch's other files, asked again where it does not open.

@@ -50,6 +50,12 @@ const KeyDef kKeys[] = {
     {Key::ColumnWidths, Store::Area, "", "ColumnWidths", true, 0, Saved::AtExit},
     {Key::WindowGeometry, Store::Area, "", "WindowGeometry", true, 0, Saved::WhenSet},
     {Key::AddFolder, Store::Area, "", "AddFolder", true, 0, Saved::WhenSet},
+    {Key::SplitMode, Store::Profile, "Split", "Mode", false, 0, Saved::AtExit},
+    {Key::SplitEvery, Store::Profile, "Split", "Every", false, 1, Saved::AtExit},
+    {Key::SplitLevel, Store::Profile, "Split", "Level", false, 1, Saved::AtExit},
+    {Key::SplitNameTemplate, Store::Profile, "Split", "NameTemplate", true, 0, Saved::AtExit},
+    {Key::SplitFolder, Store::Profile, "Split", "Folder", true, 0, Saved::AtExit},
+    {Key::NestBookmarks, Store::Profile, "General", "NestBookmarks", false, 0, Saved::AtExit},
 };
 
 QVariant Default(const KeyDef& def)

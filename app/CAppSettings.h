@@ -24,6 +24,12 @@
 //   WindowGeometry, AddFolder                   the settings area, saved when set; AddFolder's default
 //                                                is the documents folder, like SavePath's
 //   the recent-file list (16 entries)           the settings area, saved at exit
+//   SplitMode (0 page range, 1 every N pages,   Settings.ini [Split], saved at exit
+//   2 at bookmarks), SplitEvery (1),
+//   SplitLevel (1), SplitNameTemplate (empty:
+//   the default name), SplitFolder (empty:
+//   beside each source)
+//   NestBookmarks (0)                           Settings.ini [General], saved at exit
 // Settings.ini goes through CProfileFile, which keeps every line it does not own. A missing value
 // takes its default. A switch is on only when it holds exactly 1; a value the user typed into the
 // file (2, say) is kept as typed until the switch is changed: setting a switch to what it reads
@@ -49,6 +55,12 @@ public:
         AddFolder,
         RecentFiles,
         ColumnWidths,
+        SplitMode,
+        SplitEvery,
+        SplitLevel,
+        SplitNameTemplate,
+        SplitFolder,
+        NestBookmarks,
     };
     Q_ENUM(Key)
 
@@ -117,7 +129,7 @@ signals:
     void changed(CAppSettings::Key key);
 
 private:
-    static constexpr std::size_t nKeys = static_cast<std::size_t>(Key::ColumnWidths) + 1;
+    static constexpr std::size_t nKeys = static_cast<std::size_t>(Key::NestBookmarks) + 1;
 
     bool IsOn(Key key) const;
     void SetSwitch(Key key, bool bOn);

@@ -46,7 +46,20 @@ struct MergeOptions
     std::string keywords;
     WriteFault fault; // tests only: a write failure to stage in the output or its backup
     Protection protection {}; // none by default
+    // Every checked row gets a top-level bookmark (its bookmark text, else its file title) at its
+    // first page, with the row's own trimmed outline under it.
+    bool nestBookmarks = false;
 };
+
+// How a split cuts each checked row's range into parts.
+enum class SplitMode {
+    PageRange, // one part: the whole range
+    EveryPages, // parts of SplitOptions::everyPages pages each, the last one shorter; 1: single pages
+    AtBookmarks, // a part from each outline item of SplitOptions::bookmarkLevel (see SplitJob.h)
+};
+
+// The file name of a part (without ".pdf") when no template is given.
+inline constexpr const char* kDefaultSplitNameTemplate = "{title}_p{begin}-{end}";
 
 struct SplitOptions
 {
@@ -55,6 +68,14 @@ struct SplitOptions
     // Parts of a protected source are written protected as it is (same method, passwords and
     // permissions) unless this is set; removing the protection needs the owner password.
     bool removeProtection = false;
+    SplitMode mode = SplitMode::PageRange;
+    int everyPages = 1; // EveryPages: at least 1
+    int bookmarkLevel = 1; // AtBookmarks: 1 for the top level
+    // The part's file name without ".pdf": {title} (the source's file title), {begin}, {end} (source
+    // page numbers), {n} (the part's number within its row, zero-padded to the width of the row's part
+    // count), {bookmark} (AtBookmarks: the item's title made safe for a file name). Empty: the default.
+    std::string nameTemplate {};
+    std::string folder {}; // where the parts go; empty: beside each source
 };
 
 // A row that failed or was passed over, with a sentence that names the file and the reason, and the

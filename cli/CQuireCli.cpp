@@ -141,7 +141,7 @@ bool CQuireCli::ReadPasswordFiles(CliCommand& command)
 {
     bool bRead = true;
     const auto read = [&](CliPassword& password) {
-        if (!password.szFile || password.szText)
+        if (!password.szFile)
             return;
         std::string szLine, szReason;
         if (ReadFirstLine(*password.szFile, szLine, szReason)) {

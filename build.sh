@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
-    libqpdf-dev qpdf
+    libqpdf-dev qpdf libssl-dev
     qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
     libgtest-dev libgmock-dev
     poppler-utils

@@ -5,6 +5,7 @@
 #include "app/CAppSettings.h"
 #include "app/CDialogAbout.h"
 #include "app/CDialogPDFProperties.h"
+#include "app/CDialogPassword.h"
 #include "app/CFileIntakeJob.h"
 #include "app/CHelpWindow.h"
 #include "app/CJobListView.h"
@@ -101,6 +102,7 @@ CMainFrame::CMainFrame(CAppSettings& settings, QWidget* parent)
             m_pIntakeDrain->start();
     });
     connect(m_pIntakeJob, &CFileIntakeJob::finished, this, &CMainFrame::OnIntakeFinished);
+    connect(m_pIntakeJob, &CFileIntakeJob::passwordNeeded, this, &CMainFrame::OnIntakePassword);
     connect(&m_settings, &CAppSettings::changed, this, &CMainFrame::RequestCommandUpdate);
     UpdateRecentFileActions();
     UpdateCommandUI();
@@ -658,6 +660,8 @@ void CMainFrame::OnIntakeResults()
     for (const CFileIntakeJob::Result& read : m_pIntakeJob->TakeResults()) {
         const int nPosition = intake.positions.value(intake.nDone++);
         const QString szName = QDir::toNativeSeparators(read.szPath);
+        if (read.bSkipped)
+            continue;
         if (!read.result.item) {
             intake.failures.insert(nPosition,
                                    read.result.error ? EngineText::ToText(read.result.error->what())
@@ -675,6 +679,26 @@ void CMainFrame::OnIntakeResults()
     if (bAppended)
         pView->UpdateListCtrl();
     ShowIntakeStatus();
+}
+
+void CMainFrame::OnIntakePassword(const QString& szPath, bool bWrong)
+{
+    m_pIntakeDrain->stop();
+    OnIntakeResults();
+    CDialogPassword dialog(szPath, bWrong, this);
+    // NOTE: a close of the window (or a signal) while the dialog is open cancels the intake; the
+    // question then has no one left to answer to.
+    connect(m_pIntakeJob, &CFileIntakeJob::finished, &dialog, &QDialog::reject);
+    const int nResult = dialog.exec();
+    CFileIntakeJob::PasswordAnswer answer;
+    if (nResult == QDialog::Accepted) {
+        answer.action = CFileIntakeJob::PasswordAnswer::Action::Open;
+        answer.szPassword = dialog.TakePassword();
+        answer.bForOtherFiles = dialog.IsForOtherFiles();
+    } else if (nResult == CDialogPassword::kSkipped) {
+        answer.action = CFileIntakeJob::PasswordAnswer::Action::Skip;
+    }
+    m_pIntakeJob->AnswerPassword(std::move(answer));
 }
 
 void CMainFrame::ShowIntakeStatus()

@@ -40,7 +40,8 @@ class QTimer;
 // read is added through the view as its row, in order, and goes on top of the recent-file list. The
 // status bar says "Adding 120 of 300: name.pdf" and shows a Cancel button; Merge and Split stay
 // disabled meanwhile. One message at the end of each intake lists every file that was not added,
-// with the reason.
+// with the reason. A file that needs a password asks for it (CDialogPassword) when its turn comes, the
+// rows before it added already; Skip leaves it out without a word, Cancel ends that intake there.
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
@@ -163,6 +164,7 @@ private:
     void StartNextIntake();
     void OnIntakeResults();
     void OnIntakeFinished();
+    void OnIntakePassword(const QString& szPath, bool bWrong);
     void ShowIntakeStatus();
     // The default enable rules of the view's commands while no view is plugged in: an empty list.
     void OnUpdateCommandFileWithoutView();

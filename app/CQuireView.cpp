@@ -21,6 +21,7 @@
 #include <QItemSelectionModel>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QPainter>
 #include <QRegularExpressionValidator>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -43,6 +44,29 @@ const ColumnDef kColumns[6] = {
     {"", Qt::AlignHCenter},           {"File Name", Qt::AlignLeft},   {"Pages", Qt::AlignHCenter},
     {"Begin Page", Qt::AlignHCenter}, {"End Page", Qt::AlignHCenter}, {"Bookmark", Qt::AlignLeft},
 };
+
+// The lock of a protected row's File Name cell: the icon theme's, else one drawn in the text colour.
+const QIcon& LockIcon(const QColor& colour)
+{
+    static const QIcon icon = [&colour] {
+        for (const char* szName : {"object-locked", "changes-prevent", "emblem-readonly"}) {
+            const QIcon themed = QIcon::fromTheme(QLatin1String(szName));
+            if (!themed.isNull())
+                return themed;
+        }
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(colour, 1.6));
+        painter.drawArc(QRectF(4.5, 1.5, 7, 9), 0, 180 * 16);
+        painter.drawLine(QPointF(4.5, 6), QPointF(4.5, 8));
+        painter.drawLine(QPointF(11.5, 6), QPointF(11.5, 8));
+        painter.fillRect(QRectF(2.5, 7.5, 11, 7.5), colour);
+        return QIcon(pixmap);
+    }();
+    return icon;
+}
 
 bool SameRecords(const CListItemArray& a, const CListItemArray& b)
 {
@@ -115,6 +139,8 @@ void CQuireView::OnCreate()
         if (QAction* pAction = m_frame.GetAction(nID))
             m_pList->addAction(pAction);
     }
+    // NOTE: a step keeps whole records, so undoing a Remove brings a protected row back with its
+    // password; the stack lives in memory only, and its records are wiped as it drops them.
     m_pUndo = new QUndoStack(this);
     // NOTE: every step holds two copies of the records; the limit bounds what a long session keeps.
     m_pUndo->setUndoLimit(100);
@@ -290,6 +316,15 @@ void CQuireView::AppendRows(std::int32_t nFirst)
         }
         for (int nCol = 3; nCol <= 5; ++nCol)
             m_pList->SetEdit(nRow, nCol);
+        if (item.bEncrypted) {
+            const QString szName = EngineText::ToText(item.szFileName);
+            const QString szProtection = item.szPassword.IsEmpty()
+                ? QStringLiteral("Protected: opens without a password, with restrictions")
+                : QStringLiteral("Protected by a password");
+            m_pList->SetItemIcon(nRow, 1, LockIcon(m_pList->palette().color(QPalette::Text)));
+            m_pList->SetItemToolTipText(nRow, 1, szName + QLatin1Char('\n') + szProtection);
+            m_pList->SetItemAccessibleText(nRow, 1, szName + QStringLiteral(", ") + szProtection.toLower());
+        }
     }
 }
 

@@ -19,7 +19,9 @@ class QUndoStack;
 
 // The file list view: the job list records (m_arrItems) and the list control that shows and edits
 // them, one row per record, six columns (check box, "File Name", "Pages", "Begin Page", "End Page",
-// "Bookmark"; the last three edited in place).
+// "Bookmark"; the last three edited in place). A protected row's File Name cell shows a lock, and its
+// tip and accessible text say "Protected by a password" (or, for a file that opens without one,
+// "Protected: opens without a password, with restrictions").
 //
 // The records follow the screen at once: every tick or untick (a row's box, the header box, the
 // keyboard) and every committed edit is copied into its record as it happens, and every change of the

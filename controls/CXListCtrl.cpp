@@ -202,6 +202,16 @@ QString CXListCtrl::GetItemToolTipText(int nItem, int nSubItem) const
     return pCell ? pCell->szToolTip : QString();
 }
 
+bool CXListCtrl::SetItemIcon(int nItem, int nSubItem, const QIcon& icon)
+{
+    return InRange(nItem, nSubItem) && m_pModel->SetIcon(nItem, nSubItem, icon);
+}
+
+bool CXListCtrl::SetItemAccessibleText(int nItem, int nSubItem, const QString& szText)
+{
+    return InRange(nItem, nSubItem) && m_pModel->SetAccessibleText(nItem, nSubItem, szText);
+}
+
 void CXListCtrl::DeleteAllToolTips()
 {
     m_pModel->ClearToolTips();

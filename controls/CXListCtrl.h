@@ -9,6 +9,7 @@
 #include <map>
 
 class CXEdit;
+class QIcon;
 class QValidator;
 class CXHeaderCtrl;
 class CXListCtrlModel;
@@ -122,6 +123,10 @@ public:
     bool SetItemToolTipText(int nItem, int nSubItem, const QString& szToolTipText);
     QString GetItemToolTipText(int nItem, int nSubItem) const;
     void DeleteAllToolTips();
+    // A small icon drawn at the start of the cell, before its text (a null icon removes it); true.
+    bool SetItemIcon(int nItem, int nSubItem, const QIcon& icon);
+    // What assistive tools read for the cell instead of its text (empty: its text); true.
+    bool SetItemAccessibleText(int nItem, int nSubItem, const QString& szText);
 
     // Selection.
     // The first selected row, or -1.

@@ -7,6 +7,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 CXListCtrlDelegate::CXListCtrlDelegate(CXListCtrl* pList)
     : QStyledItemDelegate(pList)
     , m_pList(pList)
@@ -90,8 +92,14 @@ void CXListCtrlDelegate::paint(QPainter* pDC, const QStyleOptionViewItem& option
             DrawCellText(pDC, textRect, pCell->szText, Qt::AlignLeft, crText);
         }
     } else if (pCell) {
-        DrawCellText(pDC, rect.adjusted(CXListCtrl::kTextPadding, 0, -CXListCtrl::kTextPadding, 0), pCell->szText,
-                     pModel->ColumnAlignment(nSubItem), crText);
+        QRect textRect = rect.adjusted(CXListCtrl::kTextPadding, 0, -CXListCtrl::kTextPadding, 0);
+        if (!pCell->icon.isNull()) {
+            const int nSide = std::max(0, std::min(16, rect.height() - 2));
+            const QRect iconRect(textRect.left(), rect.top() + (rect.height() - nSide) / 2, nSide, nSide);
+            pCell->icon.paint(pDC, iconRect, Qt::AlignCenter, bRowEnabled ? QIcon::Normal : QIcon::Disabled);
+            textRect.setLeft(iconRect.right() + 1 + CXListCtrl::kTextPadding);
+        }
+        DrawCellText(pDC, textRect, pCell->szText, pModel->ColumnAlignment(nSubItem), crText);
     }
     pDC->restore();
 }

@@ -62,9 +62,15 @@ QVariant CXListCtrlModel::data(const QModelIndex& index, int nRole) const
         return pCell->nCheckedState == 2 ? Qt::Checked
             : pCell->nCheckedState == 3  ? Qt::PartiallyChecked
                                          : Qt::Unchecked;
+    case Qt::DecorationRole:
+        return pCell->icon.isNull() ? QVariant() : QVariant(pCell->icon);
     case Qt::AccessibleTextRole: {
+        if (!pCell->szAccessibleText.isEmpty())
+            return pCell->szAccessibleText;
         const XLISTCTRLDATA* pLabel = Cell(index.row(), m_nAccessibleLabelColumn);
-        return pCell->nCheckedState != 0 && pLabel ? QVariant(pLabel->szText) : QVariant();
+        if (pCell->nCheckedState == 0 || !pLabel)
+            return QVariant();
+        return pLabel->szAccessibleText.isEmpty() ? pLabel->szText : pLabel->szAccessibleText;
     }
     case CheckRole:
         return pCell->nCheckedState;
@@ -173,6 +179,26 @@ bool CXListCtrlModel::SetToolTip(int nRow, int nCol, const QString& szToolTip)
         return false;
     pCell->szToolTip = szToolTip;
     CellChanged(nRow, nCol, {Qt::ToolTipRole});
+    return true;
+}
+
+bool CXListCtrlModel::SetIcon(int nRow, int nCol, const QIcon& icon)
+{
+    XLISTCTRLDATA* pCell = MutableCell(nRow, nCol);
+    if (!pCell)
+        return false;
+    pCell->icon = icon;
+    CellChanged(nRow, nCol, {Qt::DecorationRole});
+    return true;
+}
+
+bool CXListCtrlModel::SetAccessibleText(int nRow, int nCol, const QString& szText)
+{
+    XLISTCTRLDATA* pCell = MutableCell(nRow, nCol);
+    if (!pCell)
+        return false;
+    pCell->szAccessibleText = szText;
+    CellChanged(nRow, nCol, {Qt::AccessibleTextRole});
     return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QIcon>
 #include <QString>
 
 #include <vector>
@@ -13,6 +14,11 @@ struct XLISTCTRLDATA
     QString szText;
     // Shown in full when the pointer rests on the cell; empty = no tip.
     QString szToolTip;
+    // Drawn at the start of the cell, before its text; null = none.
+    QIcon icon;
+    // What assistive tools read for the cell; empty = its text (or, in a check box cell, its row's
+    // label text).
+    QString szAccessibleText;
     // Invalid colours stand for the list's window-text and window colours.
     QColor crText;
     QColor crBackground;
@@ -36,7 +42,9 @@ struct XLISTCTRLDATA
 // views stay in step. Besides the standard roles the model answers CheckRole, EditCellRole and
 // ModifiedRole. A cell with a check box is user-checkable and answers Qt::CheckStateRole (checked,
 // unchecked, partially checked) and, once a label column is set, Qt::AccessibleTextRole with the
-// text of that column in its row, so that assistive tools read "ten.pdf, checked" and not a blank.
+// text of that column in its row (its accessible text when it has one), so that assistive tools read
+// "ten.pdf, checked" and not a blank. A cell with an accessible text of its own answers that, and a
+// cell with an icon answers it as Qt::DecorationRole.
 class CXListCtrlModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -78,6 +86,8 @@ public:
     // Setters answer false, changing nothing, when the cell has no record.
     bool SetText(int nRow, int nCol, const QString& szText);
     bool SetToolTip(int nRow, int nCol, const QString& szToolTip);
+    bool SetIcon(int nRow, int nCol, const QIcon& icon);
+    bool SetAccessibleText(int nRow, int nCol, const QString& szText);
     void ClearToolTips();
     bool SetEdit(int nRow, int nCol, bool bEdit);
     bool SetCheck(int nRow, int nCol, int nCheck);

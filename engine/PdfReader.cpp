@@ -2,6 +2,7 @@
 #include "engine/PdfReader.h"
 #include "engine/private/ObjectDepth.h"
 #include "engine/private/PdfReaderImpl.h"
+#include "engine/private/Revision6Key.h"
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/BufferInputSource.hh>
@@ -160,8 +161,6 @@ void PdfReader::Open(const std::string& path, const std::string& password)
 
     try {
         try {
-            m_impl->qpdf = QPDF::create();
-            m_impl->qpdf->setSuppressWarnings(true);
             const std::int64_t size = m_impl->identity->Size();
             bool inMemory = false;
             if (size <= g_inMemoryLimit.load()) {
@@ -171,17 +170,56 @@ void PdfReader::Open(const std::string& path, const std::string& password)
                 else
                     g_inMemoryBytes.fetch_sub(size);
             }
-            if (inMemory) {
-                // NOTE: a small file is read whole and parsed from memory: parsing from the file
-                // costs a seek and a read for every object, and the copy holds no descriptor at all.
-                auto buffer = std::make_unique<Buffer>(static_cast<std::size_t>(size));
-                ReadWhole(path, buffer->getBuffer(), static_cast<std::size_t>(size));
-                m_impl->qpdf->processInputSource(std::make_shared<BufferInputSource>(path, buffer.release(), true),
-                                                 password.c_str());
+            // NOTE: a small file is read whole and parsed from memory: parsing from the file costs a
+            // seek and a read for every object, and the copy holds no descriptor at all.
+            Buffer* bytes = nullptr;
+            const auto openInput = [&](const std::string& key, bool isKey) {
+                auto qpdf = QPDF::create();
+                qpdf->setSuppressWarnings(true);
+                qpdf->setPasswordIsHexKey(isKey);
+                if (inMemory) {
+                    auto buffer = std::make_unique<Buffer>(static_cast<std::size_t>(size));
+                    if (bytes)
+                        std::memcpy(buffer->getBuffer(), bytes->getBuffer(), static_cast<std::size_t>(size));
+                    else
+                        ReadWhole(path, buffer->getBuffer(), static_cast<std::size_t>(size));
+                    bytes = buffer.get();
+                    qpdf->processInputSource(std::make_shared<BufferInputSource>(path, buffer.release(), true),
+                                             key.c_str());
+                } else {
+                    m_impl->input = std::make_shared<ClosedFileInputSource>(path.c_str());
+                    m_impl->input->stayOpen(true);
+                    qpdf->processInputSource(m_impl->input, key.c_str());
+                }
+                return qpdf;
+            };
+            // NOTE: the file is opened first with a key that unlocks nothing, which costs nothing more
+            // for a file that is not encrypted. An AES-256 file is then opened with the key worked out
+            // here (Revision6Key), any other encrypted file with the password, by qpdf.
+            std::shared_ptr<QPDF> first;
+            try {
+                first = openInput("", true);
+            } catch (...) {
+                // A damaged file may need its real key to be read at all: qpdf decides, as below.
+                bytes = nullptr;
+            }
+            if (!first) {
+                m_impl->qpdf = openInput(password, false);
+                m_impl->ownerMatched = m_impl->qpdf->ownerPasswordMatched();
+            } else if (!first->isEncrypted()) {
+                m_impl->qpdf = std::move(first);
             } else {
-                m_impl->input = std::make_shared<ClosedFileInputSource>(path.c_str());
-                m_impl->input->stayOpen(true);
-                m_impl->qpdf->processInputSource(m_impl->input, password.c_str());
+                const auto unlocked = Revision6Key::Unlock(first->getTrailer().getKey("/Encrypt"), password);
+                if (unlocked) {
+                    m_impl->qpdf = openInput(QUtil::hex_encode(unlocked->key), true);
+                    m_impl->password = password;
+                    if (unlocked->owner)
+                        m_impl->ownerMatched = true;
+                } else {
+                    m_impl->qpdf = openInput(password, false);
+                    m_impl->ownerMatched = m_impl->qpdf->ownerPasswordMatched();
+                }
+                first.reset();
             }
             // A missing catalog or a broken page tree only shows when first used: find out now, so
             // a file that cannot be used fails here and not halfway through a job.
@@ -220,6 +258,7 @@ PdfReader::~PdfReader() = default;
 
 PdfReader::Impl::~Impl()
 {
+    ::explicit_bzero(password.data(), password.size());
     g_inMemoryBytes.fetch_sub(inMemoryBytes);
     // The handles into the document go first, as they would without the hand-over.
     m_destTree.reset();
@@ -290,7 +329,14 @@ bool PdfReader::IsEncrypted() const
 
 bool PdfReader::OwnerPasswordMatched() const
 {
-    return m_impl->qpdf->isEncrypted() && m_impl->qpdf->ownerPasswordMatched();
+    if (!m_impl->qpdf->isEncrypted())
+        return false;
+    // A file opened with its user password's key finds out here, once, whether that was the
+    // owner's too: most readers are never asked.
+    if (!m_impl->ownerMatched)
+        m_impl->ownerMatched
+            = Revision6Key::IsOwnerPassword(m_impl->qpdf->getTrailer().getKey("/Encrypt"), m_impl->password);
+    return *m_impl->ownerMatched;
 }
 
 std::string PdfReader::EncryptionMethod() const
@@ -303,13 +349,16 @@ std::string PdfReader::EncryptionMethod() const
     QPDF::encryption_method_e file = QPDF::e_none;
     if (!m_impl->qpdf->isEncrypted(r, p, v, stream, string, file))
         return std::string();
+    // Before version 4 of the security handler RC4 is the only method and no crypt filter names it.
+    if (v < 4)
+        return r >= 3 ? "RC4 128-bit" : "RC4 40-bit";
     switch (stream) {
     case QPDF::e_aesv3:
         return "AES-256";
     case QPDF::e_aes:
         return "AES-128";
     case QPDF::e_rc4:
-        return r >= 3 ? "RC4 128-bit" : "RC4 40-bit";
+        return "RC4 128-bit";
     default:
         return v >= 5 ? "AES-256" : "an unknown method";
     }

@@ -35,7 +35,8 @@ public:
 
     // `password` opens a protected file: its user or its owner password, RC4 40 and 128 bits, AES-128
     // and AES-256 (revisions 2 to 6). A non-ASCII password is tried as UTF-8 and, for the older
-    // methods, which take PDFDocEncoding, in that encoding too. The reader keeps no copy of it.
+    // methods, which take PDFDocEncoding, in that encoding too. The reader keeps it in memory only,
+    // and wipes it when the last copy of the reader goes.
     explicit PdfReader(const std::string& path, const std::string& password = std::string());
     ~PdfReader();
     PdfReader(const PdfReader&);

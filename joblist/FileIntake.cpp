@@ -28,13 +28,14 @@ bool Exists(const std::string& szPath)
 
 } // namespace
 
-ListItemResult MakeListItem(const std::string& szFilePath)
+ListItemResult MakeListItem(const std::string& szFilePath, const std::string& szPassword)
 {
     ListItemResult result;
     try {
-        pdf::PdfReader reader(szFilePath);
+        pdf::PdfReader reader(szFilePath, szPassword);
         const int nPages = reader.NumberOfPages();
         const bool bHasOutline = reader.HasOutline();
+        const bool bEncrypted = reader.IsEncrypted();
         // The job list never keeps a source open; the jobs open it again.
         reader.Close();
 
@@ -52,6 +53,8 @@ ListItemResult MakeListItem(const std::string& szFilePath)
             .nReserved = 0,
             .bChecked = 1,
             .nJobState = 0,
+            .bEncrypted = bEncrypted,
+            .szPassword = CSecretText(bEncrypted ? szPassword : std::string()),
         };
     } catch (const pdf::PdfError& e) {
         result.error = e;

@@ -19,13 +19,16 @@ struct ListItemResult
     std::optional<pdf::PdfError> error;
 };
 
-// Opens `szFilePath` once with the PDF reader, counts its pages, tests for an outline, closes it and
-// builds the record a newly added file gets: path unchanged, name = file name with extension, pages
-// = the page count in decimal, begin "1", end = the page-count text, bookmark = the file title (name
-// without extension) when the file has no outline of its own and empty when it has one, nReserved 0,
-// bChecked 1, nJobState 0. A file the reader cannot open (missing, a folder, not a PDF, damaged
-// beyond repair, protected by a password) gives no record, only the error. Never throws.
-ListItemResult MakeListItem(const std::string& szFilePath);
+// Opens `szFilePath` once with the PDF reader (with `szPassword`, its user or owner password, when
+// given), counts its pages, tests for an outline, closes it and builds the record a newly added file
+// gets: path unchanged, name = file name with extension, pages = the page count in decimal, begin
+// "1", end = the page-count text, bookmark = the file title (name without extension) when the file
+// has no outline of its own and empty when it has one, nReserved 0, bChecked 1, nJobState 0,
+// bEncrypted whether the file is protected, and szPassword = `szPassword` for a protected file
+// (empty for one that is not). A file the reader cannot open (missing, a folder, not a PDF, damaged
+// beyond repair, protected by a password not given: Kind::Password, or by another one than given:
+// Kind::WrongPassword) gives no record, only the error. Never throws.
+ListItemResult MakeListItem(const std::string& szFilePath, const std::string& szPassword = std::string());
 
 // The name test of dropped files: the last three characters of the path, lower-cased, are "pdf".
 // "report.xpdf" and "mypdf" pass; "a.pdf.txt" does not.

@@ -13,6 +13,7 @@ JobRow MakeJobRow(const ListItemData& item, const std::string& szPages, const st
     row.szPages = szPages;
     row.szBeginPage = szBeginPage;
     row.szEndPage = szEndPage;
+    row.szPassword = item.szPassword.Get();
     return row;
 }
 

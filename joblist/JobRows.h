@@ -9,8 +9,8 @@
 
 namespace quire {
 
-// The row a job takes for `item`: its path, bookmark and check flag (taking part when bChecked is not
-// 0), with the page-count, begin-page and end-page texts given (the list cells' texts, which equal the
+// The row a job takes for `item`: its path, bookmark, password and check flag (taking part when
+// bChecked is not 0), with the page-count, begin-page and end-page texts given (the list cells' texts, which equal the
 // record's after the rows were copied into the records). The texts are passed on verbatim: the jobs
 // normalise them.
 JobRow MakeJobRow(const ListItemData& item, const std::string& szPages, const std::string& szBeginPage,

@@ -57,6 +57,10 @@ struct PdfReader::Impl
     std::vector<std::string> warnings;
     PDFVersion version;
     bool closed = false;
+    // Whether the password given was the owner's; unknown until asked for a file opened with the key
+    // its user password unlocks, which keeps the password (wiped with the reader) to find out.
+    std::optional<bool> ownerMatched;
+    std::string password;
     // Whether a page of it may nest too deeply to copy without CopyDepth's walk; worked out once.
     std::optional<bool> mayNestTooDeeply;
 

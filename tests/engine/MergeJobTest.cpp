@@ -158,6 +158,11 @@ TEST_F(MergeJobTest, AFailedJobReportsTheKindOfFailureAndWritesNothing)
     WriteNotPdf(m_tmp.File("notes.pdf"));
     WriteDamagedPdf(m_tmp.File("damaged.pdf"));
     const std::string locked = Make("locked.pdf", 1, false, {.userPassword = "secret"});
+    const auto locked_with = [&](const std::string& password) {
+        JobRow row = RowFor(locked);
+        row.szPassword = password;
+        return row;
+    };
     const struct
     {
         const char* what;
@@ -168,6 +173,7 @@ TEST_F(MergeJobTest, AFailedJobReportsTheKindOfFailureAndWritesNothing)
         std::string output = "out.pdf";
     } cases[] = {
         {"password", {RowFor(locked)}, Kind::Password, Kind::Password},
+        {"wrong password", {locked_with("Secret")}, Kind::WrongPassword, Kind::WrongPassword},
         {"not a PDF", {RowFor(m_tmp.File("notes.pdf"))}, Kind::NotPdf, Kind::NotPdf},
         {"damaged", {RowFor(m_tmp.File("damaged.pdf"))}, Kind::Damaged, Kind::Damaged},
         {"missing", {RowFor(m_tmp.File("missing.pdf"))}, Kind::Unreadable, Kind::Unreadable},
@@ -190,6 +196,72 @@ TEST_F(MergeJobTest, AFailedJobReportsTheKindOfFailureAndWritesNothing)
         if (c.split)
             expectFailure(RunSplit(c.rows, SplitOptions {false, c.fault}), *c.split);
         EXPECT_EQ(Snapshot(), before);
+    }
+}
+
+TEST_F(MergeJobTest, EveryStandardEncryptionOpensWithEitherPasswordAndOnlyWithOne)
+{
+    using E = Encryption;
+    const std::string latin1 = "caf\xe9"; // "café" as the older methods take it, in PDFDocEncoding
+    const struct
+    {
+        E encryption;
+        std::string user, owner; // as written into the file
+        std::string method;
+    } files[] = {
+        {E::Aes256, "pässwörd-ключ", "owner", "AES-256"}, {E::Aes256R5, "user", "owner", "AES-256"},
+        {E::Aes128, "user", "owner", "AES-128"},          {E::Rc4_128, "user", "owner", "RC4 128-bit"},
+        {E::Rc4_40, latin1, "owner", "RC4 40-bit"},       {E::Aes256, "", "owner", "AES-256"},
+        {E::Aes256, "same", "same", "AES-256"},
+    };
+    for (const auto& f : files) {
+        const std::string user = f.user == latin1 ? "café" : f.user;
+        SCOPED_TRACE(f.method + " '" + user + "'");
+        const std::string path
+            = Make("enc.pdf", 2, false, {.userPassword = f.user, .ownerPassword = f.owner, .encryption = f.encryption});
+        const struct
+        {
+            std::string password;
+            std::optional<Kind> failure;
+            bool owner = false;
+        } opens[] = {
+            {"", f.user.empty() ? std::nullopt : std::optional(Kind::Password)},
+            {"wrong", Kind::WrongPassword},
+            {user, std::nullopt, user == f.owner},
+            {f.owner, std::nullopt, true},
+        };
+        for (const auto& o : opens) {
+            try {
+                const pdf::PdfReader reader(path, o.password);
+                EXPECT_FALSE(o.failure) << o.password;
+                EXPECT_EQ(std::tuple(reader.NumberOfPages(), reader.EncryptionMethod(), reader.OwnerPasswordMatched()),
+                          std::tuple(2, f.method, o.owner))
+                    << o.password;
+            } catch (const pdf::PdfError& e) {
+                EXPECT_EQ(std::optional(e.kind()), o.failure) << o.password << ": " << e.what();
+                EXPECT_THAT(e.what(), testing::Not(testing::HasSubstr(o.password.empty() ? "\n" : o.password)));
+            }
+        }
+        // A part keeps its source's protection, or loses it when the owner asks.
+        for (const std::string& given : {user, f.owner}) {
+            for (const bool remove : {false, true}) {
+                JobRow row = RowFor(path);
+                row.szPassword = given;
+                SplitOptions options;
+                options.autoBackup = false;
+                options.removeProtection = remove;
+                const JobReport report = RunSplit({row}, options);
+                const bool removed = remove && given == f.owner;
+                ASSERT_EQ(report.ok, !remove || removed) << given << Errors(report);
+                if (!report.ok)
+                    continue;
+                const std::string part = m_tmp.File("enc_p1-2.pdf");
+                const pdf::PdfReader asUser(part, removed ? "" : user), asOwner(part, removed ? "" : f.owner);
+                EXPECT_EQ(std::tuple(asUser.NumberOfPages(), asUser.EncryptionMethod(), asOwner.OwnerPasswordMatched()),
+                          std::tuple(2, removed ? "" : f.method, !removed))
+                    << given;
+            }
+        }
     }
 }
 

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 // Writes the benchmark corpora: N files of P text pages each, optionally with a K-entry outline and
-// one text field. Every page shows "<prefix> <file> page <n>" so that outputs can be checked.
+// one text field, optionally AES-256 protected (revision 6) with one password as user and owner
+// password. Every page shows "<prefix> <file> page <n>" so that outputs can be checked.
 //
 //   quire-bench-corpus OUTDIR --files N --pages P [--outline K] [--field NAME] [--lines L] [--prefix f]
+//                      [--password PW]
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -26,6 +28,7 @@ struct Settings
     std::string field;
     int lines = 40;
     std::string prefix = "f";
+    std::string password;
 };
 
 std::string PageContent(const std::string& label, int lines)
@@ -106,14 +109,19 @@ void WriteFile(const Settings& s, int fileNo, const std::string& path)
     }
 
     QPDFWriter writer(pdf, path.c_str());
-    writer.setDeterministicID(true);
+    // NOTE: qpdf refuses a deterministic ID for an encrypted file, whose ID is part of its key.
+    if (s.password.empty())
+        writer.setDeterministicID(true);
+    else
+        writer.setR6EncryptionParameters(s.password.c_str(), s.password.c_str(), true, true, true, true, true, true,
+                                         qpdf_r3p_full, true);
     writer.write();
 }
 
 int Usage()
 {
     std::cerr << "usage: quire-bench-corpus OUTDIR --files N --pages P [--outline K] [--field NAME] [--lines L] "
-                 "[--prefix TEXT]\n";
+                 "[--prefix TEXT] [--password PW]\n";
     return 2;
 }
 
@@ -141,6 +149,8 @@ int main(int argc, char** argv)
             s.lines = std::atoi(value.c_str());
         else if (name == "--prefix")
             s.prefix = value;
+        else if (name == "--password")
+            s.password = value;
         else
             return Usage();
     }

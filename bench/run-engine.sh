@@ -6,10 +6,13 @@
 #   (c) merge 2,000 files x 5 pages under `ulimit -n 256`
 #   (d) split one 20,000-page file into 10 ranges
 #   (e) `quire info` over the 2,000 files of (c) against a pdfinfo loop
+#   (protected) the files of (b) written AES-256 protected, merged with `--password-file` per input,
+#       against the merge of (b), the two run alternately
 # Times are hyperfine medians of RUNS runs (after one warm-up); peak memory is /usr/bin/time's maximum
-# resident set size of one more run. The table goes to stdout and to $QUIRE_BENCH_DIR/results.md.
+# resident set size of one more run. For (protected), medians of RUNS alternating runs of each, wall
+# time and peak memory from /usr/bin/time. The table goes to stdout and to $QUIRE_BENCH_DIR/results.md.
 #
-#   bench/run-engine.sh [RUNS] [a b c d e]
+#   bench/run-engine.sh [RUNS] [a b c d e protected]
 # QUIRE_BENCH_TOOLS, a regular expression such as 'quire|qpdf', measures only the tools it matches.
 # QUIRE_BENCH_BASELINE names another `quire` binary (an earlier build) measured beside this one as
 # "quire-baseline", so that the cost of a change shows as a ratio from one run.
@@ -20,7 +23,7 @@ root=$PWD
 runs=${1:-5}
 [ $# -gt 0 ] && shift
 cases=("$@")
-[ ${#cases[@]} -eq 0 ] && cases=(a b c d e)
+[ ${#cases[@]} -eq 0 ] && cases=(a b c d e protected)
 work=${QUIRE_BENCH_DIR:-/tmp/quire-bench}
 build=${QUIRE_BENCH_BUILD:-$root/build-bench}
 
@@ -49,6 +52,11 @@ corpus a --files 300 --pages 20 --outline 20 --field f
 corpus b --files 200 --pages 50 --outline 50
 corpus c --files 2000 --pages 5 --outline 5
 corpus d --files 1 --pages 20000 --lines 10
+password=bench-Pässwort-7
+if [[ " ${cases[*]} " == *" protected "* ]]; then
+    corpus bp --files 200 --pages 50 --outline 50 --password "$password"
+    printf '%s\n' "$password" >bp-password.txt
+fi
 
 results=$work/results.md
 rows=$work/rows.tsv
@@ -83,6 +91,41 @@ measure()
 }
 
 files() { ls "$1"/*.pdf | sort | tr '\n' ' '; }
+
+# alternate CASE TOOL COMMAND TOOL COMMAND: one checked run of each, then RUNS runs of each, in turns
+# (the first one first in odd rounds, second in even rounds), so that a change in the machine's load
+# hits both alike; the rows get the medians of wall time and peak RSS.
+alternate()
+{
+    local name=$1
+    local tools=("$2" "$4") commands=("$3" "$5")
+    local times=$work/alternate-$name.tsv
+    : >"$times"
+    for i in 0 1; do
+        if ! bash -c "${commands[$i]}" >/dev/null 2>"$work/err-$name-${tools[$i]}.txt"; then
+            printf '%s\t%s\tfailed\t-\t%s\n' "$name" "${tools[$i]}" \
+                "$(head -c 120 "$work/err-$name-${tools[$i]}.txt" | tr '\t\n' '  ')" >>"$rows"
+            return
+        fi
+    done
+    for round in $(seq 1 "$runs"); do
+        for i in $((round % 2)) $(((round + 1) % 2)); do
+            /usr/bin/time -f '%e %M' -o "$work/alternate-time.txt" bash -c "${commands[$i]}" >/dev/null 2>&1
+            printf '%s\t%s\n' "${tools[$i]}" "$(tail -1 "$work/alternate-time.txt")" >>"$times"
+        done
+    done
+    python3 - "$times" "$name" >>"$rows" <<'PY'
+import statistics, sys
+wall, rss = {}, {}
+for line in open(sys.argv[1]):
+    tool, w, m = line.split()
+    wall.setdefault(tool, []).append(float(w))
+    rss.setdefault(tool, []).append(int(m))
+for tool in wall:
+    print(f"{sys.argv[2]}\t{tool}\t{statistics.median(wall[tool]):.3f}\t{int(statistics.median(rss[tool])) // 1024}\t")
+PY
+    grep "^$name" "$rows" >&2
+}
 
 for c in "${cases[@]}"; do
     case $c in
@@ -132,6 +175,12 @@ for c in "${cases[@]}"; do
         measure e pdfinfo "for f in $in; do pdfinfo \$f; done"
         measure e qpdf "for f in $in; do qpdf --show-npages \$f; done"
         ;;
+    protected)
+        protected_in=""
+        for f in $(files bp); do protected_in="$protected_in $f --password-file bp-password.txt"; done
+        alternate protected quire "$quire merge --no-backup -o out-b-plain.pdf $(files b)" \
+            quire-protected "$quire merge --no-backup -o out-protected-quire.pdf $protected_in"
+        ;;
     esac
 done
 
@@ -143,7 +192,7 @@ check()
         "$(qpdf --json=2 --json-key=outlines "$1" | grep -c '"title"')"
 }
 {
-    for c in a b c; do check out-$c-quire.pdf; done
+    for c in a b c protected; do check out-$c-quire.pdf; done
     check d/f0001_p1-2000.pdf
 } >&2
 
@@ -159,12 +208,16 @@ titles = {
     "c": "(c) merge 2,000 files x 5 pages, ulimit -n 256",
     "d": "(d) split one 20,000-page file into 10 ranges",
     "e": "(e) info over the 2,000 files of (c)",
+    "protected": "(protected) merge the 200 files x 50 pages of (b), AES-256 protected, against (b) unprotected",
 }
 out = []
 for case, entries in by_case.items():
     quire = next((e for e in entries if e[0] == "quire"), None)
     out.append("### " + titles.get(case, case) + "\n")
-    out.append("| tool | median s | peak RSS MB | quire time / tool time | quire RSS / tool RSS |")
+    # (protected) compares quire with itself: the protected merge over the unprotected one.
+    mine = case == "protected"
+    out.append("| tool | median s | peak RSS MB | " + ("time / quire time | RSS / quire RSS |" if mine
+               else "quire time / tool time | quire RSS / tool RSS |"))
     out.append("|---|---|---|---|---|")
     for tool, median, rss, note in entries:
         if median == "failed":
@@ -172,8 +225,9 @@ for case, entries in by_case.items():
             continue
         tr = rr = "-"
         if quire and quire[1] != "failed" and tool != "quire":
-            tr = "%.2f" % (float(quire[1]) / float(median)) if float(median) > 0 else "-"
-            rr = "%.2f" % (float(quire[2]) / float(rss)) if float(rss) > 0 else "-"
+            (tn, td), (rn, rd) = ((median, quire[1]), (rss, quire[2])) if mine else ((quire[1], median), (quire[2], rss))
+            tr = "%.2f" % (float(tn) / float(td)) if float(td) > 0 else "-"
+            rr = "%.2f" % (float(rn) / float(rd)) if float(rd) > 0 else "-"
         out.append(f"| {tool} | {median} | {rss} | {tr} | {rr} |")
     out.append("")
 text = "\n".join(out)

@@ -53,8 +53,9 @@ Verb ParseVerb(const std::string& verb)
         return Verb::Split;
     if (verb == "info")
         return Verb::Info;
+    // NOTE: only the option's name is repeated: "--password=T" must not show its value.
     if (IsOptionLike(verb))
-        throw UsageError("a command (merge, split or info) must come first, not '" + verb + "'");
+        throw UsageError("a command (merge, split or info) must come first, not '" + SplitOption(verb).name + "'");
     throw UsageError("unknown command '" + verb + "'");
 }
 
@@ -90,7 +91,9 @@ private:
         if (!m_bEndOfOptions && arg == "--") {
             m_bEndOfOptions = true;
         } else if (m_bEndOfOptions || !IsOptionLike(arg)) {
-            m_command.inputs.push_back(CliInput {arg, false, {}, {}, std::nullopt});
+            CliInput input;
+            input.szFilePath = arg;
+            m_command.inputs.push_back(std::move(input));
             m_bAfterFile = true;
         } else {
             ReadOption(SplitOption(arg));
@@ -111,9 +114,10 @@ private:
     void ReadOption(const Option& option)
     {
         const Verb verb = m_command.verb;
-        const bool bRead = verb == Verb::Info
-            ? ReadInfoOption(option)
-            : (verb == Verb::Merge && ReadMergeOption(option)) || ReadJobOption(option);
+        const bool bRead = ReadPasswordOption(option)
+            || (verb == Verb::Info ? ReadInfoOption(option)
+                                   : (verb == Verb::Merge && ReadMergeOption(option))
+                        || (verb == Verb::Split && ReadSplitOption(option)) || ReadJobOption(option));
         if (!bRead)
             throw UsageError("unknown option '" + option.name + "' for " + m_args[0]);
     }
@@ -131,8 +135,34 @@ private:
             m_command.szSubject = Value(option);
         else if (name == "--keywords")
             m_command.szKeywords = Value(option);
+        else if (name == "--user-password" || name == "--user-password-file")
+            ReadProtection(option, "user", m_command.userPassword);
+        else if (name == "--owner-password" || name == "--owner-password-file")
+            ReadProtection(option, "owner", m_command.ownerPassword);
         else
             return false;
+        return true;
+    }
+
+    bool ReadSplitOption(const Option& option)
+    {
+        if (option.name != "--decrypt")
+            return false;
+        m_command.bDecrypt = Flag(option);
+        return true;
+    }
+
+    // --password and --password-file, for the FILE before them; merge, split and info alike.
+    bool ReadPasswordOption(const Option& option)
+    {
+        if (option.name != "--password" && option.name != "--password-file")
+            return false;
+        if (m_command.inputs.empty())
+            throw UsageError(option.name + " must follow the file it belongs to");
+        CliInput& input = m_command.inputs.back();
+        if (input.password.IsGiven())
+            throw UsageError(input.szFilePath + " is given more than one password");
+        ReadPassword(option, input.password);
         return true;
     }
 
@@ -166,6 +196,26 @@ private:
                              + Value(option));
         m_command.szOutput = Value(option);
         m_bOutputGiven = true;
+    }
+
+    // --user-password and --owner-password of merge, or their -file forms: one of each.
+    void ReadProtection(const Option& option, const std::string& role, CliPassword& password)
+    {
+        if (password.IsGiven())
+            throw UsageError("the " + role + " password of the output is given twice");
+        ReadPassword(option, password);
+        // NOTE: an empty password would leave the output unprotected without a word; the user asked
+        // for protection, so the option is refused rather than ignored.
+        if (password.szText && password.szText->empty())
+            throw UsageError("the " + role + " password of the output must not be empty");
+    }
+
+    void ReadPassword(const Option& option, CliPassword& password)
+    {
+        if (option.name.ends_with("-file"))
+            password.szFile = Value(option);
+        else
+            password.szText = Value(option);
     }
 
     void ReadBookmark(const Option& option)
@@ -236,12 +286,14 @@ CliCommand CCommandLine::Parse(const std::vector<std::string>& args)
 
 std::string CCommandLine::Synopsis()
 {
-    return "Usage: quire merge -o OUTPUT [--title T] [--author A] [--subject S] [--keywords K] [--no-backup] [--open] "
-           "INPUT...\n"
-           "       quire split [--no-backup] [--open] INPUT...\n"
-           "       quire info [--json] FILE...\n"
+    return "Usage: quire merge -o OUTPUT [--title T] [--author A] [--subject S] [--keywords K] [--no-backup] [--open]\n"
+           "                   [--user-password TEXT | --user-password-file FILE]\n"
+           "                   [--owner-password TEXT | --owner-password-file FILE] INPUT...\n"
+           "       quire split [--no-backup] [--open] [--decrypt] INPUT...\n"
+           "       quire info [--json] FILE [PASSWORD]...\n"
            "       quire --help | --version\n"
-           "INPUT := FILE [RANGE] [--bookmark TEXT]\n";
+           "INPUT := FILE [RANGE] [--bookmark TEXT] [PASSWORD]\n"
+           "PASSWORD := --password TEXT | --password-file FILE\n";
 }
 
 std::string CCommandLine::HelpText()
@@ -254,8 +306,10 @@ std::string CCommandLine::HelpText()
           "          outline, trimmed to its range; a file without an outline gets one bookmark at its\n"
           "          first page. Forms keep working.\n"
           "  split   Writes the range of every INPUT into a file of its own beside it, named\n"
-          "          <title>_p<begin>-<end>.pdf, and prints each path written.\n"
-          "  info    Prints \"PATH: N pages, outline yes|no, form yes|no[, encrypted]\" for every FILE.\n"
+          "          <title>_p<begin>-<end>.pdf, and prints each path written. A part of a protected\n"
+          "          file is protected as its source is: same method, passwords and permissions.\n"
+          "  info    Prints \"PATH: N pages, outline yes|no, form yes|no[, encrypted (METHOD)]\" for\n"
+          "          every FILE; METHOD is AES-256, AES-128, RC4 128-bit or RC4 40-bit.\n"
           "\n"
           "  RANGE            Pages of the FILE before it: 3-5, 3- (to the end), -5 (from the first page)\n"
           "                   or 7 (that page only). Begin 0 means the first page; end 0 or beyond the\n"
@@ -263,18 +317,36 @@ std::string CCommandLine::HelpText()
           "                   that holds no pages (5-2, or beyond the last page) is named and left out.\n"
           "  --bookmark TEXT  Title of the bookmark made for the FILE before it when that file has no\n"
           "                   outline of its own; \"\" for none. Default: the file name without extension.\n"
+          "  --password TEXT  The user or the owner password of the protected FILE before it. Other users\n"
+          "                   of the computer can see a command line: prefer --password-file.\n"
+          "  --password-file FILE\n"
+          "                   The password of the FILE before it is the first line of FILE, without its\n"
+          "                   line end (\"\\n\" or \"\\r\\n\").\n"
           "  -o, --output OUTPUT\n"
           "                   The merged file. It must not be one of the inputs.\n"
           "  --title T, --author A, --subject S, --keywords K\n"
           "                   Document information of the merged file.\n"
+          "  --user-password TEXT, --user-password-file FILE\n"
+          "                   Protect the merged file with AES-256: it opens only with this password.\n"
+          "  --owner-password TEXT, --owner-password-file FILE\n"
+          "                   The password needed to change the merged file or remove its protection;\n"
+          "                   without it, the user password is the owner password too. Given alone, the\n"
+          "                   file opens without a password. Printing and copying stay allowed. The\n"
+          "                   merged file is not protected unless one of these is given, even when its\n"
+          "                   sources were (a note says so).\n"
+          "  --decrypt        split: write the parts without their source's protection. This needs the\n"
+          "                   source's owner password (--password); a source opened with its user password\n"
+          "                   only is refused.\n"
           "  --no-backup      Replace an existing output without first copying it to a time-stamped\n"
           "                   backup beside it.\n"
           "  --open           Open the merged file, or the last file a split wrote, in the desktop's\n"
           "                   PDF viewer.\n"
           "  --json           info: print one JSON array of objects with path, pages, outline, form,\n"
-          "                   encrypted, title, author, subject and keywords; a file that cannot be read\n"
-          "                   gives an object with path and error.\n"
+          "                   encrypted, encryption (the METHOD, or \"\"), title, author, subject and\n"
+          "                   keywords; a file that cannot be read gives an object with path and error.\n"
           "  --               Every later argument is a FILE (or a RANGE after one).\n"
           "\n"
-          "Exit status: 0 all done, 1 a file could not be read or written, 2 wrong usage.\n";
+          "Exit status: 0 all done, 1 a file could not be read or written, 2 wrong usage. A FILE that needs\n"
+          "a password and got none or a wrong one, and a password file that cannot be read, count as files\n"
+          "that could not be read. No password is ever printed.\n";
 }

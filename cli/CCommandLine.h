@@ -6,7 +6,18 @@
 #include <string>
 #include <vector>
 
-// One INPUT of merge or split: FILE [RANGE] [--bookmark TEXT].
+// A password as the command line gives it: its text, or the file whose first line it is. The text of
+// a file is read after parsing (CQuireCli), so that the parser does no I/O; a password is never part
+// of a usage error.
+struct CliPassword
+{
+    std::optional<std::string> szText; // --password TEXT, or the line read from szFile
+    std::optional<std::string> szFile; // --password-file FILE
+    bool IsGiven() const { return szText || szFile; }
+};
+
+// One INPUT of merge or split, or one FILE of info: FILE [RANGE] [--bookmark TEXT] [--password TEXT |
+// --password-file FILE].
 struct CliInput
 {
     std::string szFilePath;
@@ -14,6 +25,7 @@ struct CliInput
     std::string szBeginPage; // the texts of RANGE: "3-5" -> "3", "5"; "3-" -> "3", ""; "-5" -> "", "5"; "7" -> "7", "7"
     std::string szEndPage;
     std::optional<std::string> szBookmark; // set by --bookmark; "" means no bookmark
+    CliPassword password {}; // opens the FILE when it is protected
 };
 
 // A parsed command line of `quire`.
@@ -36,19 +48,27 @@ struct CliCommand
     bool bNoBackup = false;
     bool bOpen = false;
     bool bJson = false;
+    bool bDecrypt = false; // split: parts of a protected source are written without its protection
+    CliPassword userPassword {}; // merge: protect the output; each given at most once
+    CliPassword ownerPassword {};
 };
 
 // Parses the arguments after the program name:
 //
-//   quire merge -o OUTPUT [--title T] [--author A] [--subject S] [--keywords K] [--no-backup] [--open] INPUT...
-//   quire split [--no-backup] [--open] INPUT...
-//   quire info [--json] FILE...
-//   INPUT := FILE [RANGE] [--bookmark TEXT]
+//   quire merge -o OUTPUT [--title T] [--author A] [--subject S] [--keywords K] [--no-backup] [--open]
+//               [--user-password TEXT | --user-password-file FILE]
+//               [--owner-password TEXT | --owner-password-file FILE] INPUT...
+//   quire split [--no-backup] [--open] [--decrypt] INPUT...
+//   quire info [--json] FILE [PASSWORD]...
+//   INPUT := FILE [RANGE] [--bookmark TEXT] [PASSWORD]
+//   PASSWORD := --password TEXT | --password-file FILE
 //
 // Options may stand anywhere after the command; a long option also takes its value as "--title=T" and
 // -o as "-oOUTPUT". "--" ends the options: every later argument is a FILE or a RANGE. A RANGE is
 // recognised only right after a FILE and is made only of digits and at most one "-", with at least
-// one digit. --bookmark belongs to the FILE before it. -o may be given only once.
+// one digit. --bookmark, --password and --password-file belong to the FILE before it; a FILE takes one
+// password, merge's output one user and one owner password. -o may be given only once. No usage error
+// repeats the value of a password option, nor an option written with its value ("--password=T").
 // "--help" or "-h" anywhere before "--" asks for the help text, whatever else is wrong; so does the
 // command "help". The command "--version", "-V" or "version" asks for the version.
 // Throws CCommandLine::UsageError with a sentence saying what is wrong.

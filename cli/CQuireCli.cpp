@@ -13,8 +13,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <new>
@@ -27,15 +29,16 @@
 namespace {
 
 // What `quire info` tells about the file at `path`, under the keys and in the order of its JSON output.
-nlohmann::ordered_json ReadFacts(const std::string& path)
+nlohmann::ordered_json ReadFacts(const std::string& path, const std::string& password)
 {
-    pdf::PdfReader reader(path);
+    pdf::PdfReader reader(path, password);
     nlohmann::ordered_json facts;
     facts["path"] = path;
     facts["pages"] = reader.NumberOfPages();
     facts["outline"] = reader.HasOutline();
     facts["form"] = reader.HasAcroForm();
     facts["encrypted"] = reader.IsEncrypted();
+    facts["encryption"] = reader.EncryptionMethod();
     const std::map<std::string, std::string> info = reader.Info();
     reader.Close();
     const auto text = [&](const char* key) {
@@ -49,13 +52,46 @@ nlohmann::ordered_json ReadFacts(const std::string& path)
     return facts;
 }
 
-// "PATH: N pages, outline yes|no, form yes|no[, encrypted]"
+// "PATH: N pages, outline yes|no, form yes|no[, encrypted (METHOD)]"
 std::string PlainLine(const nlohmann::ordered_json& facts)
 {
     const auto yesNo = [&](const char* key) { return facts.at(key).get<bool>() ? "yes" : "no"; };
     return facts.at("path").get<std::string>() + ": " + std::to_string(facts.at("pages").get<int>())
         + " pages, outline " + yesNo("outline") + ", form " + yesNo("form")
-        + (facts.at("encrypted").get<bool>() ? ", encrypted" : "");
+        + (facts.at("encrypted").get<bool>() ? ", encrypted (" + facts.at("encryption").get<std::string>() + ")" : "");
+}
+
+// A first line longer than this holds no password: the file was given by mistake (or never ends).
+constexpr std::size_t kMaxPasswordLine = 64 * 1024;
+
+// The first line of the password file `path`, without its line end ("\n" or "\r\n"), into `szLine`;
+// false with the reason in `szReason` when the file cannot be read or its first line is too long.
+bool ReadFirstLine(const std::string& path, std::string& szLine, std::string& szReason)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        szReason = std::strerror(errno);
+        return false;
+    }
+    szLine.clear();
+    int c = 0;
+    while ((c = std::getc(file)) != EOF && c != '\n' && szLine.size() <= kMaxPasswordLine)
+        szLine.push_back(static_cast<char>(c));
+    const int nError = std::ferror(file) ? errno : 0;
+    // NOTE: a failed close is checked like a failed read, though nothing was written: what was read
+    // is not trusted unless every step of reading it succeeded.
+    const int nCloseError = std::fclose(file) != 0 ? errno : 0;
+    if (nError || nCloseError) {
+        szReason = std::strerror(nError ? nError : nCloseError);
+    } else if (szLine.size() > kMaxPasswordLine) {
+        szReason = "its first line is longer than any password";
+    } else {
+        if (c == '\n' && szLine.ends_with('\r'))
+            szLine.pop_back();
+        return true;
+    }
+    szLine.clear();
+    return false;
 }
 
 } // namespace
@@ -76,6 +112,8 @@ int CQuireCli::Run(const std::vector<std::string>& args)
         m_err << "quire: " << e.what() << "\n" << CCommandLine::Synopsis() << "Try 'quire --help' for more.\n";
         return kExitUsage;
     }
+    if (!ReadPasswordFiles(command))
+        return kExitFailed;
     try {
         switch (command.verb) {
         case CliCommand::Verb::Help:
@@ -99,6 +137,34 @@ int CQuireCli::Run(const std::vector<std::string>& args)
     return kExitUsage;
 }
 
+bool CQuireCli::ReadPasswordFiles(CliCommand& command)
+{
+    bool bRead = true;
+    const auto read = [&](CliPassword& password) {
+        if (!password.szFile)
+            return;
+        std::string szLine, szReason;
+        if (ReadFirstLine(*password.szFile, szLine, szReason)) {
+            password.szText = std::move(szLine);
+        } else {
+            Error("the password file " + *password.szFile + " cannot be read: " + szReason);
+            bRead = false;
+        }
+    };
+    for (CliInput& input : command.inputs)
+        read(input.password);
+    for (CliPassword* password : {&command.userPassword, &command.ownerPassword}) {
+        read(*password);
+        // NOTE: an empty line would leave the merged file unprotected although protection was asked for.
+        if (password->szText && password->szText->empty()) {
+            Error("the password file " + *password->szFile
+                  + " has an empty first line; an empty password protects nothing");
+            bRead = false;
+        }
+    }
+    return bRead;
+}
+
 void CQuireCli::Error(const std::string& sentence)
 {
     m_err << "quire: " << sentence << "\n";
@@ -118,6 +184,7 @@ std::vector<quire::JobRow> CQuireCli::MakeRows(const CliCommand& command)
         row.szBookmark = input.szBookmark ? *input.szBookmark : CPath(input.szFilePath).GetFileTitle();
         row.szBeginPage = input.bHasRange ? input.szBeginPage : std::string(1, '1');
         row.szEndPage = input.bHasRange ? input.szEndPage : std::string();
+        row.szPassword = input.password.szText.value_or(std::string());
         rows.push_back(std::move(row));
     }
     return rows;
@@ -158,6 +225,10 @@ int CQuireCli::RunMerge(const CliCommand& command)
     options.author = command.szAuthor;
     options.subject = command.szSubject;
     options.keywords = command.szKeywords;
+    // The engine's defaults: AES-256, printing and copying allowed, the user password as owner password
+    // when none is given.
+    options.protection.userPassword = command.userPassword.szText.value_or(std::string());
+    options.protection.ownerPassword = command.ownerPassword.szText.value_or(std::string());
 
     std::unique_ptr<CTerminalProgress> progress;
     if (m_bProgress)
@@ -176,6 +247,7 @@ int CQuireCli::RunSplit(const CliCommand& command)
     const std::vector<quire::JobRow> rows = MakeRows(command);
     quire::SplitOptions options;
     options.autoBackup = !command.bNoBackup;
+    options.removeProtection = command.bDecrypt;
     std::unique_ptr<CTerminalProgress> progress;
     if (m_bProgress)
         progress = std::make_unique<CTerminalProgress>(stderr, "splitting");
@@ -201,7 +273,7 @@ int CQuireCli::RunInfo(const CliCommand& command)
         const std::string& path = input.szFilePath;
         nlohmann::ordered_json facts;
         try {
-            facts = ReadFacts(path);
+            facts = ReadFacts(path, input.password.szText.value_or(std::string()));
         } catch (const std::exception& e) {
             // The reader raises PdfError, whose text names the file; anything else gets the name here.
             const auto* pdfError = dynamic_cast<const pdf::PdfError*>(&e);

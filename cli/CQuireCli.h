@@ -14,7 +14,8 @@
 // file is named on the error stream with the reason), 2 for wrong usage (the problem and the synopsis
 // on the error stream). A range that holds no pages is named on the error stream with the reason, and
 // is no failure as long as the job wrote something. Results go to `out`: the paths a split wrote,
-// one per line, and info's lines or JSON array.
+// one per line, and info's lines or JSON array. A password, given on the command line or in a file,
+// goes to the engine only: it is never written to either stream.
 class CQuireCli
 {
 public:
@@ -38,6 +39,10 @@ private:
     // One job row per INPUT, with the RANGE's texts and the bookmark text the desktop program's
     // intake would give the file, or the one --bookmark gave.
     static std::vector<quire::JobRow> MakeRows(const CliCommand& command);
+    // Gives every password given as a file its text: the file's first line. Names each password file
+    // that cannot be read (or that would protect the merged file with an empty password) on the error
+    // stream, never what it holds, and returns false then: nothing is done.
+    bool ReadPasswordFiles(CliCommand& command);
     // Reports the report's errors and notes; returns the exit status it calls for.
     int Conclude(const quire::JobReport& report);
     void Error(const std::string& sentence);

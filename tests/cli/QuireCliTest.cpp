@@ -31,6 +31,12 @@ TEST_F(QuireCliTest, WrongUsageExitsWithTwoAndTheSynopsisHelpAndVersionWithZero)
         {{"split", "a.pdf", "--open=yes"}, 2, "quire: option --open takes no value"},
         {{"info"}, 2, "quire: info needs at least one file"},
         {{"info", "a.pdf", "--no-backup"}, 2, "quire: unknown option '--no-backup' for info"},
+        // No usage error repeats a password.
+        {{"split", "--password", "hunter2", "a.pdf"}, 2, "quire: --password must follow the file it belongs to"},
+        {{"--password=hunter2", "info"}, 2, "must come first, not '--password'"},
+        {{"info", "a.pdf", "--password", "hunter2", "--password=x"}, 2, "a.pdf is given more than one password"},
+        {{"merge", "-ox.pdf", "--owner-password=hunter2", "--owner-password-file=x"}, 2, "is given twice"},
+        {{"merge", "-ox.pdf", "--user-password=", "a.pdf"}, 2, "the user password of the output must not be empty"},
         // Help wins over whatever else is wrong, up to a "--".
         {{"--help"}, 0, help},
         {{"-h"}, 0, help},
@@ -49,6 +55,7 @@ TEST_F(QuireCliTest, WrongUsageExitsWithTwoAndTheSynopsisHelpAndVersionWithZero)
         EXPECT_THAT(status ? result.err : result.out, HasSubstr(text));
         EXPECT_EQ(status ? result.out : result.err, "");
         EXPECT_EQ(result.err.find("\nUsage: quire merge -o OUTPUT") != std::string::npos, status == 2) << result.err;
+        EXPECT_EQ(result.err.find("hunter2"), std::string::npos);
     }
     EXPECT_TRUE(std::regex_match(Run({"-V"}).out, std::regex("quire \\(Quire Binder\\) [0-9]+\\.[0-9]+\\.[0-9]+\n")));
 }
@@ -244,8 +251,8 @@ TEST_F(QuireCliTest, InfoPrintsOneLineOrOneJsonObjectPerFileAndRefusesUnusableOn
     EXPECT_EQ(
         outcome,
         (Outcome {1,
-                  "plain.pdf: 2 pages, outline no, form no\noutlined.pdf: 3 pages, outline yes, form no\n"
-                  "form.pdf: 1 pages, outline no, form yes\nowner.pdf: 3 pages, outline yes, form no, encrypted\n",
+                  "plain.pdf: 2 pages, outline no, form no\noutlined.pdf: 3 pages, outline yes, form no\nform.pdf: "
+                  "1 pages, outline no, form yes\nowner.pdf: 3 pages, outline yes, form no, encrypted (AES-256)\n",
                   "quire: zero.pdf is not a PDF file\nquire: truncated.pdf is damaged beyond repair: \n"
                   "quire: tree.pdf is damaged beyond repair: page 2 is not a page object\n"
                   "quire: folder.pdf cannot be read: it is a folder\n"
@@ -264,7 +271,7 @@ TEST_F(QuireCliTest, InfoPrintsOneLineOrOneJsonObjectPerFileAndRefusesUnusableOn
     // is not UTF-8 becomes U+FFFD.
     const std::string first = R"({"path": "we\"ird\\name\nwith\ttabs)"
                               "\xEF\xBF\xBD.pdf"
-                              R"(", "pages": 1, "outline": false, "form": true, "encrypted": false, )"
+                              R"(", "pages": 1, "outline": false, "form": true, "encrypted": false, "encryption": "", )"
                               R"("title": "PDF Form Example", "author": "", "subject": "", "keywords": "PDF Form"})";
     const auto error = [](const std::string& path, const std::string& text) {
         return R"({"path": ")" + path + R"(", "error": ")" + text + "\"}";

@@ -27,7 +27,7 @@ cases=("$@")
 work=${QUIRE_BENCH_DIR:-/tmp/quire-bench}
 build=${QUIRE_BENCH_BUILD:-$root/build-bench}
 
-packages=(build-essential cmake ninja-build libqpdf-dev nlohmann-json3-dev qpdf poppler-utils mupdf-tools pdftk-java hyperfine time
+packages=(build-essential cmake ninja-build libqpdf-dev libssl-dev nlohmann-json3-dev qpdf poppler-utils mupdf-tools pdftk-java hyperfine time
     python3)
 tools/install-packages.sh "${packages[@]}"
 

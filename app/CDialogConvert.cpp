@@ -31,8 +31,8 @@ std::shared_ptr<std::atomic<bool>> hExit;
 
 namespace {
 
-// Everything worth telling about a finished job, one paragraph per kind; empty when the job went
-// as expected.
+// Everything else worth telling about a finished job, one paragraph per kind; empty when the job
+// went as expected. The notes about protection are told apart (ProtectionLines).
 QStringList ReportParagraphs(const quire::JobReport& report)
 {
     QStringList paragraphs;
@@ -48,8 +48,10 @@ QStringList ReportParagraphs(const quire::JobReport& report)
             lines << EngineText::ToText(rename);
         paragraphs << lines.join(QLatin1Char('\n'));
     }
-    for (const std::string& note : report.notes)
-        paragraphs << EngineText::ToText(note);
+    for (const std::string& note : report.notes) {
+        if (!IsProtectionNote(note))
+            paragraphs << EngineText::ToText(note);
+    }
     return paragraphs;
 }
 
@@ -300,6 +302,10 @@ void CDialogConvert::ShowOutcome()
         }
         paragraphs << ErrorLines(m_report);
     }
+    // NOTE: whether a file written is protected matters more than repairs and renamed fields, and a
+    // file left open where its source was not is easily missed at the end of a long message.
+    if (const QStringList protection = ProtectionLines(m_job, m_report); !protection.isEmpty())
+        paragraphs << protection.join(QLatin1Char('\n'));
     paragraphs << ReportParagraphs(m_report);
     if (paragraphs.isEmpty())
         return;
@@ -379,6 +385,7 @@ unsigned ConvertMergeProc(CDialogConvert* pParam)
     options.author = job.szPDFAuthor;
     options.subject = job.szPDFSubject;
     options.keywords = job.szPDFKeywords;
+    options.protection = job.protection;
     CDialogObserver observer(pParam);
     Finish(pParam, RunGuarded([&] { return quire::RunMerge(job.rows, options, &observer, stop.get()); }));
     return 0;
@@ -393,6 +400,7 @@ unsigned ConvertSplitProc(std::int32_t /*nSplitParam*/)
     const std::shared_ptr<std::atomic<bool>> stop = hExit;
     quire::SplitOptions options;
     options.autoBackup = job.nAutoBackup == 1;
+    options.removeProtection = job.bRemoveProtection;
     CDialogObserver observer(pDlg);
     Finish(pDlg, RunGuarded([&] { return quire::RunSplit(job.rows, options, &observer, stop.get()); }));
     return 0;

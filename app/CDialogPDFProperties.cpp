@@ -3,17 +3,22 @@
 
 #include "app/CAppSettings.h"
 #include "app/CDialogUnits.h"
+#include "app/CMessageBox.h"
+#include "app/EngineText.h"
+#include "engine/JobTypes.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-CDialogPDFProperties::CDialogPDFProperties(CAppSettings& settings, QWidget* parent)
+CDialogPDFProperties::CDialogPDFProperties(CAppSettings& settings, quire::Protection& protection, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_settings(settings)
+    , m_protection(protection)
 {
     setObjectName(QStringLiteral("IDD_DIALOG_PDF_PROPERTIES"));
     setWindowTitle(QStringLiteral("Document Properties"));
@@ -45,6 +50,43 @@ CDialogPDFProperties::CDialogPDFProperties(CAppSettings& settings, QWidget* pare
     m_pAlways = new QCheckBox(QStringLiteral("Always use these settings"), this);
     m_pAlways->setObjectName(QStringLiteral("IDC_CHECK1"));
 
+    m_pProtectGroup = new QGroupBox(QStringLiteral("Protect the merged file"), this);
+    m_pProtectGroup->setObjectName(QStringLiteral("IDC_GROUP_PROTECT"));
+    m_pProtect = new QCheckBox(QStringLiteral("&Protect it with a password (AES-256 encryption)"), m_pProtectGroup);
+    m_pProtect->setObjectName(QStringLiteral("IDC_CHECK_PROTECT"));
+    m_pProtectFields = new QWidget(m_pProtectGroup);
+    auto* pPasswords = new QGridLayout;
+    pPasswords->setContentsMargins(0, 0, 0, 0);
+    auto password = [&](const char* szLabel, const char* szName, int nRow) {
+        auto* pEdit = new QLineEdit(m_pProtectFields);
+        pEdit->setObjectName(QLatin1String(szName));
+        pEdit->setEchoMode(QLineEdit::Password);
+        pEdit->setMinimumWidth(du.X(120));
+        auto* pLabel = new QLabel(QLatin1String(szLabel), m_pProtectFields);
+        pLabel->setBuddy(pEdit);
+        pEdit->setAccessibleName(QString(QLatin1String(szLabel)).remove(QLatin1Char('&')).chopped(1));
+        pPasswords->addWidget(pLabel, nRow, 0);
+        pPasswords->addWidget(pEdit, nRow, 1);
+        return pEdit;
+    };
+    m_pUserPassword = password("Password to &open:", "IDC_EDIT_USER_PASSWORD", 0);
+    m_pUserRepeat = password("R&epeat password to open:", "IDC_EDIT_USER_REPEAT", 1);
+    m_pOwnerPassword = password("Password to change per&missions:", "IDC_EDIT_OWNER_PASSWORD", 2);
+    m_pOwnerRepeat = password("Repe&at password to change permissions:", "IDC_EDIT_OWNER_REPEAT", 3);
+    m_pAllowPrint = new QCheckBox(QStringLiteral("Allow pr&inting"), m_pProtectFields);
+    m_pAllowPrint->setObjectName(QStringLiteral("IDC_CHECK_ALLOW_PRINT"));
+    m_pAllowCopy = new QCheckBox(QStringLiteral("Allow &copying text and images"), m_pProtectFields);
+    m_pAllowCopy->setObjectName(QStringLiteral("IDC_CHECK_ALLOW_COPY"));
+    auto* pFieldsLayout = new QVBoxLayout(m_pProtectFields);
+    pFieldsLayout->setContentsMargins(du.X(10), 0, 0, 0);
+    pFieldsLayout->addLayout(pPasswords);
+    pFieldsLayout->addWidget(m_pAllowPrint);
+    pFieldsLayout->addWidget(m_pAllowCopy);
+    auto* pGroupLayout = new QVBoxLayout(m_pProtectGroup);
+    pGroupLayout->addWidget(m_pProtect);
+    pGroupLayout->addWidget(m_pProtectFields);
+    connect(m_pProtect, &QCheckBox::toggled, m_pProtectFields, &QWidget::setEnabled);
+
     auto button = [&](const QString& szText, const char* szName) {
         auto* pButton = new QPushButton(szText, this);
         pButton->setObjectName(QLatin1String(szName));
@@ -66,6 +108,7 @@ CDialogPDFProperties::CDialogPDFProperties(CAppSettings& settings, QWidget* pare
     pLayout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
     pLayout->addLayout(pGrid);
     pLayout->addWidget(m_pAlways, 0, Qt::AlignLeft);
+    pLayout->addWidget(m_pProtectGroup);
     pLayout->addLayout(pButtons);
     pLayout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -98,6 +141,14 @@ void CDialogPDFProperties::OnInitDialog()
     m_pAuthor->setText(texts.szAuthor);
     m_pSubject->setText(texts.szSubject);
     m_pKeywords->setText(texts.szKeywords);
+    for (QLineEdit* pEdit : {m_pUserPassword, m_pUserRepeat})
+        pEdit->setText(EngineText::ToText(m_protection.userPassword));
+    for (QLineEdit* pEdit : {m_pOwnerPassword, m_pOwnerRepeat})
+        pEdit->setText(EngineText::ToText(m_protection.ownerPassword));
+    m_pAllowPrint->setChecked(m_protection.allowPrint);
+    m_pAllowCopy->setChecked(m_protection.allowCopy);
+    m_pProtect->setChecked(m_protection.IsSet());
+    m_pProtectFields->setEnabled(m_protection.IsSet());
 }
 
 void CDialogPDFProperties::OnBnClickedButton1()
@@ -110,6 +161,17 @@ void CDialogPDFProperties::OnBnClickedButton1()
 
 void CDialogPDFProperties::OnBnClickedOk()
 {
+    QLineEdit* pWrong = nullptr;
+    if (const QString szProblem = CheckProtection(&pWrong); !szProblem.isEmpty()) {
+        CMessageBox::Warning(this, szProblem);
+        pWrong->setFocus();
+        pWrong->selectAll();
+        return;
+    }
+    m_protection = m_pProtect->isChecked() ? quire::Protection {EngineText::FromText(m_pUserPassword->text()),
+                                                                EngineText::FromText(m_pOwnerPassword->text()),
+                                                                m_pAllowPrint->isChecked(), m_pAllowCopy->isChecked()}
+                                           : quire::Protection {};
     m_settings.SetDocument({m_pTitle->text().trimmed(), m_pAuthor->text().trimmed(), m_pSubject->text().trimmed(),
                             m_pKeywords->text().trimmed()});
     accept();
@@ -118,4 +180,30 @@ void CDialogPDFProperties::OnBnClickedOk()
 void CDialogPDFProperties::OnBnClickedCheck1()
 {
     m_settings.SetPropertiesAlways(m_pAlways->isChecked());
+}
+
+QString CDialogPDFProperties::CheckProtection(QLineEdit** ppEdit) const
+{
+    if (!m_pProtect->isChecked())
+        return QString();
+    if (m_pUserPassword->text().isEmpty() && m_pOwnerPassword->text().isEmpty()) {
+        *ppEdit = m_pUserPassword;
+        return QStringLiteral("Type a password to open the merged file, a password to change its permissions, or "
+                              "both; or untick \"Protect it with a password\".");
+    }
+    const struct
+    {
+        QLineEdit* pPassword;
+        QLineEdit* pRepeat;
+        const char* szWhat;
+    } pairs[] = {{m_pUserPassword, m_pUserRepeat, "password to open"},
+                 {m_pOwnerPassword, m_pOwnerRepeat, "password to change permissions"}};
+    for (const auto& pair : pairs) {
+        if (pair.pPassword->text() != pair.pRepeat->text()) {
+            *ppEdit = pair.pPassword;
+            return QStringLiteral("The %1 and its repeat differ. Type the same password in both boxes.")
+                .arg(QLatin1String(pair.szWhat));
+        }
+    }
+    return QString();
 }

@@ -160,6 +160,11 @@ void CMainFrame::CreateActions()
          "Auto Open the Result File\nAuto Open Result", -1},
         {ID_OPTIONS_DOC_PROPERTIES, "ID_OPTIONS_DOC_PROPERTIES", "Edit Document Properties",
          "Edit Merged PDF Document Properties\nEdit Document Properties", 13},
+        {ID_OPTIONS_REMOVE_PROTECTION, "ID_OPTIONS_REMOVE_PROTECTION", "Remove Password Protection",
+         "Write the Split Files Without Their Source's Password Protection\nRemove Password Protection: the split "
+         "files are written without their source's password. Removing it needs the owner password (the password "
+         "to change permissions); a protected file opened without it is not split.",
+         -1},
         {ID_HELP_ONLINE_HELP, "ID_HELP_ONLINE_HELP", "Online Help", "Online Help\nOnline Help", 9},
         {ID_HELP_SUPPORT_EMAIL, "ID_HELP_SUPPORT_EMAIL", "Support Email",
          "Write a Technical Support Email\nSupport Email", 10},
@@ -192,10 +197,11 @@ void CMainFrame::CreateActions()
     }
     GetAction(ID_OPTIONS_AUTO_BACKUP)->setCheckable(true);
     GetAction(ID_OPTIONS_AUTO_OPEN)->setCheckable(true);
+    GetAction(ID_OPTIONS_REMOVE_PROTECTION)->setCheckable(true);
 
     connect(GetAction(ID_FILE_OPEN), &QAction::triggered, this, &CMainFrame::OnFileOpen);
     connect(GetAction(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
-    for (int nID = ID_OPTIONS_OUTPUT_PATH; nID <= ID_OPTIONS_DOC_PROPERTIES; ++nID) {
+    for (int nID = ID_OPTIONS_OUTPUT_PATH; nID <= ID_OPTIONS_REMOVE_PROTECTION; ++nID) {
         if (QAction* pAction = GetAction(nID))
             connect(pAction, &QAction::triggered, this, [this, nID] { OnCommandOptions(nID); });
     }
@@ -277,6 +283,9 @@ void CMainFrame::InitializeRibbon()
     pJobs->AddButton(GetAction(ID_BUTTON2), QStringLiteral("V"), true);
     pJobs->AddSeparator();
     pJobs->AddButton(GetAction(ID_FILE_CONVERT_SPLIT), QStringLiteral("P"), true);
+    // NOTE: beside Split, where it acts; at the smallest widths it shows only its box, which leaves the
+    // jobs their texts.
+    pJobs->AddCheckBox(GetAction(ID_OPTIONS_REMOVE_PROTECTION), QStringLiteral("N"), true);
 
     CRibbonPanel* pOptions = pHome->AddPanel(QStringLiteral("Options"));
     pOptions->AddCheckBox(GetAction(ID_OPTIONS_AUTO_OPEN), QStringLiteral("E"));
@@ -449,6 +458,8 @@ void CMainFrame::OnUpdateCommandOptions()
     // The marks show what the jobs will do: they take a switch as on only when it is exactly 1.
     GetAction(ID_OPTIONS_AUTO_BACKUP)->setChecked(m_settings.IsAutoBackupOn());
     GetAction(ID_OPTIONS_AUTO_OPEN)->setChecked(m_settings.IsOpenResultOn());
+    GetAction(ID_OPTIONS_REMOVE_PROTECTION)->setEnabled(true);
+    GetAction(ID_OPTIONS_REMOVE_PROTECTION)->setChecked(m_bRemoveProtection);
 }
 
 void CMainFrame::OnUpdateCommandHelp()
@@ -502,10 +513,13 @@ void CMainFrame::OnCommandOptions(int nID)
         m_settings.SetOpenResult(!m_settings.IsOpenResultOn());
         break;
     case ID_OPTIONS_DOC_PROPERTIES: {
-        CDialogPDFProperties dialog(m_settings, this);
+        CDialogPDFProperties dialog(m_settings, m_protection, this);
         dialog.exec();
         break;
     }
+    case ID_OPTIONS_REMOVE_PROTECTION:
+        m_bRemoveProtection = !m_bRemoveProtection;
+        break;
     default:
         break;
     }

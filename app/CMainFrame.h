@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "engine/JobTypes.h"
+
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
@@ -113,6 +115,13 @@ public:
     // SavePath setting and the edit's text, and is returned. Empty when the dialog was cancelled.
     QString ChooseMergeOutput(const QString& szFolder);
 
+    // The session's protection options, which live only in this window's memory and are never saved:
+    // the passwords and permissions Document Properties gave the merge output (none until set there),
+    // and whether Remove Password Protection (ID_OPTIONS_REMOVE_PROTECTION, off at every start) asks
+    // Split to write its parts without their source's protection.
+    const quire::Protection& GetMergeProtection() const { return m_protection; }
+    bool IsRemoveProtectionOn() const { return m_bRemoveProtection; }
+
     void OnApplicationLook(int nID);
     void OnUpdateApplicationLook();
     void OnUpdateOnStyle();
@@ -191,4 +200,6 @@ private:
     QList<Intake> m_intakes; // the first one runs
     int m_nIntakeSerial = 0;
     bool m_bScreenWatched = false;
+    quire::Protection m_protection {};
+    bool m_bRemoveProtection = false;
 };

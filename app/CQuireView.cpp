@@ -558,7 +558,8 @@ void CQuireView::RunJob(int nMode)
         szOutputPath = EngineText::FromPath(szOutput);
     }
     {
-        CDialogConvert dialog(MakeConvertJob(nMode, quire::MakeJobRows(m_arrItems), m_settings, szOutputPath),
+        CDialogConvert dialog(MakeConvertJob(nMode, quire::MakeJobRows(m_arrItems), m_settings, szOutputPath,
+                                             m_frame.GetMergeProtection(), m_frame.IsRemoveProtectionOn()),
                               window());
         dialog.exec();
         quire::MarkRowsTaken(m_arrItems, dialog.GetReport());

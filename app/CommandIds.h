@@ -35,6 +35,8 @@ constexpr int ID_OPTIONS_OUTPUT_PATH_BUTTON = 32781;
 constexpr int ID_OPTIONS_AUTO_BACKUP = 32783;
 constexpr int ID_OPTIONS_AUTO_OPEN = 32784;
 constexpr int ID_OPTIONS_DOC_PROPERTIES = 32785;
+// Split writes its parts without their source's password protection; off at every start.
+constexpr int ID_OPTIONS_REMOVE_PROTECTION = 32786;
 
 // The status bar's button that opens the folder of the last job's result.
 constexpr int ID_OPEN_RESULT_FOLDER = 32791;

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -16,10 +17,24 @@ QString Count(std::size_t n, const char* szOne, const char* szMany)
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? szOne : szMany));
 }
 
+// NOTE: the engine words these notes "<written> is not password-protected; <source> was"; the text is
+// the only mark it gives them, and the tests of the result message would catch a change of wording.
+const char* const kUnprotectedMark = " is not password-protected; ";
+
+bool WroteProtectedOutput(const ConvertJob& job, const quire::JobReport& report)
+{
+    return job.nMode == 1 && job.protection.IsSet() && report.ok && !report.stopped && !report.filesWritten.empty();
+}
+
+std::size_t CountProtectionNotes(const quire::JobReport& report)
+{
+    return static_cast<std::size_t>(std::count_if(report.notes.begin(), report.notes.end(), IsProtectionNote));
+}
+
 } // namespace
 
 ConvertJob MakeConvertJob(std::int32_t nMode, std::vector<quire::JobRow> rows, const CAppSettings& settings,
-                          std::string szOutputPath)
+                          std::string szOutputPath, const quire::Protection& protection, bool bRemoveProtection)
 {
     ConvertJob job;
     job.nMode = nMode;
@@ -32,6 +47,8 @@ ConvertJob MakeConvertJob(std::int32_t nMode, std::vector<quire::JobRow> rows, c
     job.szPDFAuthor = EngineText::FromText(texts.szAuthor);
     job.szPDFSubject = EngineText::FromText(texts.szSubject);
     job.szPDFKeywords = EngineText::FromText(texts.szKeywords);
+    job.protection = protection;
+    job.bRemoveProtection = bRemoveProtection;
     return job;
 }
 
@@ -66,6 +83,8 @@ QString SummariseJob(const ConvertJob& job, const quire::JobReport& report)
                        Count(static_cast<std::size_t>(report.pagesWritten), "page", "pages"),
                        EngineText::ToPath(report.filesWritten.back()))
             : QStringLiteral("Merge failed; nothing was written");
+        if (WroteProtectedOutput(job, report))
+            szLine += QStringLiteral(", protected with a password (AES-256)");
     } else if (nWritten == 0) {
         szLine = QStringLiteral("Split failed; no file was written");
     } else {
@@ -77,7 +96,42 @@ QString SummariseJob(const ConvertJob& job, const quire::JobReport& report)
         szLine += QStringLiteral("; %1 added no pages").arg(Count(nSkipped, "ticked row", "ticked rows"));
     if (!bMerge && nFailed > 0)
         szLine += QStringLiteral("; %1 failed").arg(Count(nFailed, "row", "rows"));
+    if (const std::size_t nUnprotected = CountProtectionNotes(report); nUnprotected > 0) {
+        szLine += bMerge ? QStringLiteral("; the output is not password-protected, though a source was")
+                         : QStringLiteral("; %1 not password-protected, though %2")
+                               .arg(Count(nUnprotected, "file is", "files are"),
+                                    QLatin1String(nUnprotected == 1 ? "its source was" : "their sources were"));
+    }
     return szLine;
+}
+
+QStringList ProtectionLines(const ConvertJob& job, const quire::JobReport& report)
+{
+    QStringList lines;
+    if (WroteProtectedOutput(job, report)) {
+        const quire::Protection& protection = job.protection;
+        QString szLine = QStringLiteral("%1 is protected with a password (AES-256).")
+                             .arg(EngineText::ToPath(report.filesWritten.back()));
+        if (protection.userPassword.empty())
+            szLine += QStringLiteral(" It opens without a password.");
+        if (!protection.allowPrint && !protection.allowCopy)
+            szLine += QStringLiteral(" Printing and copying text and images are not allowed.");
+        else if (!protection.allowPrint)
+            szLine += QStringLiteral(" Printing is not allowed.");
+        else if (!protection.allowCopy)
+            szLine += QStringLiteral(" Copying text and images is not allowed.");
+        lines << szLine;
+    }
+    for (const std::string& note : report.notes) {
+        if (IsProtectionNote(note))
+            lines << EngineText::ToText(note);
+    }
+    return lines;
+}
+
+bool IsProtectionNote(const std::string& note)
+{
+    return note.find(kUnprotectedMark) != std::string::npos;
 }
 
 QString ResultFolder(const quire::JobReport& report)

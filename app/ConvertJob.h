@@ -4,6 +4,7 @@
 #include "engine/JobTypes.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <string>
@@ -27,19 +28,36 @@ struct ConvertJob
     std::string szPDFAuthor;
     std::string szPDFSubject;
     std::string szPDFKeywords;
+    // The merge output's passwords and permissions (a merge only; none when unset). Held in memory
+    // for the job only, as the options it comes from.
+    quire::Protection protection {};
+    // A split writes its parts without their source's password protection.
+    bool bRemoveProtection = false;
 };
 
 // The job `nMode` (1 merge, 0 split) of `rows`, with the switches and document texts the settings
-// hold now; `szOutputPath` is the merge output (empty for a split).
+// hold now and the session's protection options (never saved, so not in the settings): `protection`
+// for a merge's output, `bRemoveProtection` for a split's parts. `szOutputPath` is the merge output
+// (empty for a split).
 ConvertJob MakeConvertJob(std::int32_t nMode, std::vector<quire::JobRow> rows, const CAppSettings& settings,
-                          std::string szOutputPath);
+                          std::string szOutputPath, const quire::Protection& protection, bool bRemoveProtection);
 
 // One line about what `report` says `job` did, for the status bar:
 //   "Merged 3 files, 17 pages into /home/u/Documents/out.pdf"
 //   "Split 2 files into 2 files beside their sources"
-// followed by "; 1 ticked row added no pages" for skipped rows and "; 2 rows failed" for a split's
-// failed rows; a stopped or failed job says so ("Merge stopped; nothing was written").
+// with ", protected with a password (AES-256)" after a merge output written protected, followed by
+// "; 1 ticked row added no pages" for skipped rows, "; 2 rows failed" for a split's failed rows and
+// "; the output is not password-protected, though a source was" (a merge) or "; 2 files are not
+// password-protected, though their sources were" (a split) when protected sources gave files
+// written without protection; a stopped or failed job says so ("Merge stopped; nothing was written").
 QString SummariseJob(const ConvertJob& job, const quire::JobReport& report);
+
+// What the user must hear about the protection of the files `job` wrote, one sentence a line, or
+// nothing: "<output> is protected with a password (AES-256)." with the permissions it withholds, or
+// the report's notes that a file written is not password-protected though its source was.
+QStringList ProtectionLines(const ConvertJob& job, const quire::JobReport& report);
+// Whether `note` of a job report is one of those ProtectionLines tells.
+bool IsProtectionNote(const std::string& note);
 
 // The folder of the job's result: that of the last file written, or empty when nothing was written.
 QString ResultFolder(const quire::JobReport& report);

@@ -12,6 +12,8 @@
 namespace {
 
 const char* const kKeyTip = "ribbonKeyTip";
+// Set on a check box whose panel lacks room for its text.
+const char* const kTextSpared = "ribbonTextSpared";
 
 } // namespace
 
@@ -61,7 +63,8 @@ void CRibbonPanel::FollowAction(QWidget* pWidget, QAction* pAction, bool bTwoLin
         pWidget->setEnabled(pAction->isEnabled());
         pWidget->setVisible(pAction->isVisible());
         if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget)) {
-            pButton->setText(bTwoLines ? TwoLineText(pAction->iconText()) : pAction->iconText());
+            const QString szText = pButton->property(kTextSpared).toBool() ? QString() : pAction->iconText();
+            pButton->setText(bTwoLines ? TwoLineText(szText) : szText);
             pButton->setToolTip(pAction->toolTip());
             pButton->setStatusTip(pAction->statusTip());
             pButton->setAccessibleName(AccessibleName(pAction));
@@ -106,18 +109,26 @@ void CRibbonPanel::SetFit(Fit fit)
     m_fit = fit;
     for (const auto& [pButton, bKeepsText] : m_largeButtons)
         SetButtonStyle(pButton, bKeepsText);
+    for (const auto& [pBox, pAction] : m_sparingBoxes) {
+        pBox->setProperty(kTextSpared, m_fit != Fit::Full);
+        pBox->setText(m_fit == Fit::Full ? pAction->iconText() : QString());
+    }
     // The new size must count at once, not after the posted layout request: the category measures
     // itself again right away.
     layout()->activate();
     updateGeometry();
 }
 
-QCheckBox* CRibbonPanel::AddCheckBox(QAction* pAction, const QString& szKeyTip)
+QCheckBox* CRibbonPanel::AddCheckBox(QAction* pAction, const QString& szKeyTip, bool bSparesText)
 {
     m_pGroup = nullptr;
     auto* pBox = new QCheckBox(this);
     pBox->setObjectName(pAction->objectName());
     pBox->setProperty(kKeyTip, szKeyTip);
+    if (bSparesText) {
+        pBox->setProperty(kTextSpared, m_fit != Fit::Full);
+        m_sparingBoxes.append({pBox, pAction});
+    }
     FollowAction(pBox, pAction);
     // The action decides the checked state: after the click the handler runs and the action's
     // change sets the box again.

@@ -37,8 +37,10 @@ public:
     // A large button: the action's icon at 32 x 32 above its text (on two lines when long); its
     // objectName is the action's. A button that `bKeepsText` gives up its text only at Fit::IconsOnly.
     QToolButton* AddButton(QAction* pAction, const QString& szKeyTip, bool bKeepsText = false);
-    // A check box showing a checkable action's checked state; a click triggers the action.
-    QCheckBox* AddCheckBox(QAction* pAction, const QString& szKeyTip);
+    // A check box showing a checkable action's checked state; a click triggers the action. One that
+    // `bSparesText` shows only its box while the panel is not at Fit::Full; its text stays in its name,
+    // and its tooltip should say it.
+    QCheckBox* AddCheckBox(QAction* pAction, const QString& szKeyTip, bool bSparesText = false);
     void AddSeparator();
 
     // A buttons group: the elements added until the next BeginGroup() or other element stay on one row.
@@ -90,5 +92,7 @@ private:
     int m_nSmallInColumn = 0;
     // Whether the button keeps its text in a compact panel.
     QList<std::pair<QToolButton*, bool>> m_largeButtons;
+    // The check boxes that give up their text when the panel lacks room, with their actions.
+    QList<std::pair<QCheckBox*, QAction*>> m_sparingBoxes;
     Fit m_fit = Fit::Full;
 };

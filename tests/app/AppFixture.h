@@ -50,6 +50,21 @@ inline void TriggerAction(CMainFrame& frame, const char* szName)
     pAction->trigger();
 }
 
+// Presses `szKeys` on the widget with the focus as a user would: key names ("Alt+P", "Tab"), or "=text".
+inline void PressKeys(const char* szKeys)
+{
+    for (const QString& szKey : QString::fromLatin1(szKeys).split(QLatin1Char(' '))) {
+        const QKeyCombination key = QKeySequence(szKey)[0];
+        if (szKey.startsWith(QLatin1Char('=')))
+            QTest::keyClicks(QApplication::focusWidget(), szKey.mid(1));
+        else
+            QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+        // A button's mnemonic clicks it a moment later, as a user sees it pressed.
+        if (key.keyboardModifiers() == Qt::AltModifier && qobject_cast<QAbstractButton*>(QApplication::focusWidget()))
+            QTest::qWait(150);
+    }
+}
+
 inline constexpr auto Q = [](const std::string& text) { return QString::fromStdString(text); };
 
 // The child `szName` of `parent`, which must exist.

@@ -95,6 +95,10 @@ TEST_F(DialogConvertTest, ShouldTellOnceWhatWentWrongAndKeepWhatWasThere)
     WriteWholeFile(kept, "the previous output");
     const std::string joined = m_tmp.File("joined.pdf");
     const std::string ten = MakePdf("ten.pdf", 10);
+    const std::string locked = m_tmp.File("locked.pdf");
+    fx::WritePdf(locked, {.tag = "locked", .pages = 2, .ownerPassword = "o"});
+    ConvertJob unlock = Job({{locked, true, "", "2", "1", "2", "o"}});
+    unlock.bRemoveProtection = true;
     // The job, whether it succeeds, what its one message names, what it opens.
     using Case = std::tuple<ConvertJob, bool, std::vector<std::string>, std::string>;
     const Case cases[] = {
@@ -114,6 +118,11 @@ TEST_F(DialogConvertTest, ShouldTellOnceWhatWentWrongAndKeepWhatWasThere)
          false,
          {"Some PDF files could not be split; 1 file was written.", gone, a + " has no pages in the range 2-1"},
          m_tmp.File("a_p1-1.pdf")},
+        // Opened with the owner password, a protected file is split without its protection, as asked.
+        {unlock,
+         true,
+         {m_tmp.File("locked_p1-2.pdf") + " is not password-protected; " + locked + " was"},
+         m_tmp.File("locked_p1-2.pdf")},
     };
     for (const auto& [job, bOk, message, opened] : cases) {
         SCOPED_TRACE(message.front());
@@ -125,6 +134,7 @@ TEST_F(DialogConvertTest, ShouldTellOnceWhatWentWrongAndKeepWhatWasThere)
         EXPECT_EQ(run.opened, opened.empty() ? QStringList {} : QStringList {Q(opened)});
     }
     EXPECT_EQ(ReadWholeFile(kept), "the previous output");
+    EXPECT_EQ(fx::PdfInfo(m_tmp.File("locked_p1-2.pdf"))["Encrypted"], "no");
 }
 
 TEST_F(DialogConvertTest, ShouldIgnoreEnterEscapeAndCloseButStopOnRequest)

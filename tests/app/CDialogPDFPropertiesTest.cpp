@@ -21,7 +21,8 @@ TEST(PropertiesDialog, OpensWithTheSettingsTakesTheTextsOnlyOnOkAndTheCheckBoxAt
         CAppSettings settings;
         settings.SetDocument({"Title", "Author", "Subject", "one, two"});
         settings.SetPropertiesAlways(bAlwaysBefore);
-        CDialogPDFProperties dialog(settings);
+        quire::Protection protection;
+        CDialogPDFProperties dialog(settings, protection);
         dialog.show();
         QStringList edits;
         for (const char* szName : {"IDC_EDIT_TITLE", "IDC_EDIT_AUTHOR", "IDC_EDIT_SUBJECT", "IDC_EDIT_KEYWORDS"})
@@ -67,12 +68,13 @@ TEST_F(PropertiesRestart, TheBoxShowsWhetherTheSavedTextsApplyAndTheLabelsFitThe
         for (const bool bTicked : {bAlways, !bAlways}) {
             SCOPED_TRACE(std::string(szIni) + (bTicked ? " ticked" : ""));
             m_app.GetAppSettings();
-            CDialogPDFProperties dialog(Settings(), &owner);
+            quire::Protection protection;
+            CDialogPDFProperties dialog(Settings(), protection, &owner);
             dialog.setFont(QFont(QStringLiteral("Verdana"), 20));
             auto* pBox = Child<QCheckBox>(dialog, "IDC_CHECK1");
             const char* szApplied = bTicked ? szTitle : "";
             EXPECT_EQ(std::tuple(pBox->isChecked(), Child<QLineEdit>(dialog, "IDC_EDIT_TITLE")->text(),
-                                 MakeConvertJob(1, {}, Settings(), "").szPDFTitle),
+                                 MakeConvertJob(1, {}, Settings(), "", {}, false).szPDFTitle),
                       std::tuple(bTicked, QString(szApplied), std::string(szApplied)));
             dialog.show();
             // Over its window, its longest label as wide as its text at a large font.
@@ -82,5 +84,38 @@ TEST_F(PropertiesRestart, TheBoxShowsWhetherTheSavedTextsApplyAndTheLabelsFitThe
             QTest::mouseClick(pBox, Qt::LeftButton);
             ASSERT_TRUE(Settings().Save());
         }
+    }
+}
+
+using PropertiesProtection = AppFixture;
+
+TEST_F(PropertiesProtection, TheGroupWorksFromTheKeyboardAndRefusesPasswordsItCannotUse)
+{
+    // Whether the dialog starts protected, the keys, the message that keeps it open, the protection after:
+    // user|owner|print|copy.
+    const std::tuple<bool, const char*, const char*, const char*> rows[] = {
+        {false, "Alt+P Return", "Type a password to open the merged file", "||1|1"},
+        {false, "Alt+P Alt+O =open Tab =opem Return", "The password to open and its repeat differ", "||1|1"},
+        {false, "Alt+P Alt+M =perm Return", "The password to change permissions and its repeat differ", "||1|1"},
+        {false, "Alt+P Alt+M =perm Tab =perm Alt+I Return", "", "|perm|0|1"},
+        {true, "Alt+P Escape", "", "open|perm|1|0"},
+        {true, "Alt+P Return", "", "||1|1"},
+    };
+    for (const auto& [bProtected, szKeys, szMessage, szAfter] : rows) {
+        SCOPED_TRACE(szKeys);
+        quire::Protection protection
+            = bProtected ? quire::Protection {"open", "perm", true, false} : quire::Protection {};
+        CDialogPDFProperties dialog(Settings(), protection);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        for (QWidget* pWidget : dialog.findChildren<QWidget*>()) // every field a user reaches is named
+            EXPECT_TRUE(pWidget->focusPolicy() == Qt::NoFocus
+                        || !QAccessible::queryAccessibleInterface(pWidget)->text(QAccessible::Name).isEmpty());
+        PressKeys(szKeys);
+        const QString szShown = CMessageBox::TakeShownTexts().join("");
+        EXPECT_TRUE(*szMessage ? szShown.contains(szMessage) && dialog.isVisible() : szShown.isEmpty());
+        EXPECT_EQ(QString::asprintf("%s|%s|%d|%d", protection.userPassword.c_str(), protection.ownerPassword.c_str(),
+                                    protection.allowPrint, protection.allowCopy),
+                  QLatin1String(szAfter));
     }
 }

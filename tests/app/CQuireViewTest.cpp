@@ -268,6 +268,60 @@ TEST_F(ViewTest, AMergeThatCannotRunSaysWhyNamingTheFileAndChangesNothing)
     }
 }
 
+// Document Properties protects the merged file for this session only; Split keeps a source's protection
+// unless asked to remove it, which needs the owner password. The message first tells the protection.
+TEST_F(ViewTest, AMergeIsProtectedAsAskedUntilTheEndAndASplitRemovesProtectionOnlyWithTheOwnerPassword)
+{
+    const std::string locked = m_tmp.File("locked.pdf");
+    fx::WritePdf(locked, {.tag = "locked", .pages = 2, .ownerPassword = "o"});
+    fx::WriteRepairablePdf(m_tmp.File("worn.pdf"), "W", 3); // its repair is told after the protection
+    AddFiles({locked, m_tmp.File("worn.pdf")});
+    const std::string out = m_tmp.File("out.pdf");
+    m_pFrame->GetOutputPathEdit()->setText(Q(out));
+    // The keys pressed in Document Properties ("": not opened), the message's first line, the status line's end.
+    const std::tuple<const char*, std::string, const char*> merges[]
+        = {{"", out + " is not password-protected; " + locked + " was", "password-protected, though a source was"},
+           {"Alt+P Alt+O =U-open1 Tab =U-open1 Alt+M =O-perm1 Tab =O-perm1 Alt+I Return",
+            out + " is protected with a password (AES-256). Printing is not allowed.",
+            "out.pdf, protected with a password (AES-256)"}};
+    for (const auto& [szKeys, first, szStatus] : merges) {
+        if (*szKeys) {
+            QTimer::singleShot(100, [szKeys] {
+                ASSERT_TRUE(QTest::qWaitForWindowActive(QApplication::activeModalWidget()));
+                PressKeys(szKeys);
+            });
+            Trigger("ID_OPTIONS_DOC_PROPERTIES");
+        }
+        Trigger("ID_FILE_CONVERT_MERGE");
+        EXPECT_EQ(CMessageBox::TakeShownTexts().join("").section('\n', 0, 0).toStdString(), first);
+        EXPECT_TRUE(m_pFrame->GetMessageText().endsWith(szStatus)) << m_pFrame->GetMessageText().toStdString();
+    }
+    const std::string encryption = fx::RunChild({"pdfinfo", "-upw", "U-open1", out}).out
+        + fx::RunChild({"qpdf", "--show-encryption", "--password=O-perm1", out}).out;
+    for (const char* szLine :
+         {"algorithm:AES-256", "R = 6\n", "file encryption method: AESv3", "print high resolution: not allowed"})
+        EXPECT_NE(encryption.find(szLine), std::string::npos) << szLine << encryption;
+
+    // The part stays protected; asked to remove the protection without the owner password, Split refuses.
+    Trigger("ID_FILE_CONVERT_SPLIT");
+    const std::string part = ReadWholeFile(m_tmp.File("locked_p1-2.pdf"));
+    EXPECT_EQ(fx::PdfInfo(m_tmp.File("locked_p1-2.pdf"))["Encrypted"].substr(0, 3), "yes");
+    for (const Qt::Key key : {Qt::Key_Alt, Qt::Key_H, Qt::Key_N})
+        QTest::keyClick(m_pFrame.get(), key);
+    Trigger("ID_FILE_CONVERT_SPLIT");
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().join("").contains("removing it needs the owner password"));
+    EXPECT_EQ(ReadWholeFile(m_tmp.File("locked_p1-2.pdf")), part);
+
+    // Neither the passwords nor the options were kept anywhere.
+    m_pFrame->close();
+    ASSERT_TRUE(Settings().Save());
+    const QRegularExpression kept("open1|perm1|protect|password", QRegularExpression::CaseInsensitiveOption);
+    for (const std::string& file : {Ini(), QSettings().fileName().toStdString()})
+        EXPECT_TRUE(Q(ReadWholeFile(file)).contains("[General]") && !Q(ReadWholeFile(file)).contains(kept)) << file;
+    Restart();
+    EXPECT_FALSE(Action("ID_OPTIONS_REMOVE_PROTECTION")->isChecked() || m_pFrame->GetMergeProtection().IsSet());
+}
+
 // A user without a mouse: Tab reaches the list, Space ticks, F2 edits the range cell after cell with
 // digits only; a reader hears every control by name and each tick with its row's file.
 TEST_F(ViewTest, TheWholeListIsReachedAndEditedFromTheKeyboardAndNamedForReaders)

@@ -103,7 +103,9 @@ TEST_F(AppSettings, ASwitchIsOnOnlyWhenExactlyOneAndATypedValueStaysUntilTheSwit
         settings.SetAutoBackup(bOn);
         EXPECT_EQ(changed.size(), 0);
         ASSERT_TRUE(settings.Save());
-        const std::string always = "\n[General Settings]\nPropertiesAlways=0\n";
+        const std::string always
+            = "NestBookmarks=0\n\n[General Settings]\nPropertiesAlways=0\n\n[Split]\nMode=0\nEvery=1\n"
+              "Level=1\nNameTemplate=\nFolder=\n";
         EXPECT_EQ(ReadWholeFile(Ini()), typed + "SavePath=/docs/\n" + always);
 
         settings.SetAutoBackup(!bOn);

@@ -8,21 +8,15 @@ using ::testing::HasSubstr;
 
 TEST_F(QuireCliTest, AJobListRunsItsTickedRowsWithItsOptionsUnlessTheCommandLineGivesOthers)
 {
-    Make("A.pdf", 6, true);
-    Make("B.pdf", 3);
-    Make("C.pdf", 4);
-    Make("Locked.pdf", 2, false, {.userPassword = "pw-7Qx"});
-    quire::JobListFile list;
-    list.rows = {{m_tmp.File("A.pdf"), 3, 5, "", true},
-                 {m_tmp.File("B.pdf"), 1, 3, "Bee", false},
-                 {m_tmp.File("C.pdf"), 1, 2, "Cee", true}};
-    list.szMergeOutput = m_tmp.File("listed.pdf");
-    list.szTitle = "From the list";
-    list.bNestBookmarks = true;
+    const std::string a = Make("A.pdf", 6, true), b = Make("B.pdf", 3), c = Make("C.pdf", 4);
+    const std::string locked = Make("Locked.pdf", 2, false, {.userPassword = "pw-7Qx"});
+    quire::JobListFile list {{{a, 3, 5, "", true}, {b, 1, 3, "Bee", false}, {c, 1, 2, "Cee", true}},
+                             m_tmp.File("listed.pdf"),
+                             true,
+                             "From the list"};
     quire::WriteJobList(m_tmp.File("jobs.quirejob"), list);
-    list.rows = {{m_tmp.File("Locked.pdf"), 1, 2, "", true}, {m_tmp.File("Gone.pdf"), 1, 1, "", true}};
+    list.rows = {{locked, 1, 2, "", true}, {m_tmp.File("Gone.pdf"), 1, 1, "", true}};
     quire::WriteJobList(m_tmp.File("locked.quirejob"), list);
-    WriteWholeFile(m_tmp.File("bad.quirejob"), "{}");
 
     const std::tuple<Strings, Outcome> cases[] = {
         {{"merge", "--job", "jobs.quirejob"}, {0, "", "", " +listed.pdf"}},
@@ -36,8 +30,7 @@ TEST_F(QuireCliTest, AJobListRunsItsTickedRowsWithItsOptionsUnlessTheCommandLine
          {1, "",
           "quire: " + m_tmp.File("Locked.pdf") + " needs a password\nquire: " + m_tmp.File("Gone.pdf")
               + " cannot be read: No such file or directory\n"}},
-        {{"merge", "--job", "bad.quirejob"},
-         {1, "", "quire: bad.quirejob is not a job list: it does not say it is one\n"}},
+        {{"merge", "-o", "flag.pdf", "--nest-bookmarks", "A.pdf", "3-5"}, {0, "", "", " +flag.pdf"}},
         {{"merge", "--job", "jobs.quirejob", "A.pdf"},
          {2, "", "quire: --job runs the rows of its list: give no INPUT"}},
     };
@@ -51,6 +44,7 @@ TEST_F(QuireCliTest, AJobListRunsItsTickedRowsWithItsOptionsUnlessTheCommandLine
     const Strings nested = {"A -> 1", "  A 3 -> 1", "  A 4 -> 2", "  A 5 -> 3", "Cee -> 4"};
     ExpectSound(m_tmp.File("listed.pdf"), Pages({{"A", 3, 5}, {"C", 1, 2}}), nested);
     ExpectSound(m_tmp.File("given.pdf"), Pages({{"A", 3, 5}, {"C", 1, 2}}), nested);
+    ExpectSound(m_tmp.File("flag.pdf"), Pages({{"A", 3, 5}}), Strings(nested.begin(), nested.end() - 1));
     EXPECT_THAT(Information(m_tmp.File("listed.pdf")), testing::StartsWith("Title=From the list; "));
     EXPECT_THAT(Information(m_tmp.File("given.pdf")), testing::StartsWith("Title=Given; "));
     ExpectSound(m_tmp.File("C_p1-2.pdf"), Pages({{"C", 1, 2}}));

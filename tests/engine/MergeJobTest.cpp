@@ -110,18 +110,18 @@ TEST_F(MergeJobTest, NestedBookmarksPutEachRowsTrimmedOutlineUnderAnItemOfItsOwn
            RowFor(Make("Flat.pdf", 3, true), "2", "3", "")};
     // Off: the rows' own outlines trimmed to their ranges (Plain has no text, so no item); on: an item per
     // row with them under it, the file title standing in for an empty text.
-    const std::tuple<bool, std::vector<std::string>, int, int> cases[] = {
+    const std::tuple<bool, int, int, std::vector<std::string>> cases[] = {
         {false,
-         {"Part 1 -> -", "  Ch 2 -> 3", "    Sec 2.1 -> 3", "    Sec 2.2 -> 5", "Flat 2 -> 6", "Flat 3 -> 7"},
          6,
-         0},
+         0,
+         {"Part 1 -> -", "  Ch 2 -> 3", "    Sec 2.1 -> 3", "    Sec 2.2 -> 5", "Flat 2 -> 6", "Flat 3 -> 7"}},
         {true,
-         {"Plain -> 1", "Deep, typed -> 3", "  Part 1 -> -", "    Ch 2 -> 3", "      Sec 2.1 -> 3",
-          "      Sec 2.2 -> 5", "Flat -> 6", "  Flat 2 -> 6", "  Flat 3 -> 7"},
          6,
-         3},
+         3,
+         {"Plain -> 1", "Deep, typed -> 3", "  Part 1 -> -", "    Ch 2 -> 3", "      Sec 2.1 -> 3",
+          "      Sec 2.2 -> 5", "Flat -> 6", "  Flat 2 -> 6", "  Flat 3 -> 7"}},
     };
-    for (const auto& [nest, outline, kept, created] : cases) {
+    for (const auto& [nest, kept, created, outline] : cases) {
         SCOPED_TRACE(nest ? "nested" : "flat");
         MergeOptions options = Options();
         options.nestBookmarks = nest;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "joblist/CListItemArray.h"
 #include "joblist/ListItemData.h"
 
 #include <QColor>
@@ -16,6 +17,13 @@ public:
     // Appends `item`, a record read already (the frame reads files on its intake thread). Does not
     // rebuild the rows. Steps that could be undone before are forgotten.
     virtual void AppendListItem(const ListItemData& item) = 0;
+
+    // The records, in list order.
+    virtual const CListItemArray& GetItems() const = 0;
+
+    // Makes `items` the records, unchecked rows and all, as one step the user can undo, named `szText`
+    // ("Undo Open Job List"); the rows are rebuilt. Nothing happens when they equal the records.
+    virtual void ReplaceListItems(const QString& szText, const CListItemArray& items) = 0;
 
     // Shows whether files dragged over the window would be taken.
     virtual void SetDropHighlight(bool bOn) = 0;

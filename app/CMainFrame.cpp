@@ -21,7 +21,9 @@
 #include "controls/CRibbonBar.h"
 #include "controls/CRibbonCategory.h"
 #include "controls/CRibbonPanel.h"
+#include "engine/PageRange.h"
 #include "joblist/FileIntake.h"
+#include "joblist/JobListFile.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -63,6 +65,15 @@ QIcon Image(int nIndex)
 }
 
 } // namespace
+
+struct CMainFrame::JobListIntake
+{
+    QString szFile;
+    quire::JobListFile list;
+    CListItemArray items {}; // the rows read so far, with their saved ranges, texts and ticks
+    QStringList clamped {}; // one sentence per row whose range was brought within its file
+    bool bCancelled = false;
+};
 
 CMainFrame::CMainFrame(CAppSettings& settings, QWidget* parent)
     : QMainWindow(parent)
@@ -175,6 +186,10 @@ void CMainFrame::CreateActions()
          "Display Program Information, Version Number and Licence\nAbout", 14},
         {ID_APP_EXIT, "ID_APP_EXIT", "Exit", "Quit the Application\nExit", 4},
         {ID_RIBBON_STYLE, "ID_RIBBON_STYLE", "Style", "Choose one of themes\nModify Visual Style", -1},
+        {ID_FILE_SAVE_JOB_LIST, "ID_FILE_SAVE_JOB_LIST", "Save Job List...",
+         "Save the Files, Their Ranges and the Job Options to a Job List\nSave Job List", -1},
+        {ID_FILE_OPEN_JOB_LIST, "ID_FILE_OPEN_JOB_LIST", "Open Job List...",
+         "Replace the List with a Saved Job List and Take Its Options\nOpen Job List", -1},
     };
     for (const Command& command : commands)
         AddCommand(command.nID, command.szName, QString::fromLatin1(command.szText),
@@ -201,6 +216,8 @@ void CMainFrame::CreateActions()
 
     connect(GetAction(ID_FILE_OPEN), &QAction::triggered, this, &CMainFrame::OnFileOpen);
     connect(GetAction(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
+    connect(GetAction(ID_FILE_SAVE_JOB_LIST), &QAction::triggered, this, &CMainFrame::OnSaveJobList);
+    connect(GetAction(ID_FILE_OPEN_JOB_LIST), &QAction::triggered, this, &CMainFrame::OnOpenJobList);
     for (int nID = ID_OPTIONS_OUTPUT_PATH; nID <= ID_OPTIONS_REMOVE_PROTECTION; ++nID) {
         if (QAction* pAction = GetAction(nID))
             connect(pAction, &QAction::triggered, this, [this, nID] { OnCommandOptions(nID); });
@@ -253,6 +270,8 @@ void CMainFrame::InitializeRibbon()
                                     QStringLiteral("Quire Binder"), 45);
     CRibbonApplicationMenu* pMenu = m_pRibbon->ApplicationMenu();
     pMenu->AddButton(GetAction(ID_FILE_OPEN), QStringLiteral("O"));
+    pMenu->AddButton(GetAction(ID_FILE_OPEN_JOB_LIST), QStringLiteral("J"));
+    pMenu->AddButton(GetAction(ID_FILE_SAVE_JOB_LIST), QStringLiteral("S"));
     pMenu->AddSeparator();
     pMenu->AddButton(GetAction(ID_FILE_CONVERT_MERGE), QStringLiteral("M"));
     pMenu->AddButton(GetAction(ID_FILE_CONVERT_SPLIT), QStringLiteral("P"));
@@ -435,6 +454,7 @@ void CMainFrame::UpdateCommandUI()
         GetAction(ID_FILE_CONVERT_SPLIT)->setEnabled(false);
     }
     OnUpdateCommandOptions();
+    OnUpdateJobList();
     OnUpdateCommandHelp();
     GetAction(ID_OPEN_RESULT_FOLDER)->setEnabled(!m_szResultFolder.isEmpty());
     OnUpdateApplicationLook();
@@ -627,8 +647,13 @@ void CMainFrame::AddFiles(const QStringList& paths, Source source)
     Intake intake;
     intake.paths = paths;
     intake.source = source;
+    Enqueue(std::move(intake));
+}
+
+void CMainFrame::Enqueue(Intake intake)
+{
     intake.nSerial = ++m_nIntakeSerial;
-    m_intakes.append(intake);
+    m_intakes.append(std::move(intake));
     if (m_intakes.size() == 1)
         StartNextIntake();
 }
@@ -674,8 +699,13 @@ void CMainFrame::OnIntakeResults()
     for (const CFileIntakeJob::Result& read : m_pIntakeJob->TakeResults()) {
         const int nPosition = intake.positions.value(intake.nDone++);
         const QString szName = QDir::toNativeSeparators(read.szPath);
-        if (read.bSkipped)
+        if (read.bSkipped) {
+            // NOTE: a file skipped at its password is no news in an intake the user started, but a
+            // job list row that goes missing must be named.
+            if (intake.pJobList)
+                intake.failures.insert(nPosition, QStringLiteral("%1 was skipped at its password.").arg(szName));
             continue;
+        }
         if (!read.result.item) {
             intake.failures.insert(nPosition,
                                    read.result.error ? EngineText::ToText(read.result.error->what())
@@ -683,6 +713,8 @@ void CMainFrame::OnIntakeResults()
         } else if (!pView) {
             intake.failures.insert(nPosition,
                                    QStringLiteral("%1 was not added: the file list is not available.").arg(szName));
+        } else if (intake.pJobList) {
+            TakeJobListRow(intake, nPosition, *read.result.item);
         } else {
             pView->AppendListItem(*read.result.item);
             m_settings.AddRecentFile(read.szPath);
@@ -736,6 +768,8 @@ void CMainFrame::CancelIntake()
     if (m_intakes.isEmpty() || !m_pIntakeJob->IsRunning())
         return;
     m_intakes.erase(m_intakes.begin() + 1, m_intakes.end());
+    if (m_intakes.first().pJobList)
+        m_intakes.first().pJobList->bCancelled = true;
     m_pIntakeJob->Cancel();
 }
 
@@ -747,9 +781,11 @@ void CMainFrame::OnIntakeFinished()
     ShowIntakeStatus();
     if (!m_intakes.isEmpty()) {
         const Intake intake = m_intakes.first();
-        if (intake.nAdded == 0)
+        if (intake.pJobList)
+            FinishJobList(intake);
+        else if (intake.nAdded == 0)
             SetEmptyListText(QLatin1String(kPromptText));
-        if (!intake.failures.isEmpty()) {
+        if (!intake.failures.isEmpty() && !intake.pJobList) {
             const QString szIntro = intake.failures.size() == 1
                 ? QStringLiteral("This file was not added to the list:")
                 : QStringLiteral("These files were not added to the list:");
@@ -764,6 +800,145 @@ void CMainFrame::OnIntakeFinished()
     }
     UpdateCommandUI();
     RequestCommandUpdate();
+}
+
+void CMainFrame::OnUpdateJobList()
+{
+    const CJobListView* pView = GetView();
+    // NOTE: a list that is still filling would be saved half, or replaced under the intake's feet.
+    GetAction(ID_FILE_SAVE_JOB_LIST)->setEnabled(pView && !pView->GetItems().IsEmpty() && !IsIntakeRunning());
+    GetAction(ID_FILE_OPEN_JOB_LIST)->setEnabled(pView && !IsIntakeRunning());
+}
+
+void CMainFrame::OnSaveJobList()
+{
+    const CJobListView* pView = GetView();
+    if (!pView)
+        return;
+    CMultiSelectFileDialog dialog(false, QStringLiteral("quirejob"), m_settings.AddFolder(),
+                                  CMultiSelectFileDialog::OFN_HIDEREADONLY | CMultiSelectFileDialog::OFN_OVERWRITEPROMPT
+                                      | CMultiSelectFileDialog::OFN_PATHMUSTEXIST,
+                                  QStringLiteral("Job lists (*.quirejob)|*.quirejob||"), this);
+    if (dialog.DoModal() != CMultiSelectFileDialog::IDOK)
+        return;
+    QString szPath = dialog.GetPathName();
+    if (!szPath.endsWith(QLatin1String(quire::JobListFile::kExtension), Qt::CaseInsensitive))
+        szPath += QLatin1String(quire::JobListFile::kExtension);
+
+    quire::JobListFile list;
+    const CListItemArray& items = pView->GetItems();
+    for (std::int32_t i = 0; i < items.GetCount(); ++i) {
+        const ListItemData& item = items.GetAt(i);
+        // NOTE: a typed text that names no page (empty, "x", "-3") is saved as 0, which the jobs
+        // read as they read that text: the first or the last page.
+        list.rows.push_back({item.szFilePath, std::max(0, quire::PageRange::ParsePageText(item.szBeginPage)),
+                             std::max(0, quire::PageRange::ParsePageText(item.szEndPage)), item.szBookmark,
+                             item.bChecked != 0});
+    }
+    list.szMergeOutput = EngineText::FromPath(COutputPathRule::Resolve(GetOutputPathText(), m_settings.SavePath()));
+    const CAppSettings::DocumentTexts texts = m_settings.Document();
+    list.szTitle = EngineText::FromText(texts.szTitle);
+    list.szAuthor = EngineText::FromText(texts.szAuthor);
+    list.szSubject = EngineText::FromText(texts.szSubject);
+    list.szKeywords = EngineText::FromText(texts.szKeywords);
+    using Key = CAppSettings::Key;
+    list.splitMode = static_cast<quire::SplitMode>(std::clamp(m_settings.Value(Key::SplitMode).toInt(), 0, 2));
+    list.nSplitEvery = std::max(1, m_settings.Value(Key::SplitEvery).toInt());
+    list.nSplitLevel = std::max(1, m_settings.Value(Key::SplitLevel).toInt());
+    list.szSplitNameTemplate = EngineText::FromText(m_settings.Value(Key::SplitNameTemplate).toString());
+    list.szSplitFolder = EngineText::FromPath(m_settings.Value(Key::SplitFolder).toString());
+    list.bNestBookmarks = m_settings.Value(Key::NestBookmarks).toInt() == 1;
+    try {
+        quire::WriteJobList(EngineText::FromPath(szPath), list);
+    } catch (const pdf::PdfError& e) {
+        CMessageBox::Warning(this, EngineText::ToText(e.what()));
+        return;
+    }
+    ShowJobResult(QStringLiteral("Job list saved: %1").arg(QDir::toNativeSeparators(szPath)),
+                  QFileInfo(szPath).absolutePath());
+}
+
+void CMainFrame::OnOpenJobList()
+{
+    CMultiSelectFileDialog dialog(true, QStringLiteral("quirejob"), m_settings.AddFolder(),
+                                  CMultiSelectFileDialog::OFN_EXPLORER | CMultiSelectFileDialog::OFN_NODEREFERENCELINKS,
+                                  QStringLiteral("Job lists (*.quirejob)|*.quirejob||"), this);
+    if (dialog.DoModal() == CMultiSelectFileDialog::IDOK)
+        OpenJobList(dialog.GetPathName());
+}
+
+void CMainFrame::OpenJobList(const QString& szPath)
+{
+    auto pJob = std::make_shared<JobListIntake>();
+    pJob->szFile = szPath;
+    try {
+        pJob->list = quire::ReadJobList(EngineText::FromPath(szPath));
+    } catch (const pdf::PdfError& e) {
+        CMessageBox::Warning(this, EngineText::ToText(e.what()));
+        return;
+    }
+    Intake intake;
+    for (const quire::JobListRow& row : pJob->list.rows)
+        intake.paths.append(EngineText::ToPath(row.szFilePath));
+    intake.source = Source::Given;
+    intake.pJobList = std::move(pJob);
+    Enqueue(std::move(intake));
+}
+
+void CMainFrame::TakeJobListRow(Intake& intake, int nPosition, ListItemData item)
+{
+    JobListIntake& job = *intake.pJobList;
+    quire::JobListRow row = job.list.rows.at(static_cast<std::size_t>(nPosition));
+    const quire::JobListRow saved = row;
+    const int nPages = quire::PageRange::ParsePageText(item.szPages);
+    if (quire::ClampToPages(row, nPages))
+        job.clamped.append(QStringLiteral("%1: pages %2-%3 are now %4-%5; it has %6 pages.")
+                               .arg(QDir::toNativeSeparators(EngineText::ToPath(row.szFilePath)))
+                               .arg(saved.nBeginPage)
+                               .arg(saved.nEndPage)
+                               .arg(row.nBeginPage)
+                               .arg(row.nEndPage)
+                               .arg(nPages));
+    item.szBeginPage = std::to_string(row.nBeginPage);
+    item.szEndPage = std::to_string(row.nEndPage);
+    item.szBookmark = row.szBookmark;
+    item.bChecked = row.bChecked ? 1 : 0;
+    job.items.Add(item);
+    ++intake.nAdded;
+}
+
+void CMainFrame::FinishJobList(const Intake& intake)
+{
+    const JobListIntake& job = *intake.pJobList;
+    CJobListView* pView = GetView();
+    if (!job.bCancelled && pView) {
+        pView->ReplaceListItems(QStringLiteral("Open Job List"), job.items);
+        const quire::JobListFile& list = job.list;
+        if (!list.szMergeOutput.empty()) {
+            m_settings.SetSavePath(EngineText::ToPath(list.szMergeOutput));
+            SetOutputPathEditText(m_settings.SavePath());
+        }
+        m_settings.SetDocument({EngineText::ToText(list.szTitle), EngineText::ToText(list.szAuthor),
+                                EngineText::ToText(list.szSubject), EngineText::ToText(list.szKeywords)});
+        using Key = CAppSettings::Key;
+        m_settings.SetValue(Key::SplitMode, static_cast<int>(list.splitMode));
+        m_settings.SetValue(Key::SplitEvery, list.nSplitEvery);
+        m_settings.SetValue(Key::SplitLevel, list.nSplitLevel);
+        m_settings.SetValue(Key::SplitNameTemplate, EngineText::ToText(list.szSplitNameTemplate));
+        m_settings.SetValue(Key::SplitFolder, EngineText::ToPath(list.szSplitFolder));
+        m_settings.SetValue(Key::NestBookmarks, list.bNestBookmarks ? 1 : 0);
+    }
+    if (pView && pView->GetItems().IsEmpty())
+        SetEmptyListText(QLatin1String(kPromptText));
+    if (job.bCancelled || (intake.failures.isEmpty() && job.clamped.isEmpty()))
+        return;
+    QString szText = QStringLiteral("The job list %1 was opened.").arg(QDir::toNativeSeparators(job.szFile));
+    if (!intake.failures.isEmpty())
+        szText += QStringLiteral("\n\nThese rows were dropped:\n") + intake.failures.values().join(QLatin1Char('\n'));
+    if (!job.clamped.isEmpty())
+        szText += QStringLiteral("\n\nThese rows reached beyond their file's last page:\n")
+            + job.clamped.join(QLatin1Char('\n'));
+    CMessageBox::Warning(this, szText);
 }
 
 void CMainFrame::OnFileOpen()

@@ -10,6 +10,9 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <memory>
+
+struct ListItemData;
 class CAppSettings;
 class CDialogAbout;
 class CHelpWindow;
@@ -44,6 +47,14 @@ class QTimer;
 // disabled meanwhile. One message at the end of each intake lists every file that was not added,
 // with the reason. A file that needs a password asks for it (CDialogPassword) when its turn comes, the
 // rows before it added already; Skip leaves it out without a word, Cancel ends that intake there.
+//
+// Job lists: Save Job List... writes the rows, the merge output, the document information, the split
+// settings and the nesting switch to a .quirejob file (never a password). Open Job List... reads one
+// and its files through the same intake (a protected file asks for its password); when that intake
+// ends, the rows read replace the list as one step Undo takes back, and the saved options become the
+// settings. One message then names the rows dropped (with the reason) and the rows whose range was
+// brought within their file's pages. A list that cannot be read or written is named in a message with
+// the reason and changes nothing; Cancel during the intake leaves the list and settings as they were.
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
@@ -107,6 +118,10 @@ public:
     // the list).
     void OnFileOpen();
     void OnDropFiles(const QStringList& paths);
+    // Save Job List... and Open Job List...; OpenJobList starts the intake of the list at `szPath`.
+    void OnSaveJobList();
+    void OnOpenJobList();
+    void OpenJobList(const QString& szPath);
     void OnOpenRecentFile(int nID);
     void SetEmptyListText(const QString& szText);
 
@@ -159,6 +174,9 @@ private:
     // Keeps the minimum size within the available area of the window's screen.
     void FitMinimumToScreen();
 
+    // A job list being opened: its contents and the records read for it so far.
+    struct JobListIntake;
+
     // One AddFiles call waiting for its turn, and then the one being read.
     struct Intake
     {
@@ -169,7 +187,12 @@ private:
         QMap<int, QString> failures {}; // by position in `paths`, so the message keeps their order
         QList<int> positions {}; // the position in `paths` of each path handed to the reader
         int nSerial = 0;
+        std::shared_ptr<JobListIntake> pJobList {}; // set when the paths are a job list's rows
     };
+    void Enqueue(Intake intake);
+    void TakeJobListRow(Intake& intake, int nPosition, ListItemData item);
+    void FinishJobList(const Intake& intake);
+    void OnUpdateJobList();
     void StartNextIntake();
     void OnIntakeResults();
     void OnIntakeFinished();

@@ -417,6 +417,11 @@ void CQuireView::Remove()
     Commit(QStringLiteral("Remove"), std::move(after), false);
 }
 
+void CQuireView::ReplaceListItems(const QString& szText, const CListItemArray& items)
+{
+    Commit(szText, {items, items.IsEmpty() ? -1 : 0}, false);
+}
+
 void CQuireView::RemoveAll()
 {
     Commit(QStringLiteral("Remove All"), {}, false);

@@ -56,6 +56,7 @@ public:
 
     // CJobListView
     void AppendListItem(const ListItemData& item) override;
+    void ReplaceListItems(const QString& szText, const CListItemArray& items) override;
     void SetDropHighlight(bool bOn) override;
     void UpdateListCtrl() override;
     void SetEmptyListText(const QString& szText, const QColor& colour) override;
@@ -79,7 +80,7 @@ public:
     QString GetMergeOutputPath() const;
 
     CXListCtrl* GetListCtrl() const { return m_pList; }
-    const CListItemArray& GetItems() const { return m_arrItems; }
+    const CListItemArray& GetItems() const override { return m_arrItems; }
     QMenu* GetContextMenu() const { return m_pContextMenu; }
 
 signals:

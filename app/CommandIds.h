@@ -46,6 +46,11 @@ constexpr int ID_HELP_SUPPORT_EMAIL = 32861;
 constexpr int ID_HELP_CHECK_UPDATE = 32862;
 constexpr int ID_HELP_HOMEPAGE = 32863;
 
+// Save Job List... and Open Job List... of the application menu: the list and the job options as a
+// .quirejob file.
+constexpr int ID_FILE_SAVE_JOB_LIST = 32792;
+constexpr int ID_FILE_OPEN_JOB_LIST = 32793;
+
 constexpr int ID_FILE_NEW = 57600;
 constexpr int ID_FILE_OPEN = 57601;
 // The recent-file entries 1 to 16 are ID_FILE_MRU_FILE1 + 0 to ID_FILE_MRU_FILE1 + 15.

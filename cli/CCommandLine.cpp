@@ -76,9 +76,12 @@ public:
 
     void CheckComplete() const
     {
-        if (m_command.verb == Verb::Merge && !m_bOutputGiven)
+        const bool bJob = !m_command.szJobFile.empty();
+        if (bJob && !m_command.inputs.empty())
+            throw UsageError("--job runs the rows of its list: give no INPUT with it");
+        if (m_command.verb == Verb::Merge && !m_bOutputGiven && !bJob)
             throw UsageError("merge needs an output file: -o OUTPUT");
-        if (m_command.inputs.empty())
+        if (m_command.inputs.empty() && !bJob)
             throw UsageError(m_args[0] + " needs at least one "
                              + (m_command.verb == Verb::Info ? "file" : "input file"));
     }
@@ -135,6 +138,8 @@ private:
             m_command.szSubject = Value(option);
         else if (name == "--keywords")
             m_command.szKeywords = Value(option);
+        else if (name == "--nest-bookmarks")
+            m_command.bNestBookmarks = Flag(option);
         else if (name == "--user-password" || name == "--user-password-file")
             ReadProtection(option, "user", m_command.userPassword);
         else if (name == "--owner-password" || name == "--owner-password-file")
@@ -157,6 +162,12 @@ private:
     {
         if (option.name != "--password" && option.name != "--password-file")
             return false;
+        if (m_command.inputs.empty() && !m_command.szJobFile.empty() && m_command.verb != Verb::Info) {
+            if (m_command.jobPassword.IsGiven())
+                throw UsageError("the rows of the job list are given more than one password");
+            ReadPassword(option, m_command.jobPassword);
+            return true;
+        }
         if (m_command.inputs.empty())
             throw UsageError(option.name + " must follow the file it belongs to");
         CliInput& input = m_command.inputs.back();
@@ -175,6 +186,8 @@ private:
             m_command.bOpen = Flag(option);
         else if (option.name == "--bookmark")
             ReadBookmark(option);
+        else if (option.name == "--job")
+            ReadJob(option);
         else
             return false;
         return true;
@@ -216,6 +229,15 @@ private:
             password.szFile = Value(option);
         else
             password.szText = Value(option);
+    }
+
+    void ReadJob(const Option& option)
+    {
+        if (!m_command.szJobFile.empty())
+            throw UsageError("the job list is given twice: --job " + m_command.szJobFile + " and " + Value(option));
+        m_command.szJobFile = Value(option);
+        if (m_command.szJobFile.empty())
+            throw UsageError("option --job needs a file");
     }
 
     void ReadBookmark(const Option& option)
@@ -287,9 +309,11 @@ CliCommand CCommandLine::Parse(const std::vector<std::string>& args)
 std::string CCommandLine::Synopsis()
 {
     return "Usage: quire merge -o OUTPUT [--title T] [--author A] [--subject S] [--keywords K] [--no-backup] [--open]\n"
-           "                   [--user-password TEXT | --user-password-file FILE]\n"
+           "                   [--nest-bookmarks] [--user-password TEXT | --user-password-file FILE]\n"
            "                   [--owner-password TEXT | --owner-password-file FILE] INPUT...\n"
+           "       quire merge --job FILE [PASSWORD] [-o OUTPUT] [other merge options]\n"
            "       quire split [--no-backup] [--open] [--decrypt] INPUT...\n"
+           "       quire split --job FILE [PASSWORD] [other split options]\n"
            "       quire info [--json] FILE [PASSWORD]...\n"
            "       quire --help | --version\n"
            "INPUT := FILE [RANGE] [--bookmark TEXT] [PASSWORD]\n"
@@ -326,6 +350,14 @@ std::string CCommandLine::HelpText()
           "                   The merged file. It must not be one of the inputs.\n"
           "  --title T, --author A, --subject S, --keywords K\n"
           "                   Document information of the merged file.\n"
+          "  --nest-bookmarks merge: every file gets a bookmark of its own (its --bookmark text, else\n"
+          "                   its name without extension) with its outline below it.\n"
+          "  --job FILE       Run the ticked rows of a job list saved by the desktop program (.quirejob)\n"
+          "                   instead of INPUTs, with its options: merge output, document information and\n"
+          "                   nesting; split mode, part names and folder. An option given on the command\n"
+          "                   line as well wins over the list's (a text option when it is not empty).\n"
+          "                   A PASSWORD right after --job opens the list's protected files; rows that\n"
+          "                   need passwords of their own need the desktop program or INPUT arguments.\n"
           "  --user-password TEXT, --user-password-file FILE\n"
           "                   Protect the merged file with AES-256: it opens only with this password.\n"
           "  --owner-password TEXT, --owner-password-file FILE\n"

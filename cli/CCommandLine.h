@@ -51,14 +51,18 @@ struct CliCommand
     bool bDecrypt = false; // split: parts of a protected source are written without its protection
     CliPassword userPassword {}; // merge: protect the output; each given at most once
     CliPassword ownerPassword {};
+    std::string szJobFile {}; // merge and split: --job FILE, a saved job list run instead of INPUTs
+    CliPassword jobPassword {}; // --job: the PASSWORD after it, for every protected row of the list
+    bool bNestBookmarks = false; // merge: --nest-bookmarks
 };
 
 // Parses the arguments after the program name:
 //
-//   quire merge -o OUTPUT [--title T] [--author A] [--subject S] [--keywords K] [--no-backup] [--open]
+//   quire merge (-o OUTPUT | --job FILE [PASSWORD]) [--nest-bookmarks] [--title T] [--author A] [--subject S]
+//   [--keywords K] [--no-backup] [--open]
 //               [--user-password TEXT | --user-password-file FILE]
 //               [--owner-password TEXT | --owner-password-file FILE] INPUT...
-//   quire split [--no-backup] [--open] [--decrypt] INPUT...
+//   quire split [--no-backup] [--open] [--decrypt] (INPUT... | --job FILE [PASSWORD])
 //   quire info [--json] FILE [PASSWORD]...
 //   INPUT := FILE [RANGE] [--bookmark TEXT] [PASSWORD]
 //   PASSWORD := --password TEXT | --password-file FILE
@@ -67,7 +71,9 @@ struct CliCommand
 // -o as "-oOUTPUT". "--" ends the options: every later argument is a FILE or a RANGE. A RANGE is
 // recognised only right after a FILE and is made only of digits and at most one "-", with at least
 // one digit. --bookmark, --password and --password-file belong to the FILE before it; a FILE takes one
-// password, merge's output one user and one owner password. -o may be given only once. No usage error
+// password, merge's output one user and one owner password; a PASSWORD before any FILE but after
+// --job belongs to the job list's rows. -o and --job may be given only once; --job takes no INPUT,
+// and stands in for merge's -o (the list names the output). No usage error
 // repeats the value of a password option, nor an option written with its value ("--password=T").
 // "--help" or "-h" anywhere before "--" asks for the help text, whatever else is wrong; so does the
 // command "help". The command "--version", "-V" or "version" asks for the version.

@@ -112,7 +112,7 @@ int CQuireCli::Run(const std::vector<std::string>& args)
         m_err << "quire: " << e.what() << "\n" << CCommandLine::Synopsis() << "Try 'quire --help' for more.\n";
         return kExitUsage;
     }
-    if (!ReadPasswordFiles(command))
+    if (!ReadPasswordFiles(command) || !LoadJobList(command))
         return kExitFailed;
     try {
         switch (command.verb) {
@@ -153,6 +153,7 @@ bool CQuireCli::ReadPasswordFiles(CliCommand& command)
     };
     for (CliInput& input : command.inputs)
         read(input.password);
+    read(command.jobPassword);
     for (CliPassword* password : {&command.userPassword, &command.ownerPassword}) {
         read(*password);
         // NOTE: an empty line would leave the merged file unprotected although protection was asked for.
@@ -163,6 +164,52 @@ bool CQuireCli::ReadPasswordFiles(CliCommand& command)
         }
     }
     return bRead;
+}
+
+bool CQuireCli::LoadJobList(CliCommand& command)
+{
+    if (command.szJobFile.empty())
+        return true;
+    try {
+        m_job = quire::ReadJobList(command.szJobFile);
+    } catch (const pdf::PdfError& e) {
+        Error(e.what());
+        return false;
+    }
+    for (const quire::JobListRow& row : m_job->rows) {
+        if (!row.bChecked)
+            continue;
+        CliInput input;
+        input.szFilePath = row.szFilePath;
+        input.bHasRange = true;
+        input.szBeginPage = std::to_string(row.nBeginPage);
+        input.szEndPage = std::to_string(row.nEndPage);
+        input.szBookmark = row.szBookmark;
+        input.password = command.jobPassword;
+        command.inputs.push_back(std::move(input));
+    }
+    const auto fill = [](std::string& given, const std::string& saved) {
+        if (given.empty())
+            given = saved;
+    };
+    fill(command.szOutput, m_job->szMergeOutput);
+    fill(command.szTitle, m_job->szTitle);
+    fill(command.szAuthor, m_job->szAuthor);
+    fill(command.szSubject, m_job->szSubject);
+    fill(command.szKeywords, m_job->szKeywords);
+    command.bNestBookmarks = command.bNestBookmarks || m_job->bNestBookmarks;
+    return true;
+}
+
+void CQuireCli::ApplyJobSplitSettings(quire::SplitOptions& options) const
+{
+    if (!m_job)
+        return;
+    options.mode = m_job->splitMode;
+    options.everyPages = m_job->nSplitEvery;
+    options.bookmarkLevel = m_job->nSplitLevel;
+    options.nameTemplate = m_job->szSplitNameTemplate;
+    options.folder = m_job->szSplitFolder;
 }
 
 void CQuireCli::Error(const std::string& sentence)
@@ -225,6 +272,7 @@ int CQuireCli::RunMerge(const CliCommand& command)
     options.author = command.szAuthor;
     options.subject = command.szSubject;
     options.keywords = command.szKeywords;
+    options.nestBookmarks = command.bNestBookmarks;
     // The engine's defaults: AES-256, printing and copying allowed, the user password as owner password
     // when none is given.
     options.protection.userPassword = command.userPassword.szText.value_or(std::string());
@@ -246,6 +294,8 @@ int CQuireCli::RunSplit(const CliCommand& command)
 {
     const std::vector<quire::JobRow> rows = MakeRows(command);
     quire::SplitOptions options;
+    // NOTE: the list's split settings first, so that the command line's own take their place.
+    ApplyJobSplitSettings(options);
     options.autoBackup = !command.bNoBackup;
     options.removeProtection = command.bDecrypt;
     std::unique_ptr<CTerminalProgress> progress;

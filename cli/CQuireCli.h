@@ -3,6 +3,9 @@
 
 #include "cli/CCommandLine.h"
 #include "engine/JobTypes.h"
+#include "joblist/JobListFile.h"
+
+#include <optional>
 
 #include <ostream>
 #include <string>
@@ -43,6 +46,12 @@ private:
     // that cannot be read (or that would protect the merged file with an empty password) on the error
     // stream, never what it holds, and returns false then: nothing is done.
     bool ReadPasswordFiles(CliCommand& command);
+    // --job: reads the list, puts its ticked rows in as INPUTs (with the --job PASSWORD) and its merge
+    // options where the command line left them empty, and keeps it for its split settings. Names a list
+    // that cannot be read or is no job list on the error stream and returns false then: nothing is done.
+    bool LoadJobList(CliCommand& command);
+    // The split settings of the --job list, if any, in `options`.
+    void ApplyJobSplitSettings(quire::SplitOptions& options) const;
     // Reports the report's errors and notes; returns the exit status it calls for.
     int Conclude(const quire::JobReport& report);
     void Error(const std::string& sentence);
@@ -52,4 +61,5 @@ private:
     std::ostream& m_err;
     bool m_bProgress;
     quire::StopFlag m_stop;
+    std::optional<quire::JobListFile> m_job; // the --job list
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "engine/MergeJob.h"
 #include "engine/Document.h"
+#include "engine/PathSplit.h"
 #include "engine/PdfCopy.h"
 #include "engine/PdfReader.h"
 #include "engine/RowRules.h"
@@ -172,6 +173,7 @@ private:
     void NoteSource(const JobRow& row, const Prepared& prepared);
     void AddOutline(const JobRow& row, std::optional<pdf::BookmarkList>& outline, const PageRange& range,
                     MergeOutput& out);
+    void AddTrimmed(pdf::BookmarkList& outline, const PageRange& range, int offset);
     void Write(MergeOutput& out);
 
     const std::vector<JobRow>& m_rows;
@@ -292,18 +294,28 @@ void Merger::NoteSource(const JobRow& row, const Prepared& prepared)
 }
 
 // The source's outline, trimmed to `range` and moved to the range's pages in the output; for a
-// source without one, the bookmark made from the row's text.
+// source without one, the bookmark made from the row's text. Nested: the row's own item (its text,
+// else its file title) at its first page, with the trimmed outline under it.
 void Merger::AddOutline(const JobRow& row, std::optional<pdf::BookmarkList>& outline, const PageRange& range,
                         MergeOutput& out)
 {
+    if (m_options.nestBookmarks && !range.IsEmpty()) {
+        const std::string& text = row.szBookmark.empty() ? PathFileTitle(row.szFilePath) : row.szBookmark;
+        pdf::BookmarkList top = RowRules::CreatedBookmark(text, out.pages + 1);
+        if (!top.empty()) {
+            m_report.bookmarksCreated += 1;
+            if (outline) {
+                AddTrimmed(*outline, range, out.pages);
+                top.front().kids = std::move(*outline);
+                if (!top.front().kids.empty())
+                    top.front().fields["Open"] = "true";
+            }
+            out.outlines.push_back(std::move(top.front()));
+            return;
+        }
+    }
     if (outline) {
-        const int before = pdf::SimpleBookmark::Count(*outline);
-        RowRules::TrimBookmarks(*outline, range);
-        if (out.pages > 0)
-            pdf::SimpleBookmark::ShiftPageNumbers(*outline, out.pages, 1, range.End() - range.Begin() + 1);
-        const int after = pdf::SimpleBookmark::Count(*outline);
-        m_report.bookmarksKept += after;
-        m_report.bookmarksDropped += before - after;
+        AddTrimmed(*outline, range, out.pages);
         out.outlines.insert(out.outlines.end(), std::make_move_iterator(outline->begin()),
                             std::make_move_iterator(outline->end()));
     } else if (!range.IsEmpty()) {
@@ -312,6 +324,18 @@ void Merger::AddOutline(const JobRow& row, std::optional<pdf::BookmarkList>& out
         m_report.bookmarksCreated += static_cast<int>(created.size());
         out.outlines.insert(out.outlines.end(), created.begin(), created.end());
     }
+}
+
+// Trims `outline` to `range`, moves it to the output pages after `offset` and counts what it kept.
+void Merger::AddTrimmed(pdf::BookmarkList& outline, const PageRange& range, int offset)
+{
+    const int before = pdf::SimpleBookmark::Count(outline);
+    RowRules::TrimBookmarks(outline, range);
+    if (offset > 0)
+        pdf::SimpleBookmark::ShiftPageNumbers(outline, offset, 1, range.End() - range.Begin() + 1);
+    const int after = pdf::SimpleBookmark::Count(outline);
+    m_report.bookmarksKept += after;
+    m_report.bookmarksDropped += before - after;
 }
 
 void Merger::Write(MergeOutput& out)

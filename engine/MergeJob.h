@@ -9,7 +9,10 @@ namespace quire {
 //
 // - Each source's outline is trimmed to its range and shifted to the output pages; a source without
 //   an outline and with a non-empty bookmark text gets one bookmark (">", "(", ")" removed) at its
-//   first output page. A row whose begin page lies beyond its end page (or past the source's last
+//   first output page. With options.nestBookmarks every checked row that contributes pages gets a
+//   top-level bookmark instead (its bookmark text, else its file title; ">", "(", ")" removed) at its
+//   first output page, open, with its trimmed outline, if any, under it; bookmarksCreated counts these.
+//   A row whose begin page lies beyond its end page (or past the source's last
 //   page) contributes no pages and no created bookmark, and is reported as a skipped row ("<path>
 //   has no pages in the range 5-2 (it begins after it ends); nothing of it was merged"); the merge
 //   still succeeds when another row contributes pages.

@@ -20,7 +20,8 @@ class PdfReader;
 //   "Open"   "true" / "false", only on entries with kids
 //   "Color"  "r g b" (0..1 each), left out when black
 //   "Style"  "bold", "italic" or "bold italic"
-// Entries the jobs create themselves carry only "Title", "Page" and "Action".
+// Entries the jobs create themselves carry only "Title", "Page" and "Action" ("Open" too on the
+// merge's nested row items).
 struct Bookmark
 {
     std::map<std::string, std::string> fields;

@@ -75,6 +75,43 @@ template<class T> T* Child(const QObject& parent, const char* szName)
     return pChild;
 }
 
+// One answer to the password dialog as a user gives it: the text typed, "Use this password for the
+// other files" ticked by Space, then Open (by Enter), Skip, Cancel, or "close": the window closes.
+struct Answer
+{
+    std::string typed {};
+    bool bForOthers = false;
+    std::string button = "IDOK";
+};
+
+// Answers every password dialog that shows with the next of `answers` and notes its prompt; runs as
+// long as the returned timer lives.
+inline std::unique_ptr<QTimer> AnswerPasswords(std::vector<Answer> answers, QStringList& prompts)
+{
+    auto pTimer = std::make_unique<QTimer>();
+    QObject::connect(pTimer.get(), &QTimer::timeout, [answers = std::move(answers), &prompts]() mutable {
+        QWidget* pAsking = QApplication::activeModalWidget();
+        if (!pAsking || pAsking->objectName() != QLatin1String("PasswordDialog") || answers.empty())
+            return;
+        prompts << Child<QLabel>(*pAsking, "IDC_PASSWORD_PROMPT")->text();
+        const Answer answer = answers.front();
+        answers.erase(answers.begin());
+        if (answer.button == "close")
+            return void(pAsking->parentWidget()->close());
+        auto* pEdit = Child<QLineEdit>(*pAsking, "IDC_EDIT_PASSWORD");
+        EXPECT_EQ(pEdit->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(pEdit, Q(answer.typed));
+        if (answer.bForOthers)
+            QTest::keyClick(Child<QCheckBox>(*pAsking, "IDC_CHECK_PASSWORD_BATCH"), Qt::Key_Space);
+        if (answer.button == "IDOK")
+            QTest::keyClick(pEdit, Qt::Key_Return);
+        else
+            QTest::mouseClick(Child<QPushButton>(*pAsking, answer.button.c_str()), Qt::LeftButton);
+    });
+    pTimer->start(10);
+    return pTimer;
+}
+
 // An application object whose home, runtime folder, Settings.ini and settings area (recent files,
 // look) live in the test's own folder, with every modal seam in test mode.
 class AppFixture : public TempDirTest

@@ -8,43 +8,6 @@ namespace {
 
 using PasswordIntake = FrameFixture;
 
-// One answer to the password dialog as a user gives it: the text typed, "Use this password for the
-// other files" ticked by Space, then Open (by Enter), Skip, Cancel, or "close": the window closes.
-struct Answer
-{
-    std::string typed {};
-    bool bForOthers = false;
-    std::string button = "IDOK";
-};
-
-// Answers every password dialog that shows with the next of `answers` and notes its prompt; runs as
-// long as the returned timer lives.
-std::unique_ptr<QTimer> AnswerPasswords(std::vector<Answer> answers, QStringList& prompts)
-{
-    auto pTimer = std::make_unique<QTimer>();
-    QObject::connect(pTimer.get(), &QTimer::timeout, [answers = std::move(answers), &prompts]() mutable {
-        QWidget* pDialog = QApplication::activeModalWidget();
-        if (!pDialog || pDialog->objectName() != QLatin1String("PasswordDialog") || answers.empty())
-            return;
-        prompts << Child<QLabel>(*pDialog, "IDC_PASSWORD_PROMPT")->text();
-        const Answer answer = answers.front();
-        answers.erase(answers.begin());
-        if (answer.button == "close")
-            return void(pDialog->parentWidget()->close());
-        auto* pEdit = Child<QLineEdit>(*pDialog, "IDC_EDIT_PASSWORD");
-        EXPECT_EQ(pEdit->echoMode(), QLineEdit::Password);
-        QTest::keyClicks(pEdit, Q(answer.typed));
-        if (answer.bForOthers)
-            QTest::keyClick(Child<QCheckBox>(*pDialog, "IDC_CHECK_PASSWORD_BATCH"), Qt::Key_Space);
-        if (answer.button == "IDOK")
-            QTest::keyClick(pEdit, Qt::Key_Return);
-        else
-            QTest::mouseClick(Child<QPushButton>(*pDialog, answer.button.c_str()), Qt::LeftButton);
-    });
-    pTimer->start(10);
-    return pTimer;
-}
-
 TEST_F(PasswordIntake, AskedInTurnShownWithALockOpenedByTheJobsAndWrittenNowhere)
 {
     const std::string plain = MakePdf("plain.pdf", 1), p1 = MakePdf("p1.pdf", 2, false, "Pw-one"),

@@ -98,6 +98,41 @@ TEST_F(MergeJobTest, RangesOfTheCheckedRowsAndTheirBookmarksLandOnTheRightPages)
                                          "4:4/5", "5:5/5", "writing out.pdf", "Merging Finished."}));
 }
 
+TEST_F(MergeJobTest, NestedBookmarksPutEachRowsTrimmedOutlineUnderAnItemOfItsOwn)
+{
+    PdfDesc deep;
+    deep.outline
+        = {Item("Part 1", 1, DestKind::Explicit,
+                {Item("Ch 1", 1), Item("Ch 2", 3, DestKind::Explicit, {Item("Sec 2.1", 3), Item("Sec 2.2", 5)})}),
+           Item("Part 2", 6, DestKind::Explicit, {Item("Ch 3", 6)})};
+    const std::vector<JobRow> rows
+        = {RowFor(Make("Plain.pdf", 2), "1", "0"), RowFor(Make("Deep.pdf", 6, false, deep), "3", "5", "Deep, typed"),
+           RowFor(Make("Flat.pdf", 3, true), "2", "3", "")};
+    // Off: the rows' own outlines trimmed to their ranges (Plain has no text, so no item); on: an item per
+    // row with them under it, the file title standing in for an empty text.
+    const std::tuple<bool, int, int, std::vector<std::string>> cases[] = {
+        {false,
+         6,
+         0,
+         {"Part 1 -> -", "  Ch 2 -> 3", "    Sec 2.1 -> 3", "    Sec 2.2 -> 5", "Flat 2 -> 6", "Flat 3 -> 7"}},
+        {true,
+         6,
+         3,
+         {"Plain -> 1", "Deep, typed -> 3", "  Part 1 -> -", "    Ch 2 -> 3", "      Sec 2.1 -> 3",
+          "      Sec 2.2 -> 5", "Flat -> 6", "  Flat 2 -> 6", "  Flat 3 -> 7"}},
+    };
+    for (const auto& [nest, kept, created, outline] : cases) {
+        SCOPED_TRACE(nest ? "nested" : "flat");
+        MergeOptions options = Options();
+        options.nestBookmarks = nest;
+        const JobReport report = RunMerge(rows, options);
+        ASSERT_TRUE(report.ok) << Errors(report);
+        ExpectSound(options.outputPath, Pages({{"Plain", 1, 2}, {"Deep", 3, 5}, {"Flat", 2, 3}}));
+        EXPECT_EQ(OutlineOf(options.outputPath), outline);
+        EXPECT_EQ(std::tuple(report.bookmarksKept, report.bookmarksCreated), std::tuple(kept, created));
+    }
+}
+
 TEST_F(MergeJobTest, FormsKeepWorkingWithClashingNamesRenamedAndMultiPageFieldsWhole)
 {
     PdfDesc first;

@@ -138,11 +138,11 @@ TEST_F(ViewTest, CommandsFollowTheSelectionAndTheBoxesOnScreenAtOnceAndEachChang
     EXPECT_EQ(m_pFrame->GetMessageText(), Path("c.pdf"));
     EXPECT_EQ(CShell::TakeOpened(), QStringList {Path("c.pdf")});
     const auto actions = m_pView->GetContextMenu()->actions();
-    ASSERT_EQ(actions.size(), 4);
-    EXPECT_TRUE(actions[2]->isSeparator());
+    ASSERT_EQ(actions.size(), 5);
+    EXPECT_TRUE(actions[3]->isSeparator());
     EXPECT_EQ(actions,
-              (QList<QAction*> {Action("ID_FILE_REMOVE"), Action("ID_FILE_REMOVE_ALL"), actions[2],
-                                Action("ID_FILE_CONVERT_MERGE")}));
+              (QList<QAction*> {Action("ID_FILE_REMOVE"), Action("ID_FILE_REMOVE_ALL"), Action("ID_FILE_SORT_BY_NAME"),
+                                actions[3], Action("ID_FILE_CONVERT_MERGE")}));
 
     const std::string before = state();
     Trigger("ID_FILE_REMOVE_ALL");

@@ -442,7 +442,9 @@ void CQuireView::Move(int nDelta)
 
 void CQuireView::SortByName()
 {
-    QCollator collator;
+    // NOTE: Qt compares plainly, numbers as text, under the C locale; a user without a language of
+    // their own gets the common collation, which counts as everybody does.
+    QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<QCollatorSortKey> keys;

@@ -224,6 +224,110 @@ TEST_F(MainFrame, HelpShowsTheGuideTheVersionsAndOpensOnlyTheAddressesTheBuildWa
     EXPECT_FALSE(Settings().IsAutoBackupOn());
 }
 
+// Each control of the Split panel, worked from the keyboard, changes its setting at once: the split
+// job is given what the panel shows, only the count of the mode shown is enabled, and the next start
+// shows it again from Settings.ini. Single pages is every 1 page; Every N pages offers 2 and up.
+TEST_F(MainFrame, TheSplitPanelAndTheNestingBoxGiveTheJobsTheirOptionsAndComeBackAtTheNextStart)
+{
+    // Values a hand-edited Settings.ini may hold read as the nearest the panel offers.
+    WriteWholeFile(Ini(), "[General]\nOpenResult=0\n[Split]\nMode=7\nEvery=0\nLevel=500\n");
+    Restart();
+    const auto child = [this](const char* szName) { return Child<QWidget>(*m_pFrame->GetRibbonBar(), szName); };
+    const auto mode = [&] { return static_cast<QComboBox*>(child("ID_SPLIT_MODE")); };
+    // "mode TEXT" picks the mode with the arrow keys, "every N" and "level N" type into their boxes,
+    // "names TEXT" and "folder TEXT" into theirs, "browse FOLDER" chooses it in the folder dialog.
+    const auto step = [&](const QString& szStep) {
+        const QString szWord = szStep.section(' ', 0, 0), szRest = szStep.section(' ', 1);
+        const std::map<QString, const char*> controls = {{"mode", "ID_SPLIT_MODE"},
+                                                         {"every", "ID_SPLIT_EVERY"},
+                                                         {"level", "ID_SPLIT_LEVEL"},
+                                                         {"names", "ID_SPLIT_NAME_TEMPLATE"},
+                                                         {"folder", "ID_SPLIT_FOLDER"}};
+        if (szWord == "browse") {
+            CFileDialog::SetNextFileName(Path(szRest.toStdString()));
+            return Trigger("ID_SPLIT_FOLDER_BUTTON");
+        }
+        QWidget* pControl = child(controls.at(szWord));
+        ASSERT_TRUE(pControl->isEnabled()) << szStep.toStdString();
+        pControl->setFocus();
+        if (szWord == "mode") {
+            while (mode()->currentText() != szRest)
+                QTest::keyClick(pControl,
+                                mode()->findText(szRest) > mode()->currentIndex() ? Qt::Key_Down : Qt::Key_Up);
+            return;
+        }
+        QTest::keyClick(pControl, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(pControl, szRest);
+    };
+    // The step, then the mode shown with "N" or "L" for an enabled count or level, and the split's
+    // mode, pages per part, level, name template and folder.
+    const std::tuple<const char*, const char*, int, int, int, const char*, std::string> rows[] = {
+        {"", "Page range", 0, 1, 99, "", ""},
+        {"mode Every N pages", "Every N pages N", 1, 2, 99, "", ""},
+        {"every 17", "Every N pages N", 1, 17, 99, "", ""},
+        {"mode At bookmarks", "At bookmarks L", 2, 17, 99, "", ""},
+        {"level 2", "At bookmarks L", 2, 17, 2, "", ""},
+        {"mode Single pages", "Single pages", 1, 1, 2, "", ""},
+        {"names  {n} {bookmark}", "Single pages", 1, 1, 2, "{n} {bookmark}", ""},
+        {"folder parts", "Single pages", 1, 1, 2, "{n} {bookmark}", m_tmp.File("parts")},
+        {"mode Every N pages", "Every N pages N", 1, 2, 2, "{n} {bookmark}", m_tmp.File("parts")},
+        {"browse out", "Every N pages N", 1, 2, 2, "{n} {bookmark}", m_tmp.File("out")},
+        {"mode Page range", "Page range", 0, 2, 2, "{n} {bookmark}", m_tmp.File("out")},
+    };
+    for (const auto& [szStep, szShown, nMode, nEvery, nLevel, szNames, folder] : rows) {
+        SCOPED_TRACE(szStep);
+        // NOTE: a relative folder is taken from the home folder, which is the test's own.
+        if (*szStep)
+            step(QLatin1String(szStep));
+        for (const bool bRestarted : {false, true}) {
+            SCOPED_TRACE(bRestarted ? "after a restart" : "");
+            QCoreApplication::processEvents();
+            EXPECT_EQ(mode()->currentText() + (child("ID_SPLIT_EVERY")->isEnabled() ? " N" : "")
+                          + (child("ID_SPLIT_LEVEL")->isEnabled() ? " L" : ""),
+                      QLatin1String(szShown));
+            const quire::SplitOptions options = SplitOptionsOf(MakeConvertJob(0, {}, Settings(), ""));
+            EXPECT_EQ(std::tuple(static_cast<int>(options.mode), options.everyPages, options.bookmarkLevel,
+                                 options.nameTemplate, options.folder),
+                      std::tuple(nMode, nEvery, nLevel, std::string(szNames), folder));
+            ASSERT_TRUE(Settings().Save());
+            Restart();
+        }
+    }
+    CProfileFile ini(Ini());
+    ASSERT_TRUE(ini.Load());
+    EXPECT_EQ(ini.GetString("Split", "Folder", ""), m_tmp.File("out"));
+    EXPECT_EQ(ini.GetString("Split", "NameTemplate", ""), "{n} {bookmark}");
+    EXPECT_EQ(ini.GetInt("Split", "Every", 0), 2);
+
+    // The nesting box is clicked on its tab; the merge takes it, and so does the next start.
+    CRibbonBar* pRibbon = m_pFrame->GetRibbonBar();
+    pRibbon->SetActiveCategory(1);
+    for (const bool bOn : {true, false}) {
+        QCoreApplication::processEvents();
+        QTest::mouseClick(static_cast<QCheckBox*>(child("ID_OPTIONS_NEST_BOOKMARKS")), Qt::LeftButton);
+        EXPECT_EQ(MergeOptionsOf(MakeConvertJob(1, {}, Settings(), "")).nestBookmarks, bOn);
+        ASSERT_TRUE(Settings().Save());
+        Restart();
+        pRibbon = m_pFrame->GetRibbonBar();
+        pRibbon->SetActiveCategory(1);
+        EXPECT_EQ(static_cast<QCheckBox*>(child("ID_OPTIONS_NEST_BOOKMARKS"))->isChecked(), bOn);
+        EXPECT_EQ(Action("ID_OPTIONS_NEST_BOOKMARKS")->isChecked(), bOn);
+    }
+    // Each control is named for assistive tools by its label and reached by a key tip.
+    const std::pair<const char*, const char*> names[] = {{"ID_SPLIT_MODE", "Split"},
+                                                         {"ID_SPLIT_EVERY", "Pages per part"},
+                                                         {"ID_SPLIT_LEVEL", "Bookmark level"},
+                                                         {"ID_SPLIT_NAME_TEMPLATE", "Part names"},
+                                                         {"ID_SPLIT_FOLDER", "Split folder"}};
+    for (const auto& [szName, szAccessible] : names)
+        EXPECT_EQ(child(szName)->accessibleName(), QLatin1String(szAccessible));
+    m_pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+    for (const Qt::Key key : {Qt::Key_Alt, Qt::Key_M, Qt::Key_G})
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m_pFrame.get(), key);
+    EXPECT_EQ(QApplication::focusWidget(), child("ID_SPLIT_NAME_TEMPLATE"));
+}
+
 TEST_F(MainFrame, StatusBarShowsCommandDescriptionsAndTheLockKeys)
 {
     EXPECT_EQ(m_pFrame->GetMessageText(), QStringLiteral("Ready"));

@@ -116,8 +116,8 @@ TEST_F(AppStart, StartUpShowsTheWindowWithTheSavedSettingsAndTheFilesGivenAndExi
     TriggerAction(*pFrame, "ID_OPTIONS_AUTO_OPEN");
     EXPECT_EQ(m_app.ExitInstance(3), 3);
     EXPECT_EQ(ReadWholeFile(Ini()),
-              "[General]\nSavePath=/out/merged.pdf\nAutoBackup=0\nOpenResult=0\n\n"
-              "[General Settings]\nPropertiesAlways=0\n");
+              "[General]\nSavePath=/out/merged.pdf\nAutoBackup=0\nOpenResult=0\nNestBookmarks=0\n\n"
+              "[General Settings]\nPropertiesAlways=0\n\n[Split]\nMode=0\nEvery=1\nLevel=1\nNameTemplate=\nFolder=\n");
 }
 
 // This process plays the running instance (under the program's name), the real program the second start,

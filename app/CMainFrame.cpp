@@ -341,7 +341,7 @@ void CMainFrame::InitializeJobOptions()
 {
     // NOTE: a category of its own, because Home has no room left at the smallest window size; the
     // jobs' buttons come along (the same actions), so each job is started beside its options.
-    CRibbonCategory* pJobs = m_pRibbon->AddCategory(QStringLiteral("Merge & Split"), QStringLiteral("M"));
+    CRibbonCategory* pJobs = m_pRibbon->AddCategory(QStringLiteral("Job Options"), QStringLiteral("J"));
     // The list's order is the merge's order.
     pJobs->AddPanel(QStringLiteral("Order"))->AddButton(GetAction(ID_FILE_SORT_BY_NAME), QStringLiteral("N"), true);
     CRibbonPanel* pMerge = pJobs->AddPanel(QStringLiteral("Merge"));
@@ -391,10 +391,10 @@ void CMainFrame::InitializeJobOptions()
     m_pSplitFolder->setFixedWidth(120);
     m_pSplitFolder->setPlaceholderText(QStringLiteral("Beside each file"));
     m_pSplitFolder->setClearButtonEnabled(true);
-    pSplit->AddGroupControl(m_pSplitFolder, GetAction(ID_SPLIT_FOLDER), QStringLiteral("J"));
+    pSplit->AddGroupControl(m_pSplitFolder, GetAction(ID_SPLIT_FOLDER), QStringLiteral("D"));
     connect(m_pSplitFolder, &QLineEdit::textEdited, this,
             [this](const QString& szText) { m_settings.SetSplitFolder(szText); });
-    pSplit->AddGroupButton(GetAction(ID_SPLIT_FOLDER_BUTTON), QStringLiteral("Q"));
+    pSplit->AddGroupButton(GetAction(ID_SPLIT_FOLDER_BUTTON), QStringLiteral("B"));
 }
 
 void CMainFrame::OnSplitModeChosen(int nChoice)

@@ -144,7 +144,7 @@ private:
     void CreateActions();
     QAction* AddCommand(int nID, const char* szName, const QString& szText, const QString& szStrings, int nImage);
     void InitializeRibbon();
-    // The Merge & Split category: each job's button with its options. The Split panel's controls change
+    // The Job Options category: each job's button with its options. The Split panel's controls change
     // the split settings as the user works them (a typed name template or folder at every key).
     void InitializeJobOptions();
     void OnSplitModeChosen(int nChoice);

@@ -208,7 +208,7 @@ TEST_F(MainFrame, HelpShowsTheGuideTheVersionsAndOpensOnlyTheAddressesTheBuildWa
     m_pFrame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
     QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
-    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "M", "E", "Z", "Y", "S"}));
+    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "J", "E", "Z", "Y", "S"}));
     // Alt, E shows the Help tab; its letters lead to the commands shown: C says which version runs.
     QTest::keyClick(m_pFrame.get(), Qt::Key_E);
     EXPECT_EQ(pRibbon->VisibleKeyTips().join(""),
@@ -323,7 +323,7 @@ TEST_F(MainFrame, TheSplitPanelAndTheNestingBoxGiveTheJobsTheirOptionsAndComeBac
         EXPECT_EQ(child(szName)->accessibleName(), QLatin1String(szAccessible));
     m_pFrame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
-    for (const Qt::Key key : {Qt::Key_Alt, Qt::Key_M, Qt::Key_G})
+    for (const Qt::Key key : {Qt::Key_Alt, Qt::Key_J, Qt::Key_G})
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m_pFrame.get(), key);
     EXPECT_EQ(QApplication::focusWidget(), child("ID_SPLIT_NAME_TEMPLATE"));
 }

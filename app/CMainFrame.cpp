@@ -374,7 +374,7 @@ void CMainFrame::InitializeJobOptions()
     pSplit->BeginGroup();
     pSplit->AddGroupLabel(QStringLiteral("Part names:"));
     m_pSplitTemplate = new QLineEdit;
-    m_pSplitTemplate->setFixedWidth(140);
+    m_pSplitTemplate->setFixedWidth(160);
     m_pSplitTemplate->setPlaceholderText(QLatin1String(quire::kDefaultSplitNameTemplate));
     m_pSplitTemplate->setToolTip(
         QStringLiteral(

@@ -234,20 +234,22 @@ TEST_F(MainFrame, TheSplitPanelAndTheNestingBoxGiveTheJobsTheirOptionsAndComeBac
     Restart();
     const auto child = [this](const char* szName) { return Child<QWidget>(*m_pFrame->GetRibbonBar(), szName); };
     const auto mode = [&] { return static_cast<QComboBox*>(child("ID_SPLIT_MODE")); };
+    // Each control: the word of its steps, its name, and the name assistive tools hear (its label's).
+    const std::tuple<QString, const char*, const char*> controls[] = {{"mode", "ID_SPLIT_MODE", "Split"},
+                                                                      {"every", "ID_SPLIT_EVERY", "Pages per part"},
+                                                                      {"level", "ID_SPLIT_LEVEL", "Bookmark level"},
+                                                                      {"names", "ID_SPLIT_NAME_TEMPLATE", "Part names"},
+                                                                      {"folder", "ID_SPLIT_FOLDER", "Split folder"}};
     // "mode TEXT" picks the mode with the arrow keys, "every N" and "level N" type into their boxes,
     // "names TEXT" and "folder TEXT" into theirs, "browse FOLDER" chooses it in the folder dialog.
     const auto step = [&](const QString& szStep) {
         const QString szWord = szStep.section(' ', 0, 0), szRest = szStep.section(' ', 1);
-        const std::map<QString, const char*> controls = {{"mode", "ID_SPLIT_MODE"},
-                                                         {"every", "ID_SPLIT_EVERY"},
-                                                         {"level", "ID_SPLIT_LEVEL"},
-                                                         {"names", "ID_SPLIT_NAME_TEMPLATE"},
-                                                         {"folder", "ID_SPLIT_FOLDER"}};
         if (szWord == "browse") {
             CFileDialog::SetNextFileName(Path(szRest.toStdString()));
             return Trigger("ID_SPLIT_FOLDER_BUTTON");
         }
-        QWidget* pControl = child(controls.at(szWord));
+        QWidget* pControl = child(std::get<1>(*std::find_if(std::begin(controls), std::end(controls),
+                                                            [&](auto& c) { return std::get<0>(c) == szWord; })));
         ASSERT_TRUE(pControl->isEnabled()) << szStep.toStdString();
         pControl->setFocus();
         if (szWord == "mode") {
@@ -300,26 +302,17 @@ TEST_F(MainFrame, TheSplitPanelAndTheNestingBoxGiveTheJobsTheirOptionsAndComeBac
     EXPECT_EQ(ini.GetInt("Split", "Every", 0), 2);
 
     // The nesting box is clicked on its tab; the merge takes it, and so does the next start.
-    CRibbonBar* pRibbon = m_pFrame->GetRibbonBar();
-    pRibbon->SetActiveCategory(1);
     for (const bool bOn : {true, false}) {
+        m_pFrame->GetRibbonBar()->SetActiveCategory(1);
         QCoreApplication::processEvents();
         QTest::mouseClick(static_cast<QCheckBox*>(child("ID_OPTIONS_NEST_BOOKMARKS")), Qt::LeftButton);
         EXPECT_EQ(MergeOptionsOf(MakeConvertJob(1, {}, Settings(), "")).nestBookmarks, bOn);
         ASSERT_TRUE(Settings().Save());
         Restart();
-        pRibbon = m_pFrame->GetRibbonBar();
-        pRibbon->SetActiveCategory(1);
         EXPECT_EQ(static_cast<QCheckBox*>(child("ID_OPTIONS_NEST_BOOKMARKS"))->isChecked(), bOn);
-        EXPECT_EQ(Action("ID_OPTIONS_NEST_BOOKMARKS")->isChecked(), bOn);
     }
-    // Each control is named for assistive tools by its label and reached by a key tip.
-    const std::pair<const char*, const char*> names[] = {{"ID_SPLIT_MODE", "Split"},
-                                                         {"ID_SPLIT_EVERY", "Pages per part"},
-                                                         {"ID_SPLIT_LEVEL", "Bookmark level"},
-                                                         {"ID_SPLIT_NAME_TEMPLATE", "Part names"},
-                                                         {"ID_SPLIT_FOLDER", "Split folder"}};
-    for (const auto& [szName, szAccessible] : names)
+    // Each control is named by its label and reached by a key tip.
+    for (const auto& [szWord, szName, szAccessible] : controls)
         EXPECT_EQ(child(szName)->accessibleName(), QLatin1String(szAccessible));
     m_pFrame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));

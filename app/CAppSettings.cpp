@@ -271,6 +271,69 @@ void CAppSettings::SetAddFolder(const QString& szFolder)
     SetValue(Key::AddFolder, szFolder);
 }
 
+quire::SplitMode CAppSettings::SplitMode() const
+{
+    const int nMode = Value(Key::SplitMode).toInt();
+    return nMode == 1 ? quire::SplitMode::EveryPages
+        : nMode == 2  ? quire::SplitMode::AtBookmarks
+                      : quire::SplitMode::PageRange;
+}
+
+void CAppSettings::SetSplitMode(quire::SplitMode mode)
+{
+    SetValue(Key::SplitMode, static_cast<int>(mode));
+}
+
+int CAppSettings::SplitEvery() const
+{
+    return std::clamp(Value(Key::SplitEvery).toInt(), 1, nMaxSplitEvery);
+}
+
+void CAppSettings::SetSplitEvery(int nPages)
+{
+    SetValue(Key::SplitEvery, std::clamp(nPages, 1, nMaxSplitEvery));
+}
+
+int CAppSettings::SplitLevel() const
+{
+    return std::clamp(Value(Key::SplitLevel).toInt(), 1, nMaxSplitLevel);
+}
+
+void CAppSettings::SetSplitLevel(int nLevel)
+{
+    SetValue(Key::SplitLevel, std::clamp(nLevel, 1, nMaxSplitLevel));
+}
+
+QString CAppSettings::SplitNameTemplate() const
+{
+    return Value(Key::SplitNameTemplate).toString();
+}
+
+void CAppSettings::SetSplitNameTemplate(const QString& szTemplate)
+{
+    SetValue(Key::SplitNameTemplate, szTemplate);
+}
+
+QString CAppSettings::SplitFolder() const
+{
+    return Value(Key::SplitFolder).toString();
+}
+
+void CAppSettings::SetSplitFolder(const QString& szFolder)
+{
+    SetValue(Key::SplitFolder, szFolder);
+}
+
+bool CAppSettings::IsNestBookmarksOn() const
+{
+    return IsOn(Key::NestBookmarks);
+}
+
+void CAppSettings::SetNestBookmarks(bool bOn)
+{
+    SetSwitch(Key::NestBookmarks, bOn);
+}
+
 void CAppSettings::RemoveRecentFile(const QString& szPath)
 {
     if (m_recentFiles.Remove(szPath))

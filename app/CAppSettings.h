@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/CRecentFileList.h"
+#include "engine/JobTypes.h"
 
 #include <QObject>
 #include <QString>
@@ -102,6 +103,27 @@ public:
     // numbers reads as empty.
     QList<int> ColumnWidths() const;
     void SetColumnWidths(const QList<int>& widths);
+
+    // How a split cuts its rows. A stored number other than 0, 1 or 2 reads as a page range.
+    quire::SplitMode SplitMode() const;
+    void SetSplitMode(quire::SplitMode mode);
+    // Pages per part (every N pages) and the outline level cut at (1: the top level); a stored value
+    // outside 1 to the maximum reads as the nearest end.
+    static constexpr int nMaxSplitEvery = 99999;
+    static constexpr int nMaxSplitLevel = 99;
+    int SplitEvery() const;
+    void SetSplitEvery(int nPages);
+    int SplitLevel() const;
+    void SetSplitLevel(int nLevel);
+    // The parts' file name template as typed; empty: quire::kDefaultSplitNameTemplate.
+    QString SplitNameTemplate() const;
+    void SetSplitNameTemplate(const QString& szTemplate);
+    // The folder the parts go to as typed or chosen; empty: beside each source.
+    QString SplitFolder() const;
+    void SetSplitFolder(const QString& szFolder);
+    // A merge puts each row's bookmarks under a bookmark of its own.
+    bool IsNestBookmarksOn() const;
+    void SetNestBookmarks(bool bOn);
 
     // The main window's size, position and maximised state as QWidget::saveGeometry() gives them;
     // empty until a window was closed.

@@ -378,14 +378,7 @@ unsigned ConvertMergeProc(CDialogConvert* pParam)
         return 0;
     const ConvertJob& job = pParam->Job();
     const std::shared_ptr<std::atomic<bool>> stop = hExit;
-    quire::MergeOptions options;
-    options.outputPath = job.szOutputPath;
-    options.autoBackup = job.nAutoBackup == 1;
-    options.title = job.szPDFTitle;
-    options.author = job.szPDFAuthor;
-    options.subject = job.szPDFSubject;
-    options.keywords = job.szPDFKeywords;
-    options.protection = job.protection;
+    const quire::MergeOptions options = MergeOptionsOf(job);
     CDialogObserver observer(pParam);
     Finish(pParam, RunGuarded([&] { return quire::RunMerge(job.rows, options, &observer, stop.get()); }));
     return 0;
@@ -398,9 +391,7 @@ unsigned ConvertSplitProc(std::int32_t /*nSplitParam*/)
         return 0;
     const ConvertJob& job = pDlg->Job();
     const std::shared_ptr<std::atomic<bool>> stop = hExit;
-    quire::SplitOptions options;
-    options.autoBackup = job.nAutoBackup == 1;
-    options.removeProtection = job.bRemoveProtection;
+    const quire::SplitOptions options = SplitOptionsOf(job);
     CDialogObserver observer(pDlg);
     Finish(pDlg, RunGuarded([&] { return quire::RunSplit(job.rows, options, &observer, stop.get()); }));
     return 0;

@@ -37,6 +37,15 @@ QString CFileDialog::GetSaveFileName(QWidget* parent, const QString& title, cons
     return QFileDialog::getSaveFileName(parent, title, path, filter);
 }
 
+QString CFileDialog::GetExistingDirectory(QWidget* parent, const QString& title, const QString& folder)
+{
+    if (g_bTestMode) {
+        const QStringList answer = NextAnswer(title, folder);
+        return answer.isEmpty() ? QString() : answer.first();
+    }
+    return QFileDialog::getExistingDirectory(parent, title, folder);
+}
+
 void CFileDialog::SetTestMode(bool bOn)
 {
     g_bTestMode = bOn;

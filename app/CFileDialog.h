@@ -15,6 +15,8 @@ public:
     static QStringList GetOpenFileNames(QWidget* parent, const QString& title, const QString& folder,
                                         const QString& filter);
     static QString GetSaveFileName(QWidget* parent, const QString& title, const QString& path, const QString& filter);
+    // A folder chosen, starting at `folder`; empty when cancelled.
+    static QString GetExistingDirectory(QWidget* parent, const QString& title, const QString& folder);
 
     static void SetTestMode(bool bOn);
     static void SetNextFileNames(const QStringList& names);

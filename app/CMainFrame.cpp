@@ -6,6 +6,7 @@
 #include "app/CDialogAbout.h"
 #include "app/CDialogPDFProperties.h"
 #include "app/CDialogPassword.h"
+#include "app/CFileDialog.h"
 #include "app/CFileIntakeJob.h"
 #include "app/CHelpWindow.h"
 #include "app/CJobListView.h"
@@ -28,6 +29,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -39,6 +41,8 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -58,6 +62,14 @@ namespace {
 
 const char* const kReady = "Ready";
 const QSize kMinimumSize(900, 600);
+
+// The Split panel's mode choices, in the order listed.
+enum SplitChoice {
+    kPageRange,
+    kEveryPages,
+    kAtBookmarks,
+    kSinglePages,
+};
 
 QIcon Image(int nIndex)
 {
@@ -160,6 +172,17 @@ void CMainFrame::CreateActions()
         {ID_FILE_VIEW_SELECTION, "ID_FILE_VIEW_SELECTION", "View Selection", "View Selected PDF File\nView Selection",
          8},
         {ID_BUTTON2, "ID_BUTTON2", "View Merged Result", "View Merged PDF File\nView Merged Result", 8},
+        {ID_FILE_SORT_BY_NAME, "ID_FILE_SORT_BY_NAME", "Sort by Name",
+         "Sort the List by File Name, Numbers by Their Value\nSort by Name", 15},
+        {ID_SPLIT_MODE, "ID_SPLIT_MODE", "", "How Split Cuts Each File\nSplit Mode", -1},
+        {ID_SPLIT_EVERY, "ID_SPLIT_EVERY", "", "Pages in Each Part for Every N Pages\nPages per Part", -1},
+        {ID_SPLIT_LEVEL, "ID_SPLIT_LEVEL", "", "Bookmark Level Split Cuts At (1: Top Level)\nBookmark Level", -1},
+        {ID_SPLIT_NAME_TEMPLATE, "ID_SPLIT_NAME_TEMPLATE", "",
+         "File Name of Each Part: {title} {begin} {end} {n} {bookmark}\nPart Names", -1},
+        {ID_SPLIT_FOLDER, "ID_SPLIT_FOLDER", "", "Folder the Parts Go To; Empty: Beside Each File\nSplit Folder", -1},
+        {ID_SPLIT_FOLDER_BUTTON, "ID_SPLIT_FOLDER_BUTTON", "", "Choose the Folder the Parts Go To\nBrowse", 0},
+        {ID_OPTIONS_NEST_BOOKMARKS, "ID_OPTIONS_NEST_BOOKMARKS", "Put Each File's Bookmarks Under Its Title",
+         "Merge: One Bookmark per File, Its Own Bookmarks Under It\nPut Each File's Bookmarks Under Its Title", -1},
         {ID_EDIT_UNDO, "ID_EDIT_UNDO", "Undo", "Undo the Last Change to the List\nUndo", -1},
         {ID_EDIT_REDO, "ID_EDIT_REDO", "Redo", "Redo the Change Undone Last\nRedo", -1},
         {ID_OPTIONS_OUTPUT_PATH, "ID_OPTIONS_OUTPUT_PATH", "", "Merge Output File Path\nMerge Output File Path", -1},
@@ -213,6 +236,12 @@ void CMainFrame::CreateActions()
     GetAction(ID_OPTIONS_AUTO_BACKUP)->setCheckable(true);
     GetAction(ID_OPTIONS_AUTO_OPEN)->setCheckable(true);
     GetAction(ID_OPTIONS_REMOVE_PROTECTION)->setCheckable(true);
+    GetAction(ID_OPTIONS_NEST_BOOKMARKS)->setCheckable(true);
+    connect(GetAction(ID_OPTIONS_NEST_BOOKMARKS), &QAction::triggered, this, [this] {
+        m_settings.SetNestBookmarks(!m_settings.IsNestBookmarksOn());
+        OnUpdateSplitOptions();
+    });
+    connect(GetAction(ID_SPLIT_FOLDER_BUTTON), &QAction::triggered, this, &CMainFrame::OnBrowseSplitFolder);
 
     connect(GetAction(ID_FILE_OPEN), &QAction::triggered, this, &CMainFrame::OnFileOpen);
     connect(GetAction(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
@@ -314,6 +343,8 @@ void CMainFrame::InitializeRibbon()
     m_pOutputPath = pOptions->AddGroupEdit(GetAction(ID_OPTIONS_OUTPUT_PATH), 120);
     pOptions->AddGroupButton(GetAction(ID_OPTIONS_OUTPUT_PATH_BUTTON), QStringLiteral("T"));
 
+    InitializeJobOptions();
+
     CRibbonCategory* pHelp = m_pRibbon->AddCategory(QStringLiteral("Help"), QStringLiteral("E"));
     CRibbonPanel* pHelpPanel = pHelp->AddPanel(QStringLiteral("Help"));
     pHelpPanel->AddButton(GetAction(ID_HELP_ONLINE_HELP), QStringLiteral("O"));
@@ -332,6 +363,128 @@ void CMainFrame::InitializeRibbon()
         m_pRibbon->AddToTabs(GetAction(nID), QLatin1String(szKeyTip), nullptr)
             ->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_pRibbon->AddToTabs(GetAction(ID_RIBBON_STYLE), QStringLiteral("S"), m_pStyleMenu);
+}
+
+void CMainFrame::InitializeJobOptions()
+{
+    // NOTE: a category of its own, because Home has no room left at the smallest window size; the
+    // jobs' buttons come along (the same actions), so each job is started beside its options.
+    CRibbonCategory* pJobs = m_pRibbon->AddCategory(QStringLiteral("Job Options"), QStringLiteral("J"));
+    // The list's order is the merge's order.
+    pJobs->AddPanel(QStringLiteral("Order"))->AddButton(GetAction(ID_FILE_SORT_BY_NAME), QStringLiteral("N"), true);
+    CRibbonPanel* pMerge = pJobs->AddPanel(QStringLiteral("Merge"));
+    pMerge->AddButton(GetAction(ID_FILE_CONVERT_MERGE), QStringLiteral("M"), true);
+    pMerge->AddCheckBox(GetAction(ID_OPTIONS_NEST_BOOKMARKS), QStringLiteral("K"));
+
+    CRibbonPanel* pSplit = pJobs->AddPanel(QStringLiteral("Split"));
+    pSplit->AddButton(GetAction(ID_FILE_CONVERT_SPLIT), QStringLiteral("P"), true);
+    pSplit->BeginGroup();
+    pSplit->AddGroupLabel(QStringLiteral("Split:"));
+    m_pSplitMode = new QComboBox;
+    m_pSplitMode->addItems({QStringLiteral("Page range"), QStringLiteral("Every N pages"),
+                            QStringLiteral("At bookmarks"), QStringLiteral("Single pages")});
+    pSplit->AddGroupControl(m_pSplitMode, GetAction(ID_SPLIT_MODE), QStringLiteral("C"));
+    connect(m_pSplitMode, &QComboBox::activated, this, &CMainFrame::OnSplitModeChosen);
+
+    const auto addSpin = [&](const char* szLabel, int nID, int nMaximum, const char* szKeyTip) {
+        pSplit->BeginGroup();
+        pSplit->AddGroupLabel(QLatin1String(szLabel));
+        auto* pSpin = new QSpinBox;
+        pSpin->setRange(1, nMaximum);
+        pSplit->AddGroupControl(pSpin, GetAction(nID), QLatin1String(szKeyTip));
+        return pSpin;
+    };
+    m_pSplitEvery = addSpin("Pages per part:", ID_SPLIT_EVERY, CAppSettings::nMaxSplitEvery, "W");
+    connect(m_pSplitEvery, &QSpinBox::valueChanged, this, [this](int nPages) { m_settings.SetSplitEvery(nPages); });
+    m_pSplitLevel = addSpin("Bookmark level:", ID_SPLIT_LEVEL, CAppSettings::nMaxSplitLevel, "L");
+    connect(m_pSplitLevel, &QSpinBox::valueChanged, this, [this](int nLevel) { m_settings.SetSplitLevel(nLevel); });
+
+    pSplit->BeginGroup();
+    pSplit->AddGroupLabel(QStringLiteral("Part names:"));
+    m_pSplitTemplate = new QLineEdit;
+    m_pSplitTemplate->setFixedWidth(160);
+    m_pSplitTemplate->setPlaceholderText(QLatin1String(quire::kDefaultSplitNameTemplate));
+    m_pSplitTemplate->setToolTip(
+        QStringLiteral(
+            "The file name of each part, without .pdf: {title} the file's name, {begin} and {end} its first and "
+            "last page, {n} the part's number, {bookmark} the bookmark it starts at. Empty: %1")
+            .arg(QLatin1String(quire::kDefaultSplitNameTemplate)));
+    pSplit->AddGroupControl(m_pSplitTemplate, GetAction(ID_SPLIT_NAME_TEMPLATE), QStringLiteral("G"));
+    connect(m_pSplitTemplate, &QLineEdit::textEdited, this,
+            [this](const QString& szText) { m_settings.SetSplitNameTemplate(szText); });
+
+    pSplit->BeginGroup();
+    pSplit->AddGroupLabel(QStringLiteral("Split folder:"));
+    m_pSplitFolder = new QLineEdit;
+    m_pSplitFolder->setFixedWidth(120);
+    m_pSplitFolder->setPlaceholderText(QStringLiteral("Beside each file"));
+    m_pSplitFolder->setClearButtonEnabled(true);
+    pSplit->AddGroupControl(m_pSplitFolder, GetAction(ID_SPLIT_FOLDER), QStringLiteral("D"));
+    connect(m_pSplitFolder, &QLineEdit::textEdited, this,
+            [this](const QString& szText) { m_settings.SetSplitFolder(szText); });
+    pSplit->AddGroupButton(GetAction(ID_SPLIT_FOLDER_BUTTON), QStringLiteral("B"));
+}
+
+void CMainFrame::OnSplitModeChosen(int nChoice)
+{
+    switch (nChoice) {
+    case kEveryPages:
+        m_settings.SetSplitMode(quire::SplitMode::EveryPages);
+        // NOTE: one page per part is Single pages; Every N pages starts at two, so that the choice
+        // reads back as itself at the next start.
+        m_settings.SetSplitEvery(std::max(m_settings.SplitEvery(), 2));
+        break;
+    case kAtBookmarks:
+        m_settings.SetSplitMode(quire::SplitMode::AtBookmarks);
+        break;
+    case kSinglePages:
+        m_settings.SetSplitMode(quire::SplitMode::EveryPages);
+        m_settings.SetSplitEvery(1);
+        break;
+    default:
+        m_settings.SetSplitMode(quire::SplitMode::PageRange);
+        break;
+    }
+    OnUpdateSplitOptions();
+}
+
+void CMainFrame::OnBrowseSplitFolder()
+{
+    const QString szStart = m_settings.SplitFolder().isEmpty() ? m_settings.AddFolder() : m_settings.SplitFolder();
+    const QString szFolder = CFileDialog::GetExistingDirectory(this, QStringLiteral("Split Folder"), szStart);
+    if (!szFolder.isEmpty())
+        m_settings.SetSplitFolder(QDir::toNativeSeparators(szFolder));
+    OnUpdateSplitOptions();
+}
+
+void CMainFrame::OnUpdateSplitOptions()
+{
+    const quire::SplitMode mode = m_settings.SplitMode();
+    const int nEvery = m_settings.SplitEvery();
+    const bool bSinglePages = mode == quire::SplitMode::EveryPages && nEvery == 1;
+    const int nChoice = bSinglePages ? kSinglePages : static_cast<int>(mode);
+    for (const int nID :
+         {ID_SPLIT_MODE, ID_SPLIT_NAME_TEMPLATE, ID_SPLIT_FOLDER, ID_SPLIT_FOLDER_BUTTON, ID_OPTIONS_NEST_BOOKMARKS})
+        GetAction(nID)->setEnabled(true);
+    GetAction(ID_SPLIT_EVERY)->setEnabled(nChoice == kEveryPages);
+    GetAction(ID_SPLIT_LEVEL)->setEnabled(nChoice == kAtBookmarks);
+    GetAction(ID_OPTIONS_NEST_BOOKMARKS)->setChecked(m_settings.IsNestBookmarksOn());
+    // NOTE: the controls are set from the settings without their signals, which would write a value
+    // clamped on the way (Every N pages starts at 2) back into the settings.
+    const QSignalBlocker blockEvery(m_pSplitEvery);
+    const QSignalBlocker blockLevel(m_pSplitLevel);
+    m_pSplitMode->setCurrentIndex(nChoice);
+    m_pSplitEvery->setMinimum(bSinglePages ? 1 : 2);
+    m_pSplitEvery->setValue(nEvery);
+    m_pSplitLevel->setValue(m_settings.SplitLevel());
+    // The edits change the settings as they are typed into, so they differ only after a change made
+    // elsewhere; setting an equal text would move the cursor to the end.
+    if (m_pSplitTemplate->text() != m_settings.SplitNameTemplate())
+        m_pSplitTemplate->setText(m_settings.SplitNameTemplate());
+    if (m_pSplitFolder->text() != m_settings.SplitFolder())
+        m_pSplitFolder->setText(m_settings.SplitFolder());
+    m_pSplitFolder->setToolTip(m_settings.SplitFolder().isEmpty() ? GetAction(ID_SPLIT_FOLDER)->statusTip()
+                                                                  : m_settings.SplitFolder());
 }
 
 void CMainFrame::CreateStatusBar()
@@ -452,10 +605,12 @@ void CMainFrame::UpdateCommandUI()
     if (IsIntakeRunning()) {
         GetAction(ID_FILE_CONVERT_MERGE)->setEnabled(false);
         GetAction(ID_FILE_CONVERT_SPLIT)->setEnabled(false);
+        GetAction(ID_FILE_SORT_BY_NAME)->setEnabled(false);
     }
     OnUpdateCommandOptions();
     OnUpdateJobList();
     OnUpdateCommandHelp();
+    OnUpdateSplitOptions();
     GetAction(ID_OPEN_RESULT_FOLDER)->setEnabled(!m_szResultFolder.isEmpty());
     OnUpdateApplicationLook();
     OnUpdateOnStyle();
@@ -466,6 +621,7 @@ void CMainFrame::OnUpdateCommandFileWithoutView()
     for (int nID = ID_FILE_REMOVE; nID <= ID_FILE_VIEW_SELECTION; ++nID)
         GetAction(nID)->setEnabled(false);
     GetAction(ID_BUTTON2)->setEnabled(true);
+    GetAction(ID_FILE_SORT_BY_NAME)->setEnabled(false);
     GetAction(ID_EDIT_UNDO)->setEnabled(false);
     GetAction(ID_EDIT_REDO)->setEnabled(false);
 }

@@ -25,7 +25,9 @@ class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QComboBox;
 class QPushButton;
+class QSpinBox;
 class QTimer;
 
 // The main window "Quire Binder": the ribbon, the file list view in the middle, the status bar with the
@@ -146,6 +148,11 @@ public:
     // Email open the addresses the build was given (HelpTargets.h), and are hidden without one.
     void OnCommandHelp(int nID);
     void OnUpdateCommandHelp();
+    // The Split panel and Put Each File's Bookmarks Under Its Title show the split settings and
+    // NestBookmarks: the mode list offers Page range, Every N pages (N from 2), At bookmarks and Single
+    // pages (every 1 page), so each setting reads back as the choice that made it; N is enabled for
+    // Every N pages, the bookmark level for At bookmarks.
+    void OnUpdateSplitOptions();
     // A second start asked for this window: restore it, bring it forward, and its modal dialog too.
     void OnActivateRequest();
 
@@ -161,6 +168,11 @@ private:
     void CreateActions();
     QAction* AddCommand(int nID, const char* szName, const QString& szText, const QString& szStrings, int nImage);
     void InitializeRibbon();
+    // The Job Options category: each job's button with its options. The Split panel's controls change
+    // the split settings as the user works them (a typed name template or folder at every key).
+    void InitializeJobOptions();
+    void OnSplitModeChosen(int nChoice);
+    void OnBrowseSplitFolder();
     void CreateStatusBar();
     void OnOpenResultFolder();
     void SetOutputPathEditText(const QString& szText);
@@ -205,6 +217,11 @@ private:
     CRibbonBar* m_pRibbon = nullptr;
     QMenu* m_pStyleMenu = nullptr;
     QLineEdit* m_pOutputPath = nullptr;
+    QComboBox* m_pSplitMode = nullptr;
+    QSpinBox* m_pSplitEvery = nullptr;
+    QSpinBox* m_pSplitLevel = nullptr;
+    QLineEdit* m_pSplitTemplate = nullptr;
+    QLineEdit* m_pSplitFolder = nullptr;
     QLabel* m_pMessagePane = nullptr;
     QString m_szIdleText; // what the message pane shows when idle
     QString m_szResultFolder; // the folder of the last job's result, or empty

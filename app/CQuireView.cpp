@@ -14,6 +14,7 @@
 #include "joblist/JobRows.h"
 
 #include <QAction>
+#include <QCollator>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +28,7 @@
 #include <QScrollBar>
 #include <QUndoStack>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -129,7 +131,7 @@ void CQuireView::OnCreate()
     connect(m_pList->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CQuireView::jobListChanged);
     connect(m_pList->selectionModel(), &QItemSelectionModel::currentChanged, this, &CQuireView::jobListChanged);
 
-    for (int nID = ID_FILE_REMOVE; nID <= ID_BUTTON2; ++nID) {
+    for (int nID = ID_FILE_REMOVE; nID <= ID_FILE_SORT_BY_NAME; ++nID) {
         if (QAction* pAction = m_frame.GetAction(nID))
             connect(pAction, &QAction::triggered, this, [this, nID] { OnCommandFile(nID); });
     }
@@ -158,6 +160,7 @@ void CQuireView::OnCreate()
     };
     const MenuText menuTexts[] = {{ID_FILE_REMOVE, "Remove &File"},
                                   {ID_FILE_REMOVE_ALL, "Remove &All"},
+                                  {ID_FILE_SORT_BY_NAME, "Sort by &Name"},
                                   {ID_FILE_CONVERT_MERGE, "&Start Convert"}};
     m_pContextMenu = new QMenu(QStringLiteral("Edit"), this);
     m_pContextMenu->setObjectName(QStringLiteral("EditMenu"));
@@ -168,7 +171,7 @@ void CQuireView::OnCreate()
         pAction->setIconText(pAction->iconText());
         pAction->setText(QString::fromLatin1(item.szText));
         m_pContextMenu->addAction(pAction);
-        if (item.nID == ID_FILE_REMOVE_ALL)
+        if (item.nID == ID_FILE_SORT_BY_NAME)
             m_pContextMenu->addSeparator();
     }
     connect(m_pContextMenu, &QMenu::aboutToShow, &m_frame, &CMainFrame::UpdateCommandUI);
@@ -357,6 +360,7 @@ void CQuireView::OnUpdateCommandFile()
     enable(ID_FILE_CONVERT_SPLIT, nChecked < 1);
     enable(ID_FILE_VIEW_SELECTION, nSel == -1);
     enable(ID_BUTTON2, false);
+    enable(ID_FILE_SORT_BY_NAME, nRows < 2);
     // The stack names the step each command would take back or do again.
     const auto name = [this](int nID, bool bCan, const char* szVerb, const QString& szStep) {
         QAction* pAction = m_frame.GetAction(nID);
@@ -385,6 +389,9 @@ void CQuireView::OnCommandFile(int nID)
         break;
     case ID_FILE_MOVE_DOWN:
         Move(+1);
+        break;
+    case ID_FILE_SORT_BY_NAME:
+        SortByName();
         break;
     case ID_FILE_CONVERT_MERGE:
         RunJob(1);
@@ -436,6 +443,31 @@ void CQuireView::Move(int nDelta)
     if (!after.items.Move(nSel, after.nSel))
         return;
     Commit(nDelta < 0 ? QStringLiteral("Move Up") : QStringLiteral("Move Down"), std::move(after), false);
+}
+
+void CQuireView::SortByName()
+{
+    // NOTE: Qt compares plainly, numbers as text, under the C locale; a user without a language of
+    // their own gets the common collation, which counts as everybody does.
+    QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    std::vector<std::int32_t> order;
+    for (std::int32_t i = 0; i < m_arrItems.GetCount(); ++i) {
+        keys.push_back(collator.sortKey(EngineText::ToText(m_arrItems.GetAt(i).szFileName)));
+        order.push_back(i);
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](std::int32_t a, std::int32_t b) { return keys[a].compare(keys[b]) < 0; });
+    const int nSel = m_pList ? m_pList->GetCurSel() : -1;
+    CListEditCommand::State after;
+    for (const std::int32_t nFrom : order) {
+        if (nFrom == nSel)
+            after.nSel = after.items.GetCount();
+        after.items.Add(m_arrItems.GetAt(nFrom));
+    }
+    Commit(QStringLiteral("Sort by Name"), std::move(after), false);
 }
 
 void CQuireView::OnCheckboxClicked(int nItem, int nSubItem)

@@ -42,6 +42,12 @@ class QUndoStack;
 // OnUpdateCommandFile sets their enabled state and the undo texts. Remove, Move Up and Move Down
 // also act on the keys of their actions (Delete, Ctrl+Up, Ctrl+Down) while the list has the focus.
 // Merge and Split run CDialogConvert modally on a snapshot of the records.
+//
+// Sort by Name (ID_FILE_SORT_BY_NAME, the ribbon and the context menu; enabled with two rows or more,
+// never while files are being added or a job runs, whose dialog is modal) orders the records by file
+// name as people count: with the collation of the user's locale, numbers by their value ("2.pdf"
+// before "10.pdf") and letters without case ("a.pdf" beside "B.pdf"); equal names keep their order.
+// It is one undo step, and the selected record stays selected.
 class CQuireView : public QWidget, public CJobListView
 {
     Q_OBJECT
@@ -97,6 +103,7 @@ private:
     void Remove();
     void RemoveAll();
     void Move(int nDelta);
+    void SortByName();
     // A box of column 0 toggled (`nItem` -1: the header box, before the rows take its state).
     void OnCheckboxClicked(int nItem, int nSubItem);
     void OnEditEnd(int nItem, int nSubItem);

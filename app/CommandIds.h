@@ -26,6 +26,8 @@ constexpr int ID_FILE_CONVERT_MERGE = 32775;
 constexpr int ID_FILE_CONVERT_SPLIT = 32776;
 constexpr int ID_FILE_VIEW_SELECTION = 32777;
 constexpr int ID_BUTTON2 = 32778;
+// Orders the rows by file name as people count: "2.pdf" before "10.pdf", letters without case.
+constexpr int ID_FILE_SORT_BY_NAME = 32779;
 // Undo and Redo of the file list's changes; enabled from the view's undo stack.
 constexpr int ID_EDIT_UNDO = 57643;
 constexpr int ID_EDIT_REDO = 57644;
@@ -37,6 +39,17 @@ constexpr int ID_OPTIONS_AUTO_OPEN = 32784;
 constexpr int ID_OPTIONS_DOC_PROPERTIES = 32785;
 // Split writes its parts without their source's password protection; off at every start.
 constexpr int ID_OPTIONS_REMOVE_PROTECTION = 32786;
+
+// The ribbon's Split panel: how a split cuts its rows, how it names the parts and where it puts them.
+// Each control shows an action, which decides whether the control is enabled.
+constexpr int ID_SPLIT_MODE = 32800;
+constexpr int ID_SPLIT_EVERY = 32801;
+constexpr int ID_SPLIT_LEVEL = 32802;
+constexpr int ID_SPLIT_NAME_TEMPLATE = 32803;
+constexpr int ID_SPLIT_FOLDER = 32804;
+constexpr int ID_SPLIT_FOLDER_BUTTON = 32805;
+// Merge: each row's bookmarks under one bookmark of its own.
+constexpr int ID_OPTIONS_NEST_BOOKMARKS = 32806;
 
 // The status bar's button that opens the folder of the last job's result.
 constexpr int ID_OPEN_RESULT_FOLDER = 32791;

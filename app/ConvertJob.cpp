@@ -4,6 +4,7 @@
 #include "app/CAppSettings.h"
 #include "app/EngineText.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -49,7 +50,42 @@ ConvertJob MakeConvertJob(std::int32_t nMode, std::vector<quire::JobRow> rows, c
     job.szPDFKeywords = EngineText::FromText(texts.szKeywords);
     job.protection = protection;
     job.bRemoveProtection = bRemoveProtection;
+    job.nNestBookmarks = settings.IsNestBookmarksOn() ? 1 : 0;
+    job.splitMode = settings.SplitMode();
+    job.nSplitEvery = settings.SplitEvery();
+    job.nSplitLevel = settings.SplitLevel();
+    job.szSplitNameTemplate = EngineText::FromText(settings.SplitNameTemplate().trimmed());
+    const QString szFolder = settings.SplitFolder().trimmed();
+    if (!szFolder.isEmpty())
+        job.szSplitFolder = EngineText::FromPath(QDir::cleanPath(QDir::home().absoluteFilePath(szFolder)));
     return job;
+}
+
+quire::MergeOptions MergeOptionsOf(const ConvertJob& job)
+{
+    quire::MergeOptions options;
+    options.outputPath = job.szOutputPath;
+    options.autoBackup = job.nAutoBackup == 1;
+    options.title = job.szPDFTitle;
+    options.author = job.szPDFAuthor;
+    options.subject = job.szPDFSubject;
+    options.keywords = job.szPDFKeywords;
+    options.nestBookmarks = job.nNestBookmarks == 1;
+    options.protection = job.protection;
+    return options;
+}
+
+quire::SplitOptions SplitOptionsOf(const ConvertJob& job)
+{
+    quire::SplitOptions options;
+    options.autoBackup = job.nAutoBackup == 1;
+    options.mode = job.splitMode;
+    options.everyPages = job.nSplitEvery;
+    options.bookmarkLevel = job.nSplitLevel;
+    options.nameTemplate = job.szSplitNameTemplate;
+    options.folder = job.szSplitFolder;
+    options.removeProtection = job.bRemoveProtection;
+    return options;
 }
 
 QString SummariseJob(const ConvertJob& job, const quire::JobReport& report)

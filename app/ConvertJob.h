@@ -33,14 +33,29 @@ struct ConvertJob
     quire::Protection protection {};
     // A split writes its parts without their source's password protection.
     bool bRemoveProtection = false;
+    // A merge puts each row's bookmarks under a bookmark of its own; on only when exactly 1.
+    std::int32_t nNestBookmarks = 0;
+    // How a split cuts, names and places its parts: the Split panel's settings when the job was given,
+    // the template trimmed, the folder absolute (empty: beside each source).
+    quire::SplitMode splitMode = quire::SplitMode::PageRange;
+    std::int32_t nSplitEvery = 1;
+    std::int32_t nSplitLevel = 1;
+    std::string szSplitNameTemplate {};
+    std::string szSplitFolder {};
 };
 
-// The job `nMode` (1 merge, 0 split) of `rows`, with the switches and document texts the settings
-// hold now and the session's protection options (never saved, so not in the settings): `protection`
-// for a merge's output, `bRemoveProtection` for a split's parts. `szOutputPath` is the merge output
-// (empty for a split).
+// The job `nMode` (1 merge, 0 split) of `rows`, with the switches, document texts and split settings
+// the settings hold now and the session's protection options (never saved, so not in the settings):
+// `protection` for a merge's output, `bRemoveProtection` for a split's parts. `szOutputPath` is the
+// merge output (empty for a split). A relative split folder is taken from the home folder, since the
+// program's working folder is nothing the user chose.
 ConvertJob MakeConvertJob(std::int32_t nMode, std::vector<quire::JobRow> rows, const CAppSettings& settings,
-                          std::string szOutputPath, const quire::Protection& protection, bool bRemoveProtection);
+                          std::string szOutputPath, const quire::Protection& protection = {},
+                          bool bRemoveProtection = false);
+
+// What the engine's merge and split are told to do for `job`.
+quire::MergeOptions MergeOptionsOf(const ConvertJob& job);
+quire::SplitOptions SplitOptionsOf(const ConvertJob& job);
 
 // One line about what `report` says `job` did, for the status bar:
 //   "Merged 3 files, 17 pages into /home/u/Documents/out.pdf"

@@ -245,6 +245,8 @@ bool CRibbonBar::OnKeyTipKey(int nKey, const QString& szText)
         pEdit->selectAll();
     } else if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget)) {
         pButton->click();
+    } else {
+        pWidget->setFocus(Qt::ShortcutFocusReason);
     }
     return true;
 }

@@ -20,8 +20,8 @@ class QToolButton;
 // Key tips: pressing Alt (or F10) in the ribbon's window shows a letter beside the application button,
 // each tab and each tab-row element. Typing a letter chooses it: a tab becomes current and shows the
 // key tips of its elements, the application button opens its menu and shows the key tips of its
-// entries, an element is clicked. Escape goes back one level; Alt again, a mouse click or any other
-// key ends the key tips. The letters are the "ribbonKeyTip" properties of the element widgets.
+// entries, a button is clicked, an edit, combo or spin box takes the focus. Escape goes back one level; Alt again, a
+// mouse click or any other key ends the key tips. The letters are the "ribbonKeyTip" properties of the element widgets.
 class CRibbonBar : public QWidget
 {
     Q_OBJECT

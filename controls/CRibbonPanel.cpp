@@ -170,16 +170,35 @@ QLineEdit* CRibbonPanel::AddGroupEdit(QAction* pAction, int nWidth)
     pEdit->setObjectName(pAction->objectName());
     pEdit->setFixedWidth(nWidth);
     FollowAction(pEdit, pAction);
-    QBoxLayout* pGroup = CurrentGroup();
-    if (m_pGroupLabel && pGroup->count() > 0 && pGroup->itemAt(pGroup->count() - 1)->widget() == m_pGroupLabel) {
-        QString szName = m_pGroupLabel->text().remove(QLatin1Char('&')).trimmed();
-        if (szName.endsWith(QLatin1Char(':')))
-            szName.chop(1);
-        pEdit->setAccessibleName(szName.trimmed());
-        m_pGroupLabel->setBuddy(pEdit);
-    }
-    pGroup->addWidget(pEdit);
+    NameByGroupLabel(pEdit);
+    CurrentGroup()->addWidget(pEdit);
     return pEdit;
+}
+
+QWidget* CRibbonPanel::AddGroupControl(QWidget* pControl, QAction* pAction, const QString& szKeyTip)
+{
+    pControl->setParent(this);
+    pControl->setObjectName(pAction->objectName());
+    pControl->setProperty(kKeyTip, szKeyTip);
+    pControl->setStatusTip(pAction->statusTip());
+    if (pControl->toolTip().isEmpty())
+        pControl->setToolTip(pAction->toolTip());
+    FollowAction(pControl, pAction);
+    NameByGroupLabel(pControl);
+    CurrentGroup()->addWidget(pControl);
+    return pControl;
+}
+
+void CRibbonPanel::NameByGroupLabel(QWidget* pControl)
+{
+    QBoxLayout* pGroup = CurrentGroup();
+    if (!m_pGroupLabel || pGroup->count() == 0 || pGroup->itemAt(pGroup->count() - 1)->widget() != m_pGroupLabel)
+        return;
+    QString szName = m_pGroupLabel->text().remove(QLatin1Char('&')).trimmed();
+    if (szName.endsWith(QLatin1Char(':')))
+        szName.chop(1);
+    pControl->setAccessibleName(szName.trimmed());
+    m_pGroupLabel->setBuddy(pControl);
 }
 
 QToolButton* CRibbonPanel::AddGroupButton(QAction* pAction, const QString& szKeyTip)

@@ -49,6 +49,11 @@ public:
     // An edit box of the given width, enabled while `pAction` is; its objectName is the action's.
     // A label added just before it in the same group names it and is its buddy.
     QLineEdit* AddGroupEdit(QAction* pAction, int nWidth);
+    // A control the caller made (a combo box, a spin box, an edit box) added to the group, enabled and
+    // shown while `pAction` is; its objectName is the action's, and a label added just before it names
+    // it as for an edit box. It takes the action's tips unless it has a tooltip; its key tip gives it
+    // the focus.
+    QWidget* AddGroupControl(QWidget* pControl, QAction* pAction, const QString& szKeyTip);
     // A small button showing only the action's icon at 16 x 16.
     QToolButton* AddGroupButton(QAction* pAction, const QString& szKeyTip);
 
@@ -82,6 +87,8 @@ private:
     // The column that takes the next small element, started anew when full.
     QBoxLayout* SmallColumn();
     QBoxLayout* CurrentGroup();
+    // The label just before `pControl` in the current group, if any, names it and becomes its buddy.
+    void NameByGroupLabel(QWidget* pControl);
 
     QString m_szName;
     QBoxLayout* m_pElements = nullptr;

@@ -60,6 +60,12 @@ TEST_F(AppSettings, EachKeyHasItsPlaceItsDefaultAndItsMomentOfSaving)
         {Key::AddFolder, nullptr, "AddFolder", "/docs/", "/scans", Saved::WhenSet},
         {Key::ColumnWidths, nullptr, "ColumnWidths", "", "30,200,60", Saved::AtExit},
         {Key::RecentFiles, nullptr, "Recent File List/File1", "", "/docs/a.pdf", Saved::AtExit},
+        {Key::SplitMode, "Split", "Mode", "0", "2", Saved::AtExit},
+        {Key::SplitEvery, "Split", "Every", "1", "12", Saved::AtExit},
+        {Key::SplitLevel, "Split", "Level", "1", "3", Saved::AtExit},
+        {Key::SplitNameTemplate, "Split", "NameTemplate", "", "{n} {bookmark}", Saved::AtExit},
+        {Key::SplitFolder, "Split", "Folder", "", "/docs/parts", Saved::AtExit},
+        {Key::NestBookmarks, "General", "NestBookmarks", "0", "1", Saved::AtExit},
     };
     for (const auto& [key, szSection, szName, szDefault, szChanged, saved] : rows) {
         for (const bool bPropertiesAlways : {false, true}) {

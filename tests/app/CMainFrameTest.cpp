@@ -208,7 +208,7 @@ TEST_F(MainFrame, HelpShowsTheGuideTheVersionsAndOpensOnlyTheAddressesTheBuildWa
     m_pFrame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
     QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
-    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "E", "Z", "Y", "S"}));
+    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "J", "E", "Z", "Y", "S"}));
     // Alt, E shows the Help tab; its letters lead to the commands shown: C says which version runs.
     QTest::keyClick(m_pFrame.get(), Qt::Key_E);
     EXPECT_EQ(pRibbon->VisibleKeyTips().join(""),
@@ -222,6 +222,103 @@ TEST_F(MainFrame, HelpShowsTheGuideTheVersionsAndOpensOnlyTheAddressesTheBuildWa
     for (const Qt::Key key : {Qt::Key_Alt, Qt::Key_H, Qt::Key_B})
         QTest::keyClick(m_pFrame.get(), key);
     EXPECT_FALSE(Settings().IsAutoBackupOn());
+}
+
+// Each control of the Split panel, worked from the keyboard, changes its setting at once: the split
+// job is given what the panel shows, only the count of the mode shown is enabled, and the next start
+// shows it again from Settings.ini. Single pages is every 1 page; Every N pages offers 2 and up.
+TEST_F(MainFrame, TheSplitPanelAndTheNestingBoxGiveTheJobsTheirOptionsAndComeBackAtTheNextStart)
+{
+    // Values a hand-edited Settings.ini may hold read as the nearest the panel offers.
+    WriteWholeFile(Ini(), "[General]\nOpenResult=0\n[Split]\nMode=7\nEvery=0\nLevel=500\n");
+    Restart();
+    const auto child = [this](const char* szName) { return Child<QWidget>(*m_pFrame->GetRibbonBar(), szName); };
+    const auto mode = [&] { return static_cast<QComboBox*>(child("ID_SPLIT_MODE")); };
+    // Each control: the word of its steps, its name, and the name assistive tools hear (its label's).
+    const std::tuple<QString, const char*, const char*> controls[] = {{"mode", "ID_SPLIT_MODE", "Split"},
+                                                                      {"every", "ID_SPLIT_EVERY", "Pages per part"},
+                                                                      {"level", "ID_SPLIT_LEVEL", "Bookmark level"},
+                                                                      {"names", "ID_SPLIT_NAME_TEMPLATE", "Part names"},
+                                                                      {"folder", "ID_SPLIT_FOLDER", "Split folder"}};
+    // "mode TEXT" picks the mode with the arrow keys, "every N" and "level N" type into their boxes,
+    // "names TEXT" and "folder TEXT" into theirs, "browse FOLDER" chooses it in the folder dialog.
+    const auto step = [&](const QString& szStep) {
+        const QString szWord = szStep.section(' ', 0, 0), szRest = szStep.section(' ', 1);
+        if (szWord == "browse") {
+            CFileDialog::SetNextFileName(Path(szRest.toStdString()));
+            return Trigger("ID_SPLIT_FOLDER_BUTTON");
+        }
+        QWidget* pControl = child(std::get<1>(*std::find_if(std::begin(controls), std::end(controls),
+                                                            [&](auto& c) { return std::get<0>(c) == szWord; })));
+        ASSERT_TRUE(pControl->isEnabled()) << szStep.toStdString();
+        pControl->setFocus();
+        if (szWord == "mode") {
+            while (mode()->currentText() != szRest)
+                QTest::keyClick(pControl,
+                                mode()->findText(szRest) > mode()->currentIndex() ? Qt::Key_Down : Qt::Key_Up);
+            return;
+        }
+        QTest::keyClick(pControl, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(pControl, szRest);
+    };
+    // The step, then the mode shown with "N" or "L" for an enabled count or level, and the split's
+    // mode, pages per part, level, name template and folder.
+    const std::tuple<const char*, const char*, int, int, int, const char*, std::string> rows[] = {
+        {"", "Page range", 0, 1, 99, "", ""},
+        {"mode Every N pages", "Every N pages N", 1, 2, 99, "", ""},
+        {"every 17", "Every N pages N", 1, 17, 99, "", ""},
+        {"mode At bookmarks", "At bookmarks L", 2, 17, 99, "", ""},
+        {"level 2", "At bookmarks L", 2, 17, 2, "", ""},
+        {"mode Single pages", "Single pages", 1, 1, 2, "", ""},
+        {"names  {n} {bookmark}", "Single pages", 1, 1, 2, "{n} {bookmark}", ""},
+        {"folder parts", "Single pages", 1, 1, 2, "{n} {bookmark}", m_tmp.File("parts")},
+        {"mode Every N pages", "Every N pages N", 1, 2, 2, "{n} {bookmark}", m_tmp.File("parts")},
+        {"browse out", "Every N pages N", 1, 2, 2, "{n} {bookmark}", m_tmp.File("out")},
+        {"mode Page range", "Page range", 0, 2, 2, "{n} {bookmark}", m_tmp.File("out")},
+    };
+    for (const auto& [szStep, szShown, nMode, nEvery, nLevel, szNames, folder] : rows) {
+        SCOPED_TRACE(szStep);
+        // NOTE: a relative folder is taken from the home folder, which is the test's own.
+        if (*szStep)
+            step(QLatin1String(szStep));
+        for (const bool bRestarted : {false, true}) {
+            SCOPED_TRACE(bRestarted ? "after a restart" : "");
+            QCoreApplication::processEvents();
+            EXPECT_EQ(mode()->currentText() + (child("ID_SPLIT_EVERY")->isEnabled() ? " N" : "")
+                          + (child("ID_SPLIT_LEVEL")->isEnabled() ? " L" : ""),
+                      QLatin1String(szShown));
+            const quire::SplitOptions options = SplitOptionsOf(MakeConvertJob(0, {}, Settings(), ""));
+            EXPECT_EQ(std::tuple(static_cast<int>(options.mode), options.everyPages, options.bookmarkLevel,
+                                 options.nameTemplate, options.folder),
+                      std::tuple(nMode, nEvery, nLevel, std::string(szNames), folder));
+            ASSERT_TRUE(Settings().Save());
+            Restart();
+        }
+    }
+    CProfileFile ini(Ini());
+    ASSERT_TRUE(ini.Load());
+    EXPECT_EQ(ini.GetString("Split", "Folder", ""), m_tmp.File("out"));
+    EXPECT_EQ(ini.GetString("Split", "NameTemplate", ""), "{n} {bookmark}");
+    EXPECT_EQ(ini.GetInt("Split", "Every", 0), 2);
+
+    // The nesting box is clicked on its tab; the merge takes it, and so does the next start.
+    for (const bool bOn : {true, false}) {
+        m_pFrame->GetRibbonBar()->SetActiveCategory(1);
+        QCoreApplication::processEvents();
+        QTest::mouseClick(static_cast<QCheckBox*>(child("ID_OPTIONS_NEST_BOOKMARKS")), Qt::LeftButton);
+        EXPECT_EQ(MergeOptionsOf(MakeConvertJob(1, {}, Settings(), "")).nestBookmarks, bOn);
+        ASSERT_TRUE(Settings().Save());
+        Restart();
+        EXPECT_EQ(static_cast<QCheckBox*>(child("ID_OPTIONS_NEST_BOOKMARKS"))->isChecked(), bOn);
+    }
+    // Each control is named by its label and reached by a key tip.
+    for (const auto& [szWord, szName, szAccessible] : controls)
+        EXPECT_EQ(child(szName)->accessibleName(), QLatin1String(szAccessible));
+    m_pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+    for (const Qt::Key key : {Qt::Key_Alt, Qt::Key_J, Qt::Key_G})
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m_pFrame.get(), key);
+    EXPECT_EQ(QApplication::focusWidget(), child("ID_SPLIT_NAME_TEMPLATE"));
 }
 
 TEST_F(MainFrame, StatusBarShowsCommandDescriptionsAndTheLockKeys)

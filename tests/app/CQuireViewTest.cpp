@@ -138,17 +138,48 @@ TEST_F(ViewTest, CommandsFollowTheSelectionAndTheBoxesOnScreenAtOnceAndEachChang
     EXPECT_EQ(m_pFrame->GetMessageText(), Path("c.pdf"));
     EXPECT_EQ(CShell::TakeOpened(), QStringList {Path("c.pdf")});
     const auto actions = m_pView->GetContextMenu()->actions();
-    ASSERT_EQ(actions.size(), 4);
-    EXPECT_TRUE(actions[2]->isSeparator());
+    ASSERT_EQ(actions.size(), 5);
+    EXPECT_TRUE(actions[3]->isSeparator());
     EXPECT_EQ(actions,
-              (QList<QAction*> {Action("ID_FILE_REMOVE"), Action("ID_FILE_REMOVE_ALL"), actions[2],
-                                Action("ID_FILE_CONVERT_MERGE")}));
+              (QList<QAction*> {Action("ID_FILE_REMOVE"), Action("ID_FILE_REMOVE_ALL"), Action("ID_FILE_SORT_BY_NAME"),
+                                actions[3], Action("ID_FILE_CONVERT_MERGE")}));
 
     const std::string before = state();
     Trigger("ID_FILE_REMOVE_ALL");
     EXPECT_EQ(Rows(), "");
     expectOneStep(before, "Undo Remove All");
     EXPECT_EQ(m_pView->GetItems().GetCount(), 0);
+}
+
+// Sort by Name counts as people do, keeps equal names in their order and the selected file selected,
+// and is one step; it needs two rows.
+TEST_F(ViewTest, SortByNameOrdersNumbersByValueAndLettersWithoutCaseInOneUndoStep)
+{
+    const auto names = [this] {
+        QStringList shown;
+        for (int nRow = 0; nRow < List()->GetItemCount(); ++nRow)
+            shown << List()->GetItemText(nRow, 1);
+        return shown.join(' ') + " @" + QString::number(List()->GetCurSel());
+    };
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(Action("ID_FILE_SORT_BY_NAME")->isEnabled());
+    AddFiles({MakePdf("10.pdf", 1)});
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(Action("ID_FILE_SORT_BY_NAME")->isEnabled());
+    AddFiles({MakePdf("2.pdf", 1), MakePdf("b.pdf", 1), MakePdf("A.pdf", 1), MakePdf("1.pdf", 1), MakePdf("a.pdf", 1)});
+    Do("click 2 1");
+    const QString unsorted = names();
+    EXPECT_EQ(unsorted, "10.pdf 2.pdf b.pdf A.pdf 1.pdf a.pdf @2");
+    m_pView->GetContextMenu()->popup({0, 0});
+    QTest::keyClick(m_pView->GetContextMenu(), Qt::Key_N);
+    const QString sorted = "1.pdf 2.pdf 10.pdf A.pdf a.pdf b.pdf @5";
+    EXPECT_EQ(names(), sorted);
+    for (const auto& [szCommand, szNames] : {std::pair {"ID_EDIT_UNDO", unsorted}, {"ID_EDIT_REDO", sorted}}) {
+        Trigger(szCommand);
+        EXPECT_EQ(names(), szNames) << szCommand;
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Action("ID_EDIT_UNDO")->text(), "Undo Sort by Name");
 }
 
 // The status line says what each job did, and Open Folder opens where its result is.

@@ -18,6 +18,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <system_error>
@@ -124,6 +125,11 @@ CDialogConvert::~CDialogConvert()
     m_pBusy->End();
     if (pDialog == this)
         pDialog = nullptr;
+    // The job's copies of the passwords go with it, overwritten.
+    for (quire::JobRow& row : m_job.rows)
+        ::explicit_bzero(row.szPassword.data(), row.szPassword.size());
+    ::explicit_bzero(m_job.protection.userPassword.data(), m_job.protection.userPassword.size());
+    ::explicit_bzero(m_job.protection.ownerPassword.data(), m_job.protection.ownerPassword.size());
 }
 
 int CDialogConvert::exec()

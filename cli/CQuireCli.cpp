@@ -248,6 +248,13 @@ int CQuireCli::RunSplit(const CliCommand& command)
     quire::SplitOptions options;
     options.autoBackup = !command.bNoBackup;
     options.removeProtection = command.bDecrypt;
+    options.mode = command.splitMode == CliCommand::SplitMode::Every ? quire::SplitMode::EveryPages
+        : command.splitMode == CliCommand::SplitMode::AtBookmarks    ? quire::SplitMode::AtBookmarks
+                                                                     : quire::SplitMode::PageRange;
+    options.everyPages = command.nSplitEvery;
+    options.bookmarkLevel = command.nSplitLevel;
+    options.nameTemplate = command.szNameTemplate;
+    options.folder = command.szFolder;
     std::unique_ptr<CTerminalProgress> progress;
     if (m_bProgress)
         progress = std::make_unique<CTerminalProgress>(stderr, "splitting");

@@ -183,7 +183,8 @@ private:
             && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
         const int n = digits ? std::stoi(text) : 0;
         if (n < 1)
-            throw UsageError("option " + option.name + " needs " + what + ", a whole number from 1, not '" + text + "'");
+            throw UsageError("option " + option.name + " needs " + what + ", a whole number from 1, not '" + text
+                             + "'");
         return n;
     }
 

@@ -134,8 +134,8 @@ struct EmptyName : std::runtime_error
 };
 
 // The targets of a row's parts; throws EmptyName for a part the template names with nothing.
-std::vector<PartPlan> TargetsOf(const JobRow& row, const std::vector<SplitPart>& parts,
-                                const SplitNameTemplate& names, const SplitOptions& options)
+std::vector<PartPlan> TargetsOf(const JobRow& row, const std::vector<SplitPart>& parts, const SplitNameTemplate& names,
+                                const SplitOptions& options)
 {
     const std::string folder = FolderFor(row.szFilePath, options);
     const std::string title = PathFileTitle(row.szFilePath);
@@ -148,8 +148,8 @@ std::vector<PartPlan> TargetsOf(const JobRow& row, const std::vector<SplitPart>&
     const int count = static_cast<int>(parts.size());
     for (int i = 0; i < count; ++i) {
         const SplitPart& part = parts[static_cast<std::size_t>(i)];
-        const std::string name = names.Name(
-            {title, part.begin, part.end, i + 1, count, part.bookmark.empty() ? fallback : part.bookmark});
+        const std::string name
+            = names.Name({title, part.begin, part.end, i + 1, count, part.bookmark.empty() ? fallback : part.bookmark});
         if (name.empty())
             throw EmptyName("The name template \"" + names.Text() + "\" gives an empty file name for pages "
                             + std::to_string(part.begin) + "-" + std::to_string(part.end) + " of " + row.szFilePath
@@ -236,10 +236,10 @@ std::string Refusal(const std::vector<JobRow>& rows, std::vector<Plan>& plans)
                 }
                 const JobRow& otherRow = rows[static_cast<std::size_t>(other.row)];
                 if (other.row == plan.row)
-                    return "Row " + std::to_string(plan.row + 1) + " (" + row.szFilePath + ") would be split twice into "
-                        + part.target + ": pages " + std::to_string(first.begin) + "-" + std::to_string(first.end)
-                        + " and pages " + std::to_string(part.begin) + "-" + std::to_string(part.end)
-                        + "; nothing was written.";
+                    return "Row " + std::to_string(plan.row + 1) + " (" + row.szFilePath
+                        + ") would be split twice into " + part.target + ": pages " + std::to_string(first.begin) + "-"
+                        + std::to_string(first.end) + " and pages " + std::to_string(part.begin) + "-"
+                        + std::to_string(part.end) + "; nothing was written.";
                 return "Rows " + std::to_string(other.row + 1) + " and " + std::to_string(plan.row + 1) + " ("
                     + PartText(otherRow, first) + " and " + PartText(row, part) + ") would both be split into "
                     + part.target + "; nothing was written.";
@@ -265,7 +265,8 @@ std::string Refusal(const std::vector<JobRow>& rows, std::vector<Plan>& plans)
 std::string OptionRefusal(const SplitOptions& options)
 {
     if (options.mode == SplitMode::EveryPages && options.everyPages < 1)
-        return "Parts of " + std::to_string(options.everyPages) + " pages cannot be made: give 1 or more; nothing was written.";
+        return "Parts of " + std::to_string(options.everyPages)
+            + " pages cannot be made: give 1 or more; nothing was written.";
     if (options.mode == SplitMode::AtBookmarks && options.bookmarkLevel < 1)
         return "Bookmark level " + std::to_string(options.bookmarkLevel)
             + " does not exist: the top level is 1; nothing was written.";
@@ -341,7 +342,8 @@ bool SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, 
                 copy.KeepProtectionOf(reader);
         }
         document.Open();
-        const PageRange pages = PageRange::Normalise(range.Pages(), std::to_string(part.begin), std::to_string(part.end));
+        const PageRange pages
+            = PageRange::Normalise(range.Pages(), std::to_string(part.begin), std::to_string(part.end));
         const int written = copy.AddPages(reader, part.begin, part.end);
         pdf::BookmarkList list;
         if (cut.outline) {

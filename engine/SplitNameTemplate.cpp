@@ -50,10 +50,11 @@ SplitNameTemplate::SplitNameTemplate(const std::string& text)
                                                               {"{end}", Field::End},
                                                               {"{n}", Field::Number},
                                                               {"{bookmark}", Field::Bookmark}};
-        const auto it = std::find_if(std::begin(known), std::end(known), [&](const auto& k) { return name == k.first; });
+        const auto it
+            = std::find_if(std::begin(known), std::end(known), [&](const auto& k) { return name == k.first; });
         if (it == std::end(known))
-            Refuse(m_text, "has an unknown field " + name
-                       + "; the fields are {title}, {begin}, {end}, {n} and {bookmark}");
+            Refuse(m_text,
+                   "has an unknown field " + name + "; the fields are {title}, {begin}, {end}, {n} and {bookmark}");
         m_pieces.push_back({it->second, {}});
         m_bookmarks += it->second == Field::Bookmark ? 1 : 0;
         at = close + 1;
@@ -86,12 +87,24 @@ std::string SplitNameTemplate::Render(const Fields& fields, const std::string& b
     std::string name;
     for (const Piece& piece : m_pieces) {
         switch (piece.field) {
-        case Field::Literal: name += piece.text; break;
-        case Field::Title: name += SafeValue(fields.title); break;
-        case Field::Begin: name += std::to_string(fields.begin); break;
-        case Field::End: name += std::to_string(fields.end); break;
-        case Field::Number: name += Padded(fields.number, fields.count); break;
-        case Field::Bookmark: name += bookmark; break;
+        case Field::Literal:
+            name += piece.text;
+            break;
+        case Field::Title:
+            name += SafeValue(fields.title);
+            break;
+        case Field::Begin:
+            name += std::to_string(fields.begin);
+            break;
+        case Field::End:
+            name += std::to_string(fields.end);
+            break;
+        case Field::Number:
+            name += Padded(fields.number, fields.count);
+            break;
+        case Field::Bookmark:
+            name += bookmark;
+            break;
         }
     }
     return name;

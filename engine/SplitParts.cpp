@@ -36,8 +36,7 @@ void Collect(const pdf::BookmarkList& list, int depth, int level, const PageRang
     }
 }
 
-template <typename Node>
-void Index(const pdf::BookmarkList& list, std::vector<Node>& nodes, int& count)
+template<typename Node> void Index(const pdf::BookmarkList& list, std::vector<Node>& nodes, int& count)
 {
     nodes.resize(list.size());
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -67,8 +66,8 @@ std::vector<SplitPart> SplitParts::Cut(const PageRange& range, const SplitOption
     if (options.mode == SplitMode::EveryPages) {
         const int every = std::max(1, options.everyPages);
         for (long long begin = range.Begin(); begin <= range.End(); begin += every)
-            parts.push_back({static_cast<int>(begin),
-                             static_cast<int>(std::min<long long>(begin + every - 1, range.End()))});
+            parts.push_back(
+                {static_cast<int>(begin), static_cast<int>(std::min<long long>(begin + every - 1, range.End()))});
         return parts;
     }
     if (options.mode == SplitMode::AtBookmarks) {
@@ -123,8 +122,9 @@ pdf::BookmarkList SplitParts::For(const PageRange& part) const
 {
     pdf::BookmarkList list;
     Copy(m_outline, m_nodes, part, list);
-    RowRules::TrimBookmarks(list, PageRange::Normalise(std::to_string(part.Pages()), std::to_string(part.Begin()),
-                                                       std::to_string(part.End())));
+    RowRules::TrimBookmarks(
+        list,
+        PageRange::Normalise(std::to_string(part.Pages()), std::to_string(part.Begin()), std::to_string(part.End())));
     return list;
 }
 

@@ -24,8 +24,7 @@ void SyncBatch::Watch(const std::string& folder)
     }
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        throw pdf::PdfError::Make(pdf::PdfError::Kind::Unwritable, folder.empty() ? "." : folder,
-                                  std::strerror(errno));
+        throw pdf::PdfError::Make(pdf::PdfError::Kind::Unwritable, folder.empty() ? "." : folder, std::strerror(errno));
     m_watched.push_back({folder, fd});
 }
 

@@ -147,7 +147,8 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
         {{"split", "long.pdf"}, {0, "long_p1-1.pdf\n", "", " +long_p1-1.pdf"}},
         // Rows that would write one file, or over a source, are refused before anything is written.
         {{"split", "a.pdf", "1-2", "a.PDF", "1-2"},
-         {1, "", "quire: Rows 1 and 2 (a.pdf pages 1-2 and a.PDF pages 1-2) would both be split into a_p1-2.pdf; nothing was "
+         {1, "",
+          "quire: Rows 1 and 2 (a.pdf pages 1-2 and a.PDF pages 1-2) would both be split into a_p1-2.pdf; nothing was "
           "written.\n"}},
         {{"split", "a.pdf", "1-2", "a_p1-2.pdf", "3-4"},
          {1, "",

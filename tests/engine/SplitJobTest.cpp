@@ -36,15 +36,20 @@ const std::string kLong(300, 'x');
 TEST_F(SplitJobTest, EachModeCutsTheRangeIntoPartsWithTheirPagesOutlineAndInformation)
 {
     const std::vector<OutlineDesc> scattered = {
-        Item("Late", 8),   Item("Early", 4),        Item("Same A", 6), Item("Same B", 6),
-        Item("Before", 1), Item("After", 12),       Item("No page", 0, DestKind::None),
+        Item("Late", 8),
+        Item("Early", 4),
+        Item("Same A", 6),
+        Item("Same B", 6),
+        Item("Before", 1),
+        Item("After", 12),
+        Item("No page", 0, DestKind::None),
     };
     const std::vector<OutlineDesc> nested = {
         Item("Part I", 1, DestKind::Explicit, {Item("Ch 1", 1), Item("Ch 2", 3)}),
         Item("Part II", 5, DestKind::Explicit, {Item("Ch 3", 5)}),
     };
-    const std::vector<OutlineDesc> awkward = {Item("Chapter 1/2: Intro", 1), Item("..", 2), Item(kLong, 3),
-                                              Item("Über Straße 章", 4)};
+    const std::vector<OutlineDesc> awkward
+        = {Item("Chapter 1/2: Intro", 1), Item("..", 2), Item(kLong, 3), Item("Über Straße 章", 4)};
     const std::string longName = kLong.substr(0, 255 - 4 - 2) + "-3.pdf";
     const struct
     {
@@ -55,29 +60,69 @@ TEST_F(SplitJobTest, EachModeCutsTheRangeIntoPartsWithTheirPagesOutlineAndInform
         SplitOptions options;
         std::vector<Expected> parts;
     } cases[] = {
-        {"every 5 of 58 pages, {n} padded to two digits", 60, OnePerPage(60), "1", "58",
+        {"every 5 of 58 pages, {n} padded to two digits",
+         60,
+         OnePerPage(60),
+         "1",
+         "58",
          Cut(SplitMode::EveryPages, 5, "{title}-{n}"),
-         {{"a-01.pdf", 1, 5, {"Chapter 1 -> 1", "Chapter 2 -> 2", "Chapter 3 -> 3", "Chapter 4 -> 4", "Chapter 5 -> 5"}},
-          {"a-02.pdf", 6, 10}, {"a-03.pdf", 11, 15}, {"a-04.pdf", 16, 20}, {"a-05.pdf", 21, 25}, {"a-06.pdf", 26, 30},
-          {"a-07.pdf", 31, 35}, {"a-08.pdf", 36, 40}, {"a-09.pdf", 41, 45}, {"a-10.pdf", 46, 50}, {"a-11.pdf", 51, 55},
+         {{"a-01.pdf",
+           1,
+           5,
+           {"Chapter 1 -> 1", "Chapter 2 -> 2", "Chapter 3 -> 3", "Chapter 4 -> 4", "Chapter 5 -> 5"}},
+          {"a-02.pdf", 6, 10},
+          {"a-03.pdf", 11, 15},
+          {"a-04.pdf", 16, 20},
+          {"a-05.pdf", 21, 25},
+          {"a-06.pdf", 26, 30},
+          {"a-07.pdf", 31, 35},
+          {"a-08.pdf", 36, 40},
+          {"a-09.pdf", 41, 45},
+          {"a-10.pdf", 46, 50},
+          {"a-11.pdf", 51, 55},
           {"a-12.pdf", 56, 58, {"Chapter 56 -> 1", "Chapter 57 -> 2", "Chapter 58 -> 3"}}}},
-        {"single pages of 2-4, the default names", 5, {}, "2", "4", Cut(SplitMode::EveryPages, 1),
+        {"single pages of 2-4, the default names",
+         5,
+         {},
+         "2",
+         "4",
+         Cut(SplitMode::EveryPages, 1),
          {{"a_p2-2.pdf", 2, 2}, {"a_p3-3.pdf", 3, 3}, {"a_p4-4.pdf", 4, 4}}},
         // In page order, whatever the outline's order; two items on page 6 make one part named after the
         // first; items outside 2-11 and the one without a page start none; pages 2-3 are a part of their own.
-        {"top-level bookmarks out of order", 12, scattered, "2", "11", Cut(SplitMode::AtBookmarks, 1, "{n} {bookmark}"),
+        {"top-level bookmarks out of order",
+         12,
+         scattered,
+         "2",
+         "11",
+         Cut(SplitMode::AtBookmarks, 1, "{n} {bookmark}"),
          {{"1 a.pdf", 2, 3, {"No page -> -"}},
           {"2 Early.pdf", 4, 5, {"Early -> 1", "No page -> -"}},
           {"3 Same A.pdf", 6, 7, {"Same A -> 1", "Same B -> 1", "No page -> -"}},
           {"4 Late.pdf", 8, 11, {"Late -> 1", "No page -> -"}}}},
-        {"second-level bookmarks", 6, nested, "1", "0", Cut(SplitMode::AtBookmarks, 2, "{bookmark}"),
+        {"second-level bookmarks",
+         6,
+         nested,
+         "1",
+         "0",
+         Cut(SplitMode::AtBookmarks, 2, "{bookmark}"),
          {{"Ch 1.pdf", 1, 2, {"Part I -> 1", "  Ch 1 -> 1"}},
           {"Ch 2.pdf", 3, 4, {"Part I -> -", "  Ch 2 -> 1"}},
           {"Ch 3.pdf", 5, 6, {"Part II -> 1", "  Ch 3 -> 1"}}}},
-        {"no bookmark of that level: one part", 6, nested, "2", "3", Cut(SplitMode::AtBookmarks, 3),
+        {"no bookmark of that level: one part",
+         6,
+         nested,
+         "2",
+         "3",
+         Cut(SplitMode::AtBookmarks, 3),
          {{"a_p2-3.pdf", 2, 3, {"Part I -> -", "  Ch 2 -> 2"}}}},
         // '/' becomes '_', a leading '.' too; a long title gives way so that the whole name fits 255 bytes.
-        {"awkward titles", 4, awkward, "1", "0", Cut(SplitMode::AtBookmarks, 1, "{bookmark}-{n}"),
+        {"awkward titles",
+         4,
+         awkward,
+         "1",
+         "0",
+         Cut(SplitMode::AtBookmarks, 1, "{bookmark}-{n}"),
          {{"Chapter 1_2: Intro-1.pdf", 1, 1, {"Chapter 1/2: Intro -> 1"}},
           {"_.-2.pdf", 2, 2, {".. -> 1"}},
           {longName, 3, 3, {kLong + " -> 1"}},
@@ -130,7 +175,8 @@ TEST_F(SplitJobTest, NamesThatCannotAllBeWrittenRefuseTheJobBeforeAnythingIsWrit
         {"two parts, one name", a, Cut(SplitMode::EveryPages, 2, "{title}x"),
          "Row 1 (" + a + ") would be split twice into " + m_tmp.File("ax.pdf")
              + ": pages 1-2 and pages 3-4; nothing was written."},
-        {"a part over its source", a, Cut(SplitMode::PageRange, 1, "{title}"), ", the source of row 1; nothing was written."},
+        {"a part over its source", a, Cut(SplitMode::PageRange, 1, "{title}"),
+         ", the source of row 1; nothing was written."},
         {"an unknown field", a, Cut(SplitMode::PageRange, 1, "{title}_{page"),
          "The name template \"{title}_{page\" has an unknown field {page; the fields are"},
         {"a folder in the template", a, Cut(SplitMode::PageRange, 1, "parts/{title}"), "has a '/'"},

@@ -151,8 +151,8 @@ private:
             m_command.bDecrypt = Flag(option);
         else if (name == "--every")
             ReadSplitMode(option, CliCommand::SplitMode::Every, Count(option, "pages"));
-        else if (name == "--single-pages")
-            ReadSplitMode(option, CliCommand::SplitMode::Every, (Flag(option), 1));
+        else if (name == "--single-pages" && Flag(option))
+            ReadSplitMode(option, CliCommand::SplitMode::Every, 1);
         else if (name == "--at-bookmarks")
             ReadSplitMode(option, CliCommand::SplitMode::AtBookmarks, Count(option, "a bookmark level"));
         else if (name == "--name")

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <map>
 #include <new>
@@ -118,10 +119,12 @@ struct RowParts
     bool truncated = false;
 };
 
-RowParts PartsOf(const pdf::PdfReader& reader, const PageRange& range, const SplitOptions& options)
+// `withOutline`: read the outline even when the mode does not cut at bookmarks, for the parts to keep.
+RowParts PartsOf(const pdf::PdfReader& reader, const PageRange& range, const SplitOptions& options, bool withOutline)
 {
     RowParts result;
-    result.outline = pdf::SimpleBookmark::GetBookmark(reader, &result.truncated);
+    if (withOutline || options.mode == SplitMode::AtBookmarks)
+        result.outline = pdf::SimpleBookmark::GetBookmark(reader, &result.truncated);
     static const pdf::BookmarkList none;
     result.parts = SplitParts::Cut(range, options, result.outline ? *result.outline : none);
     return result;
@@ -181,7 +184,7 @@ Plan PlanRow(const std::vector<JobRow>& rows, int index, const SplitOptions& opt
                                    pdf::PdfError::Kind::Refused};
             return plan;
         }
-        plan.parts = TargetsOf(row, PartsOf(reader, plan.range, options).parts, names, options);
+        plan.parts = TargetsOf(row, PartsOf(reader, plan.range, options, false).parts, names, options);
     } catch (const EmptyName&) {
         throw;
     } catch (...) {
@@ -305,7 +308,7 @@ bool SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, 
 {
     pdf::PdfReader& reader = ReaderFor(row, last);
     const PageRange range = RowRules::Range(row, reader.NumberOfPages());
-    RowParts cut = PartsOf(reader, range, options);
+    RowParts cut = PartsOf(reader, range, options, true);
     // The files were checked against every other part under their planned names; a source
     // rewritten since then may call for other names, which were not.
     const std::vector<PartPlan> targets = TargetsOf(row, cut.parts, names, options);
@@ -350,7 +353,9 @@ bool SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, 
             list = outlines.For(pages);
             const int kept = pdf::SimpleBookmark::Count(list);
             report.bookmarksKept += kept;
-            report.bookmarksDropped += outlines.Count() - kept;
+            // NOTE: thousands of parts of a long outline each drop most of it; the sum saturates.
+            report.bookmarksDropped = static_cast<int>(std::min<long long>(
+                INT_MAX, static_cast<long long>(report.bookmarksDropped) + outlines.Count() - kept));
         } else {
             list = RowRules::CreatedBookmark(row.szBookmark, 1);
             report.bookmarksCreated += static_cast<int>(list.size());

@@ -122,9 +122,7 @@ pdf::BookmarkList SplitParts::For(const PageRange& part) const
 {
     pdf::BookmarkList list;
     Copy(m_outline, m_nodes, part, list);
-    RowRules::TrimBookmarks(
-        list,
-        PageRange::Normalise(std::to_string(part.Pages()), std::to_string(part.Begin()), std::to_string(part.End())));
+    RowRules::TrimBookmarks(list, part);
     return list;
 }
 

@@ -41,7 +41,7 @@ public:
     SplitParts(const SplitParts&) = delete;
     SplitParts& operator=(const SplitParts&) = delete;
 
-    // The outline trimmed to pages [begin, end] of the source and counted from 1 there, as
+    // The outline trimmed to `part` (a range of the source; Pages() its page count), counted from 1, as
     // RowRules::TrimBookmarks leaves it; subtrees that would vanish whole are never copied, so that
     // thousands of parts of a long outline do not cost the whole outline each.
     pdf::BookmarkList For(const PageRange& part) const;

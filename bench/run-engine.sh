@@ -5,6 +5,8 @@
 #   (b) merge 200 files x 50 pages with 50-entry outlines
 #   (c) merge 2,000 files x 5 pages under `ulimit -n 256`
 #   (d) split one 20,000-page file into 10 ranges
+#   (s) split the file of (d) into 20,000 single pages; (s200) its first 200 pages only, with pdfseparate
+#       too; (s100) the file into parts of 100 pages (every tool writes into an emptied folder)
 #   (e) `quire info` over the 2,000 files of (c) against a pdfinfo loop
 #   (protected) the files of (b) written AES-256 protected, merged with `--password-file` per input,
 #       against the merge of (b), the two run alternately
@@ -12,7 +14,7 @@
 # resident set size of one more run. For (protected), medians of RUNS alternating runs of each, wall
 # time and peak memory from /usr/bin/time. The table goes to stdout and to $QUIRE_BENCH_DIR/results.md.
 #
-#   bench/run-engine.sh [RUNS] [a b c d e protected]
+#   bench/run-engine.sh [RUNS] [a b c d e s protected]
 # QUIRE_BENCH_TOOLS, a regular expression such as 'quire|qpdf', measures only the tools it matches.
 # QUIRE_BENCH_BASELINE names another `quire` binary (an earlier build) measured beside this one as
 # "quire-baseline", so that the cost of a change shows as a ratio from one run.
@@ -23,7 +25,7 @@ root=$PWD
 runs=${1:-5}
 [ $# -gt 0 ] && shift
 cases=("$@")
-[ ${#cases[@]} -eq 0 ] && cases=(a b c d e protected)
+[ ${#cases[@]} -eq 0 ] && cases=(a b c d e s protected)
 work=${QUIRE_BENCH_DIR:-/tmp/quire-bench}
 build=${QUIRE_BENCH_BUILD:-$root/build-bench}
 
@@ -62,16 +64,18 @@ results=$work/results.md
 rows=$work/rows.tsv
 : >"$rows"
 
-# measure CASE TOOL COMMAND: hyperfine median (s) and peak RSS (MB) of one shell command line.
+# measure CASE TOOL COMMAND [PREPARE]: hyperfine median (s) and peak RSS (MB) of one shell command
+# line; PREPARE runs before each run, untimed.
 measure()
 {
-    local name=$1 tool=$2 command=$3
+    local name=$1 tool=$2 command=$3 prepare=${4:-true}
     local json=$work/hf-$name-$tool.json
     local status=0
     if [ -n "${QUIRE_BENCH_TOOLS:-}" ] && ! [[ $tool =~ ^(${QUIRE_BENCH_TOOLS})$ ]]; then
         return
     fi
     # One checked run first: a tool that fails is reported as failing, not timed.
+    bash -c "$prepare"
     if ! bash -c "$command" >/dev/null 2>"$work/err-$name-$tool.txt"; then
         status=1
     fi
@@ -80,10 +84,11 @@ measure()
         echo "$name $tool: failed ($(head -c 120 "$work/err-$name-$tool.txt"))" >&2
         return
     fi
-    hyperfine --style none --runs "$runs" --warmup 1 --export-json "$json" "$command" >/dev/null
+    hyperfine --style none --runs "$runs" --warmup 1 --prepare "$prepare" --export-json "$json" "$command" >/dev/null
     local median
     median=$(python3 -c 'import json,sys; print("%.3f" % json.load(open(sys.argv[1]))["results"][0]["median"])' "$json")
     local rss
+    bash -c "$prepare"
     /usr/bin/time -f '%M' -o "$work/rss.txt" bash -c "$command" >/dev/null 2>&1 || true
     rss=$(tail -1 "$work/rss.txt")
     printf '%s\t%s\t%s\t%s\t\n' "$name" "$tool" "$median" "$((rss / 1024))" >>"$rows"
@@ -169,6 +174,24 @@ for c in "${cases[@]}"; do
         measure d mutool "$mutool_cmd true"
         measure d pdftk "$pdftk_cmd true"
         ;;
+    s)
+        # Every tool writes into an emptied folder of its own, so that none replaces files.
+        fresh() { echo "rm -rf $1 && mkdir $1"; }
+        measure s quire "$quire split --no-backup --single-pages --folder s-quire d/f0001.pdf" "$(fresh s-quire)"
+        [ -n "${QUIRE_BENCH_BASELINE:-}" ] && measure s quire-baseline \
+            "$QUIRE_BENCH_BASELINE split --no-backup --single-pages --folder s-baseline d/f0001.pdf" "$(fresh s-baseline)"
+        measure s qpdf "qpdf --split-pages d/f0001.pdf s-qpdf/p-%d.pdf" "$(fresh s-qpdf)"
+        # NOTE: pdfseparate takes about a tenth of a second per page of this file (it grows with the
+        # file, not the page), over half an hour for all of it: it is measured on the first 200 pages,
+        # beside the other two on the same pages.
+        measure s200 quire "$quire split --no-backup --single-pages --folder s200-quire d/f0001.pdf 1-200" \
+            "$(fresh s200-quire)"
+        measure s200 qpdf "qpdf d/f0001.pdf --pages . 1-200 -- --split-pages s200-qpdf/p-%d.pdf" "$(fresh s200-qpdf)"
+        measure s200 pdfseparate "pdfseparate -f 1 -l 200 d/f0001.pdf s200-pdfseparate/p-%d.pdf" \
+            "$(fresh s200-pdfseparate)"
+        measure s100 quire "$quire split --no-backup --every 100 --folder s100-quire d/f0001.pdf" "$(fresh s100-quire)"
+        measure s100 qpdf "qpdf --split-pages=100 d/f0001.pdf s100-qpdf/p-%d.pdf" "$(fresh s100-qpdf)"
+        ;;
     e)
         in=$(files c)
         measure e quire "$quire info $in"
@@ -194,6 +217,8 @@ check()
 {
     for c in a b c protected; do check out-$c-quire.pdf; done
     check d/f0001_p1-2000.pdf
+    check s-quire/f0001_p777-777.pdf
+    check s100-quire/f0001_p19901-20000.pdf
 } >&2
 
 python3 - "$rows" "$results" <<'PY'
@@ -208,6 +233,9 @@ titles = {
     "c": "(c) merge 2,000 files x 5 pages, ulimit -n 256",
     "d": "(d) split one 20,000-page file into 10 ranges",
     "e": "(e) info over the 2,000 files of (c)",
+    "s": "(s) split the 20,000-page file of (d) into single pages",
+    "s200": "(s200) split the first 200 pages of the file of (d) into single pages",
+    "s100": "(s100) split the 20,000-page file of (d) into parts of 100 pages",
     "protected": "(protected) merge the 200 files x 50 pages of (b), AES-256 protected, against (b) unprotected",
 }
 out = []

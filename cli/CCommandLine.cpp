@@ -151,10 +151,46 @@ private:
 
     bool ReadSplitOption(const Option& option)
     {
-        if (option.name != "--decrypt")
+        const std::string& name = option.name;
+        if (name == "--decrypt")
+            m_command.bDecrypt = Flag(option);
+        else if (name == "--every")
+            ReadSplitMode(option, CliCommand::SplitMode::Every, Count(option, "pages"));
+        else if (name == "--single-pages" && Flag(option))
+            ReadSplitMode(option, CliCommand::SplitMode::Every, 1);
+        else if (name == "--at-bookmarks")
+            ReadSplitMode(option, CliCommand::SplitMode::AtBookmarks, Count(option, "a bookmark level"));
+        else if (name == "--name")
+            m_command.szNameTemplate = Value(option);
+        else if (name == "--folder")
+            m_command.szFolder = Value(option);
+        else
             return false;
-        m_command.bDecrypt = Flag(option);
         return true;
+    }
+
+    // One way of cutting the ranges: a second one leaves it open which one the user meant.
+    void ReadSplitMode(const Option& option, CliCommand::SplitMode mode, int n)
+    {
+        if (!m_szSplitMode.empty())
+            throw UsageError("split takes one of --every, --single-pages and --at-bookmarks, not both " + m_szSplitMode
+                             + " and " + option.name);
+        m_szSplitMode = option.name;
+        m_command.splitMode = mode;
+        (mode == CliCommand::SplitMode::Every ? m_command.nSplitEvery : m_command.nSplitLevel) = n;
+    }
+
+    // The value of `option` as a whole number from 1.
+    int Count(const Option& option, const std::string& what)
+    {
+        const std::string text = Value(option);
+        const bool digits = !text.empty() && text.size() <= 9
+            && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+        const int n = digits ? std::stoi(text) : 0;
+        if (n < 1)
+            throw UsageError("option " + option.name + " needs " + what + ", a whole number from 1, not '" + text
+                             + "'");
+        return n;
     }
 
     // --password and --password-file, for the FILE before them; merge, split and info alike.
@@ -270,6 +306,7 @@ private:
     bool m_bOutputGiven = false;
     bool m_bEndOfOptions = false;
     bool m_bAfterFile = false;
+    std::string m_szSplitMode; // the split mode option given, if any
 };
 
 } // namespace
@@ -312,7 +349,8 @@ std::string CCommandLine::Synopsis()
            "                   [--nest-bookmarks] [--user-password TEXT | --user-password-file FILE]\n"
            "                   [--owner-password TEXT | --owner-password-file FILE] INPUT...\n"
            "       quire merge --job FILE [PASSWORD] [-o OUTPUT] [other merge options]\n"
-           "       quire split [--no-backup] [--open] [--decrypt] INPUT...\n"
+           "       quire split [--every N | --single-pages | --at-bookmarks L] [--name TEMPLATE] [--folder DIR]\n"
+           "                   [--no-backup] [--open] [--decrypt] INPUT...\n"
            "       quire split --job FILE [PASSWORD] [other split options]\n"
            "       quire info [--json] FILE [PASSWORD]...\n"
            "       quire --help | --version\n"
@@ -330,8 +368,10 @@ std::string CCommandLine::HelpText()
           "          outline, trimmed to its range; a file without an outline gets one bookmark at its\n"
           "          first page. Forms keep working.\n"
           "  split   Writes the range of every INPUT into a file of its own beside it, named\n"
-          "          <title>_p<begin>-<end>.pdf, and prints each path written. A part of a protected\n"
-          "          file is protected as its source is: same method, passwords and permissions.\n"
+          "          <title>_p<begin>-<end>.pdf, or cuts it into parts (--every, --single-pages,\n"
+          "          --at-bookmarks), and prints each path written. Every name is checked before\n"
+          "          anything is written: two parts that would be one file refuse the split. A part of a\n"
+          "          protected file is protected as its source is: same method, passwords and permissions.\n"
           "  info    Prints \"PATH: N pages, outline yes|no, form yes|no[, encrypted (METHOD)]\" for\n"
           "          every FILE; METHOD is AES-256, AES-128, RC4 128-bit or RC4 40-bit.\n"
           "\n"
@@ -369,6 +409,18 @@ std::string CCommandLine::HelpText()
           "  --decrypt        split: write the parts without their source's protection. This needs the\n"
           "                   source's owner password (--password); a source opened with its user password\n"
           "                   only is refused.\n"
+          "  --every N        split: parts of N pages each, the last one shorter.\n"
+          "  --single-pages   split: one part per page (--every 1).\n"
+          "  --at-bookmarks L split: a part from each bookmark of level L (1: the top level) in the range,\n"
+          "                   in page order, to the page before the next one; pages before the first make\n"
+          "                   a part of their own; bookmarks on one page make one part. A range without\n"
+          "                   such a bookmark stays one part.\n"
+          "  --name TEMPLATE  split: the part's file name without .pdf, from {title} (the file's name\n"
+          "                   without extension), {begin}, {end} (its pages in the file), {n} (its number\n"
+          "                   in the range, zero-padded: 01..12) and {bookmark} (the bookmark it starts\n"
+          "                   at; else the --bookmark TEXT, else the title). '/' and control characters\n"
+          "                   become '_'. Default: {title}_p{begin}-{end}.\n"
+          "  --folder DIR     split: write the parts into DIR (it must exist) instead of beside each FILE.\n"
           "  --no-backup      Replace an existing output without first copying it to a time-stamped\n"
           "                   backup beside it.\n"
           "  --open           Open the merged file, or the last file a split wrote, in the desktop's\n"

@@ -49,6 +49,17 @@ struct CliCommand
     bool bOpen = false;
     bool bJson = false;
     bool bDecrypt = false; // split: parts of a protected source are written without its protection
+    // split: how each range is cut; --every N, --single-pages (--every 1) or --at-bookmarks L, at most one
+    enum class SplitMode {
+        Range,
+        Every,
+        AtBookmarks,
+    };
+    SplitMode splitMode = SplitMode::Range;
+    int nSplitEvery = 1; // --every N: 1 or more
+    int nSplitLevel = 1; // --at-bookmarks L: 1 or more
+    std::string szNameTemplate {}; // split --name TEMPLATE; empty: the default
+    std::string szFolder {}; // split --folder DIR; empty: beside each source
     CliPassword userPassword {}; // merge: protect the output; each given at most once
     CliPassword ownerPassword {};
     std::string szJobFile {}; // merge and split: --job FILE, a saved job list run instead of INPUTs
@@ -62,7 +73,8 @@ struct CliCommand
 //   [--keywords K] [--no-backup] [--open]
 //               [--user-password TEXT | --user-password-file FILE]
 //               [--owner-password TEXT | --owner-password-file FILE] INPUT...
-//   quire split [--no-backup] [--open] [--decrypt] (INPUT... | --job FILE [PASSWORD])
+//   quire split [--every N | --single-pages | --at-bookmarks L] [--name TEMPLATE] [--folder DIR]
+//               [--no-backup] [--open] [--decrypt] (INPUT... | --job FILE [PASSWORD])
 //   quire info [--json] FILE [PASSWORD]...
 //   INPUT := FILE [RANGE] [--bookmark TEXT] [PASSWORD]
 //   PASSWORD := --password TEXT | --password-file FILE
@@ -75,6 +87,7 @@ struct CliCommand
 // --job belongs to the job list's rows. -o and --job may be given only once; --job takes no INPUT,
 // and stands in for merge's -o (the list names the output). No usage error
 // repeats the value of a password option, nor an option written with its value ("--password=T").
+// N and L are whole numbers from 1; split takes one of --every, --single-pages and --at-bookmarks.
 // "--help" or "-h" anywhere before "--" asks for the help text, whatever else is wrong; so does the
 // command "help". The command "--version", "-V" or "version" asks for the version.
 // Throws CCommandLine::UsageError with a sentence saying what is wrong.

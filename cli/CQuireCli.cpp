@@ -298,6 +298,17 @@ int CQuireCli::RunSplit(const CliCommand& command)
     ApplyJobSplitSettings(options);
     options.autoBackup = !command.bNoBackup;
     options.removeProtection = command.bDecrypt;
+    // A mode, template or folder the command line does not give leaves the list's in place.
+    if (command.splitMode != CliCommand::SplitMode::Range) {
+        options.mode = command.splitMode == CliCommand::SplitMode::Every ? quire::SplitMode::EveryPages
+                                                                         : quire::SplitMode::AtBookmarks;
+        options.everyPages = command.nSplitEvery;
+        options.bookmarkLevel = command.nSplitLevel;
+    }
+    if (!command.szNameTemplate.empty())
+        options.nameTemplate = command.szNameTemplate;
+    if (!command.szFolder.empty())
+        options.folder = command.szFolder;
     std::unique_ptr<CTerminalProgress> progress;
     if (m_bProgress)
         progress = std::make_unique<CTerminalProgress>(stderr, "splitting");

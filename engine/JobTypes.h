@@ -73,7 +73,9 @@ struct SplitOptions
     int bookmarkLevel = 1; // AtBookmarks: 1 for the top level
     // The part's file name without ".pdf": {title} (the source's file title), {begin}, {end} (source
     // page numbers), {n} (the part's number within its row, zero-padded to the width of the row's part
-    // count), {bookmark} (AtBookmarks: the item's title made safe for a file name). Empty: the default.
+    // count), {bookmark} (AtBookmarks: the title of the item the part starts at; else, and for an item
+    // without a title, the row's bookmark text or else the file title), each made safe for a file name
+    // (see SplitNameTemplate). Empty: the default.
     std::string nameTemplate {};
     std::string folder {}; // where the parts go; empty: beside each source
 };

@@ -4,11 +4,13 @@
 #include "engine/BackupFile.h"
 #include "engine/PathSplit.h"
 #include "engine/PdfError.h"
+#include "engine/SyncBatch.h"
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
@@ -231,7 +233,7 @@ void OutputFile::Finish()
     m_buffer.shrink_to_fit();
     if (m_fault.stage == WriteFault::Stage::Sync)
         Fail(m_fault.error);
-    if (::fsync(m_fd) != 0)
+    if (!m_batch && ::fsync(m_fd) != 0)
         Fail(errno);
     const int fd = m_fd;
     m_fd = -1;
@@ -252,6 +254,26 @@ std::string OutputFile::Commit(bool backup)
     struct stat st
     {
     };
+    if (m_batch) {
+        if (::lstat(m_target.c_str(), &st) != 0 && errno == ENOENT && m_fault.stage != WriteFault::Stage::Rename
+            && ::renameat2(AT_FDCWD, m_temporary.c_str(), AT_FDCWD, m_target.c_str(), RENAME_NOREPLACE) == 0) {
+            m_committed = true;
+            Unregister(m_slot);
+            m_slot = -1;
+            m_batch->Add(m_target);
+            return backupPath;
+        }
+        // NOTE: a file is there after all (or the file system cannot rename without replacing): it
+        // is replaced only by a file that is on disk already, as without a batch.
+        const int fd = ::open(m_temporary.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            Fail(errno);
+        const bool synced = ::fsync(fd) == 0;
+        const int error = errno;
+        ::close(fd);
+        if (!synced)
+            Fail(error);
+    }
     if (backup && ::stat(m_target.c_str(), &st) == 0)
         backupPath = doBackupFile(m_target, m_backupFault);
     const bool renamed

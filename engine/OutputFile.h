@@ -9,6 +9,8 @@
 
 namespace quire {
 
+class SyncBatch;
+
 // A new file that takes the place of `target` only once it is complete and on disk.
 //
 // The constructor creates a temporary file in the target's folder, exclusively: a name that is
@@ -65,6 +67,13 @@ public:
     // character boundary so that the file name stays within 255 bytes.
     static std::string HiddenSibling(const std::string& target, const std::string& suffix);
 
+    // For a file that is new, durability is left to `batch`: Finish writes and closes without an
+    // fsync, and Commit, when nothing is at the target, renames without replacing anything (a file
+    // that turns up there meanwhile is never overwritten this way) and adds the target to `batch`
+    // instead of syncing it and its folder. A target that exists is replaced as without a batch:
+    // the file is synced before the rename, and the folder after it.
+    void DeferSyncTo(SyncBatch& batch) { m_batch = &batch; }
+
 private:
     [[noreturn]] void Fail(int error);
     bool WriteOut(const char* data, std::size_t size);
@@ -80,6 +89,7 @@ private:
     std::vector<char> m_buffer;
     bool m_finished = false;
     bool m_committed = false;
+    SyncBatch* m_batch = nullptr;
 };
 
 } // namespace quire

@@ -247,6 +247,7 @@ struct PdfCopy::Impl
     // The source whose encryption the output takes over, kept parsed until the write.
     std::shared_ptr<QPDF> encryptionSource;
     std::optional<quire::Protection> protection;
+    quire::SyncBatch* syncBatch = nullptr;
 
     Impl(Document& doc, std::string path)
         : document(doc)
@@ -526,6 +527,11 @@ void PdfCopy::Impl::FixLinks(PdfReader::Impl& src, int from, int to, std::size_t
     page.replaceKey("/Annots", kept);
 }
 
+void PdfCopy::DeferSyncTo(quire::SyncBatch& batch)
+{
+    m_impl->syncBatch = &batch;
+}
+
 void PdfCopy::ReleaseParsed(const PdfReader& reader)
 {
     const std::shared_ptr<PdfReader::Impl>& src = reader.impl();
@@ -714,6 +720,8 @@ std::string PdfCopy::Close(bool backup, const quire::WriteFault& fault)
 std::string PdfCopy::Impl::Write(bool backup, const quire::WriteFault& fault)
 {
     quire::OutputFile file(outputPath, outputPath, fault);
+    if (syncBatch)
+        file.DeferSyncTo(*syncBatch);
     OutputPipeline pipeline(file);
     try {
         QPDFWriter writer(*out);

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+namespace quire {
+class SyncBatch;
+}
+
 namespace pdf {
 
 class PdfReader;
@@ -85,6 +89,9 @@ public:
     // `reader` (or a copy of it) again except to destroy it. Keeps the document when a form copy
     // failed, and when the reader is shared elsewhere.
     void ReleaseParsed(const PdfReader& reader);
+
+    // Close leaves the durability of a new output to `batch` (see quire::OutputFile::DeferSyncTo).
+    void DeferSyncTo(quire::SyncBatch& batch);
 
     // "old -> new" for each form field renamed so as not to clash with a field already in the output.
     const std::vector<std::string>& RenamedFields() const;

@@ -5,33 +5,48 @@
 
 namespace quire {
 
-// Writes the normalised page range of every checked row into "<source folder><source title>_p<b>-<e>.pdf".
+// Writes the normalised page range of every checked row into parts, as options.mode cuts it (see
+// SplitParts::Cut): by default one part, "<source folder><source title>_p<b>-<e>.pdf".
 //
-// - Every row's file name is worked out before anything is written. Two rows whose files would be
-//   the same file refuse the whole job, naming both rows, unless they are the very same source and
-//   range: that file is then written once. A file that would be the same
-//   file as the source of any row refuses the whole job too.
-// - The source's outline is trimmed to the range; a source without one and with a non-empty
-//   bookmark text gets one bookmark to page 1. An outline cut at the reader's limits is noted.
+// - A part's file name comes from options.nameTemplate (see SplitNameTemplate) with ".pdf", in
+//   options.folder or else beside its source. {bookmark} is the outline item the part starts at;
+//   for a part that starts at none (the pages before the first item, or another mode) it is the
+//   row's bookmark text, else the source's file title.
+// - Refused before anything is written, with a sentence that says why (a whole-job error, kind
+//   Refused): parts of fewer than 1 page, a bookmark level below 1, a template with an unknown field
+//   or a '/', a template that gives a part an empty name, an output folder that does not exist or
+//   cannot be written to. So are two parts whose files would be the same file (by path, or by folder
+//   and name), naming both parts and the file, unless they are the very same source and range: that
+//   file is then written once; and a file that would be the same file as the source of any row.
+//   These checks look names up in maps, so that tens of thousands of parts cost no more per part.
+// - The source's outline is read once per row and trimmed to each part, its pages counted from 1 in
+//   the part; a source without one and with a non-empty bookmark text gets one bookmark to page 1
+//   in every part. An outline cut at the reader's limits is noted.
 // - The source's Title, Subject, Keywords and Author are copied; Creator and Producer "Quire Binder".
-// - A row's szPassword opens its protected source (see MergeJob.h). The parts of an encrypted source
-//   are encrypted as it is: the same method, user and owner passwords and permissions. With
-//   options.removeProtection they are not, and the notes say so ("a_p1-2.pdf is not
-//   password-protected; a.pdf was"); a row whose source was not opened with its owner password (or
-//   has an empty one) then writes nothing and is reported.
-// - Each output is written as a merge output is (see MergeJob.h): a temporary file, every write,
-//   fsync and close checked, then a rename; an output that is not a regular file is refused; a
-//   replaced output keeps its permission bits; when options.autoBackup is set, an existing output is
-//   first copied to its backup, and a backup that cannot be made fails that row.
-// - A row that fails (unreadable source, output not writable) is reported and the job goes on with
-//   the next row; a row whose range holds no pages writes no file, is reported as skipped, and
-//   makes the job's report not ok like a failed row.
-// - A stop request ends the job before the next row; files already written stay.
+//   Forms, and links within the part, keep working (see PdfCopy::AddPages).
+// - A row's szPassword opens its protected source (see MergeJob.h); all parts of a row share one
+//   parsed copy of it. The parts of an encrypted source are encrypted as it is: the same method,
+//   user and owner passwords and permissions. With options.removeProtection they are not, and the
+//   notes say so ("a_p1-2.pdf is not password-protected; a.pdf was"); a row whose source was not
+//   opened with its owner password (or has an empty one) then writes nothing and is reported.
+// - Each part is written as a merge output is (see MergeJob.h): a temporary file, every write and
+//   close checked, then a rename; a part that replaces a file is synced before its rename, its folder
+//   after it, it keeps the replaced file's permission bits, and when options.autoBackup is set the
+//   replaced file is first copied to its backup (a backup that cannot be made fails the row). A part
+//   that is a new file is renamed without replacing anything and made durable with the row's other
+//   new parts by one syncfs after the row (see SyncBatch); when that fails, those parts are removed
+//   and the row is reported. An output that is not a regular file is refused.
+// - A row that fails (unreadable source, a part not writable) is reported after the parts it wrote
+//   and the job goes on with the next row; a row whose range holds no pages writes no file, is
+//   reported as skipped, and makes the job's report not ok like a failed row.
+// - A stop request ends the job before the next row, or before the next part of a row once its
+//   first part is written; files already written stay.
 // - Consecutive rows of the same source share one parsed copy of it while the file is unchanged; a
-//   source rewritten so that its range gives another name than the one checked fails its row.
+//   source rewritten so that its range gives other names than the ones checked fails its row.
 // - Runs on a thread of its own with the stack qpdf needs (see PdfCopy::AddPages).
 // Status texts: "Splitting your PDF files, please wait a moment..." then "Splitting Finished.";
-// OnWriting(file) before each file is written.
+// OnRow for every checked row, OnWriting(file) before each part is written; filesWritten lists
+// every part in the order written.
 JobReport RunSplit(const std::vector<JobRow>& rows, const SplitOptions& options, IJobObserver* observer = nullptr,
                    StopFlag stop = nullptr);
 

@@ -29,6 +29,12 @@ TEST_F(QuireCliTest, WrongUsageExitsWithTwoAndTheSynopsisHelpAndVersionWithZero)
         {{"split", "--bookmark", "T", "a.pdf"}, 2, "quire: --bookmark must follow the file"},
         {{"split", "a.pdf", "--title", "T"}, 2, "quire: unknown option '--title' for split"},
         {{"split", "a.pdf", "--open=yes"}, 2, "quire: option --open takes no value"},
+        {{"split", "--every", "0", "a.pdf"}, 2, "quire: option --every needs pages, a whole number from 1, not '0'"},
+        {{"split", "--at-bookmarks=x", "a.pdf"}, 2, "needs a bookmark level, a whole number from 1, not 'x'"},
+        {{"split", "--every=2", "--single-pages", "a.pdf"},
+         2,
+         "quire: split takes one of --every, --single-pages and --at-bookmarks, not both --every and --single-pages"},
+        {{"merge", "-o", "x.pdf", "--every", "2", "a.pdf"}, 2, "quire: unknown option '--every' for merge"},
         {{"info"}, 2, "quire: info needs at least one file"},
         {{"info", "a.pdf", "--no-backup"}, 2, "quire: unknown option '--no-backup' for info"},
         // No usage error repeats a password.
@@ -141,11 +147,22 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
         {{"split", "long.pdf"}, {0, "long_p1-1.pdf\n", "", " +long_p1-1.pdf"}},
         // Rows that would write one file, or over a source, are refused before anything is written.
         {{"split", "a.pdf", "1-2", "a.PDF", "1-2"},
-         {1, "", "quire: Rows 1 and 2 (a.pdf and a.PDF) would both be split into a_p1-2.pdf; nothing was written.\n"}},
+         {1, "",
+          "quire: Rows 1 and 2 (a.pdf pages 1-2 and a.PDF pages 1-2) would both be split into a_p1-2.pdf; nothing was "
+          "written.\n"}},
         {{"split", "a.pdf", "1-2", "a_p1-2.pdf", "3-4"},
          {1, "",
           "quire: a_p1-2.pdf, the file row 1 would be split into, is a_p1-2.pdf, the source of row 2; nothing was "
           "written.\n"}},
+        // Parts of N pages go into the folder asked for, named from the template.
+        {{"split", "--every", "3", "--name", "{n}-{title}", "--folder", "folder", "a.pdf"},
+         {0, "folder/1-a.pdf\nfolder/2-a.pdf\n", "", " +folder/1-a.pdf +folder/2-a.pdf"}},
+        {{"split", "--folder", "nowhere", "a.pdf"},
+         {1, "", "quire: The output folder nowhere does not exist; nothing was written.\n"}},
+        {{"split", "--name", "{title}_{page}", "a.pdf"},
+         {1, "",
+          "quire: The name template \"{title}_{page}\" has an unknown field {page}; the fields are {title}, {begin}, "
+          "{end}, {n} and {bookmark}; nothing was written.\n"}},
         // A split goes on after a failing file.
         {{"split", "locked.pdf", "b.pdf", "5-3", "a.pdf", "1-3"},
          {1, "a_p1-3.pdf\n",

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quire {
+
+// New files put in place without an fsync of their own, made durable together by one syncfs of
+// the file system that holds their folder.
+//
+// Watch(folder) before the first file is written there: syncfs reports the write-back failures
+// that happen after that (Linux 5.8 and later). OutputFile adds a file once it is renamed into
+// place; only a file whose name was free is added (see OutputFile::DeferSyncTo). Flush syncs and
+// tells what failed: the caller removes those files, so that none stays that may be incomplete.
+class SyncBatch
+{
+public:
+    SyncBatch() = default;
+    ~SyncBatch();
+    SyncBatch(const SyncBatch&) = delete;
+    SyncBatch& operator=(const SyncBatch&) = delete;
+
+    // Opens `folder` ("" for the working folder) to sync later. Throws PdfError (Unwritable) when
+    // it cannot be opened.
+    void Watch(const std::string& folder);
+    void Add(const std::string& path) { m_files.push_back(path); }
+
+    // Syncs the watched file systems and forgets them. Empty when everything added is on disk; else
+    // "<folder> could not be flushed to disk: <reason>", and the files added are left in `failed`.
+    // Either way the batch starts afresh.
+    std::string Flush(std::vector<std::string>& failed);
+
+private:
+    struct Watched
+    {
+        std::string folder;
+        int fd = -1;
+    };
+    std::vector<Watched> m_watched;
+    std::vector<std::string> m_files;
+};
+
+} // namespace quire

@@ -125,7 +125,9 @@ std::string SplitNameTemplate::Name(const Fields& fields) const
     name = CutUtf8(name, room);
     if (name.empty())
         return name;
-    if (name[0] == '.' || name[0] == '-')
+    // A bookmark title that starts the name must not make a hidden file or one that reads as an
+    // option; a source's own title stays as it is, as parts have always been named after it.
+    if (m_pieces.front().field == Field::Bookmark && (name[0] == '.' || name[0] == '-'))
         name[0] = '_';
     return name + std::string(kExtension);
 }

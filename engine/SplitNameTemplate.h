@@ -11,9 +11,9 @@ namespace quire {
 // Fields: {title} (the source's file title), {begin} and {end} (source page numbers), {n} (the part's
 // number within its row, zero-padded to the width of the row's part count), {bookmark} (the outline
 // item a part starts at). Every other character is taken as written. A value is made safe for a file
-// name: '/', NUL and other control characters become '_'. The whole name then gets '_' for a leading
-// '.' or '-', and is cut at a UTF-8 character boundary so that it fits 255 bytes with ".pdf"; a long
-// {bookmark} is shortened first, so that the fields after it stay.
+// name: '/', NUL and other control characters become '_'. A name that starts with {bookmark} gets '_'
+// for a leading '.' or '-' (a source's title keeps its own). The name is cut at a UTF-8 character boundary so that it
+// fits 255 bytes with ".pdf"; a long {bookmark} is shortened first, so that the fields after it stay.
 class SplitNameTemplate
 {
 public:

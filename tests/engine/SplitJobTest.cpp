@@ -226,14 +226,16 @@ TEST(SplitNameTemplate, MakesEveryValueSafeAndFitsTheNameInto255Bytes)
         std::string text;
         std::string bookmark;
         std::string name;
+        std::string title = "t";
     } cases[] = {
         {"{bookmark}", "a\tb\x01/c", "a_b__c.pdf"},
         {"{bookmark}", "-rf", "_rf.pdf"},
         {"{n}{bookmark}", e300, "07" + e300.substr(0, 248) + ".pdf"}, // 251 bytes would cut an é
         {"{title} {begin}-{end}", "", "t 3-9.pdf"},
+        {"", "", "-dash_p3-9.pdf", "-dash"}, // as parts of such a source have always been named
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(SplitNameTemplate(c.text).Name({"t", 3, 9, 7, 12, c.bookmark}), c.name);
+        EXPECT_EQ(SplitNameTemplate(c.text).Name({c.title, 3, 9, 7, 12, c.bookmark}), c.name);
     }
 }

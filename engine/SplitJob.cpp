@@ -333,8 +333,9 @@ bool SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, 
             return false;
         if (!part.written)
             continue;
+        // The target is checked when the part is closed, against this source too, just before it is
+        // written: a check here as well would cost every part its stats twice.
         const std::string& output = part.target;
-        pdf::PdfCopy::CheckOutputPath(output, {row.szFilePath});
         pdf::Document document;
         pdf::PdfCopy copy(document, output);
         copy.DeferSyncTo(batch);

@@ -40,6 +40,11 @@ gen=$build/bench/quire-bench-corpus
 
 mkdir -p "$work"
 cd "$work"
+# The split cases' folders of an earlier run are set aside now and removed after the measurements.
+mkdir -p old-outputs
+for f in s-* s200-* s100-*; do
+    [ -e "$f" ] && mv "$f" "old-outputs/$f.$$"
+done
 corpus()
 {
     local dir=$1
@@ -175,8 +180,11 @@ for c in "${cases[@]}"; do
         measure d pdftk "$pdftk_cmd true"
         ;;
     s)
-        # Every tool writes into an emptied folder of its own, so that none replaces files.
-        fresh() { echo "rm -rf $1 && mkdir $1"; }
+        # Every run writes into a new folder of its own (NAME is a link to it), so that no tool replaces
+        # files. NOTE: nothing is removed between runs: ext4 without a journal (this machine's) does not
+        # reuse an inode freed within the last minute and searches past every such inode for each new
+        # file, so a run just after 20,000 files were removed pays for that removal, whichever tool it is.
+        fresh() { echo "n=\$((\$(cat $1.n 2>/dev/null || echo 0) + 1)) && echo \$n >$1.n && mkdir $1.\$n && ln -sfn $1.\$n $1"; }
         measure s quire "$quire split --no-backup --single-pages --folder s-quire d/f0001.pdf" "$(fresh s-quire)"
         [ -n "${QUIRE_BENCH_BASELINE:-}" ] && measure s quire-baseline \
             "$QUIRE_BENCH_BASELINE split --no-backup --single-pages --folder s-baseline d/f0001.pdf" "$(fresh s-baseline)"
@@ -262,3 +270,10 @@ text = "\n".join(out)
 open(sys.argv[2], "w").write(text + "\n")
 print(text)
 PY
+
+# Only now, with every measurement taken, do the split folders go (see the case s).
+rm -rf old-outputs s-*.[0-9]* s200-*.[0-9]* s100-*.[0-9]* s-*.n s200-*.n s100-*.n
+for f in s-* s200-* s100-*; do
+    [ -L "$f" ] && rm -f "$f"
+done
+true

@@ -113,11 +113,15 @@ void OutputFile::CheckTarget(const std::string& target)
                                   "is not a regular file; give the name of a PDF file to write");
 }
 
-OutputFile::OutputFile(std::string target, const std::string& modelPath, const WriteFault& fault, WriteFault::File role)
+OutputFile::OutputFile(std::string target, const std::string& modelPath, const WriteFault& fault, WriteFault::File role,
+                       SyncBatch* batch)
     : m_target(std::move(target))
     , m_fault(fault.file == role ? fault : WriteFault {})
     , m_backupFault(fault.file == WriteFault::File::Backup ? fault : WriteFault {})
+    , m_batch(batch)
 {
+    if (m_batch && CreateInPlace())
+        return;
     struct stat model
     {
     };
@@ -155,12 +159,50 @@ OutputFile::OutputFile(std::string target, const std::string& modelPath, const W
     m_buffer.reserve(kBufferBytes);
 }
 
+bool OutputFile::CreateInPlace()
+{
+    int error = 0;
+    {
+        const SignalsHeld held;
+        ++g_creating;
+        // O_EXCL: a file, a folder or a symbolic link that is there is never opened.
+        m_fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        error = errno;
+        if (m_fd >= 0)
+            m_slot = Register(m_target);
+        --g_creating;
+    }
+    if (m_fd < 0) {
+        if (error == EEXIST)
+            return false;
+        throw pdf::PdfError::Make(pdf::PdfError::Kind::Unwritable, m_target, std::strerror(error));
+    }
+    struct stat st
+    {
+    };
+    if (::fstat(m_fd, &st) != 0)
+        Fail(errno);
+    m_device = st.st_dev;
+    m_inode = st.st_ino;
+    m_temporary = m_target;
+    m_inPlace = true;
+    m_buffer.reserve(kBufferBytes);
+    return true;
+}
+
 OutputFile::~OutputFile()
 {
     if (m_fd >= 0)
         ::close(m_fd);
-    if (!m_committed && !m_temporary.empty())
-        ::unlink(m_temporary.c_str());
+    if (!m_committed && !m_temporary.empty()) {
+        struct stat st
+        {
+        };
+        // NOTE: a file created in place is removed only while its name still leads to it: one that
+        // somebody put there after removing ours is not ours to remove.
+        if (!m_inPlace || (::lstat(m_temporary.c_str(), &st) == 0 && st.st_dev == m_device && st.st_ino == m_inode))
+            ::unlink(m_temporary.c_str());
+    }
     Unregister(m_slot);
 }
 
@@ -249,8 +291,17 @@ std::string OutputFile::Commit(bool backup)
 {
     if (!m_finished)
         throw std::logic_error("OutputFile::Commit before Finish");
-    CheckTarget(m_target);
     std::string backupPath;
+    if (m_inPlace) {
+        if (m_fault.stage == WriteFault::Stage::Rename)
+            Fail(m_fault.error);
+        m_committed = true;
+        Unregister(m_slot);
+        m_slot = -1;
+        m_batch->Add(m_target);
+        return backupPath;
+    }
+    CheckTarget(m_target);
     struct stat st
     {
     };

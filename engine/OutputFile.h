@@ -4,6 +4,7 @@
 #include "engine/WriteFault.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,12 +29,21 @@ class SyncBatch;
 //
 // While it exists, the temporary file is also listed for RemoveUnfinished, so that a signal that
 // ends the process leaves nothing behind.
+//
+// With a `batch`, a target that does not exist is created in place instead, exclusively (nothing
+// that turns up under its name meanwhile, a symbolic link included, is ever opened or replaced):
+// there is no file of the user's to keep whole, so the temporary name and the rename would only
+// cost time. Durability is then left to the batch: Finish writes and closes without an fsync, and
+// Commit adds the target to `batch`. Until Commit the file is still removed on failure, by the
+// destructor (only while its name still leads to it) or by RemoveUnfinished. A target that exists
+// is written as without a batch, through a temporary file synced before its rename, the folder
+// after it.
 class OutputFile
 {
 public:
     // `fault` takes effect when its file is `role`.
     OutputFile(std::string target, const std::string& modelPath, const WriteFault& fault = {},
-               WriteFault::File role = WriteFault::File::Output);
+               WriteFault::File role = WriteFault::File::Output, SyncBatch* batch = nullptr);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -52,7 +62,10 @@ public:
     std::string Commit(bool backup);
 
     const std::string& Target() const { return m_target; }
+    // The file being written: the target itself when it was created in place.
     const std::string& TemporaryPath() const { return m_temporary; }
+    // The target did not exist and is being written under its own name (see the class comment).
+    bool CreatedInPlace() const { return m_inPlace; }
 
     // Refuses (PdfError::Kind::Refused, "<target> is not a regular file") a target that exists and
     // is not a regular file: a device, a FIFO, a socket, a folder. A symbolic link to a regular file
@@ -67,14 +80,9 @@ public:
     // character boundary so that the file name stays within 255 bytes.
     static std::string HiddenSibling(const std::string& target, const std::string& suffix);
 
-    // For a file that is new, durability is left to `batch`: Finish writes and closes without an
-    // fsync, and Commit, when nothing is at the target, renames without replacing anything (a file
-    // that turns up there meanwhile is never overwritten this way) and adds the target to `batch`
-    // instead of syncing it and its folder. A target that exists is replaced as without a batch:
-    // the file is synced before the rename, and the folder after it.
-    void DeferSyncTo(SyncBatch& batch) { m_batch = &batch; }
-
 private:
+    // Creates the target exclusively; false when something is there already.
+    bool CreateInPlace();
     [[noreturn]] void Fail(int error);
     bool WriteOut(const char* data, std::size_t size);
 
@@ -89,6 +97,9 @@ private:
     std::vector<char> m_buffer;
     bool m_finished = false;
     bool m_committed = false;
+    bool m_inPlace = false;
+    std::uint64_t m_device = 0; // of the file created in place
+    std::uint64_t m_inode = 0;
     SyncBatch* m_batch = nullptr;
 };
 

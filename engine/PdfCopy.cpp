@@ -28,11 +28,15 @@
 #include <optional>
 #include <set>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pdf {
 
 namespace {
+
+// Outputs of fewer objects are written without object streams (see Impl::Write).
+constexpr std::size_t kMinObjectsForStreams = 32;
 
 // How many sources may keep their descriptor open while the output is written: a quarter of the
 // process's descriptor limit, at most 200. Beyond it each read reopens its file, so a merge of
@@ -312,18 +316,30 @@ void PdfCopy::CheckOutputPath(const std::string& outputPath, const std::vector<s
 {
     if (outputPath.empty())
         throw PdfError(PdfError::Kind::Refused, outputPath, "no output file is given", "No output file is given.");
-    std::error_code ec;
-    if (std::filesystem::is_directory(outputPath, ec))
+    // NOTE: one stat of the output serves every check of it: a split calls this for each of
+    // thousands of parts.
+    struct stat target
+    {
+    };
+    const bool exists = ::stat(outputPath.c_str(), &target) == 0;
+    if (exists && S_ISDIR(target.st_mode))
         throw PdfError::Make(PdfError::Kind::Refused, outputPath, "is a folder; give the name of a file to write");
-    quire::OutputFile::CheckTarget(outputPath);
+    if (exists && !S_ISREG(target.st_mode))
+        quire::OutputFile::CheckTarget(outputPath);
     const std::string folder = quire::PathLocation(outputPath);
+    std::error_code ec;
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
         throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, "its folder does not exist");
     // The file is written beside its target and renamed, so it is the folder that must be writable.
     if (::access(folder.empty() ? "." : folder.c_str(), W_OK) != 0)
         throw PdfError::Make(PdfError::Kind::Unwritable, outputPath, "its folder is not writable");
+    if (!exists)
+        return;
     for (const std::string& source : sourcePaths) {
-        if (FileIdentity::SameFile(outputPath, source))
+        struct stat st
+        {
+        };
+        if (::stat(source.c_str(), &st) == 0 && st.st_dev == target.st_dev && st.st_ino == target.st_ino)
             throw PdfError::Make(PdfError::Kind::Refused, outputPath,
                                  "is one of the source files and would be overwritten; choose another output file");
     }
@@ -719,15 +735,16 @@ std::string PdfCopy::Close(bool backup, const quire::WriteFault& fault)
 
 std::string PdfCopy::Impl::Write(bool backup, const quire::WriteFault& fault)
 {
-    quire::OutputFile file(outputPath, outputPath, fault);
-    if (syncBatch)
-        file.DeferSyncTo(*syncBatch);
+    quire::OutputFile file(outputPath, outputPath, fault, quire::WriteFault::File::Output, syncBatch);
     OutputPipeline pipeline(file);
     try {
         QPDFWriter writer(*out);
         writer.setOutputPipeline(&pipeline);
         writer.setMinimumPDFVersion(version);
-        writer.setObjectStreamMode(qpdf_o_generate);
+        // NOTE: object streams save a few bytes per object but cost every file two compressed
+        // streams and a second pass: for the handful of objects of a one-page part that is most of
+        // the time spent writing it.
+        writer.setObjectStreamMode(out->getObjectCount() >= kMinObjectsForStreams ? qpdf_o_generate : qpdf_o_disable);
         if (encryptionSource) {
             writer.copyEncryptionParameters(*encryptionSource);
         } else if (protection) {

@@ -75,13 +75,13 @@ public:
 
     int PageCount() const;
 
-    // Writes the file: the pages, the outline, the document's information, object streams, a PDF
-    // version at least that of every source. Refuses (PdfError::Kind::Refused) an output without
-    // pages and writes nothing. When `backup` is set and the output exists, it is copied to its
-    // time-stamped backup once the new file is complete, just before the new file replaces it; a
-    // backup that cannot be made fails Close and replaces nothing, and a replace that then fails
-    // removes the backup again. Returns the backup path, or empty when none was made. `fault`
-    // stages a write failure for tests.
+    // Writes the file: the pages, the outline, the document's information, object streams (unless
+    // the file holds only a few dozen objects), a PDF version at least that of every source.
+    // Refuses (PdfError::Kind::Refused) an output without pages and writes nothing. When `backup` is
+    // set and the output exists, it is copied to its time-stamped backup once the new file is
+    // complete, just before the new file replaces it; a backup that cannot be made fails Close and
+    // replaces nothing, and a replace that then fails removes the backup again. Returns the backup
+    // path, or empty when none was made. `fault` stages a write failure for tests.
     std::string Close(bool backup = false, const quire::WriteFault& fault = {});
 
     // Frees `reader`'s parsed document once its pages are in: copied pages keep no hold on the
@@ -90,7 +90,8 @@ public:
     // failed, and when the reader is shared elsewhere.
     void ReleaseParsed(const PdfReader& reader);
 
-    // Close leaves the durability of a new output to `batch` (see quire::OutputFile::DeferSyncTo).
+    // Close writes an output that does not exist yet in place and leaves its durability to `batch`
+    // (see quire::OutputFile).
     void DeferSyncTo(quire::SyncBatch& batch);
 
     // "old -> new" for each form field renamed so as not to clash with a field already in the output.

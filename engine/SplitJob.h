@@ -29,13 +29,14 @@ namespace quire {
 //   user and owner passwords and permissions. With options.removeProtection they are not, and the
 //   notes say so ("a_p1-2.pdf is not password-protected; a.pdf was"); a row whose source was not
 //   opened with its owner password (or has an empty one) then writes nothing and is reported.
-// - Each part is written as a merge output is (see MergeJob.h): a temporary file, every write and
-//   close checked, then a rename; a part that replaces a file is synced before its rename, its folder
-//   after it, it keeps the replaced file's permission bits, and when options.autoBackup is set the
-//   replaced file is first copied to its backup (a backup that cannot be made fails the row). A part
-//   that is a new file is renamed without replacing anything and made durable with the row's other
-//   new parts by one syncfs after the row (see SyncBatch); when that fails, those parts are removed
-//   and the row is reported. An output that is not a regular file is refused.
+// - A part that replaces a file is written as a merge output is (see MergeJob.h): a temporary file,
+//   every write and close checked, synced, then renamed, its folder synced after it; it keeps the
+//   replaced file's permission bits, and when options.autoBackup is set the replaced file is first
+//   copied to its backup (a backup that cannot be made fails the row). A part that is a new file is
+//   created under its own name, exclusively (nothing that turns up there meanwhile is replaced),
+//   removed again when any write or close fails, and made durable with the row's other new parts by
+//   one syncfs after the row (see SyncBatch); when that fails, those parts are removed and the row
+//   is reported. An output that is not a regular file is refused.
 // - A row that fails (unreadable source, a part not writable) is reported after the parts it wrote
 //   and the job goes on with the next row; a row whose range holds no pages writes no file, is
 //   reported as skipped, and makes the job's report not ok like a failed row.

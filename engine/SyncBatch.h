@@ -10,8 +10,8 @@ namespace quire {
 // the file system that holds their folder.
 //
 // Watch(folder) before the first file is written there: syncfs reports the write-back failures
-// that happen after that (Linux 5.8 and later). OutputFile adds a file once it is renamed into
-// place; only a file whose name was free is added (see OutputFile::DeferSyncTo). Flush syncs and
+// that happen after that (Linux 5.8 and later). OutputFile adds a file once it is complete in
+// place; only a file whose name was free is added (see OutputFile). Flush syncs and
 // tells what failed: the caller removes those files, so that none stays that may be incomplete.
 class SyncBatch
 {

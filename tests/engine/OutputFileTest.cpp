@@ -4,6 +4,7 @@
 // writing fails: every case leaves the existing files as they were and nothing of its own behind.
 #include "engine/OutputFile.h"
 #include "engine/BackupFile.h"
+#include "engine/SyncBatch.h"
 #include "tests/engine/EngineTestRows.h"
 
 #include <sys/stat.h>
@@ -100,21 +101,42 @@ TEST_F(OutputFileTest, NeverWritesThroughALinkPlantedUnderItsNamesNorIntoWhatIsN
 TEST_F(OutputFileTest, AFailureAtAnyStageOrAMissingSourceLeavesTheFolderAsItWas)
 {
     const std::string target = m_tmp.File("out.pdf");
+    const std::string fresh = m_tmp.File("new.pdf");
     WriteWholeFile(target, "old");
     // A missing file has no backup; each failing write below then shows nothing of it was left.
     EXPECT_THROW(quire::doBackupFileAt(m_tmp.File("missing.pdf"), kWhen), pdf::PdfError);
-    for (const Stage stage : {Stage::Write, Stage::Flush, Stage::Sync, Stage::Close, Stage::Rename}) {
-        SCOPED_TRACE(static_cast<int>(stage));
-        const auto write = [&] {
-            OutputFile file(target, target, WriteFault {stage, WriteFault::File::Output, 3, ENOSPC});
-            const std::string content(5000000, 'x');
-            file.Write(content.data(), content.size());
-            file.Finish();
-            file.Commit(false);
-        };
-        EXPECT_THAT(write, ThrowsMessage<pdf::PdfError>(StrEq(target + " cannot be written: No space left on device")));
-        EXPECT_EQ(Snapshot(), (std::map<std::string, std::string> {{"out.pdf", "old"}}));
+    quire::SyncBatch batch;
+    // An existing file, replaced through a temporary file; a new one, written in place for a batch.
+    for (const auto& [path, inBatch] : {std::pair(target, false), std::pair(target, true), std::pair(fresh, true)}) {
+        for (const Stage stage : {Stage::Write, Stage::Flush, Stage::Sync, Stage::Close, Stage::Rename}) {
+            SCOPED_TRACE(path + (inBatch ? " in a batch, stage " : ", stage ")
+                         + std::to_string(static_cast<int>(stage)));
+            const auto write = [&] {
+                OutputFile file(path, path, WriteFault {stage, WriteFault::File::Output, 3, ENOSPC},
+                                WriteFault::File::Output, inBatch ? &batch : nullptr);
+                EXPECT_EQ(file.CreatedInPlace(), path == fresh);
+                const std::string content(5000000, 'x');
+                file.Write(content.data(), content.size());
+                file.Finish();
+                file.Commit(false);
+            };
+            EXPECT_THAT(write,
+                        ThrowsMessage<pdf::PdfError>(StrEq(path + " cannot be written: No space left on device")));
+            EXPECT_EQ(Snapshot(), (std::map<std::string, std::string> {{"out.pdf", "old"}}));
+        }
     }
+    std::vector<std::string> failed;
+    EXPECT_EQ(std::tuple(batch.Flush(failed), failed), std::tuple(std::string(), std::vector<std::string> {}));
+
+    // A new file is written under its own name; a file that took that name meanwhile is not removed.
+    {
+        OutputFile file(fresh, fresh, {}, WriteFault::File::Output, &batch);
+        file.Write("mine", 4);
+        ASSERT_EQ(file.TemporaryPath(), fresh);
+        fs::remove(fresh);
+        WriteWholeFile(fresh, "someone else's");
+    }
+    EXPECT_EQ(Snapshot(), (std::map<std::string, std::string> {{"new.pdf", "someone else's"}, {"out.pdf", "old"}}));
 }
 
 TEST_F(OutputFileTest, AnOutputOrBackupThatCannotBeWrittenFailsTheJobAndChangesNothing)

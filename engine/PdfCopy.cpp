@@ -4,7 +4,9 @@
 #include "engine/OutputFile.h"
 #include "engine/PathSplit.h"
 #include "engine/PdfReader.h"
+#include "engine/private/NamedDestinations.h"
 #include "engine/private/ObjectDepth.h"
+#include "engine/private/PageLabels.h"
 #include "engine/private/PdfReaderImpl.h"
 
 #include <algorithm>
@@ -241,6 +243,8 @@ struct PdfCopy::Impl
     BookmarkList outlines;
     std::vector<std::string> renamed;
     std::vector<std::string> warnings;
+    PageLabels labels;
+    NamedDestinations destinations;
     bool written = false;
     // Set when qpdf failed halfway through copying a form: see ~Impl.
     bool formCopyFailed = false;
@@ -295,7 +299,10 @@ struct PdfCopy::Impl
     void PairByPosition(PdfReader::Impl& src, int from, int to, std::size_t base, std::vector<AnnotationPairs>& pairs);
     void FixLinks(PdfReader::Impl& src, int from, int to, std::size_t base, std::size_t index,
                   const AnnotationPairs& pairs);
+    // Takes the page labels and named destinations of pages [from, to] of `src`, now at `base`.
+    void TakeLabelsAndDestinations(PdfReader::Impl& src, int from, int to, std::size_t base);
     void WriteOutline();
+    void WriteLabelsAndDestinations();
     void AddItems(QPDFObjectHandle parent, const BookmarkList& list);
     void WriteInfo();
     void VerifySources() const;
@@ -367,6 +374,7 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
             // O(1), where the page helper would build a new vector on every call.
             m_impl->outPages.push_back(m_impl->out->getAllPages().back());
         }
+        m_impl->TakeLabelsAndDestinations(*src, from, to, base);
         m_impl->CopyAnnotations(*src, from, to, base, hasForm);
     } catch (...) {
         if (wasClosed)
@@ -376,6 +384,25 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
     if (wasClosed)
         src->ReleaseDescriptor();
     return to - from + 1;
+}
+
+void PdfCopy::Impl::TakeLabelsAndDestinations(PdfReader::Impl& src, int from, int to, std::size_t base)
+{
+    // NOTE: both are read here, not at Close, because ReleaseParsed frees the source's document once
+    // its pages are in; what is kept is plain data.
+    if (!src.labels) {
+        src.labels = PageLabels::Read(*src.qpdf, static_cast<int>(src.pages.size()));
+        if (src.labels->damaged)
+            warnings.push_back("the page labels of " + src.path + " are damaged; those that could be read were kept");
+    }
+    labels.Add(src.labels->ranges, from, to, static_cast<int>(base));
+    if (!src.destinations) {
+        src.destinations = NamedDestinations::Read(src);
+        if (src.destinations->damaged)
+            warnings.push_back("the named destinations of " + src.path
+                               + " are damaged; those that could be read were kept");
+    }
+    destinations.Add(src.destinations->targets, from, to, base);
 }
 
 void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base, bool hasForm)
@@ -578,6 +605,11 @@ const std::vector<std::string>& PdfCopy::RenamedFields() const
     return m_impl->renamed;
 }
 
+const std::vector<std::string>& PdfCopy::RenamedDestinations() const
+{
+    return m_impl->destinations.Renamed();
+}
+
 const std::vector<std::string>& PdfCopy::Warnings() const
 {
     return m_impl->warnings;
@@ -592,6 +624,21 @@ void PdfCopy::Impl::WriteOutline()
     AddItems(root, outlines);
     root.replaceKey("/Count", QPDFObjectHandle::newInteger(Visible(outlines)));
     out->getRoot().replaceKey("/Outlines", root);
+}
+
+void PdfCopy::Impl::WriteLabelsAndDestinations()
+{
+    QPDFObjectHandle root = out->getRoot();
+    QPDFObjectHandle pageLabels = labels.Build();
+    if (!pageLabels.isNull())
+        root.replaceKey("/PageLabels", pageLabels);
+    QPDFObjectHandle tree = destinations.Build(
+        *out, [this](std::size_t page, const std::string& view) { return MakeDestination(outPages[page], view); });
+    if (!tree.isNull()) {
+        QPDFObjectHandle names = QPDFObjectHandle::newDictionary();
+        names.replaceKey("/Dests", tree);
+        root.replaceKey("/Names", names);
+    }
 }
 
 void PdfCopy::Impl::AddItems(QPDFObjectHandle parent, const BookmarkList& list)
@@ -690,6 +737,7 @@ std::string PdfCopy::Close(bool backup, const quire::WriteFault& fault)
     CheckOutputPath(d.outputPath, paths);
     try {
         d.WriteOutline();
+        d.WriteLabelsAndDestinations();
         d.WriteInfo();
     } catch (const std::bad_alloc&) {
         throw PdfError::Make(PdfError::Kind::OutOfMemory, d.outputPath);

@@ -130,6 +130,16 @@ TEST_F(LabelsAndDestinationsTest, NamedDestinationsComeAlongOnceEachAndClashingN
         EXPECT_EQ(LinksOf(out), c.links);
         EXPECT_EQ(OutlineOf(out), c.outline);
     }
+
+    // So many names that the output's tree has several leaves: a reader still finds every one.
+    PdfDesc many;
+    Strings expected;
+    for (int i = 0; i < 600; ++i) {
+        many.namedDests.push_back({"n" + std::to_string(1000 + i), 1 + i % 3});
+        expected.push_back("n" + std::to_string(1000 + i) + " -> " + std::to_string(1 + i % 3));
+    }
+    ASSERT_TRUE(RunMerge({RowFor(Make("Many.pdf", 3, false, many))}, Options("many.pdf")).ok);
+    EXPECT_EQ(DestsOf(m_tmp.File("many.pdf")), expected);
 }
 
 TEST_F(LabelsAndDestinationsTest, SplitPartsKeepTheLabelsAndDestinationsOfTheirPages)

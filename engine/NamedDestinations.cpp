@@ -89,10 +89,10 @@ SourceDestinations NamedDestinations::Read(PdfReader::Impl& source)
     return result;
 }
 
-std::map<std::string, std::string> NamedDestinations::Add(const std::vector<NamedTarget>& source, int from, int to,
+std::map<std::string, NamedTarget> NamedDestinations::Add(const std::vector<NamedTarget>& source, int from, int to,
                                                           std::size_t base)
 {
-    std::map<std::string, std::string> names;
+    std::map<std::string, NamedTarget> names;
     auto first = std::lower_bound(source.begin(), source.end(), from,
                                   [](const NamedTarget& t, int page) { return t.page < page; });
     auto last = std::upper_bound(first, source.end(), to, [](int page, const NamedTarget& t) { return page < t.page; });
@@ -106,7 +106,7 @@ std::map<std::string, std::string> NamedDestinations::Add(const std::vector<Name
         if (name != it->name)
             m_renamed.push_back(Display(it->name) + " -> " + Display(name));
         m_entries.emplace(name, Entry {base + static_cast<std::size_t>(it->page - from), it->view});
-        names.emplace(it->name, name);
+        names.emplace(it->name, NamedTarget {name, it->page, it->view});
     }
     return names;
 }

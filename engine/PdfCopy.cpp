@@ -245,6 +245,8 @@ struct PdfCopy::Impl
     std::vector<std::string> warnings;
     PageLabels labels;
     NamedDestinations destinations;
+    // The named destinations the current AddPages took, by source name, for its links.
+    std::map<std::string, NamedTarget> takenNames;
     bool written = false;
     // Set when qpdf failed halfway through copying a form: see ~Impl.
     bool formCopyFailed = false;
@@ -301,6 +303,8 @@ struct PdfCopy::Impl
                   const AnnotationPairs& pairs);
     // Takes the page labels and named destinations of pages [from, to] of `src`, now at `base`.
     void TakeLabelsAndDestinations(PdfReader::Impl& src, int from, int to, std::size_t base);
+    // The destination `link` names, when the current AddPages took it and it leads to `page`.
+    const NamedTarget* TakenName(QPDFObjectHandle link, int page) const;
     void WriteOutline();
     void WriteLabelsAndDestinations();
     void AddItems(QPDFObjectHandle parent, const BookmarkList& list);
@@ -402,7 +406,7 @@ void PdfCopy::Impl::TakeLabelsAndDestinations(PdfReader::Impl& src, int from, in
             warnings.push_back("the named destinations of " + src.path
                                + " are damaged; those that could be read were kept");
     }
-    destinations.Add(src.destinations->targets, from, to, base);
+    takenNames = destinations.Add(src.destinations->targets, from, to, base);
 }
 
 void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base, bool hasForm)
@@ -507,6 +511,26 @@ void PdfCopy::Impl::PairByPosition(PdfReader::Impl& src, int from, int to, std::
     }
 }
 
+const NamedTarget* PdfCopy::Impl::TakenName(QPDFObjectHandle link, int page) const
+{
+    if (takenNames.empty())
+        return nullptr;
+    QPDFObjectHandle dest = link.getKey("/Dest");
+    if (dest.isNull() && link.getKey("/A").isDictionary())
+        dest = link.getKey("/A").getKey("/D");
+    std::string name;
+    if (dest.isString())
+        name = dest.getStringValue();
+    else if (dest.isName())
+        name = dest.getName().substr(1);
+    else
+        return nullptr;
+    auto it = takenNames.find(name);
+    // NOTE: a name in both the name tree and the old /Dests dictionary is kept once, from the tree;
+    // a link that meant the other one, elsewhere, must not follow it.
+    return it != takenNames.end() && it->second.page == page ? &it->second : nullptr;
+}
+
 void PdfCopy::Impl::FixLinks(PdfReader::Impl& src, int from, int to, std::size_t base, std::size_t index,
                              const AnnotationPairs& pairs)
 {
@@ -525,7 +549,13 @@ void PdfCopy::Impl::FixLinks(PdfReader::Impl& src, int from, int to, std::size_t
         if (!hasDest && !isGoTo)
             continue;
         auto target = src.ResolveItem(old);
-        if (target && target->page >= from && target->page <= to) {
+        if (const NamedTarget* named = target ? TakenName(old, target->page) : nullptr) {
+            // NOTE: a link by name keeps working when the reader's own link follows the name, and
+            // the name is what a user who edits the file sees.
+            QPDFObjectHandle link = copy;
+            link.replaceKey("/Dest", QPDFObjectHandle::newString(named->name));
+            link.removeKey("/A");
+        } else if (target && target->page >= from && target->page <= to) {
             QPDFObjectHandle page = outPages[base + static_cast<std::size_t>(target->page - from)];
             QPDFObjectHandle dest = MakeDestination(page, target->ViewText());
             QPDFObjectHandle link = copy;

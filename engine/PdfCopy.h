@@ -60,10 +60,11 @@ public:
     // are removed. The pages keep their page labels, re-based so that each shows the label it had;
     // when some source has labels, the pages of one without get their output page number. The named
     // destinations that lead to the pages come along, renamed "name-2", "name-3", ... when the name
-    // is already in the output (see RenamedDestinations); the others are left out. Links and outline
-    // items lead to their pages directly, so a rename never breaks one. A damaged label or
-    // destination tree costs only what cannot be read, with a note in Warnings. Throws PdfError
-    // naming the source; Damaged for a page whose objects nest deeper than kMaxCopyDepth.
+    // is already in the output (see RenamedDestinations); the others are left out. A link by name
+    // keeps its name (renamed with it); outline items and other links lead to their pages directly,
+    // so a rename never breaks one. A damaged label or destination tree costs only what cannot be
+    // read, with a note in Warnings. Throws PdfError naming the source; Damaged for a page whose
+    // objects nest deeper than kMaxCopyDepth.
     int AddPages(const PdfReader& reader, int from, int to);
 
     // The output is written encrypted as `reader`'s file is: the same method, user and owner

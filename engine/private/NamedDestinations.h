@@ -46,8 +46,8 @@ public:
     // Takes the destinations of `source` that lead to pages [from, to] (1-based), which are the
     // output's pages from `base` (0-based) on. A name already in the output becomes "name-2",
     // "name-3", ... (the first that is free and not used by the same call); see Renamed.
-    // Returns, for each name taken, the name it has in the output.
-    std::map<std::string, std::string> Add(const std::vector<NamedTarget>& source, int from, int to, std::size_t base);
+    // Returns, by source name, each destination taken with the name it has in the output.
+    std::map<std::string, NamedTarget> Add(const std::vector<NamedTarget>& source, int from, int to, std::size_t base);
 
     // "old -> new" (as UTF-8) for each name renamed so far.
     const std::vector<std::string>& Renamed() const { return m_renamed; }

@@ -109,14 +109,14 @@ TEST_F(LabelsAndDestinationsTest, NamedDestinationsComeAlongOnceEachAndClashingN
          {RowFor(a), RowFor(b)},
          {"intro -> 1", "intro-2 -> 5", "intro-3 -> 6", "old -> 4", "results -> 3", "results-2 -> 7"},
          {"intro -> intro-3", "results -> results-2"},
-         {"2 -> 3", "3 -> 4", "5 -> 7"},
+         {"2 -> 3 (results)", "3 -> 4 (old)", "5 -> 7 (results-2)"},
          {"Results -> 3", "Results again -> 7"}},
         // Destinations (and links) to pages left out go; with One's "intro" gone, Two's keeps its name.
         {"ranges",
          {RowFor(a, "2", "3"), RowFor(b, "1", "2")},
          {"intro -> 4", "intro-2 -> 3", "results -> 2"},
          {},
-         {"1 -> 2"},
+         {"1 -> 2 (results)"},
          {"Results -> 2"}},
     };
     for (const auto& c : cases) {

@@ -6,6 +6,7 @@
 #include <qpdf/JSON.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFNameTreeObjectHelper.hh>
 #include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -685,8 +686,23 @@ std::vector<std::string> LinksOf(const std::string& path)
             QOH a = link.getObjectHandle(), dest = a.getKey("/Dest");
             if (dest.isNull() && a.getKey("/A").isDictionary())
                 dest = a.getKey("/A").getKey("/D");
+            std::string name;
+            if (dest.isString()) {
+                name = " (" + dest.getUTF8Value() + ")";
+                QOH names = pdf.getRoot().getKey("/Names");
+                QOH found;
+                if (!names.isDictionary()
+                    || !QPDFNameTreeObjectHelper(names.getKey("/Dests"), pdf).findObject(dest.getUTF8Value(), found))
+                    found = QOH::newNull();
+                dest = found.isDictionary() ? found.getKey("/D") : found;
+            } else if (dest.isName()) {
+                name = " (/" + dest.getName().substr(1) + ")";
+                dest = pdf.getRoot().getKey("/Dests").isDictionary()
+                    ? pdf.getRoot().getKey("/Dests").getKey(dest.getName())
+                    : QOH::newNull();
+            }
             const bool paged = dest.isArray() && dest.getArrayNItems() > 0;
-            lines.push_back(std::to_string(n) + " -> " + (paged ? PageOf(pdf, dest.getArrayItem(0)) : "-"));
+            lines.push_back(std::to_string(n) + " -> " + (paged ? PageOf(pdf, dest.getArrayItem(0)) : "-") + name);
         }
     });
 }

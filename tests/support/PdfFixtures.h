@@ -222,7 +222,7 @@ std::vector<std::string> LabelsOf(const std::string& path);
 std::vector<std::string> DestsOf(const std::string& path);
 
 // The link annotations as "<from page> -> <to page>" (to page "-" when the target is not a page of the
-// file), in page order.
+// file), followed by " (name)" for a link by name, in page order.
 std::vector<std::string> LinksOf(const std::string& path);
 
 // What spans of fixture pages show: {{"A", 3, 5}, {"B", 1, 1}} gives "A page 3" ... "A page 5", "B page 1".

@@ -550,8 +550,9 @@ void PdfCopy::Impl::FixLinks(PdfReader::Impl& src, int from, int to, std::size_t
             continue;
         auto target = src.ResolveItem(old);
         if (const NamedTarget* named = target ? TakenName(old, target->page) : nullptr) {
-            // NOTE: a link by name keeps working when the reader's own link follows the name, and
-            // the name is what a user who edits the file sees.
+            // NOTE: the link keeps its name (the output's, after a rename) rather than a page,
+            // because the output's name tree leads to the same page and view, and a name is what
+            // someone who edits the file later recognises.
             QPDFObjectHandle link = copy;
             link.replaceKey("/Dest", QPDFObjectHandle::newString(named->name));
             link.removeKey("/A");

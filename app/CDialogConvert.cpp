@@ -49,6 +49,12 @@ QStringList ReportParagraphs(const quire::JobReport& report)
             lines << EngineText::ToText(rename);
         paragraphs << lines.join(QLatin1Char('\n'));
     }
+    if (!report.renamedDestinations.empty()) {
+        QStringList lines {QStringLiteral("These named destinations were renamed to keep them apart:")};
+        for (const std::string& rename : report.renamedDestinations)
+            lines << EngineText::ToText(rename);
+        paragraphs << lines.join(QLatin1Char('\n'));
+    }
     for (const std::string& note : report.notes) {
         if (!IsProtectionNote(note))
             paragraphs << EngineText::ToText(note);

@@ -32,8 +32,9 @@ class QPushButton;
 // After the dialog has closed, exec() shows at most one message (CMessageBox): which files failed
 // and why, or which ticked rows gave no pages and why, then the protection of the files written
 // (ProtectionLines: a merge output protected as asked, a file written unprotected from a protected
-// source), then anything else worth telling (repaired inputs, renamed form fields, other notes). exec() always returns
-// 1; the job report is then available from GetReport().
+// source), then anything else worth telling (repaired inputs, renamed form fields and named
+// destinations, other notes). exec() always returns 1; the job report is then available from
+// GetReport().
 class CDialogConvert : public QDialog
 {
     Q_OBJECT

@@ -246,6 +246,8 @@ int CQuireCli::Conclude(const quire::JobReport& report)
     for (const std::string& renamed : report.renamedFields)
         if (told.insert(renamed).second)
             Error("note: form field renamed to keep it apart: " + renamed);
+    for (const std::string& renamed : report.renamedDestinations)
+        Error("note: named destination renamed to keep it apart: " + renamed);
     for (const std::string& note : report.notes)
         Error("note: " + note);
     for (const quire::RowError& error : report.errors)

@@ -113,6 +113,7 @@ struct JobReport
     int bookmarksDropped = 0; // source outline entries trimmed away
     int bookmarksCreated = 0; // bookmarks made from a row's bookmark text
     std::vector<std::string> renamedFields; // "old -> new" for form fields renamed to stay apart
+    std::vector<std::string> renamedDestinations; // "old -> new" for named destinations renamed to stay apart (merge)
     std::vector<std::string> repairedInputs; // sources that qpdf had to repair to read
     std::vector<std::string> notes; // anything else worth telling (restrictions not carried over, ...)
     std::vector<RowError> errors; // per-row failures and skipped rows, and a whole-job refusal

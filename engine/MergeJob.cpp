@@ -351,6 +351,7 @@ void Merger::Write(MergeOutput& out)
     m_report.filesWritten.push_back(m_options.outputPath);
     m_report.pagesWritten = out.pages;
     m_report.renamedFields = out.copy.RenamedFields();
+    m_report.renamedDestinations = out.copy.RenamedDestinations();
     for (const std::string& w : out.copy.Warnings())
         m_report.notes.push_back(w);
     if (!m_options.protection.IsSet() && !m_protectedSources.empty())

@@ -4,7 +4,9 @@
 #include "engine/OutputFile.h"
 #include "engine/PathSplit.h"
 #include "engine/PdfReader.h"
+#include "engine/private/NamedDestinations.h"
 #include "engine/private/ObjectDepth.h"
+#include "engine/private/PageLabels.h"
 #include "engine/private/PdfReaderImpl.h"
 
 #include <algorithm>
@@ -245,6 +247,10 @@ struct PdfCopy::Impl
     BookmarkList outlines;
     std::vector<std::string> renamed;
     std::vector<std::string> warnings;
+    PageLabels labels;
+    NamedDestinations destinations;
+    // The named destinations the current AddPages took, by source name, for its links.
+    std::map<std::string, NamedTarget> takenNames;
     bool written = false;
     // Set when qpdf failed halfway through copying a form: see ~Impl.
     bool formCopyFailed = false;
@@ -299,7 +305,12 @@ struct PdfCopy::Impl
     void PairByPosition(PdfReader::Impl& src, int from, int to, std::size_t base, std::vector<AnnotationPairs>& pairs);
     void FixLinks(PdfReader::Impl& src, int from, int to, std::size_t base, std::size_t index,
                   const AnnotationPairs& pairs);
+    // Takes the page labels and named destinations of pages [from, to] of `src`, now at `base`.
+    void TakeLabelsAndDestinations(PdfReader::Impl& src, int from, int to, std::size_t base);
+    // The destination `link` names, when the current AddPages took it and it leads to `page`.
+    const NamedTarget* TakenName(QPDFObjectHandle link, int page) const;
     void WriteOutline();
+    void WriteLabelsAndDestinations();
     void AddItems(QPDFObjectHandle parent, const BookmarkList& list);
     void WriteInfo();
     void VerifySources() const;
@@ -383,6 +394,7 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
             // O(1), where the page helper would build a new vector on every call.
             m_impl->outPages.push_back(m_impl->out->getAllPages().back());
         }
+        m_impl->TakeLabelsAndDestinations(*src, from, to, base);
         m_impl->CopyAnnotations(*src, from, to, base, hasForm);
     } catch (...) {
         if (wasClosed)
@@ -392,6 +404,25 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
     if (wasClosed)
         src->ReleaseDescriptor();
     return to - from + 1;
+}
+
+void PdfCopy::Impl::TakeLabelsAndDestinations(PdfReader::Impl& src, int from, int to, std::size_t base)
+{
+    // NOTE: both are read here, not at Close, because ReleaseParsed frees the source's document once
+    // its pages are in; what is kept is plain data.
+    if (!src.labels) {
+        src.labels = PageLabels::Read(*src.qpdf, static_cast<int>(src.pages.size()));
+        if (src.labels->damaged)
+            warnings.push_back("the page labels of " + src.path + " are damaged; those that could be read were kept");
+    }
+    labels.Add(src.labels->ranges, from, to, static_cast<int>(base));
+    if (!src.destinations) {
+        src.destinations = NamedDestinations::Read(src);
+        if (src.destinations->damaged)
+            warnings.push_back("the named destinations of " + src.path
+                               + " are damaged; those that could be read were kept");
+    }
+    takenNames = destinations.Add(src.destinations->targets, from, to, base);
 }
 
 void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base, bool hasForm)
@@ -496,6 +527,26 @@ void PdfCopy::Impl::PairByPosition(PdfReader::Impl& src, int from, int to, std::
     }
 }
 
+const NamedTarget* PdfCopy::Impl::TakenName(QPDFObjectHandle link, int page) const
+{
+    if (takenNames.empty())
+        return nullptr;
+    QPDFObjectHandle dest = link.getKey("/Dest");
+    if (dest.isNull() && link.getKey("/A").isDictionary())
+        dest = link.getKey("/A").getKey("/D");
+    std::string name;
+    if (dest.isString())
+        name = dest.getStringValue();
+    else if (dest.isName())
+        name = dest.getName().substr(1);
+    else
+        return nullptr;
+    auto it = takenNames.find(name);
+    // NOTE: a name in both the name tree and the old /Dests dictionary is kept once, from the tree;
+    // a link that meant the other one, elsewhere, must not follow it.
+    return it != takenNames.end() && it->second.page == page ? &it->second : nullptr;
+}
+
 void PdfCopy::Impl::FixLinks(PdfReader::Impl& src, int from, int to, std::size_t base, std::size_t index,
                              const AnnotationPairs& pairs)
 {
@@ -514,7 +565,14 @@ void PdfCopy::Impl::FixLinks(PdfReader::Impl& src, int from, int to, std::size_t
         if (!hasDest && !isGoTo)
             continue;
         auto target = src.ResolveItem(old);
-        if (target && target->page >= from && target->page <= to) {
+        if (const NamedTarget* named = target ? TakenName(old, target->page) : nullptr) {
+            // NOTE: the link keeps its name (the output's, after a rename) rather than a page,
+            // because the output's name tree leads to the same page and view, and a name is what
+            // someone who edits the file later recognises.
+            QPDFObjectHandle link = copy;
+            link.replaceKey("/Dest", QPDFObjectHandle::newString(named->name));
+            link.removeKey("/A");
+        } else if (target && target->page >= from && target->page <= to) {
             QPDFObjectHandle page = outPages[base + static_cast<std::size_t>(target->page - from)];
             QPDFObjectHandle dest = MakeDestination(page, target->ViewText());
             QPDFObjectHandle link = copy;
@@ -594,6 +652,11 @@ const std::vector<std::string>& PdfCopy::RenamedFields() const
     return m_impl->renamed;
 }
 
+const std::vector<std::string>& PdfCopy::RenamedDestinations() const
+{
+    return m_impl->destinations.Renamed();
+}
+
 const std::vector<std::string>& PdfCopy::Warnings() const
 {
     return m_impl->warnings;
@@ -608,6 +671,21 @@ void PdfCopy::Impl::WriteOutline()
     AddItems(root, outlines);
     root.replaceKey("/Count", QPDFObjectHandle::newInteger(Visible(outlines)));
     out->getRoot().replaceKey("/Outlines", root);
+}
+
+void PdfCopy::Impl::WriteLabelsAndDestinations()
+{
+    QPDFObjectHandle root = out->getRoot();
+    QPDFObjectHandle pageLabels = labels.Build();
+    if (!pageLabels.isNull())
+        root.replaceKey("/PageLabels", pageLabels);
+    QPDFObjectHandle tree = destinations.Build(
+        *out, [this](std::size_t page, const std::string& view) { return MakeDestination(outPages[page], view); });
+    if (!tree.isNull()) {
+        QPDFObjectHandle names = QPDFObjectHandle::newDictionary();
+        names.replaceKey("/Dests", tree);
+        root.replaceKey("/Names", names);
+    }
 }
 
 void PdfCopy::Impl::AddItems(QPDFObjectHandle parent, const BookmarkList& list)
@@ -706,6 +784,7 @@ std::string PdfCopy::Close(bool backup, const quire::WriteFault& fault)
     CheckOutputPath(d.outputPath, paths);
     try {
         d.WriteOutline();
+        d.WriteLabelsAndDestinations();
         d.WriteInfo();
     } catch (const std::bad_alloc&) {
         throw PdfError::Make(PdfError::Kind::OutOfMemory, d.outputPath);

@@ -57,8 +57,14 @@ public:
     // one copy per call, so a field with widgets on several of the pages stays one field; a field whose
     // name is already in the output is renamed "name+1", "name+2", ... (see RenamedFields). Links on the
     // pages that lead to a page of the range are pointed at its copy; links to pages outside the range
-    // are removed. Throws PdfError naming the source; Damaged for a page whose objects nest deeper
-    // than kMaxCopyDepth.
+    // are removed. The pages keep their page labels, re-based so that each shows the label it had;
+    // when some source has labels, the pages of one without get their output page number. The named
+    // destinations that lead to the pages come along, renamed "name-2", "name-3", ... when the name
+    // is already in the output (see RenamedDestinations); the others are left out. A link by name
+    // keeps its name (renamed with it); outline items and other links lead to their pages directly,
+    // so a rename never breaks one. A damaged label or destination tree costs only what cannot be
+    // read, with a note in Warnings. Throws PdfError naming the source; Damaged for a page whose
+    // objects nest deeper than kMaxCopyDepth.
     int AddPages(const PdfReader& reader, int from, int to);
 
     // The output is written encrypted as `reader`'s file is: the same method, user and owner
@@ -75,13 +81,14 @@ public:
 
     int PageCount() const;
 
-    // Writes the file: the pages, the outline, the document's information, object streams (unless
-    // the file holds only a few dozen objects), a PDF version at least that of every source.
-    // Refuses (PdfError::Kind::Refused) an output without pages and writes nothing. When `backup` is
-    // set and the output exists, it is copied to its time-stamped backup once the new file is
-    // complete, just before the new file replaces it; a backup that cannot be made fails Close and
-    // replaces nothing, and a replace that then fails removes the backup again. Returns the backup
-    // path, or empty when none was made. `fault` stages a write failure for tests.
+    // Writes the file: the pages, the outline, the page labels and named destinations, the
+    // document's information, object streams (unless the file holds only a few dozen objects), a PDF
+    // version at least that of every source. Refuses (PdfError::Kind::Refused) an output without
+    // pages and writes nothing. When `backup` is set and the output exists, it is copied to its
+    // time-stamped backup once the new file is complete, just before the new file replaces it; a
+    // backup that cannot be made fails Close and replaces nothing, and a replace that then fails
+    // removes the backup again. Returns the backup path, or empty when none was made. `fault`
+    // stages a write failure for tests.
     std::string Close(bool backup = false, const quire::WriteFault& fault = {});
 
     // Frees `reader`'s parsed document once its pages are in: copied pages keep no hold on the
@@ -96,6 +103,8 @@ public:
 
     // "old -> new" for each form field renamed so as not to clash with a field already in the output.
     const std::vector<std::string>& RenamedFields() const;
+    // "old -> new" for each named destination renamed so as not to clash with one already in the output.
+    const std::vector<std::string>& RenamedDestinations() const;
     // What qpdf reported while copying and writing, and forms that could not be copied.
     const std::vector<std::string>& Warnings() const;
 

@@ -6,6 +6,8 @@
 
 #include "engine/FileIdentity.h"
 #include "engine/PdfReader.h"
+#include "engine/private/NamedDestinations.h"
+#include "engine/private/PageLabels.h"
 
 #include <qpdf/ClosedFileInputSource.hh>
 #include <qpdf/PDFVersion.hh>
@@ -63,6 +65,10 @@ struct PdfReader::Impl
     std::string password;
     // Whether a page of it may nest too deeply to copy without CopyDepth's walk; worked out once.
     std::optional<bool> mayNestTooDeeply;
+    // Its page labels and named destinations, read once (by the first PdfCopy that takes its pages):
+    // a split into single pages would otherwise read them once per page.
+    std::optional<SourceLabels> labels;
+    std::optional<SourceDestinations> destinations;
 
     // The 1-based number of the page object `page`, or 0 when it is not a page of this document.
     int PageNumberOf(QPDFObjectHandle page);

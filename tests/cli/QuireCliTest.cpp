@@ -101,7 +101,7 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
         Make(name, 4);
     Make("locked.pdf", 1, false, {.userPassword = "view"});
     for (const char* name : {"one.pdf", "two.pdf"})
-        Make(name, 1, false, {.fields = {{fx::FieldKind::Text, "T"}}});
+        Make(name, 1, false, {.fields = {{fx::FieldKind::Text, "T"}}, .namedDests = {{"top", 1}}});
     fs::create_hard_link(a, m_tmp.File("hard.pdf"));
     fs::create_symlink(a, m_tmp.File("soft.pdf"));
     fs::create_directory(m_tmp.File("folder"));
@@ -175,7 +175,10 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
           "quire: b.pdf has no pages in the range 4-2 (it begins after it ends); no file was written for it\n",
           " +c_p1-1.pdf"}},
         {{"merge", "-omerged.pdf", "one.pdf", "two.pdf"},
-         {0, "", "quire: note: form field renamed to keep it apart: T -> T+1\n", " +merged.pdf"}},
+         {0, "",
+          "quire: note: form field renamed to keep it apart: T -> T+1\nquire: note: named destination renamed to keep "
+          "it apart: top -> top-2\n",
+          " +merged.pdf"}},
         // Progress is shown on a terminal only.
         {{"merge", "-oshown.pdf", "a.pdf", "c.pdf"},
          {0, "",

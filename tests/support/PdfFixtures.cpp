@@ -3,8 +3,10 @@
 
 #include "tests/support/TempDir.h"
 
+#include <qpdf/JSON.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFNameTreeObjectHelper.hh>
 #include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -54,7 +56,7 @@ struct Builder
     std::string font {};
     std::vector<QOH> pages {};
     std::string oldDests {};
-    std::string treeDests {}; // NOTE: names count up from dest1001, so the order they are made in is sorted
+    std::map<std::string, std::string> treeDests {}; // name -> destination; a name tree's entries are sorted
     std::map<int, int> widgetsOnPage {};
     int destCounter = 0;
 
@@ -81,12 +83,23 @@ struct Builder
         for (std::size_t i = 0; i < file.links.size(); ++i)
             AddAnnot(file.links[i].fromPage,
                      "<< /Type /Annot /Subtype /Link /Border [0 0 0] /Rect "
-                         + Rect(72, 100.0 + 20.0 * (i % 20), 200, 16) + Target(file.links[i].kind, file.links[i].toPage)
-                         + " >>");
+                         + Rect(72, 100.0 + 20.0 * (i % 20), 200, 16)
+                         + Target(file.links[i].kind, file.links[i].toPage, file.links[i].name) + " >>");
+        for (const NamedDestDesc& d : file.namedDests) {
+            if (d.oldStyle)
+                oldDests += " /" + d.name + " [" + Ref(d.page) + " /Fit]";
+            else
+                treeDests[d.name] = "[" + Ref(d.page) + " /XYZ 72 700 null]";
+        }
         if (!oldDests.empty())
             pdf.getRoot().replaceKey("/Dests", Make("<<" + oldDests + " >>"));
-        if (!treeDests.empty())
-            SetRoot("/Names", "<< /Dests " + Make("<< /Names [" + treeDests + " ] >>").unparse() + " >>");
+        if (!treeDests.empty()) {
+            std::string names;
+            for (const auto& [name, dest] : treeDests)
+                names += " " + QOH::newString(name).unparse() + " " + dest;
+            SetRoot("/Names", "<< /Dests " + Make("<< /Names [" + names + " ] >>").unparse() + " >>");
+        }
+        BuildLabels();
         std::string info;
         for (const auto& [key, value] : file.info)
             info += " /" + key + " " + Text(value);
@@ -94,24 +107,39 @@ struct Builder
             pdf.getTrailer().replaceKey("/Info", Make("<<" + info + " >>"));
     }
 
-    // The keys that give an outline item or a link annotation a target of `kind` to `page`.
-    std::string Target(DestKind kind, int page)
+    void BuildLabels()
+    {
+        std::string nums;
+        for (const LabelDesc& l : file.labels)
+            nums += " " + std::to_string(l.firstPage - 1) + " <<" + (l.style.empty() ? "" : " /S /" + l.style)
+                + (l.prefix.empty() ? "" : " /P " + Text(l.prefix)) + " /St " + std::to_string(l.start) + " >>";
+        if (!file.labels.empty())
+            SetRoot("/PageLabels", "<< /Nums [" + nums + " ] >>");
+    }
+
+    // The keys that give an outline item or a link annotation a target of `kind` to `page`, or to
+    // the named destination `name`.
+    std::string Target(DestKind kind, int page, const std::string& name = "")
     {
         if (kind == DestKind::Uri)
             return " /A << /S /URI /URI (https://example.com/) >>";
+        if (!name.empty() && kind == DestKind::OldDests)
+            return " /Dest /" + name;
+        if (!name.empty() && kind == DestKind::NameTree)
+            return " /Dest " + QOH::newString(name).unparse();
         if (kind == DestKind::None || page <= 0)
             return "";
-        const std::string name = "dest" + std::to_string(1000 + ++destCounter);
+        const std::string made = "dest" + std::to_string(1000 + ++destCounter);
         switch (kind) {
         case DestKind::OldDests:
-            oldDests += " /" + name + " [" + Ref(page) + " /Fit]";
-            return " /Dest /" + name;
+            oldDests += " /" + made + " [" + Ref(page) + " /Fit]";
+            return " /Dest /" + made;
         case DestKind::NameTree:
-            treeDests += " (" + name + ") [" + Ref(page) + " /FitH 700]";
-            return " /Dest (" + name + ")";
+            treeDests[made] = "[" + Ref(page) + " /FitH 700]";
+            return " /Dest (" + made + ")";
         case DestKind::NameTreeDict:
-            treeDests += " (" + name + ") << /D [" + Ref(page) + " /Fit] >>";
-            return " /Dest (" + name + ")";
+            treeDests[made] = "<< /D [" + Ref(page) + " /Fit] >>";
+            return " /Dest (" + made + ")";
         case DestKind::GoToAction:
             return " /A << /S /GoTo /D [" + Ref(page) + " /Fit] >>";
         default:
@@ -129,9 +157,9 @@ struct Builder
             const OutlineDesc& desc = items[i];
             const int count = desc.kids.empty() ? 0 : Visible(desc.kids);
             Set(made[i],
-                "<< /Title " + Text(desc.title) + " /Parent " + parent.unparse() + Target(desc.kind, desc.page)
-                    + (desc.bold ? " /F 2" : "") + (desc.red ? " /C [1 0 0]" : "")
-                    + (i > 0 ? " /Prev " + made[i - 1].unparse() : "")
+                "<< /Title " + Text(desc.title) + " /Parent " + parent.unparse()
+                    + Target(desc.kind, desc.page, desc.name) + (desc.bold ? " /F 2" : "")
+                    + (desc.red ? " /C [1 0 0]" : "") + (i > 0 ? " /Prev " + made[i - 1].unparse() : "")
                     + (i + 1 < made.size() ? " /Next " + made[i + 1].unparse() : "")
                     + (count ? " /Count " + std::to_string(desc.open ? count : -count) : "")
                     + AddItems(made[i], desc.kids) + " >>");
@@ -262,7 +290,7 @@ void WriteWithStartxrefNowhere(const std::string& path, const PdfDesc& desc, boo
 
 void WritePdf(const std::string& path, const PdfDesc& desc)
 {
-    WriteBuilt(path, desc, false);
+    WriteBuilt(path, desc, false, desc.finish);
 }
 
 std::vector<OutlineDesc> OnePerPage(int pages, const std::string& prefix)
@@ -546,6 +574,111 @@ std::vector<std::string> AppearancesOf(const std::string& path, const std::strin
     });
 }
 
+namespace {
+
+std::string Roman(long long n)
+{
+    static const std::pair<int, const char*> kDigits[]
+        = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+           {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+    std::string text;
+    for (const auto& [value, digits] : kDigits)
+        for (; n >= value; n -= value)
+            text += digits;
+    return text;
+}
+
+std::map<std::string, JSON> Members(const JSON& dict)
+{
+    std::map<std::string, JSON> members;
+    dict.forEachDictItem([&](const std::string& key, JSON value) { members.emplace(key, value); });
+    return members;
+}
+
+std::string Member(const std::map<std::string, JSON>& members, const std::string& key, bool number = false)
+{
+    std::string value;
+    auto it = members.find(key);
+    if (it != members.end())
+        number ? it->second.getNumber(value) : it->second.getString(value);
+    return value;
+}
+
+// A page's label from its label dictionary, as viewers show it: letters go A..Z, AA..ZZ, AAA...
+std::string LabelText(const std::map<std::string, JSON>& label, long long number)
+{
+    const std::string style = Member(label, "/S");
+    std::string prefix = Member(label, "/P");
+    if (prefix.size() >= 2 && prefix.compare(0, 2, "u:") == 0)
+        prefix = prefix.substr(2);
+    std::string digits;
+    if (style == "/D")
+        digits = std::to_string(number);
+    else if (style == "/R" || style == "/r")
+        digits = Roman(number);
+    else if (style == "/A" || style == "/a")
+        digits
+            = std::string(static_cast<std::size_t>((number - 1) / 26 + 1), static_cast<char>('a' + (number - 1) % 26));
+    else if (!style.empty())
+        digits = "?" + style; // a style no viewer knows
+    if (style == "/R" || style == "/A")
+        std::transform(digits.begin(), digits.end(), digits.begin(),
+                       [](char c) { return static_cast<char>(std::toupper(c)); });
+    return prefix + digits;
+}
+
+} // namespace
+
+std::vector<std::string> LabelsOf(const std::string& path)
+{
+    const auto [status, ended, out, err] = RunChild({"qpdf", "--json", "--json-key=pagelabels", path});
+    EXPECT_EQ(status, 0) << path << "\n" << err;
+    std::vector<std::string> labels;
+    try {
+        const auto top = Members(JSON::parse(out));
+        const int pages = std::stoi(PdfInfo(path)["Pages"]);
+        std::vector<std::pair<long long, std::map<std::string, JSON>>> starts;
+        if (top.count("pagelabels"))
+            top.at("pagelabels").forEachArrayItem([&](JSON range) {
+                const auto members = Members(range);
+                starts.emplace_back(std::stoll(Member(members, "index", true)), Members(members.at("label")));
+            });
+        if (starts.empty())
+            return labels;
+        for (int page = 0; page < pages; ++page) {
+            auto it = std::upper_bound(starts.begin(), starts.end(), page,
+                                       [](int p, const auto& start) { return p < start.first; });
+            if (it == starts.begin()) {
+                labels.push_back(std::to_string(page + 1));
+                continue;
+            }
+            --it;
+            const std::string first = Member(it->second, "/St", true);
+            labels.push_back(LabelText(it->second, (first.empty() ? 1 : std::stoll(first)) + page - it->first));
+        }
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "the page labels of " << path << " could not be read: " << e.what();
+    }
+    return labels;
+}
+
+std::vector<std::string> DestsOf(const std::string& path)
+{
+    const auto [status, ended, out, err] = RunChild({"pdfinfo", "-dests", path});
+    EXPECT_EQ(status, 0) << path << "\n" << err;
+    std::vector<std::string> dests;
+    // "   3 [ XYZ   72  700 null ] "name"" under a heading line.
+    const std::regex line(R"re(^\s*(\d+)\s+\[[^\]]*\]\s+"(.*)"\s*$)re");
+    std::istringstream in(out);
+    for (std::string text; std::getline(in, text);) {
+        std::smatch m;
+        if (std::regex_match(text, m, line))
+            dests.push_back(m[2].str() + " -> " + m[1].str());
+    }
+    std::sort(dests.begin(), dests.end());
+    return dests;
+}
+
 std::vector<std::string> LinksOf(const std::string& path)
 {
     return ReadWithQpdf(path, "links", "/Link", [](QPDF& pdf, auto& links, std::vector<std::string>& lines) {
@@ -553,8 +686,23 @@ std::vector<std::string> LinksOf(const std::string& path)
             QOH a = link.getObjectHandle(), dest = a.getKey("/Dest");
             if (dest.isNull() && a.getKey("/A").isDictionary())
                 dest = a.getKey("/A").getKey("/D");
+            std::string name;
+            if (dest.isString()) {
+                name = " (" + dest.getUTF8Value() + ")";
+                QOH names = pdf.getRoot().getKey("/Names");
+                QOH found;
+                if (!names.isDictionary()
+                    || !QPDFNameTreeObjectHelper(names.getKey("/Dests"), pdf).findObject(dest.getUTF8Value(), found))
+                    found = QOH::newNull();
+                dest = found.isDictionary() ? found.getKey("/D") : found;
+            } else if (dest.isName()) {
+                name = " (/" + dest.getName().substr(1) + ")";
+                dest = pdf.getRoot().getKey("/Dests").isDictionary()
+                    ? pdf.getRoot().getKey("/Dests").getKey(dest.getName())
+                    : QOH::newNull();
+            }
             const bool paged = dest.isArray() && dest.getArrayNItems() > 0;
-            lines.push_back(std::to_string(n) + " -> " + (paged ? PageOf(pdf, dest.getArrayItem(0)) : "-"));
+            lines.push_back(std::to_string(n) + " -> " + (paged ? PageOf(pdf, dest.getArrayItem(0)) : "-") + name);
         }
     });
 }

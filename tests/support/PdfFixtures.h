@@ -27,6 +27,8 @@
 #include <tuple>
 #include <vector>
 
+class QPDF;
+
 namespace quire::fixtures {
 
 // How an outline item (or link) names its target:
@@ -48,6 +50,9 @@ struct OutlineDesc
     bool open = true; // /Count positive (open) or negative (closed) on items with kids
     bool bold = false;
     bool red = false; // /C [1 0 0]
+    // With kind NameTree or OldDests: the item leads to this destination of PdfDesc::namedDests
+    // instead of one made for it.
+    std::string name {};
 };
 
 // An outline item in one expression: Item("Chapter 1", 1), Item("Part", 0, DestKind::None, {...}).
@@ -77,6 +82,26 @@ struct LinkDesc
     int fromPage = 1; // the page the link sits on
     int toPage = 1; // the page it leads to
     DestKind kind = DestKind::Explicit; // Explicit, GoToAction or NameTree
+    std::string name {}; // as OutlineDesc::name
+};
+
+// Pages from `firstPage` (1-based) on show `prefix` and their number in `style` ("D", "R", "r", "A",
+// "a"; empty: no number; anything else is written as given, an invalid style) counting from `start`.
+struct LabelDesc
+{
+    int firstPage = 1;
+    std::string style = "D";
+    std::string prefix {};
+    int start = 1;
+};
+
+// A named destination to `page`: in the /Names /Dests tree ([page /XYZ 72 700 null]), or with
+// `oldStyle` in the catalog's /Dests dictionary ([page /Fit]).
+struct NamedDestDesc
+{
+    std::string name;
+    int page = 1;
+    bool oldStyle = false;
 };
 
 // The encryption a fixture with a password is written with: AES-256 revision 6 and the deprecated
@@ -98,6 +123,10 @@ struct PdfDesc
     std::string ownerPassword {}; // non-empty alone: encrypted, opens without a password
     Encryption encryption = Encryption::Aes256; // with either password: no printing, extraction or assembly
     std::string version = "1.4";
+    std::vector<LabelDesc> labels {}; // empty: no /PageLabels
+    std::vector<NamedDestDesc> namedDests {};
+    // Changes the built document before it is written: for structures no field here describes.
+    std::function<void(QPDF&)> finish {};
 };
 
 // Writes the described file (fails the calling test through ADD_FAILURE when it cannot).
@@ -185,8 +214,15 @@ std::vector<std::string> FieldsOf(const std::string& path);
 // page order.
 std::vector<std::string> AppearancesOf(const std::string& path, const std::string& field, const std::string& state);
 
+// Each page's label as `qpdf --json` reads the /PageLabels tree ("iv", "A-3", "7"); the page number
+// for a page without a label, nothing when the file has no labels.
+std::vector<std::string> LabelsOf(const std::string& path);
+
+// The named destinations `pdfinfo -dests` lists, as "<name> -> <page>", sorted by name.
+std::vector<std::string> DestsOf(const std::string& path);
+
 // The link annotations as "<from page> -> <to page>" (to page "-" when the target is not a page of the
-// file), in page order.
+// file), followed by " (name)" for a link by name, in page order.
 std::vector<std::string> LinksOf(const std::string& path);
 
 // What spans of fixture pages show: {{"A", 3, 5}, {"B", 1, 1}} gives "A page 3" ... "A page 5", "B page 1".

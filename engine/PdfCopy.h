@@ -57,9 +57,12 @@ public:
     // one copy per call, so a field with widgets on several of the pages stays one field; a field whose
     // name is already in the output is renamed "name+1", "name+2", ... (see RenamedFields). Links on the
     // pages that lead to a page of the range are pointed at its copy; links to pages outside the range
-    // are removed. Throws PdfError naming the source; Damaged for a page whose objects nest deeper
-    // than kMaxCopyDepth.
-    int AddPages(const PdfReader& reader, int from, int to);
+    // are removed. The source's layers (optional content) that the pages use come along (all of
+    // them when the range is the whole source), hidden ones staying hidden; `layerLabel` is the
+    // heading they are listed under in the output's layer panel when several sources have layers
+    // (empty: the source's file title). Throws PdfError naming the source; Damaged for a page whose
+    // objects nest deeper than kMaxCopyDepth.
+    int AddPages(const PdfReader& reader, int from, int to, const std::string& layerLabel = {});
 
     // The output is written encrypted as `reader`'s file is: the same method, user and owner
     // passwords and permissions. Nothing changes for a reader that is not encrypted. Keeps the
@@ -74,9 +77,13 @@ public:
     void SetOutlines(BookmarkList outlines);
 
     int PageCount() const;
+    // The layers (optional-content groups) taken so far, and from how many sources.
+    int LayerCount() const;
+    int LayerSourceCount() const;
 
-    // Writes the file: the pages, the outline, the document's information, object streams, a PDF
-    // version at least that of every source. Refuses (PdfError::Kind::Refused) an output without
+    // Writes the file: the pages, the outline, the document's information, the layers of every
+    // source in one /OCProperties (none when no source had any), object streams, a PDF version at
+    // least that of every source (1.5 with layers). Refuses (PdfError::Kind::Refused) an output without
     // pages and writes nothing. When `backup` is set and the output exists, it is copied to its
     // time-stamped backup once the new file is complete, just before the new file replaces it; a
     // backup that cannot be made fails Close and replaces nothing, and a replace that then fails

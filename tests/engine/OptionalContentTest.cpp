@@ -27,6 +27,15 @@ protected:
                   .layersBaseOff = true,
                   .radioLayers = {{0, 1}}});
         WritePdf(m_tmp.File("Plain.pdf"), {.tag = "P", .pages = 1});
+        const std::vector<LayerDesc> two = {{"H0", 1}, {"H1", 2}};
+        WritePdf(m_tmp.File("WrongTypes.pdf"),
+                 {.tag = "W", .pages = 2, .layers = two, .layersText = "<< /OCGs 7 /D (x) >>"});
+        WritePdf(m_tmp.File("Loops.pdf"),
+                 {.tag = "L",
+                  .pages = 2,
+                  .layers = two,
+                  .layersText = "<< /OCGs [G0 G1 P1 42 (s) G0] /D << /Order [G0 [(sub) G1 LOOP]] /OFF 5 "
+                                "/RBGroups [3 [G0 G1]] /Locked /X >> >>"});
     }
 
     static std::string Summary(const LayersRead& read)
@@ -72,6 +81,14 @@ TEST_F(OptionalContentTest, MergedLayersKeepTheirStateRadioGroupsAndPageReferenc
          2,
          1},
         {"no source with layers", {RowFor(m_tmp.File("Plain.pdf"))}, "none; pages ", 0, 0},
+        // Hostile: values of the wrong type are passed over, a page in /OCGs is not copied as a group,
+        // an /Order array that holds itself is read once.
+        {"wrong types", {RowFor(m_tmp.File("WrongTypes.pdf"))}, "none; pages ?, ?", 0, 0},
+        {"loops and strays",
+         {RowFor(m_tmp.File("Loops.pdf"))},
+         "groups H0, H1; off ; radio H0 H1; order H0 [(sub) H1 [H1]]; pages H0, H1",
+         2,
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);

@@ -122,6 +122,19 @@ struct Builder
                 radio += " " + groups.at(static_cast<std::size_t>(i)).unparse();
             radio += " ]";
         }
+        if (!file.layersText.empty()) {
+            std::string text = file.layersText;
+            if (text.find("LOOP") != std::string::npos) {
+                QOH loop = Make("[ " + groups.at(1).unparse() + " ]");
+                loop.appendItem(loop);
+                text = std::regex_replace(text, std::regex("LOOP"), loop.unparse());
+            }
+            text = std::regex_replace(text, std::regex("P1"), Ref(1));
+            for (std::size_t i = groups.size(); i-- > 0;)
+                text = std::regex_replace(text, std::regex("G" + std::to_string(i)), groups[i].unparse());
+            SetRoot("/OCProperties", text);
+            return;
+        }
         SetRoot("/OCProperties",
                 "<< /OCGs [" + all + " ] /D << /Order [" + all + " ]"
                     + (file.layersBaseOff ? " /BaseState /OFF /ON [" + on + " ]" : " /OFF [" + off + " ]")
@@ -604,20 +617,34 @@ LayersRead LayersOf(const std::string& path)
     }
     const JsonObjects objects(json.out);
     const nlohmann::json* properties = objects.Key(objects.Root(), "/OCProperties");
-    if (!properties)
-        return read;
-    read.present = true;
+    read.present = properties != nullptr;
     std::map<std::string, std::string> names; // reference -> /Name
-    for (const auto& ref : *objects.Key(*properties, "/OCGs")) {
-        const nlohmann::json* name = objects.Key(ref, "/Name");
-        names[ref.get<std::string>()] = name ? name->get<std::string>().substr(2) : "?";
-        read.groups.push_back(names[ref.get<std::string>()]);
+    if (const nlohmann::json* groups = properties ? objects.Key(*properties, "/OCGs") : nullptr) {
+        for (const auto& ref : *groups) {
+            const nlohmann::json* name = objects.Key(ref, "/Name");
+            names[ref.get<std::string>()] = name ? name->get<std::string>().substr(2) : "?";
+            read.groups.push_back(names[ref.get<std::string>()]);
+        }
     }
     auto nameOf = [&](const nlohmann::json& ref) {
         auto known = ref.is_string() ? names.find(ref.get<std::string>()) : names.end();
         return known == names.end() ? std::string("?") : known->second;
     };
-    const nlohmann::json* config = objects.Key(*properties, "/D");
+    std::function<void(const nlohmann::json&)> pages = [&](const nlohmann::json& node) {
+        if (const nlohmann::json* kids = objects.Key(node, "/Kids")) {
+            for (const auto& kid : *kids)
+                pages(kid);
+            return;
+        }
+        std::string line;
+        const nlohmann::json* resources = objects.Key(node, "/Resources");
+        if (const nlohmann::json* used = resources ? objects.Key(*resources, "/Properties") : nullptr)
+            for (const auto& [key, ref] : used->items())
+                line += (line.empty() ? "" : " ") + nameOf(ref);
+        read.pageGroups.push_back(line);
+    };
+    pages(objects.Root().at("/Pages"));
+    const nlohmann::json* config = properties ? objects.Key(*properties, "/D") : nullptr;
     if (const nlohmann::json* off = config ? objects.Key(*config, "/OFF") : nullptr)
         for (const auto& ref : *off)
             read.off.push_back(nameOf(ref));
@@ -643,20 +670,6 @@ LayersRead LayersOf(const std::string& path)
     };
     if (const nlohmann::json* items = config ? objects.Key(*config, "/Order") : nullptr)
         read.order = order(*items);
-    std::function<void(const nlohmann::json&)> pages = [&](const nlohmann::json& node) {
-        if (const nlohmann::json* kids = objects.Key(node, "/Kids")) {
-            for (const auto& kid : *kids)
-                pages(kid);
-            return;
-        }
-        std::string line;
-        const nlohmann::json* resources = objects.Key(node, "/Resources");
-        if (const nlohmann::json* used = resources ? objects.Key(*resources, "/Properties") : nullptr)
-            for (const auto& [key, ref] : used->items())
-                line += (line.empty() ? "" : " ") + nameOf(ref);
-        read.pageGroups.push_back(line);
-    };
-    pages(objects.Root().at("/Pages"));
     return read;
 }
 

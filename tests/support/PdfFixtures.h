@@ -132,6 +132,9 @@ struct PdfDesc
     std::vector<LayerDesc> layers {}; // non-empty: /OCProperties with these groups, /Order in this order
     bool layersBaseOff = false; // /BaseState /OFF, the layers not hidden listed in /ON
     std::vector<std::vector<int>> radioLayers {}; // /RBGroups: indexes into `layers`
+    // Non-empty: the /OCProperties written instead, as PDF text in which G0, G1, ... stand for the
+    // layers' groups, P1 for the first page and LOOP for an array that holds G1 and itself.
+    std::string layersText {};
 };
 
 // Writes the described file (fails the calling test through ADD_FAILURE when it cannot).

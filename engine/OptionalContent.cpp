@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "engine/private/OptionalContent.h"
 
+#include "engine/PathSplit.h"
+
 #include <algorithm>
 
 namespace pdf {
@@ -190,7 +192,7 @@ void OptionalContent::AddSource(PdfReader::Impl& src, int from, int to, const st
     Source s;
     if (known != m_index.end())
         s.used = std::move(m_sources[known->second].used);
-    s.label = label;
+    s.label = label.empty() ? quire::PathFileTitle(src.path) : label;
     const bool whole = from == 1 && to == static_cast<int>(src.pages.size());
     if (whole || (known != m_index.end() && !s.used)) {
         s.used.reset();

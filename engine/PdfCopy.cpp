@@ -375,7 +375,7 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to, const std::stri
             m_impl->outPages.push_back(m_impl->out->getAllPages().back());
         }
         m_impl->CopyAnnotations(*src, from, to, base, hasForm);
-        m_impl->CopyLayers(*src, from, to, layerLabel.empty() ? quire::PathFileTitle(src->path) : layerLabel);
+        m_impl->CopyLayers(*src, from, to, layerLabel);
     } catch (...) {
         if (wasClosed)
             src->ReleaseDescriptor();

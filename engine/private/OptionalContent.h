@@ -43,7 +43,7 @@ public:
 
     // Sets the output's /OCProperties: the groups of every source, and one default configuration.
     // With layers from several sources each source's /Order sits under a label, the `label` given to
-    // AddSource. Nothing when no source had layers.
+    // AddSource (empty: the source's file title). Nothing when no source had layers.
     void Write();
 
 private:

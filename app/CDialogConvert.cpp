@@ -59,6 +59,11 @@ QStringList ReportParagraphs(const quire::JobReport& report)
         if (!IsProtectionNote(note))
             paragraphs << EngineText::ToText(note);
     }
+    if (report.layersMerged > 0 && report.layerFiles > 1)
+        paragraphs << QStringLiteral("%1 layers from %2 files were merged; each file's layers are listed under its "
+                                     "name in the layer panel.")
+                          .arg(report.layersMerged)
+                          .arg(report.layerFiles);
     return paragraphs;
 }
 

@@ -250,6 +250,11 @@ int CQuireCli::Conclude(const quire::JobReport& report)
         Error("note: named destination renamed to keep it apart: " + renamed);
     for (const std::string& note : report.notes)
         Error("note: " + note);
+    // NOTE: layers of one file merged are what a user expects; from several files they now share
+    // one layer panel, which is worth a word.
+    if (report.layersMerged > 0 && report.layerFiles > 1)
+        Error("note: " + std::to_string(report.layersMerged) + " layers from " + std::to_string(report.layerFiles)
+              + " files were merged");
     for (const quire::RowError& error : report.errors)
         Error(error.message);
     if (report.stopped)

@@ -112,6 +112,8 @@ struct JobReport
     int bookmarksKept = 0; // source outline entries carried into outputs
     int bookmarksDropped = 0; // source outline entries trimmed away
     int bookmarksCreated = 0; // bookmarks made from a row's bookmark text
+    int layersMerged = 0; // optional-content groups (layers) carried into the output of a merge
+    int layerFiles = 0; // how many of a merge's sources those layers came from
     std::vector<std::string> renamedFields; // "old -> new" for form fields renamed to stay apart
     std::vector<std::string> renamedDestinations; // "old -> new" for named destinations renamed to stay apart (merge)
     std::vector<std::string> repairedInputs; // sources that qpdf had to repair to read

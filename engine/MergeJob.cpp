@@ -273,7 +273,8 @@ void Merger::CopyRow(const JobRow& row, Prepared prepared, MergeOutput& out)
     if (range.IsEmpty())
         m_report.errors.push_back(RowRules::EmptyRange(m_current, row.szFilePath, range, "; nothing of it was merged"));
     AddOutline(row, prepared.outline, range, out);
-    out.pages += out.copy.AddPages(reader, range.Begin(), range.End());
+    const std::string& label = row.szBookmark.empty() ? PathFileTitle(row.szFilePath) : row.szBookmark;
+    out.pages += out.copy.AddPages(reader, range.Begin(), range.End(), label);
     reader.Close();
     // NOTE: the source's parsed objects are of no more use once its pages are in; freeing
     // them now rather than all of them after the write keeps the peak memory of a big merge
@@ -352,6 +353,8 @@ void Merger::Write(MergeOutput& out)
     m_report.pagesWritten = out.pages;
     m_report.renamedFields = out.copy.RenamedFields();
     m_report.renamedDestinations = out.copy.RenamedDestinations();
+    m_report.layersMerged = out.copy.LayerCount();
+    m_report.layerFiles = out.copy.LayerSourceCount();
     for (const std::string& w : out.copy.Warnings())
         m_report.notes.push_back(w);
     if (!m_options.protection.IsSet() && !m_protectedSources.empty())

@@ -7,6 +7,8 @@
 #include "engine/private/NamedDestinations.h"
 #include "engine/private/ObjectDepth.h"
 #include "engine/private/PageLabels.h"
+#include "engine/private/OptionalContent.h"
+#include "engine/private/OutlineAction.h"
 #include "engine/private/PdfReaderImpl.h"
 
 #include <algorithm>
@@ -238,6 +240,7 @@ struct PdfCopy::Impl
     std::string outputPath;
     std::shared_ptr<QPDF> out;
     std::unique_ptr<QPDFAcroFormDocumentHelper> outForm;
+    std::unique_ptr<OptionalContent> layers;
     std::vector<std::shared_ptr<PdfReader::Impl>> sources;
     std::set<PdfReader::Impl*> sourceSet;
     // Per source, the objects qpdf has copied from it into this output, as CopyDepth sees them.
@@ -267,6 +270,7 @@ struct PdfCopy::Impl
         SilenceQpdfDefaultLogger();
         out->setSuppressWarnings(true);
         out->emptyPDF();
+        layers = std::make_unique<OptionalContent>(*out);
     }
 
     ~Impl()
@@ -289,6 +293,9 @@ struct PdfCopy::Impl
     // Gives the copied pages [from, to] (the first at outPages[base]) the source's annotations and
     // its form fields on them, and points their internal links at the copied pages.
     void CopyAnnotations(PdfReader::Impl& src, int from, int to, std::size_t base, bool hasForm);
+    // Takes the layers of `src` that pages [from, to] use (see OptionalContent::AddSource); a source
+    // whose layers cannot be read keeps its pages and loses its layers, with a warning.
+    void CopyLayers(PdfReader::Impl& src, int from, int to, const std::string& label);
     // Copies the form of the pages with their annotations and pairs each annotation with its copy;
     // false, with `pairs` left empty, when the form could not be copied: the pages then keep the
     // annotations that came along with them.
@@ -356,7 +363,7 @@ void PdfCopy::CheckOutputPath(const std::string& outputPath, const std::vector<s
     }
 }
 
-int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
+int PdfCopy::AddPages(const PdfReader& reader, int from, int to, const std::string& layerLabel)
 {
     const std::shared_ptr<PdfReader::Impl>& src = reader.impl();
     from = std::max(from, 1);
@@ -396,6 +403,7 @@ int PdfCopy::AddPages(const PdfReader& reader, int from, int to)
         }
         m_impl->TakeLabelsAndDestinations(*src, from, to, base);
         m_impl->CopyAnnotations(*src, from, to, base, hasForm);
+        m_impl->CopyLayers(*src, from, to, layerLabel);
     } catch (...) {
         if (wasClosed)
             src->ReleaseDescriptor();
@@ -434,6 +442,17 @@ void PdfCopy::Impl::CopyAnnotations(PdfReader::Impl& src, int from, int to, std:
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         if (!pairs[i].empty())
             FixLinks(src, from, to, base, i, pairs[i]);
+    }
+}
+
+void PdfCopy::Impl::CopyLayers(PdfReader::Impl& src, int from, int to, const std::string& label)
+{
+    try {
+        layers->AddSource(src, from, to, label, reserved[&src], kMaxCopyDepth);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        warnings.push_back("the layers of " + src.path + " could not be copied: " + e.what());
     }
 }
 
@@ -642,6 +661,16 @@ void PdfCopy::SetOutlines(BookmarkList outlines)
     m_impl->outlines = std::move(outlines);
 }
 
+int PdfCopy::LayerCount() const
+{
+    return m_impl->layers->Groups();
+}
+
+int PdfCopy::LayerSourceCount() const
+{
+    return m_impl->layers->Sources();
+}
+
 int PdfCopy::PageCount() const
 {
     return static_cast<int>(m_impl->outPages.size());
@@ -708,6 +737,8 @@ void PdfCopy::Impl::AddItems(QPDFObjectHandle parent, const BookmarkList& list)
             QPDFObjectHandle a = QPDFObjectHandle::newDictionary();
             a.replaceKey("/S", QPDFObjectHandle::newName("/URI"));
             a.replaceKey("/URI", QPDFObjectHandle::newString(uri == b.fields.end() ? std::string() : uri->second));
+            item.replaceKey("/A", a);
+        } else if (QPDFObjectHandle a = OutlineAction::Make(b); a.isDictionary()) {
             item.replaceKey("/A", a);
         }
         if (auto color = b.fields.find("Color"); color != b.fields.end()) {
@@ -786,6 +817,11 @@ std::string PdfCopy::Close(bool backup, const quire::WriteFault& fault)
         d.WriteOutline();
         d.WriteLabelsAndDestinations();
         d.WriteInfo();
+        if (d.layers->Sources() > 0) {
+            d.layers->Write();
+            // Optional content came with PDF 1.5; a source may claim less and still have it.
+            d.version.updateIfGreater(PDFVersion(1, 5, 0));
+        }
     } catch (const std::bad_alloc&) {
         throw PdfError::Make(PdfError::Kind::OutOfMemory, d.outputPath);
     } catch (const std::exception& e) {

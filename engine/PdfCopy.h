@@ -63,9 +63,12 @@ public:
     // is already in the output (see RenamedDestinations); the others are left out. A link by name
     // keeps its name (renamed with it); outline items and other links lead to their pages directly,
     // so a rename never breaks one. A damaged label or destination tree costs only what cannot be
-    // read, with a note in Warnings. Throws PdfError naming the source; Damaged for a page whose
-    // objects nest deeper than kMaxCopyDepth.
-    int AddPages(const PdfReader& reader, int from, int to);
+    // read, with a note in Warnings. The source's layers (optional content) that the pages use come
+    // along (all of them when the range is the whole source), hidden ones staying hidden;
+    // `layerLabel` is the heading they are listed under in the output's layer panel when several
+    // sources have layers (empty: the source's file title). Throws PdfError naming the source;
+    // Damaged for a page whose objects nest deeper than kMaxCopyDepth.
+    int AddPages(const PdfReader& reader, int from, int to, const std::string& layerLabel = {});
 
     // The output is written encrypted as `reader`'s file is: the same method, user and owner
     // passwords and permissions. Nothing changes for a reader that is not encrypted. Keeps the
@@ -80,10 +83,14 @@ public:
     void SetOutlines(BookmarkList outlines);
 
     int PageCount() const;
+    // The layers (optional-content groups) taken so far, and from how many sources.
+    int LayerCount() const;
+    int LayerSourceCount() const;
 
     // Writes the file: the pages, the outline, the page labels and named destinations, the
-    // document's information, object streams (unless the file holds only a few dozen objects), a PDF
-    // version at least that of every source. Refuses (PdfError::Kind::Refused) an output without
+    // document's information, the layers of every source in one /OCProperties (none when no source
+    // had any), object streams (unless the file holds only a few dozen objects), a PDF version at
+    // least that of every source (1.5 with layers). Refuses (PdfError::Kind::Refused) an output without
     // pages and writes nothing. When `backup` is set and the output exists, it is copied to its
     // time-stamped backup once the new file is complete, just before the new file replaces it; a
     // backup that cannot be made fails Close and replaces nothing, and a replace that then fails

@@ -2,6 +2,7 @@
 #include "engine/SimpleBookmark.h"
 #include "engine/PageRange.h"
 #include "engine/PdfReader.h"
+#include "engine/private/OutlineAction.h"
 #include "engine/private/PdfReaderImpl.h"
 
 #include <algorithm>
@@ -81,6 +82,8 @@ private:
                 if (kind.isName() && kind.getName() == "/URI" && uri.isString()) {
                     b.fields["Action"] = "URI";
                     b.fields["URI"] = uri.getStringValue();
+                } else {
+                    OutlineAction::Read(action, b, m_actionBudget);
                 }
             }
         }
@@ -114,6 +117,7 @@ private:
 
     PdfReader::Impl& m_doc;
     std::set<QPDFObjGen> m_visited;
+    OutlineAction::Budget m_actionBudget;
     int m_items = 0;
     bool m_truncated = false;
 };
@@ -138,7 +142,9 @@ bool Eliminate(Bookmark& b, int from, int to)
     }
     if (b.kids.empty())
         b.fields.erase("Open");
-    const bool hasTarget = b.HasTarget() || b.fields.count("URI") != 0;
+    // NOTE: a URI, Named, GoToR, Launch or JavaScript action leads somewhere without a page of
+    // this document, so trimming pages never takes it away.
+    const bool hasTarget = b.HasTarget() || b.fields.count("Action") != 0;
     return changed && !hasTarget && b.kids.empty();
 }
 

@@ -99,6 +99,11 @@ TEST_F(DialogConvertTest, ShouldTellOnceWhatWentWrongAndKeepWhatWasThere)
     fx::WritePdf(locked, {.tag = "locked", .pages = 2, .ownerPassword = "o"});
     ConvertJob unlock = Job({{locked, true, "", "2", "1", "2", "o"}});
     unlock.bRemoveProtection = true;
+    std::vector<std::string> layered;
+    for (const char* name : {"notes.pdf", "sketch.pdf"}) {
+        layered.push_back(m_tmp.File(name));
+        fx::WritePdf(layered.back(), {.tag = name, .pages = 1, .layers = {{"Layer", 1}}});
+    }
     // The job, whether it succeeds, what its one message names, what it opens.
     using Case = std::tuple<ConvertJob, bool, std::vector<std::string>, std::string>;
     const Case cases[] = {
@@ -112,6 +117,11 @@ TEST_F(DialogConvertTest, ShouldTellOnceWhatWentWrongAndKeepWhatWasThere)
           + " has no pages in the range 5-2 (it begins after it "
             "ends); nothing of it was merged\n"
           + ten + " has no pages in the range 99-10 (it begins past the last page, 10)"},
+         joined},
+        // Layers of several files share one panel now: the user is told where to find them.
+        {Job({Row(layered[0], 1, 1, 1), Row(layered[1], 1, 1, 1)}, joined),
+         true,
+         {"2 layers from 2 files were merged; each file's layers are listed under its name"},
          joined},
         // A split keeps its good files.
         {Job({Row(gone, 2, 1, 2), Row(a, 2, 2, 1), Row(a, 2, 1, 1)}),

@@ -102,6 +102,8 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
     Make("locked.pdf", 1, false, {.userPassword = "view"});
     for (const char* name : {"one.pdf", "two.pdf"})
         Make(name, 1, false, {.fields = {{fx::FieldKind::Text, "T"}}, .namedDests = {{"top", 1}}});
+    for (const char* name : {"layers1.pdf", "layers2.pdf"})
+        Make(name, 2, false, {.layers = {{"Notes", 1}, {"Draft", 2, true}}});
     fs::create_hard_link(a, m_tmp.File("hard.pdf"));
     fs::create_symlink(a, m_tmp.File("soft.pdf"));
     fs::create_directory(m_tmp.File("folder"));
@@ -179,6 +181,10 @@ TEST_F(QuireCliTest, EachJobNamesWhatItWroteOnStandardOutputAndWhatFailedOnStand
           "quire: note: form field renamed to keep it apart: T -> T+1\nquire: note: named destination renamed to keep "
           "it apart: top -> top-2\n",
           " +merged.pdf"}},
+        // Layers of several files now share one layer panel; those of one file need no word.
+        {{"merge", "-olayered.pdf", "layers1.pdf", "a.pdf", "layers2.pdf"},
+         {0, "", "quire: note: 4 layers from 2 files were merged\n", " +layered.pdf"}},
+        {{"merge", "-olayered1.pdf", "layers1.pdf", "a.pdf"}, {0, "", "", " +layered1.pdf"}},
         // Progress is shown on a terminal only.
         {{"merge", "-oshown.pdf", "a.pdf", "c.pdf"},
          {0, "",

@@ -3,6 +3,7 @@
 
 #include "tests/support/TempDir.h"
 
+#include <nlohmann/json.hpp>
 #include <qpdf/JSON.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
@@ -59,6 +60,7 @@ struct Builder
     std::map<std::string, std::string> treeDests {}; // name -> destination; a name tree's entries are sorted
     std::map<int, int> widgetsOnPage {};
     int destCounter = 0;
+    std::vector<QOH> groups {};
 
     QOH Make(const std::string& text) { return pdf.makeIndirectObject(QOH::parse(&pdf, text)); }
     void Set(QOH object, const std::string& text) { pdf.replaceObject(object.getObjGen(), QOH::parse(&pdf, text)); }
@@ -70,13 +72,26 @@ struct Builder
     void Build()
     {
         font = Make("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>").unparse();
+        for (const LayerDesc& layer : file.layers)
+            groups.push_back(Make("<< /Type /OCG /Name " + Text(layer.name) + " >>"));
         for (int n = 1; n <= file.pages; ++n) {
-            const std::string text = "BT /F1 24 Tf 72 720 Td (" + file.tag + " page " + std::to_string(n) + ") Tj ET\n";
-            pdf.addPage(Make("<< /Type /Page /MediaBox [0 0 612 792] /Resources << /Font << /F1 " + font
-                             + " >> >> /Contents " + pdf.newStream(text).unparse() + " >>"),
+            std::string text = "BT /F1 24 Tf 72 720 Td (" + file.tag + " page " + std::to_string(n) + ") Tj ET\n";
+            std::string properties;
+            for (std::size_t i = 0; i < file.layers.size(); ++i) {
+                if (file.layers[i].page != n)
+                    continue;
+                text += "/OC /oc" + std::to_string(i) + " BDC BT /F1 12 Tf 72 " + std::to_string(680 - 20 * i) + " Td ("
+                    + file.layers[i].name + " layer) Tj ET EMC\n";
+                properties += " /oc" + std::to_string(i) + " " + groups[i].unparse();
+            }
+            pdf.addPage(Make("<< /Type /Page /MediaBox [0 0 612 792] /Resources << /Font << /F1 " + font + " >>"
+                             + (properties.empty() ? "" : " /Properties <<" + properties + " >>") + " >> /Contents "
+                             + pdf.newStream(text).unparse() + " >>"),
                         false);
         }
         pages = pdf.getAllPages();
+        if (!file.layers.empty())
+            BuildLayers();
         if (!file.outline.empty() || file.emptyOutline)
             BuildOutline();
         BuildFields();
@@ -117,6 +132,64 @@ struct Builder
             SetRoot("/PageLabels", "<< /Nums [" + nums + " ] >>");
     }
 
+    void BuildLayers()
+    {
+        std::string all, on, off, radio;
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            all += " " + groups[i].unparse();
+            (file.layers[i].hidden ? off : on) += " " + groups[i].unparse();
+        }
+        for (const auto& set : file.radioLayers) {
+            radio += " [";
+            for (int i : set)
+                radio += " " + groups.at(static_cast<std::size_t>(i)).unparse();
+            radio += " ]";
+        }
+        if (!file.layersText.empty()) {
+            std::string text = file.layersText;
+            if (text.find("LOOP") != std::string::npos) {
+                QOH loop = Make("[ " + groups.at(1).unparse() + " ]");
+                loop.appendItem(loop);
+                text = std::regex_replace(text, std::regex("LOOP"), loop.unparse());
+            }
+            text = std::regex_replace(text, std::regex("P1"), Ref(1));
+            for (std::size_t i = groups.size(); i-- > 0;)
+                text = std::regex_replace(text, std::regex("G" + std::to_string(i)), groups[i].unparse());
+            SetRoot("/OCProperties", text);
+            return;
+        }
+        SetRoot("/OCProperties",
+                "<< /OCGs [" + all + " ] /D << /Order [" + all + " ]"
+                    + (file.layersBaseOff ? " /BaseState /OFF /ON [" + on + " ]" : " /OFF [" + off + " ]")
+                    + (radio.empty() ? "" : " /RBGroups [" + radio + " ]") + " >> >>");
+    }
+
+    // An action off the document, for the kinds that name one.
+    std::string Action(DestKind kind)
+    {
+        switch (kind) {
+        case DestKind::Named:
+            return " /A << /S /Named /N /NextPage >>";
+        case DestKind::RemoteGoTo:
+            return " /A << /S /GoToR /F (other.pdf) /D [0 /Fit] /NewWindow true >>";
+        case DestKind::Launch:
+            return " /A << /S /Launch /F << /Type /Filespec /F (run.sh) >> >>";
+        case DestKind::Script:
+            return " /A << /S /JavaScript /JS (app.alert\\(1\\);) >>";
+        case DestKind::ScriptStream:
+            return " /A << /S /JavaScript /JS " + pdf.newStream("app.alert(2);").unparse() + " >>";
+        case DestKind::ScriptLoop: {
+            QOH action = Make("<< /S /JavaScript /JS (go\\(\\);) >>");
+            action.replaceKey("/Next", action);
+            return " /A " + action.unparse();
+        }
+        case DestKind::HugeScript:
+            return " /A << /S /JavaScript /JS " + pdf.newStream(std::string(4 << 20, ' ')).unparse() + " >>";
+        default:
+            return "";
+        }
+    }
+
     // The keys that give an outline item or a link annotation a target of `kind` to `page`, or to
     // the named destination `name`.
     std::string Target(DestKind kind, int page, const std::string& name = "")
@@ -127,6 +200,8 @@ struct Builder
             return " /Dest /" + name;
         if (!name.empty() && kind == DestKind::NameTree)
             return " /Dest " + QOH::newString(name).unparse();
+        if (kind >= DestKind::Named)
+            return Action(kind);
         if (kind == DestKind::None || page <= 0)
             return "";
         const std::string made = "dest" + std::to_string(1000 + ++destCounter);
@@ -513,6 +588,118 @@ std::string PageOf(QPDF& pdf, QOH page)
 }
 
 } // namespace
+
+std::vector<std::string> OutlineActionsOf(const std::string& path)
+{
+    return ReadWithQpdf(path, "outline", nullptr, [](QPDF& pdf, auto&, std::vector<std::string>& lines) {
+        std::function<void(std::vector<QPDFOutlineObjectHelper>)> walk = [&](auto items) {
+            for (auto& item : items) {
+                QOH action = item.getObjectHandle().getKey("/A");
+                lines.push_back(item.getTitle() + ": " + (action.isNull() ? "-" : action.unparseResolved()));
+                walk(item.getKids());
+            }
+        };
+        walk(QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines());
+    });
+}
+
+namespace {
+
+// Reads `qpdf --json` output: objects by reference, values as qpdf writes them ("/Name", "u:text",
+// "3 0 R").
+class JsonObjects
+{
+public:
+    explicit JsonObjects(const std::string& text)
+    {
+        const nlohmann::json doc = nlohmann::json::parse(text);
+        m_objects = doc.at("qpdf").at(1);
+    }
+
+    const nlohmann::json& Resolve(const nlohmann::json& v) const
+    {
+        if (v.is_string() && std::regex_match(v.get<std::string>(), std::regex(R"(\d+ \d+ R)")))
+            return m_objects.at("obj:" + v.get<std::string>()).at("value");
+        return v;
+    }
+    const nlohmann::json& Root() const { return Resolve(m_objects.at("trailer").at("value").at("/Root")); }
+    const nlohmann::json* Key(const nlohmann::json& dict, const char* key) const
+    {
+        const nlohmann::json& d = Resolve(dict);
+        return d.is_object() && d.contains(key) ? &Resolve(d.at(key)) : nullptr;
+    }
+
+private:
+    nlohmann::json m_objects;
+};
+
+} // namespace
+
+LayersRead LayersOf(const std::string& path)
+{
+    LayersRead read;
+    const ChildResult json = RunChild({"qpdf", "--json=2", "--json-key=qpdf", path});
+    if (json.exitCode != 0) {
+        ADD_FAILURE() << "qpdf --json failed on " << path << ": " << json.err;
+        return read;
+    }
+    const JsonObjects objects(json.out);
+    const nlohmann::json* properties = objects.Key(objects.Root(), "/OCProperties");
+    read.present = properties != nullptr;
+    std::map<std::string, std::string> names; // reference -> /Name
+    if (const nlohmann::json* groups = properties ? objects.Key(*properties, "/OCGs") : nullptr) {
+        for (const auto& ref : *groups) {
+            const nlohmann::json* name = objects.Key(ref, "/Name");
+            names[ref.get<std::string>()] = name ? name->get<std::string>().substr(2) : "?";
+            read.groups.push_back(names[ref.get<std::string>()]);
+        }
+    }
+    auto nameOf = [&](const nlohmann::json& ref) {
+        auto known = ref.is_string() ? names.find(ref.get<std::string>()) : names.end();
+        return known == names.end() ? std::string("?") : known->second;
+    };
+    std::function<void(const nlohmann::json&)> pages = [&](const nlohmann::json& node) {
+        if (const nlohmann::json* kids = objects.Key(node, "/Kids")) {
+            for (const auto& kid : *kids)
+                pages(kid);
+            return;
+        }
+        std::string line;
+        const nlohmann::json* resources = objects.Key(node, "/Resources");
+        if (const nlohmann::json* used = resources ? objects.Key(*resources, "/Properties") : nullptr)
+            for (const auto& [key, ref] : used->items())
+                line += (line.empty() ? "" : " ") + nameOf(ref);
+        read.pageGroups.push_back(line);
+    };
+    pages(objects.Root().at("/Pages"));
+    const nlohmann::json* config = properties ? objects.Key(*properties, "/D") : nullptr;
+    if (const nlohmann::json* off = config ? objects.Key(*config, "/OFF") : nullptr)
+        for (const auto& ref : *off)
+            read.off.push_back(nameOf(ref));
+    if (const nlohmann::json* radio = config ? objects.Key(*config, "/RBGroups") : nullptr)
+        for (const auto& set : *radio) {
+            std::string line;
+            for (const auto& ref : objects.Resolve(set))
+                line += (line.empty() ? "" : " ") + nameOf(ref);
+            read.radio.push_back(line);
+        }
+    std::function<std::string(const nlohmann::json&)> order = [&](const nlohmann::json& items) {
+        std::string text;
+        for (const auto& item : objects.Resolve(items)) {
+            text += text.empty() ? "" : " ";
+            if (objects.Resolve(item).is_array())
+                text += "[" + order(item) + "]";
+            else if (item.get<std::string>().rfind("u:", 0) == 0)
+                text += "(" + item.get<std::string>().substr(2) + ")";
+            else
+                text += nameOf(item);
+        }
+        return text;
+    };
+    if (const nlohmann::json* items = config ? objects.Key(*config, "/Order") : nullptr)
+        read.order = order(*items);
+    return read;
+}
 
 std::vector<std::string> OutlineOf(const std::string& path)
 {

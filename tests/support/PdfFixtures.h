@@ -39,7 +39,30 @@ namespace quire::fixtures {
 // - GoToAction: /A << /S /GoTo /D [page /Fit] >>
 // - Uri: /A << /S /URI /URI (https://example.com/) >>; `page` is ignored
 // - None: no target at all: a heading
-enum class DestKind { Explicit, OldDests, NameTree, NameTreeDict, GoToAction, Uri, None };
+// Actions that lead off the document (`page` is ignored):
+// - Named: /A << /S /Named /N /NextPage >>
+// - RemoteGoTo: /A << /S /GoToR /F (other.pdf) /D [0 /Fit] /NewWindow true >>
+// - Launch: /A << /S /Launch /F << /Type /Filespec /F (run.sh) >> >>
+// - Script: /A << /S /JavaScript /JS (app.alert\(1\);) >>
+// - ScriptStream: as Script, the script "app.alert(2);" in a (compressed) stream
+// - ScriptLoop: an indirect JavaScript action running "go();" whose /Next is itself
+// - HugeScript: a JavaScript action whose stream decodes to 4 MiB
+enum class DestKind {
+    Explicit,
+    OldDests,
+    NameTree,
+    NameTreeDict,
+    GoToAction,
+    Uri,
+    None,
+    Named,
+    RemoteGoTo,
+    Launch,
+    Script,
+    ScriptStream,
+    ScriptLoop,
+    HugeScript
+};
 
 struct OutlineDesc
 {
@@ -104,6 +127,14 @@ struct NamedDestDesc
     bool oldStyle = false;
 };
 
+// A layer (optional-content group) named `name`: page `page` shows "<name> layer" inside it.
+struct LayerDesc
+{
+    std::string name;
+    int page = 1;
+    bool hidden = false; // off in the default configuration
+};
+
 // The encryption a fixture with a password is written with: AES-256 revision 6 and the deprecated
 // revision 5, AES-128 (revision 4), RC4 128-bit (revision 3), RC4 40-bit (revision 2).
 enum class Encryption { Aes256, Aes256R5, Aes128, Rc4_128, Rc4_40 };
@@ -127,6 +158,12 @@ struct PdfDesc
     std::vector<NamedDestDesc> namedDests {};
     // Changes the built document before it is written: for structures no field here describes.
     std::function<void(QPDF&)> finish {};
+    std::vector<LayerDesc> layers {}; // non-empty: /OCProperties with these groups, /Order in this order
+    bool layersBaseOff = false; // /BaseState /OFF, the layers not hidden listed in /ON
+    std::vector<std::vector<int>> radioLayers {}; // /RBGroups: indexes into `layers`
+    // Non-empty: the /OCProperties written instead, as PDF text in which G0, G1, ... stand for the
+    // layers' groups, P1 for the first page and LOOP for an array that holds G1 and itself.
+    std::string layersText {};
 };
 
 // Writes the described file (fails the calling test through ADD_FAILURE when it cannot).
@@ -224,6 +261,23 @@ std::vector<std::string> DestsOf(const std::string& path);
 // The link annotations as "<from page> -> <to page>" (to page "-" when the target is not a page of the
 // file), followed by " (name)" for a link by name, in page order.
 std::vector<std::string> LinksOf(const std::string& path);
+
+// The outline items' actions as qpdf's outline helper reads them: one line per item in outline
+// order, "<title>: <the /A dictionary as qpdf writes it, references resolved>" ("-" without /A).
+std::vector<std::string> OutlineActionsOf(const std::string& path);
+
+// The optional content of a file as `qpdf --json` shows it; groups by their /Name.
+struct LayersRead
+{
+    std::vector<std::string> groups; // /OCGs
+    std::vector<std::string> off; // /D /OFF
+    std::vector<std::string> radio; // /D /RBGroups, each "A B"
+    std::string order; // /D /Order: "A [(label) B C]"
+    std::vector<std::string> pageGroups; // per page, the groups its /Properties resources name; "?" for
+                                         // an object that is not one of /OCGs
+    bool present = false; // the catalog has /OCProperties
+};
+LayersRead LayersOf(const std::string& path);
 
 // What spans of fixture pages show: {{"A", 3, 5}, {"B", 1, 1}} gives "A page 3" ... "A page 5", "B page 1".
 std::vector<std::string> Pages(const std::vector<std::tuple<std::string, int, int>>& spans);

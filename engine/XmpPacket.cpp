@@ -3,11 +3,11 @@
 
 #include <exempi/xmp.h>
 #include <exempi/xmpconsts.h>
-#include <openssl/rand.h>
 
 #include <array>
-#include <cstdio>
+#include <cstdint>
 #include <mutex>
+#include <random>
 #include <stdexcept>
 
 namespace pdf {
@@ -151,20 +151,31 @@ bool IsSafeToParse(std::string_view xml)
     return depth == 0;
 }
 
+// A random (version 4) UUID as "uuid:...".
+// NOTE: a generator per thread seeded from the system's entropy, not the cryptographic one: an ID
+// only has to be unique, and a split into thousands of parts makes two for each.
 std::string NewUuid()
 {
+    thread_local std::mt19937_64 generator {[] {
+        std::random_device device;
+        std::seed_seq seed {device(), device(), device(), device(), device(), device(), device(), device()};
+        return std::mt19937_64(seed);
+    }()};
     std::array<unsigned char, 16> bytes {};
-    if (RAND_bytes(bytes.data(), static_cast<int>(bytes.size())) != 1)
-        throw std::runtime_error("no random bytes for a document ID");
+    for (std::size_t i = 0; i < bytes.size(); i += 8) {
+        std::uint64_t r = generator();
+        for (std::size_t k = 0; k < 8; ++k, r >>= 8)
+            bytes[i + k] = static_cast<unsigned char>(r);
+    }
     bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);
     bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);
+    static constexpr char kHex[] = "0123456789abcdef";
     std::string text = "uuid:";
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i == 4 || i == 6 || i == 8 || i == 10)
             text += '-';
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02x", bytes[i]);
-        text += hex;
+        text += kHex[bytes[i] >> 4];
+        text += kHex[bytes[i] & 0x0F];
     }
     return text;
 }
@@ -193,9 +204,13 @@ void DeleteNamespace(XmpPtr xmp, const char* ns)
 struct XmpPacket::Impl
 {
     XmpPtr xmp = nullptr;
+    // NOTE: a packet made here holds nothing until it is described, and deleting what is not there
+    // costs a third of describing it, thousands of times in a split into single pages.
+    bool blank = true;
 
-    explicit Impl(XmpPtr packet)
+    Impl(XmpPtr packet, bool isBlank)
         : xmp(packet)
+        , blank(isBlank)
     {
         if (!xmp)
             throw ToolkitError("an XMP packet could not be made");
@@ -210,7 +225,8 @@ struct XmpPacket::Impl
 
 void XmpPacket::Impl::SetOrDelete(const char* ns, const char* name, const std::string& value)
 {
-    xmp_delete_property(xmp, ns, name);
+    if (!blank)
+        xmp_delete_property(xmp, ns, name);
     if (!value.empty() && !xmp_set_property(xmp, ns, name, XmlSafe(value).c_str(), 0))
         throw ToolkitError("an XMP property could not be set");
 }
@@ -218,7 +234,8 @@ void XmpPacket::Impl::SetOrDelete(const char* ns, const char* name, const std::s
 void XmpPacket::Impl::SetText(const char* ns, const char* name, const std::string& value, bool alternative)
 {
     // NOTE: the whole array goes, other languages included: they would still show the old text.
-    xmp_delete_property(xmp, ns, name);
+    if (!blank)
+        xmp_delete_property(xmp, ns, name);
     if (value.empty())
         return;
     const bool set = alternative
@@ -231,19 +248,19 @@ void XmpPacket::Impl::SetText(const char* ns, const char* name, const std::strin
 XmpPacket::XmpPacket()
 {
     InitialiseToolkit();
-    m_impl = std::make_unique<Impl>(xmp_new_empty());
+    m_impl = std::make_unique<Impl>(xmp_new_empty(), true);
 }
 
 XmpPacket::~XmpPacket() = default;
 
 XmpPacket::XmpPacket(const XmpPacket& other)
-    : m_impl(std::make_unique<Impl>(xmp_copy(other.m_impl->xmp)))
+    : m_impl(std::make_unique<Impl>(xmp_copy(other.m_impl->xmp), other.m_impl->blank))
 { }
 
 XmpPacket& XmpPacket::operator=(const XmpPacket& other)
 {
     if (this != &other)
-        m_impl = std::make_unique<Impl>(xmp_copy(other.m_impl->xmp));
+        m_impl = std::make_unique<Impl>(xmp_copy(other.m_impl->xmp), other.m_impl->blank);
     return *this;
 }
 
@@ -257,6 +274,7 @@ std::optional<XmpPacket> XmpPacket::Parse(std::string_view serialized)
     XmpPacket packet;
     if (!xmp_parse(packet.m_impl->xmp, serialized.data(), serialized.size()))
         return std::nullopt;
+    packet.m_impl->blank = false;
     return packet;
 }
 
@@ -280,8 +298,11 @@ void XmpPacket::Describe(const std::vector<std::pair<std::string, std::string>>&
         d.SetOrDelete(NS_XAP, date, isoDate);
     d.SetOrDelete(kNsXmpMM, "DocumentID", NewUuid());
     d.SetOrDelete(kNsXmpMM, "InstanceID", NewUuid());
-    DeleteNamespace(d.xmp, kNsPdfaId);
-    DeleteNamespace(d.xmp, kNsPdfuaId);
+    if (!d.blank) {
+        DeleteNamespace(d.xmp, kNsPdfaId);
+        DeleteNamespace(d.xmp, kNsPdfuaId);
+    }
+    d.blank = false;
 }
 
 std::string XmpPacket::Serialize() const

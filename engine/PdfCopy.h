@@ -75,8 +75,9 @@ public:
 
     int PageCount() const;
 
-    // Writes the file: the pages, the outline, the document's information, object streams, a PDF
-    // version at least that of every source. Refuses (PdfError::Kind::Refused) an output without
+    // Writes the file: the pages, the outline, the document's information (and an XMP packet that
+    // says the same, made from Document::MetadataBase when there is one; see XmpPacket::Describe),
+    // object streams, a PDF version at least that of every source. Refuses (PdfError::Kind::Refused) an output without
     // pages and writes nothing. When `backup` is set and the output exists, it is copied to its
     // time-stamped backup once the new file is complete, just before the new file replaces it; a
     // backup that cannot be made fails Close and replaces nothing, and a replace that then fails

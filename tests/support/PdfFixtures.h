@@ -101,9 +101,9 @@ struct PdfDesc
     std::string version = "1.4";
 };
 
-// An XMP packet in its xpacket wrapper whose rdf:Description holds `properties` (attributes and
-// elements; "xmlns:q=..." declares a namespace), with the dc, pdf, xmp, xmpMM and pdfaid namespaces
-// already declared.
+// An XMP packet in its xpacket wrapper; `properties` continue the start tag of its rdf:Description,
+// whose dc, pdf, xmp, xmpMM and pdfaid namespaces are declared: more attributes, then ">" and any
+// elements (` q:A="1">`, ` xmlns:q="..." q:A="1"><dc:title>...</dc:title>`).
 std::string XmpPacketOf(const std::string& properties);
 
 // Writes the described file (fails the calling test through ADD_FAILURE when it cannot).

@@ -135,6 +135,8 @@ TEST_F(XmpMetadataTest, ASplitPartKeepsItsSourcesPacketUpdatedAndWithoutConforma
         {"not XML", "%%% this is not XML <<<", "Title", "(none)", true},
         {"a document type with entities", "<!DOCTYPE x [<!ENTITY a \"aaaa\">]>" + kConformingPacket, "Title", "(none)",
          true},
+        {"over 16 MiB once decoded", XmpPacketOf(std::string(std::size_t(17) << 20, ' ') + ">"), "Title", "(none)",
+         true},
         {"nested too deeply", XmpPacketOf(" xmlns:q=\"http://example.com/quire-test/\">" + Nested(1000)), "Title",
          "(none)", true},
     };

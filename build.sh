@@ -15,7 +15,7 @@ PACKAGES=(
     libqpdf-dev qpdf libssl-dev
     qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
     libgtest-dev libgmock-dev
-    poppler-utils
+    poppler-utils libexempi-dev libimage-exiftool-perl
     nlohmann-json3-dev
     python3 git clang-format
 )

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "engine/XmpPacket.h"
+
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,8 +11,8 @@
 namespace pdf {
 
 // The output document's own data: its information entries, in the order they were added. A
-// PdfCopy over the document writes them into the file it completes. Empty texts are kept; the
-// jobs decide which entries to add.
+// PdfCopy over the document writes them into the file it completes, in /Info and as an XMP packet
+// that says the same. Empty texts are kept; the jobs decide which entries to add.
 class Document
 {
 public:
@@ -29,11 +32,16 @@ public:
     // (key, UTF-8 value) pairs in the order added; a later entry of the same key replaces an earlier one.
     const std::vector<std::pair<std::string, std::string>>& Info() const { return m_info; }
 
+    // The XMP packet the output's is made from (see XmpPacket::Describe); without one it gets a new one.
+    void SetMetadataBase(XmpPacket packet) { m_metadataBase = std::move(packet); }
+    const std::optional<XmpPacket>& MetadataBase() const { return m_metadataBase; }
+
 private:
     void Add(const std::string& key, const std::string& text);
 
     bool m_open = false;
     std::vector<std::pair<std::string, std::string>> m_info;
+    std::optional<XmpPacket> m_metadataBase;
 };
 
 } // namespace pdf

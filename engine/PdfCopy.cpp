@@ -5,6 +5,7 @@
 #include "engine/PathSplit.h"
 #include "engine/PdfReader.h"
 #include "engine/private/NamedDestinations.h"
+#include "engine/XmpPacket.h"
 #include "engine/private/ObjectDepth.h"
 #include "engine/private/PageLabels.h"
 #include "engine/private/OptionalContent.h"
@@ -320,6 +321,7 @@ struct PdfCopy::Impl
     void WriteLabelsAndDestinations();
     void AddItems(QPDFObjectHandle parent, const BookmarkList& list);
     void WriteInfo();
+    void WriteMetadata(const std::string& isoDate);
     void VerifySources() const;
     std::string Write(bool backup, const quire::WriteFault& fault);
 };
@@ -786,10 +788,26 @@ void PdfCopy::Impl::WriteInfo()
     QPDFObjectHandle info = out->makeIndirectObject(QPDFObjectHandle::newDictionary());
     for (const auto& [key, value] : document.Info())
         info.replaceKey("/" + key, TextString(value));
-    const std::string now = QUtil::qpdf_time_to_pdf_time(QUtil::get_current_qpdf_time());
+    const QUtil::QPDFTime time = QUtil::get_current_qpdf_time();
+    const std::string now = QUtil::qpdf_time_to_pdf_time(time);
     info.replaceKey("/CreationDate", QPDFObjectHandle::newString(now));
     info.replaceKey("/ModDate", QPDFObjectHandle::newString(now));
     out->getTrailer().replaceKey("/Info", info);
+    WriteMetadata(QUtil::qpdf_time_to_iso8601(time));
+}
+
+void PdfCopy::Impl::WriteMetadata(const std::string& isoDate)
+{
+    XmpPacket packet = document.MetadataBase().value_or(XmpPacket());
+    packet.Describe(document.Info(), isoDate);
+    // NOTE: the writer leaves a metadata stream uncompressed (and, when the output is encrypted,
+    // encrypts it only as the source's /EncryptMetadata says), so that tools that do not parse PDF
+    // still find the packet.
+    QPDFObjectHandle stream = QPDFObjectHandle::newStream(out.get(), packet.Serialize());
+    QPDFObjectHandle dict = stream.getDict();
+    dict.replaceKey("/Type", QPDFObjectHandle::newName("/Metadata"));
+    dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/XML"));
+    out->getRoot().replaceKey("/Metadata", stream);
 }
 
 void PdfCopy::Impl::VerifySources() const

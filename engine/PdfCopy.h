@@ -88,14 +88,15 @@ public:
     int LayerSourceCount() const;
 
     // Writes the file: the pages, the outline, the page labels and named destinations, the
-    // document's information, the layers of every source in one /OCProperties (none when no source
-    // had any), object streams (unless the file holds only a few dozen objects), a PDF version at
-    // least that of every source (1.5 with layers). Refuses (PdfError::Kind::Refused) an output without
-    // pages and writes nothing. When `backup` is set and the output exists, it is copied to its
-    // time-stamped backup once the new file is complete, just before the new file replaces it; a
-    // backup that cannot be made fails Close and replaces nothing, and a replace that then fails
-    // removes the backup again. Returns the backup path, or empty when none was made. `fault`
-    // stages a write failure for tests.
+    // document's information (and an XMP packet that says the same, made from
+    // Document::MetadataBase when there is one; see XmpPacket::Describe), the layers of every source
+    // in one /OCProperties (none when no source had any), object streams (unless the file holds only
+    // a few dozen objects), a PDF version at least that of every source (1.5 with layers). Refuses
+    // (PdfError::Kind::Refused) an output without pages and writes nothing. When `backup` is set
+    // and the output exists, it is copied to its time-stamped backup once the new file is complete,
+    // just before the new file replaces it; a backup that cannot be made fails Close and replaces
+    // nothing, and a replace that then fails removes the backup again. Returns the backup path, or
+    // empty when none was made. `fault` stages a write failure for tests.
     std::string Close(bool backup = false, const quire::WriteFault& fault = {});
 
     // Frees `reader`'s parsed document once its pages are in: copied pages keep no hold on the

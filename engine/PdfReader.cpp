@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "engine/PdfReader.h"
+#include "engine/XmpPacket.h"
 #include "engine/private/ObjectDepth.h"
 #include "engine/private/PdfReaderImpl.h"
 #include "engine/private/Revision6Key.h"
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/BufferInputSource.hh>
+#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QUtil.hh>
 
@@ -379,6 +381,52 @@ std::map<std::string, std::string> PdfReader::Info() const
         RethrowAsPdfError(m_impl->path);
     }
     return info;
+}
+
+namespace {
+
+// Collects a stream's decoded data up to a limit: a small compressed stream may expand without bound.
+class BoundedText : public Pipeline
+{
+public:
+    explicit BoundedText(std::size_t limit)
+        : Pipeline("bounded text", nullptr)
+        , m_limit(limit)
+    { }
+    void write(unsigned char const* data, size_t len) override
+    {
+        if (len > m_limit - text.size())
+            throw std::length_error("stream data over the limit");
+        text.append(reinterpret_cast<const char*>(data), len);
+    }
+    void finish() override { }
+
+    std::string text;
+
+private:
+    std::size_t m_limit;
+};
+
+} // namespace
+
+std::optional<std::string> PdfReader::XmpMetadata() const
+{
+    if (!m_impl->qpdf)
+        return std::nullopt;
+    try {
+        QPDFObjectHandle stream = m_impl->qpdf->getRoot().getKey("/Metadata");
+        if (!stream.isStream())
+            return std::nullopt;
+        BoundedText data(XmpPacket::kMaxParsedBytes);
+        if (!stream.pipeStreamData(&data, 0, qpdf_dl_all, true, false))
+            return std::string();
+        return std::move(data.text);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception&) {
+        // NOTE: the packet is optional: a broken one costs the parts their copy of it, not the job.
+        return std::string();
+    }
 }
 
 const std::vector<std::string>& PdfReader::Warnings() const

@@ -56,6 +56,10 @@ public:
     std::string EncryptionMethod() const;
     // The document information as UTF-8 texts ("Title", "Author", "Subject", "Keywords", ...).
     std::map<std::string, std::string> Info() const;
+    // The decoded data of the catalog's /Metadata stream (an XMP packet, unchecked); nothing when there
+    // is none or its parsed document was released. A stream that cannot be decoded, or decodes to
+    // more than XmpPacket::kMaxParsedBytes, gives an empty text, which no parser accepts.
+    std::optional<std::string> XmpMetadata() const;
     // Repairs qpdf made while reading; empty for a sound file.
     const std::vector<std::string>& Warnings() const;
     bool WasRepaired() const { return !Warnings().empty(); }

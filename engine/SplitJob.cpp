@@ -9,6 +9,7 @@
 #include "engine/SplitNameTemplate.h"
 #include "engine/SplitParts.h"
 #include "engine/SyncBatch.h"
+#include "engine/XmpPacket.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -301,6 +302,20 @@ void AddInfo(pdf::Document& document, const std::map<std::string, std::string>& 
     document.AddProducer(RowRules::szCreator);
 }
 
+// The source's XMP packet, parsed once for all its parts; nothing when it has none, or one that
+// cannot be read, which the parts replace by a new one (with a note in `report`).
+std::optional<pdf::XmpPacket> MetadataOf(const pdf::PdfReader& reader, JobReport& report)
+{
+    const std::optional<std::string> raw = reader.XmpMetadata();
+    if (!raw)
+        return std::nullopt;
+    std::optional<pdf::XmpPacket> packet = pdf::XmpPacket::Parse(*raw);
+    if (!packet)
+        report.notes.push_back("The XMP metadata of " + reader.Path()
+                               + " could not be read (damaged, or too large); its parts have new metadata.");
+    return packet;
+}
+
 // Writes the parts of one planned row, each complete and renamed into place before the next one
 // starts. Returns false when a stop request ended it early.
 bool SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, const SplitNameTemplate& names,
@@ -326,6 +341,7 @@ bool SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, 
         report.notes.push_back(RowRules::TruncatedOutlineNote(row.szFilePath));
     const SplitParts outlines(cut.outline ? std::move(*cut.outline) : pdf::BookmarkList());
     const std::map<std::string, std::string> info = reader.Info();
+    const std::optional<pdf::XmpPacket> metadata = MetadataOf(reader, report);
     batch.Watch(FolderFor(row.szFilePath, options));
     for (const PartPlan& part : plan.parts) {
         // NOTE: a row that has begun writes its first part at least, as a one-part row always did.
@@ -363,6 +379,8 @@ bool SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, 
         }
         copy.SetOutlines(std::move(list));
         AddInfo(document, info);
+        if (metadata)
+            document.SetMetadataBase(*metadata);
         if (observer)
             observer->OnWriting(output);
         const std::string backup = copy.Close(options.autoBackup, options.fault);

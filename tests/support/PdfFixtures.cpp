@@ -13,6 +13,8 @@
 #include <qpdf/QPDFWriter.hh>
 #include <qpdf/QUtil.hh>
 
+#include <nlohmann/json.hpp>
+
 #include <fcntl.h>
 #include <pty.h>
 #include <signal.h>
@@ -120,6 +122,12 @@ struct Builder
             info += " /" + key + " " + Text(value);
         if (!info.empty())
             pdf.getTrailer().replaceKey("/Info", Make("<<" + info + " >>"));
+        if (!file.xmp.empty()) {
+            QOH metadata = pdf.newStream(file.xmp);
+            metadata.getDict().replaceKey("/Type", QOH::newName("/Metadata"));
+            metadata.getDict().replaceKey("/Subtype", QOH::newName("/XML"));
+            pdf.getRoot().replaceKey("/Metadata", metadata);
+        }
     }
 
     void BuildLabels()
@@ -528,6 +536,32 @@ bool QpdfCheckPasses(const std::string& path, std::string* log)
     if (log)
         *log = result.out + result.err;
     return result.exitCode == 0;
+}
+
+std::string XmpPacketOf(const std::string& properties)
+{
+    return "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+           "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+           "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"\n"
+           " xmlns:pdf=\"http://ns.adobe.com/pdf/1.3/\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\"\n"
+           " xmlns:xmpMM=\"http://ns.adobe.com/xap/1.0/mm/\" xmlns:pdfaid=\"http://www.aiim.org/pdfa/ns/id/\"\n"
+        + properties + "</rdf:Description></rdf:RDF></x:xmpmeta>\n<?xpacket end=\"w\"?>";
+}
+
+std::map<std::string, std::string> ExifToolTags(const std::string& path)
+{
+    std::map<std::string, std::string> tags;
+    const auto [status, ended, out, err] = RunChild({"exiftool", "-j", "-G1", "-a", "-PDF:all", "-XMP:all", path});
+    const nlohmann::json all = nlohmann::json::parse(out, nullptr, false);
+    if (status != 0 || !all.is_array() || all.empty() || !all[0].is_object())
+        return tags;
+    for (const auto& [key, value] : all[0].items()) {
+        std::string text;
+        for (const auto& item : value.is_array() ? value : nlohmann::json::array({value}))
+            text += (text.empty() ? "" : ", ") + (item.is_string() ? item.get<std::string>() : item.dump());
+        tags[key] = text;
+    }
+    return tags;
 }
 
 std::map<std::string, std::string> PdfInfo(const std::string& path)

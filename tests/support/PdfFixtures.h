@@ -150,6 +150,7 @@ struct PdfDesc
     std::vector<FieldDesc> fields {};
     std::vector<LinkDesc> links {};
     std::map<std::string, std::string> info {}; // document information, e.g. {"Title", "Report"}
+    std::string xmp {}; // non-empty: the bytes of the catalog's /Metadata stream (XmpPacketOf makes a packet)
     std::string userPassword {}; // non-empty: needs this password to open
     std::string ownerPassword {}; // non-empty alone: encrypted, opens without a password
     Encryption encryption = Encryption::Aes256; // with either password: no printing, extraction or assembly
@@ -165,6 +166,11 @@ struct PdfDesc
     // layers' groups, P1 for the first page and LOOP for an array that holds G1 and itself.
     std::string layersText {};
 };
+
+// An XMP packet in its xpacket wrapper; `properties` continue the start tag of its rdf:Description,
+// whose dc, pdf, xmp, xmpMM and pdfaid namespaces are declared: more attributes, then ">" and any
+// elements (` q:A="1">`, ` xmlns:q="..." q:A="1"><dc:title>...</dc:title>`).
+std::string XmpPacketOf(const std::string& properties);
 
 // Writes the described file (fails the calling test through ADD_FAILURE when it cannot).
 void WritePdf(const std::string& path, const PdfDesc& desc);
@@ -232,6 +238,11 @@ bool InSignalMask(pid_t pid, const std::string& field, int signal);
 
 // `qpdf --check` exits 0 (warnings, exit 3, count as failure). `log` receives its output.
 bool QpdfCheckPasses(const std::string& path, std::string* log = nullptr);
+
+// `exiftool -j -G1 -a` of the PDF and XMP groups as "group:tag" -> value ("PDF:Title",
+// "XMP-dc:Title", "XMP-xmpMM:DocumentID", ...); values that are lists joined by ", ". Empty when
+// exiftool fails.
+std::map<std::string, std::string> ExifToolTags(const std::string& path);
 
 // `pdfinfo -enc UTF-8` as key -> value ("Pages" -> "12", "Title" -> "...", "Creator" -> ...);
 // empty when pdfinfo fails.

@@ -35,6 +35,9 @@ public:
     // The XMP packet the output's is made from (see XmpPacket::Describe); without one it gets a new one.
     void SetMetadataBase(XmpPacket packet) { m_metadataBase = std::move(packet); }
     const std::optional<XmpPacket>& MetadataBase() const { return m_metadataBase; }
+    // Whether the output gets an XMP packet at all (it does unless told otherwise).
+    void SetWritesMetadata(bool writes) { m_writesMetadata = writes; }
+    bool WritesMetadata() const { return m_writesMetadata; }
 
 private:
     void Add(const std::string& key, const std::string& text);
@@ -42,6 +45,7 @@ private:
     bool m_open = false;
     std::vector<std::pair<std::string, std::string>> m_info;
     std::optional<XmpPacket> m_metadataBase;
+    bool m_writesMetadata = true;
 };
 
 } // namespace pdf

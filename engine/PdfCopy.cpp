@@ -4,12 +4,12 @@
 #include "engine/OutputFile.h"
 #include "engine/PathSplit.h"
 #include "engine/PdfReader.h"
-#include "engine/private/NamedDestinations.h"
 #include "engine/XmpPacket.h"
+#include "engine/private/NamedDestinations.h"
 #include "engine/private/ObjectDepth.h"
-#include "engine/private/PageLabels.h"
 #include "engine/private/OptionalContent.h"
 #include "engine/private/OutlineAction.h"
+#include "engine/private/PageLabels.h"
 #include "engine/private/PdfReaderImpl.h"
 
 #include <algorithm>
@@ -793,7 +793,8 @@ void PdfCopy::Impl::WriteInfo()
     info.replaceKey("/CreationDate", QPDFObjectHandle::newString(now));
     info.replaceKey("/ModDate", QPDFObjectHandle::newString(now));
     out->getTrailer().replaceKey("/Info", info);
-    WriteMetadata(QUtil::qpdf_time_to_iso8601(time));
+    if (document.WritesMetadata())
+        WriteMetadata(QUtil::qpdf_time_to_iso8601(time));
 }
 
 void PdfCopy::Impl::WriteMetadata(const std::string& isoDate)

@@ -302,18 +302,23 @@ void AddInfo(pdf::Document& document, const std::map<std::string, std::string>& 
     document.AddProducer(RowRules::szCreator);
 }
 
-// The source's XMP packet, parsed once for all its parts; nothing when it has none, or one that
-// cannot be read, which the parts replace by a new one (with a note in `report`).
-std::optional<pdf::XmpPacket> MetadataOf(const pdf::PdfReader& reader, JobReport& report)
+// The source's XMP packet, parsed once for all its parts, for them to carry updated.
+struct SourceMetadata
+{
+    bool present = false; // the source has a packet, readable or not
+    std::optional<pdf::XmpPacket> packet; // nothing when it cannot be read: the parts get a new one
+};
+
+SourceMetadata MetadataOf(const pdf::PdfReader& reader, JobReport& report)
 {
     const std::optional<std::string> raw = reader.XmpMetadata();
     if (!raw)
-        return std::nullopt;
-    std::optional<pdf::XmpPacket> packet = pdf::XmpPacket::Parse(*raw);
-    if (!packet)
+        return {};
+    SourceMetadata metadata {true, pdf::XmpPacket::Parse(*raw)};
+    if (!metadata.packet)
         report.notes.push_back("The XMP metadata of " + reader.Path()
                                + " could not be read (damaged, or too large); its parts have new metadata.");
-    return packet;
+    return metadata;
 }
 
 // Writes the parts of one planned row, each complete and renamed into place before the next one
@@ -341,7 +346,7 @@ bool SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, 
         report.notes.push_back(RowRules::TruncatedOutlineNote(row.szFilePath));
     const SplitParts outlines(cut.outline ? std::move(*cut.outline) : pdf::BookmarkList());
     const std::map<std::string, std::string> info = reader.Info();
-    const std::optional<pdf::XmpPacket> metadata = MetadataOf(reader, report);
+    const SourceMetadata metadata = MetadataOf(reader, report);
     batch.Watch(FolderFor(row.szFilePath, options));
     for (const PartPlan& part : plan.parts) {
         // NOTE: a row that has begun writes its first part at least, as a one-part row always did.
@@ -379,8 +384,11 @@ bool SplitRow(const JobRow& row, const Plan& plan, const SplitOptions& options, 
         }
         copy.SetOutlines(std::move(list));
         AddInfo(document, info);
-        if (metadata)
-            document.SetMetadataBase(*metadata);
+        // NOTE: a part of a source without a packet gets none either, like its source: its
+        // information is all in /Info, and a packet costs every one of thousands of parts.
+        document.SetWritesMetadata(metadata.present);
+        if (metadata.packet)
+            document.SetMetadataBase(*metadata.packet);
         if (observer)
             observer->OnWriting(output);
         const std::string backup = copy.Close(options.autoBackup, options.fault);

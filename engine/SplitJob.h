@@ -23,6 +23,8 @@ namespace quire {
 //   the part; a source without one and with a non-empty bookmark text gets one bookmark to page 1
 //   in every part. An outline cut at the reader's limits is noted.
 // - The source's Title, Subject, Keywords and Author are copied; Creator and Producer "Quire Binder".
+//   A source's XMP packet is carried updated to match (see XmpPacket::Describe), a new one when it
+//   cannot be read (with a note); a part of a source without one gets none.
 //   Forms, and links within the part, keep working (see PdfCopy::AddPages).
 // - A row's szPassword opens its protected source (see MergeJob.h); all parts of a row share one
 //   parsed copy of it. The parts of an encrypted source are encrypted as it is: the same method,

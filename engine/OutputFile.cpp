@@ -21,6 +21,8 @@ namespace quire {
 
 namespace {
 
+// NOTE: the buffer grows as it fills, up to this: a part of a few kilobytes, one of thousands,
+// must not take a megabyte from the allocator and give it back every time.
 constexpr std::size_t kBufferBytes = std::size_t(1) << 20;
 constexpr std::size_t kMaxNameBytes = 255;
 
@@ -156,7 +158,6 @@ OutputFile::OutputFile(std::string target, const std::string& modelPath, const W
         [[maybe_unused]] const int grouped = ::fchown(m_fd, static_cast<uid_t>(-1), model.st_gid);
         [[maybe_unused]] const int moded = ::fchmod(m_fd, model.st_mode & 0777);
     }
-    m_buffer.reserve(kBufferBytes);
 }
 
 bool OutputFile::CreateInPlace()
@@ -186,7 +187,6 @@ bool OutputFile::CreateInPlace()
     m_inode = st.st_ino;
     m_temporary = m_target;
     m_inPlace = true;
-    m_buffer.reserve(kBufferBytes);
     return true;
 }
 

@@ -209,3 +209,23 @@ TEST_F(OutputFileTest, SplitTellsRowsThatOnlyLookAlikeFromOnesThatWriteOneFileAn
     EXPECT_EQ(std::tuple(report.filesWritten, report.backupsMade.size()),
               std::tuple(std::vector<std::string> {m_tmp.File("sub/b_p1-2.pdf")}, 1u));
 }
+
+// The batch syncs early on a thread of its own while files keep coming; Flush still waits for all.
+TEST_F(OutputFileTest, ABatchOfNewFilesIsWrittenInPlaceAndFlushedWhileMoreCome)
+{
+    quire::SyncBatch batch;
+    batch.Watch(m_tmp.Path().string());
+    const std::size_t count = 2 * quire::SyncBatch::kStartEvery + 1;
+    std::map<std::string, std::string> expected;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string name = "part" + std::to_string(i) + ".pdf";
+        OutputFile file(m_tmp.File(name), m_tmp.File(name), {}, WriteFault::File::Output, &batch);
+        file.Write(name.data(), name.size());
+        file.Finish();
+        file.Commit(false);
+        expected[name] = name;
+    }
+    std::vector<std::string> failed;
+    EXPECT_EQ(std::tuple(batch.Flush(failed), failed.size()), std::tuple(std::string(), 0u));
+    EXPECT_EQ(Snapshot(), expected);
+}

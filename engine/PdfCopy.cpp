@@ -322,8 +322,10 @@ struct PdfCopy::Impl
     void AddItems(QPDFObjectHandle parent, const BookmarkList& list);
     void WriteInfo();
     void WriteMetadata(const std::string& isoDate);
-    void VerifySources() const;
-    std::string Write(bool backup, const quire::WriteFault& fault);
+    // Fails when a source changed or vanished since it was read; only the sources read from their
+    // files (not from memory) with `onlyReadFromFile`.
+    void VerifySources(bool onlyReadFromFile = false) const;
+    std::string Write(bool backup, const quire::WriteFault& fault, const std::vector<std::string>& sourcePaths);
 };
 
 PdfCopy::PdfCopy(Document& document, std::string outputPath)
@@ -811,9 +813,11 @@ void PdfCopy::Impl::WriteMetadata(const std::string& isoDate)
     out->getRoot().replaceKey("/Metadata", stream);
 }
 
-void PdfCopy::Impl::VerifySources() const
+void PdfCopy::Impl::VerifySources(bool onlyReadFromFile) const
 {
     for (const auto& src : sources) {
+        if (onlyReadFromFile && !src->input)
+            continue;
         const auto now = FileIdentity::Of(src->path);
         if (!now || !src->identity || !(*now == *src->identity))
             throw PdfError::Make(PdfError::Kind::Changed, src->path,
@@ -831,7 +835,10 @@ std::string PdfCopy::Close(bool backup, const quire::WriteFault& fault)
     std::vector<std::string> paths;
     for (const auto& src : d.sources)
         paths.push_back(src->path);
-    CheckOutputPath(d.outputPath, paths);
+    // NOTE: an output of a batch is checked when it cannot be created in place (see Write): a file
+    // created where nothing was is no folder, no device and no source, and its folder is writable.
+    if (!d.syncBatch)
+        CheckOutputPath(d.outputPath, paths);
     try {
         d.WriteOutline();
         d.WriteLabelsAndDestinations();
@@ -846,7 +853,9 @@ std::string PdfCopy::Close(bool backup, const quire::WriteFault& fault)
     } catch (const std::exception& e) {
         throw PdfError::Make(PdfError::Kind::Unwritable, d.outputPath, e.what());
     }
-    d.VerifySources();
+    // NOTE: a source read from a file would give blank pages once changed; one parsed from memory
+    // cannot, and is checked after the write as every source is.
+    d.VerifySources(true);
     const bool hold = d.sources.size() <= HoldOpenLimit();
     if (hold) {
         for (const auto& src : d.sources)
@@ -854,7 +863,7 @@ std::string PdfCopy::Close(bool backup, const quire::WriteFault& fault)
     }
     std::string backupPath;
     try {
-        backupPath = d.Write(backup, fault);
+        backupPath = d.Write(backup, fault, paths);
     } catch (...) {
         for (const auto& src : d.sources)
             src->ReleaseDescriptor();
@@ -867,9 +876,21 @@ std::string PdfCopy::Close(bool backup, const quire::WriteFault& fault)
     return backupPath;
 }
 
-std::string PdfCopy::Impl::Write(bool backup, const quire::WriteFault& fault)
+std::string PdfCopy::Impl::Write(bool backup, const quire::WriteFault& fault,
+                                 const std::vector<std::string>& sourcePaths)
 {
-    quire::OutputFile file(outputPath, outputPath, fault, quire::WriteFault::File::Output, syncBatch);
+    std::optional<quire::OutputFile> created;
+    try {
+        created.emplace(outputPath, outputPath, fault, quire::WriteFault::File::Output, syncBatch);
+    } catch (const PdfError&) {
+        // The checks name the cause more plainly than the system's reason does, when they find it.
+        if (syncBatch)
+            CheckOutputPath(outputPath, sourcePaths);
+        throw;
+    }
+    quire::OutputFile& file = *created;
+    if (syncBatch && !file.CreatedInPlace())
+        CheckOutputPath(outputPath, sourcePaths);
     OutputPipeline pipeline(file);
     try {
         QPDFWriter writer(*out);

@@ -4,7 +4,7 @@
 # machine's load hits both alike. Prints the median wall-clock and CPU (user + system) seconds of
 # each and their ratios.
 #
-#   bench/compare-builds.sh BASELINE-QUIRE NEW-QUIRE [RUNS] [b|d]
+#   bench/compare-builds.sh BASELINE-QUIRE NEW-QUIRE [RUNS] [a|b|d]
 # The corpora are the ones run-engine.sh generated in $QUIRE_BENCH_DIR (run it once first).
 set -euo pipefail
 baseline=$1
@@ -18,7 +18,7 @@ command_for()
 {
     local quire=$1 tag=$2
     case $case in
-    b) echo "$quire merge --no-backup -o out-compare-$tag.pdf $(ls b/*.pdf | sort | tr '\n' ' ')" ;;
+    a | b) echo "$quire merge --no-backup -o out-compare-$tag.pdf $(ls $case/*.pdf | sort | tr '\n' ' ')" ;;
     d)
         local ranges=""
         for i in $(seq 0 9); do ranges="$ranges d/f0001.pdf $((i * 2000 + 1))-$(((i + 1) * 2000))"; done

@@ -16,6 +16,8 @@
 #
 #   bench/run-engine.sh [RUNS] [a b c d e s protected]
 # QUIRE_BENCH_TOOLS, a regular expression such as 'quire|qpdf', measures only the tools it matches.
+# QUIRE_BENCH_SPLIT_DIR, a folder on another file system (a fresh journaled ext4, say), takes the
+# split cases' outputs.
 # QUIRE_BENCH_BASELINE names another `quire` binary (an earlier build) measured beside this one as
 # "quire-baseline", so that the cost of a change shows as a ratio from one run.
 set -euo pipefail
@@ -43,7 +45,9 @@ cd "$work"
 # The split cases' folders of an earlier run are set aside now and removed after the measurements.
 mkdir -p old-outputs
 for f in s-* s200-* s100-*; do
-    [ -e "$f" ] && mv "$f" "old-outputs/$f.$$"
+    if [ -e "$f" ] || [ -L "$f" ]; then
+        mv "$f" "old-outputs/$f.$$"
+    fi
 done
 corpus()
 {
@@ -102,16 +106,24 @@ measure()
 
 files() { ls "$1"/*.pdf | sort | tr '\n' ' '; }
 
-# alternate CASE TOOL COMMAND TOOL COMMAND: one checked run of each, then RUNS runs of each, in turns
-# (the first one first in odd rounds, second in even rounds), so that a change in the machine's load
-# hits both alike; the rows get the medians of wall time and peak RSS.
+# alternate CASE TOOL COMMAND PREPARE [TOOL COMMAND PREPARE]...: one checked run of each, then RUNS
+# rounds in which each runs once, the round's first tool moving on by one each round, so that a change
+# in the machine's load, or in the state of its file system, hits all alike; PREPARE runs before each
+# run, untimed. The rows get the medians of wall time and peak RSS.
 alternate()
 {
     local name=$1
-    local tools=("$2" "$4") commands=("$3" "$5")
+    shift
+    local tools=() commands=() prepares=()
+    while [ $# -ge 3 ]; do
+        tools+=("$1") commands+=("$2") prepares+=("$3")
+        shift 3
+    done
+    local count=${#tools[@]}
     local times=$work/alternate-$name.tsv
     : >"$times"
-    for i in 0 1; do
+    for i in $(seq 0 $((count - 1))); do
+        bash -c "${prepares[$i]}"
         if ! bash -c "${commands[$i]}" >/dev/null 2>"$work/err-$name-${tools[$i]}.txt"; then
             printf '%s\t%s\tfailed\t-\t%s\n' "$name" "${tools[$i]}" \
                 "$(head -c 120 "$work/err-$name-${tools[$i]}.txt" | tr '\t\n' '  ')" >>"$rows"
@@ -119,7 +131,9 @@ alternate()
         fi
     done
     for round in $(seq 1 "$runs"); do
-        for i in $((round % 2)) $(((round + 1) % 2)); do
+        for k in $(seq 0 $((count - 1))); do
+            local i=$(((round + k) % count))
+            bash -c "${prepares[$i]}"
             /usr/bin/time -f '%e %M' -o "$work/alternate-time.txt" bash -c "${commands[$i]}" >/dev/null 2>&1
             printf '%s\t%s\n' "${tools[$i]}" "$(tail -1 "$work/alternate-time.txt")" >>"$times"
         done
@@ -184,11 +198,22 @@ for c in "${cases[@]}"; do
         # files. NOTE: nothing is removed between runs: ext4 without a journal (this machine's) does not
         # reuse an inode freed within the last minute and searches past every such inode for each new
         # file, so a run just after 20,000 files were removed pays for that removal, whichever tool it is.
-        fresh() { echo "n=\$((\$(cat $1.n 2>/dev/null || echo 0) + 1)) && echo \$n >$1.n && mkdir $1.\$n && ln -sfn $1.\$n $1"; }
-        measure s quire "$quire split --no-backup --single-pages --folder s-quire d/f0001.pdf" "$(fresh s-quire)"
-        [ -n "${QUIRE_BENCH_BASELINE:-}" ] && measure s quire-baseline \
-            "$QUIRE_BENCH_BASELINE split --no-backup --single-pages --folder s-baseline d/f0001.pdf" "$(fresh s-baseline)"
-        measure s qpdf "qpdf --split-pages d/f0001.pdf s-qpdf/p-%d.pdf" "$(fresh s-qpdf)"
+        # QUIRE_BENCH_SPLIT_DIR puts the folders on another file system (the links stay here).
+        fresh()
+        {
+            local at=${QUIRE_BENCH_SPLIT_DIR:-.}
+            echo "n=\$((\$(cat $1.n 2>/dev/null || echo 0) + 1)) && echo \$n >$1.n && mkdir $at/$1.\$n && ln -sfn $at/$1.\$n $1"
+        }
+        # The tools take turns: each new file costs more as the file system fills, so a tool measured
+        # after another would pay for the other's files. quire makes the parts durable before it
+        # reports them written, where qpdf leaves them to the kernel's write-back: "qpdf+sync" gives
+        # qpdf the same durability, a sync of the file system after it.
+        s_args=(quire "$quire split --no-backup --single-pages --folder s-quire d/f0001.pdf" "$(fresh s-quire)"
+            qpdf "qpdf --split-pages d/f0001.pdf s-qpdf/p-%d.pdf" "$(fresh s-qpdf)"
+            qpdf+sync "qpdf --split-pages d/f0001.pdf s-qpdfsync/p-%d.pdf && sync -f s-qpdfsync/." "$(fresh s-qpdfsync)")
+        [ -n "${QUIRE_BENCH_BASELINE:-}" ] && s_args+=(quire-baseline
+            "$QUIRE_BENCH_BASELINE split --no-backup --single-pages --folder s-baseline d/f0001.pdf" "$(fresh s-baseline)")
+        alternate s "${s_args[@]}"
         # NOTE: pdfseparate takes about a tenth of a second per page of this file (it grows with the
         # file, not the page), over half an hour for all of it: it is measured on the first 200 pages,
         # beside the other two on the same pages.
@@ -197,8 +222,8 @@ for c in "${cases[@]}"; do
         measure s200 qpdf "qpdf d/f0001.pdf --pages . 1-200 -- --split-pages s200-qpdf/p-%d.pdf" "$(fresh s200-qpdf)"
         measure s200 pdfseparate "pdfseparate -f 1 -l 200 d/f0001.pdf s200-pdfseparate/p-%d.pdf" \
             "$(fresh s200-pdfseparate)"
-        measure s100 quire "$quire split --no-backup --every 100 --folder s100-quire d/f0001.pdf" "$(fresh s100-quire)"
-        measure s100 qpdf "qpdf --split-pages=100 d/f0001.pdf s100-qpdf/p-%d.pdf" "$(fresh s100-qpdf)"
+        alternate s100 quire "$quire split --no-backup --every 100 --folder s100-quire d/f0001.pdf" "$(fresh s100-quire)" \
+            qpdf "qpdf --split-pages=100 d/f0001.pdf s100-qpdf/p-%d.pdf" "$(fresh s100-qpdf)"
         ;;
     e)
         in=$(files c)
@@ -209,8 +234,8 @@ for c in "${cases[@]}"; do
     protected)
         protected_in=""
         for f in $(files bp); do protected_in="$protected_in $f --password-file bp-password.txt"; done
-        alternate protected quire "$quire merge --no-backup -o out-b-plain.pdf $(files b)" \
-            quire-protected "$quire merge --no-backup -o out-protected-quire.pdf $protected_in"
+        alternate protected quire "$quire merge --no-backup -o out-b-plain.pdf $(files b)" true \
+            quire-protected "$quire merge --no-backup -o out-protected-quire.pdf $protected_in" true
         ;;
     esac
 done
@@ -273,6 +298,8 @@ PY
 
 # Only now, with every measurement taken, do the split folders go (see the case s).
 rm -rf old-outputs s-*.[0-9]* s200-*.[0-9]* s100-*.[0-9]* s-*.n s200-*.n s100-*.n
+[ -n "${QUIRE_BENCH_SPLIT_DIR:-}" ] && rm -rf "$QUIRE_BENCH_SPLIT_DIR"/s-*.[0-9]* "$QUIRE_BENCH_SPLIT_DIR"/s200-*.[0-9]* \
+    "$QUIRE_BENCH_SPLIT_DIR"/s100-*.[0-9]*
 for f in s-* s200-* s100-*; do
     [ -L "$f" ] && rm -f "$f"
 done

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "engine/private/OutlineAction.h"
-
-#include <qpdf/Pipeline.hh>
+#include "engine/private/BoundedText.h"
 
 #include <algorithm>
 #include <new>
@@ -19,28 +18,6 @@ struct OverBudget : std::runtime_error
     OverBudget()
         : std::runtime_error("over budget")
     { }
-};
-
-// Keeps decoded stream data, and stops the decoding as soon as it passes the limit.
-class CappedText : public Pipeline
-{
-public:
-    explicit CappedText(std::size_t limit)
-        : Pipeline("script", nullptr)
-        , m_limit(limit)
-    { }
-    void write(unsigned char const* data, size_t len) override
-    {
-        if (len > m_limit - text.size())
-            throw OverBudget();
-        text.append(reinterpret_cast<const char*>(data), len);
-    }
-    void finish() override { }
-
-    std::string text;
-
-private:
-    std::size_t m_limit;
 };
 
 // Makes a direct, self-contained copy of an action: indirect objects inlined, a /JS stream turned
@@ -105,14 +82,14 @@ private:
 
     QPDFObjectHandle Script(QPDFObjectHandle stream)
     {
-        CappedText text(std::min(OutlineAction::kMaxScriptBytes, m_budget.scriptBytes));
+        BoundedText text(std::min(OutlineAction::kMaxScriptBytes, m_budget.scriptBytes));
         bool decoded = false;
         try {
             const bool ok = stream.pipeStreamData(&text, &decoded, 0, qpdf_dl_generalized, true, false);
             decoded = decoded && ok;
-        } catch (const OverBudget&) {
+        } catch (const BoundedText::OverLimit&) {
             m_budget.scriptBytes -= text.text.size();
-            throw;
+            throw OverBudget();
         }
         m_budget.scriptBytes -= text.text.size();
         // NOTE: a script whose filter qpdf cannot undo would arrive as compressed bytes that no

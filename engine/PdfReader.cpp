@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "engine/PdfReader.h"
 #include "engine/XmpPacket.h"
+#include "engine/private/BoundedText.h"
 #include "engine/private/ObjectDepth.h"
 #include "engine/private/PdfReaderImpl.h"
 #include "engine/private/Revision6Key.h"
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/BufferInputSource.hh>
-#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QUtil.hh>
 
@@ -382,32 +382,6 @@ std::map<std::string, std::string> PdfReader::Info() const
     }
     return info;
 }
-
-namespace {
-
-// Collects a stream's decoded data up to a limit: a small compressed stream may expand without bound.
-class BoundedText : public Pipeline
-{
-public:
-    explicit BoundedText(std::size_t limit)
-        : Pipeline("bounded text", nullptr)
-        , m_limit(limit)
-    { }
-    void write(unsigned char const* data, size_t len) override
-    {
-        if (len > m_limit - text.size())
-            throw std::length_error("stream data over the limit");
-        text.append(reinterpret_cast<const char*>(data), len);
-    }
-    void finish() override { }
-
-    std::string text;
-
-private:
-    std::size_t m_limit;
-};
-
-} // namespace
 
 std::optional<std::string> PdfReader::XmpMetadata() const
 {

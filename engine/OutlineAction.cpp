@@ -21,7 +21,7 @@ struct OverBudget : std::runtime_error
 };
 
 // Makes a direct, self-contained copy of an action: indirect objects inlined, a /JS stream turned
-// into its script text, any other stream (an embedded file of a file specification) left out.
+// into its script text, any other stream (a file embedded in the action's file entry) left out.
 class Detacher
 {
 public:

@@ -4,7 +4,6 @@
 #include "tests/support/TempDir.h"
 
 #include <nlohmann/json.hpp>
-#include <qpdf/JSON.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
@@ -12,8 +11,6 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <qpdf/QUtil.hh>
-
-#include <nlohmann/json.hpp>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -809,27 +806,12 @@ std::string Roman(long long n)
     return text;
 }
 
-std::map<std::string, JSON> Members(const JSON& dict)
+// A page's label from its label dictionary (as qpdf's JSON gives it), as viewers show it: letters
+// go A..Z, AA..ZZ, AAA...
+std::string LabelText(const nlohmann::json& label, long long number)
 {
-    std::map<std::string, JSON> members;
-    dict.forEachDictItem([&](const std::string& key, JSON value) { members.emplace(key, value); });
-    return members;
-}
-
-std::string Member(const std::map<std::string, JSON>& members, const std::string& key, bool number = false)
-{
-    std::string value;
-    auto it = members.find(key);
-    if (it != members.end())
-        number ? it->second.getNumber(value) : it->second.getString(value);
-    return value;
-}
-
-// A page's label from its label dictionary, as viewers show it: letters go A..Z, AA..ZZ, AAA...
-std::string LabelText(const std::map<std::string, JSON>& label, long long number)
-{
-    const std::string style = Member(label, "/S");
-    std::string prefix = Member(label, "/P");
+    const std::string style = label.value("/S", "");
+    std::string prefix = label.value("/P", "");
     if (prefix.size() >= 2 && prefix.compare(0, 2, "u:") == 0)
         prefix = prefix.substr(2);
     std::string digits;
@@ -856,14 +838,11 @@ std::vector<std::string> LabelsOf(const std::string& path)
     EXPECT_EQ(status, 0) << path << "\n" << err;
     std::vector<std::string> labels;
     try {
-        const auto top = Members(JSON::parse(out));
+        const nlohmann::json top = nlohmann::json::parse(out);
         const int pages = std::stoi(PdfInfo(path)["Pages"]);
-        std::vector<std::pair<long long, std::map<std::string, JSON>>> starts;
-        if (top.count("pagelabels"))
-            top.at("pagelabels").forEachArrayItem([&](JSON range) {
-                const auto members = Members(range);
-                starts.emplace_back(std::stoll(Member(members, "index", true)), Members(members.at("label")));
-            });
+        std::vector<std::pair<long long, nlohmann::json>> starts;
+        for (const nlohmann::json& range : top.value("pagelabels", nlohmann::json::array()))
+            starts.emplace_back(range.at("index").get<long long>(), range.at("label"));
         if (starts.empty())
             return labels;
         for (int page = 0; page < pages; ++page) {
@@ -874,8 +853,7 @@ std::vector<std::string> LabelsOf(const std::string& path)
                 continue;
             }
             --it;
-            const std::string first = Member(it->second, "/St", true);
-            labels.push_back(LabelText(it->second, (first.empty() ? 1 : std::stoll(first)) + page - it->first));
+            labels.push_back(LabelText(it->second, it->second.value("/St", 1LL) + page - it->first));
         }
     } catch (const std::exception& e) {
         ADD_FAILURE() << "the page labels of " << path << " could not be read: " << e.what();

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "engine/MergeJob.h"
 #include "engine/Document.h"
-#include "engine/PathSplit.h"
 #include "engine/PdfCopy.h"
 #include "engine/PdfReader.h"
 #include "engine/RowRules.h"
@@ -273,8 +272,7 @@ void Merger::CopyRow(const JobRow& row, Prepared prepared, MergeOutput& out)
     if (range.IsEmpty())
         m_report.errors.push_back(RowRules::EmptyRange(m_current, row.szFilePath, range, "; nothing of it was merged"));
     AddOutline(row, prepared.outline, range, out);
-    const std::string& label = row.szBookmark.empty() ? PathFileTitle(row.szFilePath) : row.szBookmark;
-    out.pages += out.copy.AddPages(reader, range.Begin(), range.End(), label);
+    out.pages += out.copy.AddPages(reader, range.Begin(), range.End(), RowRules::RowTitle(row));
     reader.Close();
     // NOTE: the source's parsed objects are of no more use once its pages are in; freeing
     // them now rather than all of them after the write keeps the peak memory of a big merge
@@ -301,8 +299,7 @@ void Merger::AddOutline(const JobRow& row, std::optional<pdf::BookmarkList>& out
                         MergeOutput& out)
 {
     if (m_options.nestBookmarks && !range.IsEmpty()) {
-        const std::string& text = row.szBookmark.empty() ? PathFileTitle(row.szFilePath) : row.szBookmark;
-        pdf::BookmarkList top = RowRules::CreatedBookmark(text, out.pages + 1);
+        pdf::BookmarkList top = RowRules::CreatedBookmark(RowRules::RowTitle(row), out.pages + 1);
         if (!top.empty()) {
             m_report.bookmarksCreated += 1;
             if (outline) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "engine/RowRules.h"
 #include "engine/LargeStack.h"
+#include "engine/PathSplit.h"
 #include "engine/PdfError.h"
 #include "engine/PdfString.h"
 
@@ -27,6 +28,11 @@ pdf::PdfError CurrentError(const std::string& path)
 }
 
 } // namespace
+
+std::string RowRules::RowTitle(const JobRow& row)
+{
+    return row.szBookmark.empty() ? PathFileTitle(row.szFilePath) : row.szBookmark;
+}
 
 PageRange RowRules::Range(const JobRow& row, int realPages)
 {

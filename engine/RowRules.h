@@ -26,6 +26,10 @@ public:
     //   begin = 1, end = pages: nothing
     static void TrimBookmarks(pdf::BookmarkList& list, const PageRange& range);
 
+    // What names a row in an output: its bookmark text, else its file's title (its nested bookmark,
+    // the heading of its layers, a split part's {bookmark} where no outline item gives one).
+    static std::string RowTitle(const JobRow& row);
+
     // The bookmark made for a source without an outline: "Title" is `text` with every '>', '(' and ')'
     // removed, "Page" is `page`, "Action" is "GoTo". Empty when `text` is empty.
     static pdf::BookmarkList CreatedBookmark(const std::string& text, int page);

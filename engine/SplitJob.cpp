@@ -146,7 +146,7 @@ std::vector<PartPlan> TargetsOf(const JobRow& row, const std::vector<SplitPart>&
     // NOTE: a part that starts at no outline item (another mode, or the pages before the first
     // item) takes the row's bookmark text for {bookmark}, else the file title, so that a template
     // such as "{n} {bookmark}" still gives every part a readable name.
-    const std::string fallback = row.szBookmark.empty() ? title : row.szBookmark;
+    const std::string fallback = RowRules::RowTitle(row);
     std::vector<PartPlan> targets;
     targets.reserve(parts.size());
     const int count = static_cast<int>(parts.size());

@@ -13,7 +13,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
     libqpdf-dev qpdf libssl-dev
-    qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
+    qt6-base-dev qt6-svg-dev qt6-pdf-dev libgl-dev fonts-dejavu-core
     libgtest-dev libgmock-dev
     poppler-utils libexempi-dev libimage-exiftool-perl
     nlohmann-json3-dev

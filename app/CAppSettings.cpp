@@ -56,6 +56,8 @@ const KeyDef kKeys[] = {
     {Key::SplitNameTemplate, Store::Profile, "Split", "NameTemplate", true, 0, Saved::AtExit},
     {Key::SplitFolder, Store::Profile, "Split", "Folder", true, 0, Saved::AtExit},
     {Key::NestBookmarks, Store::Profile, "General", "NestBookmarks", false, 0, Saved::AtExit},
+    {Key::Preview, Store::Area, "", "Preview", false, 1, Saved::WhenSet},
+    {Key::PreviewCacheMB, Store::Area, "", "PreviewCacheMB", false, 64, Saved::Never},
 };
 
 QVariant Default(const KeyDef& def)
@@ -332,6 +334,22 @@ bool CAppSettings::IsNestBookmarksOn() const
 void CAppSettings::SetNestBookmarks(bool bOn)
 {
     SetSwitch(Key::NestBookmarks, bOn);
+}
+
+bool CAppSettings::IsPreviewOn() const
+{
+    return IsOn(Key::Preview);
+}
+
+void CAppSettings::SetPreview(bool bOn)
+{
+    SetSwitch(Key::Preview, bOn);
+}
+
+qint64 CAppSettings::PreviewCacheBytes() const
+{
+    const qint64 nMegabytes = std::clamp(Value(Key::PreviewCacheMB).toInt(), nMinPreviewCacheMB, nMaxPreviewCacheMB);
+    return nMegabytes * 1024 * 1024;
 }
 
 void CAppSettings::RemoveRecentFile(const QString& szPath)

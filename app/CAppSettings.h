@@ -31,6 +31,8 @@
 //   the default name), SplitFolder (empty:
 //   beside each source)
 //   NestBookmarks (0)                           Settings.ini [General], saved at exit
+//   Preview (1)                                 the settings area, saved when set
+//   PreviewCacheMB (64)                         the settings area, never written: a user may set it
 // Settings.ini goes through CProfileFile, which keeps every line it does not own. A missing value
 // takes its default. A switch is on only when it holds exactly 1; a value the user typed into the
 // file (2, say) is kept as typed until the switch is changed: setting a switch to what it reads
@@ -62,6 +64,8 @@ public:
         SplitNameTemplate,
         SplitFolder,
         NestBookmarks,
+        Preview,
+        PreviewCacheMB,
     };
     Q_ENUM(Key)
 
@@ -124,6 +128,14 @@ public:
     // A merge puts each row's bookmarks under a bookmark of its own.
     bool IsNestBookmarksOn() const;
     void SetNestBookmarks(bool bOn);
+    // The preview pane beside the file list is shown.
+    bool IsPreviewOn() const;
+    void SetPreview(bool bOn);
+    // What the preview's thumbnails may take of memory: PreviewCacheMB megabytes, brought within
+    // 8 to 1024.
+    static constexpr int nMinPreviewCacheMB = 8;
+    static constexpr int nMaxPreviewCacheMB = 1024;
+    qint64 PreviewCacheBytes() const;
 
     // The main window's size, position and maximised state as QWidget::saveGeometry() gives them;
     // empty until a window was closed.
@@ -151,7 +163,7 @@ signals:
     void changed(CAppSettings::Key key);
 
 private:
-    static constexpr std::size_t nKeys = static_cast<std::size_t>(Key::NestBookmarks) + 1;
+    static constexpr std::size_t nKeys = static_cast<std::size_t>(Key::PreviewCacheMB) + 1;
 
     bool IsOn(Key key) const;
     void SetSwitch(Key key, bool bOn);

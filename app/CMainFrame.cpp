@@ -25,12 +25,14 @@
 #include "engine/PageRange.h"
 #include "joblist/FileIntake.h"
 #include "joblist/JobListFile.h"
+#include "preview/CPreviewPane.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -87,7 +89,7 @@ struct CMainFrame::JobListIntake
     bool bCancelled = false;
 };
 
-CMainFrame::CMainFrame(CAppSettings& settings, QWidget* parent)
+CMainFrame::CMainFrame(CAppSettings& settings, CPageRenderer& renderer, QWidget* parent)
     : QMainWindow(parent)
     , m_settings(settings)
 {
@@ -110,6 +112,7 @@ CMainFrame::CMainFrame(CAppSettings& settings, QWidget* parent)
     m_pRibbon->SetWindows7Look(CAppLook::IsWindows7Ribbon(nLook));
     CreateStatusBar();
     setCentralWidget(new QWidget(this));
+    CreatePreviewDock(renderer);
 
     SetOutputPathEditText(m_settings.SavePath());
     m_pIntakeJob = new CFileIntakeJob(this);
@@ -213,6 +216,8 @@ void CMainFrame::CreateActions()
          "Save the Files, Their Ranges and the Job Options to a Job List\nSave Job List", -1},
         {ID_FILE_OPEN_JOB_LIST, "ID_FILE_OPEN_JOB_LIST", "Open Job List...",
          "Replace the List with a Saved Job List and Take Its Options\nOpen Job List", -1},
+        {ID_VIEW_PREVIEW, "ID_VIEW_PREVIEW", "Show Preview",
+         "Show the Pages of the Selected File Beside the List\nShow Preview", -1},
     };
     for (const Command& command : commands)
         AddCommand(command.nID, command.szName, QString::fromLatin1(command.szText),
@@ -237,6 +242,10 @@ void CMainFrame::CreateActions()
     GetAction(ID_OPTIONS_AUTO_OPEN)->setCheckable(true);
     GetAction(ID_OPTIONS_REMOVE_PROTECTION)->setCheckable(true);
     GetAction(ID_OPTIONS_NEST_BOOKMARKS)->setCheckable(true);
+    GetAction(ID_VIEW_PREVIEW)->setCheckable(true);
+    GetAction(ID_VIEW_PREVIEW)->setShortcut(QKeySequence(Qt::Key_F4));
+    connect(GetAction(ID_VIEW_PREVIEW), &QAction::triggered, this,
+            [this] { m_settings.SetPreview(!m_settings.IsPreviewOn()); });
     connect(GetAction(ID_OPTIONS_NEST_BOOKMARKS), &QAction::triggered, this, [this] {
         m_settings.SetNestBookmarks(!m_settings.IsNestBookmarksOn());
         OnUpdateSplitOptions();
@@ -344,6 +353,9 @@ void CMainFrame::InitializeRibbon()
     pOptions->AddGroupButton(GetAction(ID_OPTIONS_OUTPUT_PATH_BUTTON), QStringLiteral("T"));
 
     InitializeJobOptions();
+
+    CRibbonCategory* pView = m_pRibbon->AddCategory(QStringLiteral("View"), QStringLiteral("V"));
+    pView->AddPanel(QStringLiteral("Preview"))->AddCheckBox(GetAction(ID_VIEW_PREVIEW), QStringLiteral("P"));
 
     CRibbonCategory* pHelp = m_pRibbon->AddCategory(QStringLiteral("Help"), QStringLiteral("E"));
     CRibbonPanel* pHelpPanel = pHelp->AddPanel(QStringLiteral("Help"));
@@ -608,6 +620,7 @@ void CMainFrame::UpdateCommandUI()
         GetAction(ID_FILE_SORT_BY_NAME)->setEnabled(false);
     }
     OnUpdateCommandOptions();
+    OnUpdatePreview();
     OnUpdateJobList();
     OnUpdateCommandHelp();
     OnUpdateSplitOptions();
@@ -636,6 +649,38 @@ void CMainFrame::OnUpdateCommandOptions()
     GetAction(ID_OPTIONS_AUTO_OPEN)->setChecked(m_settings.IsOpenResultOn());
     GetAction(ID_OPTIONS_REMOVE_PROTECTION)->setEnabled(true);
     GetAction(ID_OPTIONS_REMOVE_PROTECTION)->setChecked(m_bRemoveProtection);
+}
+
+void CMainFrame::OnUpdatePreview()
+{
+    GetAction(ID_VIEW_PREVIEW)->setEnabled(true);
+    GetAction(ID_VIEW_PREVIEW)->setChecked(m_settings.IsPreviewOn());
+}
+
+void CMainFrame::CreatePreviewDock(CPageRenderer& renderer)
+{
+    m_pPreviewDock = new QDockWidget(QStringLiteral("Preview"), this);
+    m_pPreviewDock->setObjectName(QStringLiteral("PreviewDock"));
+    m_pPreviewDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    m_pPreviewDock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    m_pPreview = new CPreviewPane(renderer, m_settings.PreviewCacheBytes(), m_pPreviewDock);
+    m_pPreviewDock->setWidget(m_pPreview);
+    m_pPreviewDock->installEventFilter(this);
+    addDockWidget(Qt::RightDockWidgetArea, m_pPreviewDock);
+    // Two columns of pages beside the list by default.
+    resizeDocks({m_pPreviewDock}, {300}, Qt::Horizontal);
+    m_pPreviewDock->setVisible(m_settings.IsPreviewOn());
+    connect(&m_settings, &CAppSettings::changed, this, [this](CAppSettings::Key key) {
+        if (key == CAppSettings::Key::Preview)
+            m_pPreviewDock->setVisible(m_settings.IsPreviewOn());
+    });
+}
+
+bool CMainFrame::eventFilter(QObject* pObject, QEvent* pEvent)
+{
+    if (pObject == m_pPreviewDock && pEvent->type() == QEvent::Close)
+        m_settings.SetPreview(false);
+    return QMainWindow::eventFilter(pObject, pEvent);
 }
 
 void CMainFrame::OnUpdateCommandHelp()

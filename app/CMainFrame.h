@@ -19,6 +19,8 @@ class CHelpWindow;
 class CFileIntakeJob;
 class CJobListView;
 class CLockKeyIndicators;
+class CPageRenderer;
+class CPreviewPane;
 class CRibbonBar;
 class QAction;
 class QActionGroup;
@@ -26,6 +28,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QComboBox;
+class QDockWidget;
 class QPushButton;
 class QSpinBox;
 class QTimer;
@@ -57,6 +60,10 @@ class QTimer;
 // settings. One message then names the rows dropped (with the reason) and the rows whose range was
 // brought within their file's pages. A list that cannot be read or written is named in a message with
 // the reason and changes nothing; Cancel during the intake leaves the list and settings as they were.
+//
+// Preview: a dock on the right holds the preview pane (CPreviewPane), whose pages `renderer` draws;
+// the view tells it which row to show. Show Preview (ID_VIEW_PREVIEW, the View tab) shows and hides
+// it, and so does the dock's own close button; the Preview setting keeps the choice for the next run.
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
@@ -73,12 +80,14 @@ public:
         Given, // named at start or by a second start: every path; each one that cannot be read is named
     };
 
-    explicit CMainFrame(CAppSettings& settings, QWidget* parent = nullptr);
+    CMainFrame(CAppSettings& settings, CPageRenderer& renderer, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // The action of command `nID`, or null.
     QAction* GetAction(int nID) const;
     CRibbonBar* GetRibbonBar() const { return m_pRibbon; }
+    CPreviewPane* GetPreviewPane() const { return m_pPreview; }
+    QDockWidget* GetPreviewDock() const { return m_pPreviewDock; }
     QMenu* GetStyleMenu() const { return m_pStyleMenu; }
 
     // The text of the ribbon's merge output path edit, as typed; the view resolves it into the file a
@@ -144,6 +153,7 @@ public:
     void OnUpdateOnStyle();
     void OnCommandOptions(int nID);
     void OnUpdateCommandOptions();
+    void OnUpdatePreview();
     // Online Help and About each show their one window, created the first time; Homepage and Support
     // Email open the addresses the build was given (HelpTargets.h), and are hidden without one.
     void OnCommandHelp(int nID);
@@ -160,6 +170,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dragLeaveEvent(QDragLeaveEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
+    // The preview dock's close button turns the Preview setting off.
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override;
     // Stops the intake and remembers the window's geometry.
     void closeEvent(QCloseEvent* pEvent) override;
     void showEvent(QShowEvent* pEvent) override;
@@ -174,6 +186,7 @@ private:
     void OnSplitModeChosen(int nChoice);
     void OnBrowseSplitFolder();
     void CreateStatusBar();
+    void CreatePreviewDock(CPageRenderer& renderer);
     void OnOpenResultFolder();
     void SetOutputPathEditText(const QString& szText);
     // The list's highlight while files are dragged over the window.
@@ -223,6 +236,8 @@ private:
     QLineEdit* m_pSplitTemplate = nullptr;
     QLineEdit* m_pSplitFolder = nullptr;
     QLabel* m_pMessagePane = nullptr;
+    QDockWidget* m_pPreviewDock = nullptr;
+    CPreviewPane* m_pPreview = nullptr;
     QString m_szIdleText; // what the message pane shows when idle
     QString m_szResultFolder; // the folder of the last job's result, or empty
     CLockKeyIndicators* m_pIndicators = nullptr;

@@ -7,6 +7,7 @@
 #include "app/EngineText.h"
 #include "engine/BackupFile.h"
 #include "engine/PdfError.h"
+#include "preview/CPageRenderer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -49,7 +50,9 @@ bool CQuireApp::InitInstance(const QStringList& arguments)
     m_szSettingsFile = m_szAppDataPath + QStringLiteral("Settings.ini");
     GetAppSettings();
 
-    m_pMainFrame = std::make_unique<CMainFrame>(m_settings);
+    m_pRenderer = std::make_unique<CPageRenderer>(QCoreApplication::applicationFilePath(),
+                                                  QStringList {QStringLiteral("--render-pages")});
+    m_pMainFrame = std::make_unique<CMainFrame>(m_settings, *m_pRenderer);
     auto* pView = new CQuireView(*m_pMainFrame, m_settings);
     m_pMainFrame->SetView(pView, pView);
     connect(m_pGuard.get(), &CSingleInstance::activationRequested, this, [this](const QStringList& files) {
@@ -69,6 +72,7 @@ int CQuireApp::ExitInstance(int nExitCode)
     if (!m_szSettingsFile.isEmpty())
         WriteAppSettings();
     m_pMainFrame.reset();
+    m_pRenderer.reset();
     m_pGuard.reset();
     return nExitCode;
 }

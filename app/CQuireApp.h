@@ -10,6 +10,7 @@
 #include <memory>
 
 class CMainFrame;
+class CPageRenderer;
 class CSingleInstance;
 class QTimer;
 
@@ -79,5 +80,7 @@ private:
     QStringList m_pendingFiles;
     QTimer* m_pDeliverTimer = nullptr;
     std::unique_ptr<CSingleInstance> m_pGuard;
+    // Draws the preview's pages in a helper process: this program started with --render-pages.
+    std::unique_ptr<CPageRenderer> m_pRenderer;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };

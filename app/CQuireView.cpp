@@ -10,8 +10,10 @@
 #include "app/CommandIds.h"
 #include "app/EngineText.h"
 #include "controls/CXListCtrl.h"
+#include "engine/PageRange.h"
 #include "joblist/FileIntake.h"
 #include "joblist/JobRows.h"
+#include "preview/CPreviewPane.h"
 
 #include <QAction>
 #include <QCollator>
@@ -26,6 +28,7 @@
 #include <QRegularExpressionValidator>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QUndoStack>
 
 #include <algorithm>
@@ -119,6 +122,7 @@ void CQuireView::OnCreate()
     m_pList->SetColumnValidator(4, pPages);
     m_pList->SetEndLabelEditHook(
         [this](int nItem, int nSubItem, const QString* pszText) { return OnEndLabelEdit(nItem, nSubItem, pszText); });
+    connect(m_pList, &CXListCtrl::editTextChanged, this, &CQuireView::OnRangeTyped);
 
     connect(m_pList, &QAbstractItemView::clicked, this, &CQuireView::OnClickList);
     connect(m_pList, &CXListCtrl::checkboxClicked, this, &CQuireView::OnCheckboxClicked);
@@ -128,6 +132,21 @@ void CQuireView::OnCreate()
     // the viewport's own size is what the shares must fill.
     m_pList->viewport()->installEventFilter(this);
     connect(this, &CQuireView::jobListChanged, &m_frame, &CMainFrame::RequestCommandUpdate);
+    if (CPreviewPane* pPreview = m_frame.GetPreviewPane()) {
+        // NOTE: a rebuild of the rows passes through a moment with no row selected; the pane follows
+        // once the change is whole, so it keeps its place in the strip.
+        m_pPreviewUpdate = new QTimer(this);
+        m_pPreviewUpdate->setSingleShot(true);
+        m_pPreviewUpdate->setInterval(0);
+        connect(m_pPreviewUpdate, &QTimer::timeout, this, &CQuireView::UpdatePreview);
+        connect(this, &CQuireView::jobListChanged, m_pPreviewUpdate, qOverload<>(&QTimer::start));
+        connect(&m_settings, &CAppSettings::changed, this, [this](CAppSettings::Key key) {
+            if (key == CAppSettings::Key::Preview)
+                m_pPreviewUpdate->start();
+        });
+        connect(pPreview, &CPreviewPane::beginPicked, this, [this](int nPage) { OnPagePicked(3, nPage); });
+        connect(pPreview, &CPreviewPane::endPicked, this, [this](int nPage) { OnPagePicked(4, nPage); });
+    }
     connect(m_pList->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CQuireView::jobListChanged);
     connect(m_pList->selectionModel(), &QItemSelectionModel::currentChanged, this, &CQuireView::jobListChanged);
 
@@ -500,6 +519,53 @@ void CQuireView::OnEditEnd(int nItem, int nSubItem)
     if (nSubItem == 5)
         m_pList->SetItemToolTipText(nItem, nSubItem, szText);
     Commit(QStringLiteral("Edit %1").arg(QLatin1String(kColumns[nSubItem].szTitle)), std::move(after), true);
+}
+
+void CQuireView::UpdatePreview()
+{
+    CPreviewPane* pPreview = m_frame.GetPreviewPane();
+    if (!pPreview)
+        return;
+    const int nSel = m_pList ? m_pList->GetCurSel() : -1;
+    if (!m_settings.IsPreviewOn() || nSel < 0 || nSel >= m_arrItems.GetCount()) {
+        m_nPreviewItem = -1;
+        pPreview->ShowRow({});
+        return;
+    }
+    const ListItemData& item = m_arrItems.GetAt(nSel);
+    const int nPages = quire::PageRange::ParsePageText(item.szPages);
+    const quire::PageRange range = quire::PageRange::Normalise(nPages, item.szBeginPage, item.szEndPage);
+    m_nPreviewItem = nSel;
+    pPreview->ShowRow({EngineText::ToPath(item.szFilePath), QString::fromStdString(item.szPassword.Get()), nPages,
+                       range.Begin(), range.End()});
+}
+
+void CQuireView::OnPagePicked(int nSubItem, int nPage)
+{
+    if (!m_pList || m_nPreviewItem < 0 || m_nPreviewItem >= m_arrItems.GetCount())
+        return;
+    // A box open on the row would put its own text back when it closes.
+    m_pList->CancelEditLabel();
+    const QString szPage = QString::number(nPage);
+    m_pList->SetItemText(m_nPreviewItem, nSubItem, szPage);
+    CListEditCommand::State after = CurrentState();
+    ListItemData item = after.items.GetAt(m_nPreviewItem);
+    (nSubItem == 3 ? item.szBeginPage : item.szEndPage) = EngineText::FromText(szPage);
+    after.items.SetAt(m_nPreviewItem, item);
+    Commit(QStringLiteral("Edit %1").arg(QLatin1String(kColumns[nSubItem].szTitle)), std::move(after), true);
+}
+
+void CQuireView::OnRangeTyped(int nItem, int nSubItem, const QString& szText)
+{
+    CPreviewPane* pPreview = m_frame.GetPreviewPane();
+    if (!pPreview || (nSubItem != 3 && nSubItem != 4) || nItem != m_nPreviewItem || nItem >= m_arrItems.GetCount())
+        return;
+    const ListItemData& item = m_arrItems.GetAt(nItem);
+    const std::string typed = EngineText::FromText(szText);
+    const quire::PageRange range
+        = quire::PageRange::Normalise(quire::PageRange::ParsePageText(item.szPages),
+                                      nSubItem == 3 ? typed : item.szBeginPage, nSubItem == 4 ? typed : item.szEndPage);
+    pPreview->SetRange(range.Begin(), range.End());
 }
 
 CListEditCommand::State CQuireView::CurrentState() const

@@ -15,6 +15,7 @@ class CAppSettings;
 class CMainFrame;
 class QMenu;
 class QModelIndex;
+class QTimer;
 class QUndoStack;
 
 // The file list view: the job list records (m_arrItems) and the list control that shows and edits
@@ -48,6 +49,11 @@ class QUndoStack;
 // name as people count: with the collation of the user's locale, numbers by their value ("2.pdf"
 // before "10.pdf") and letters without case ("a.pdf" beside "B.pdf"); equal names keep their order.
 // It is one undo step, and the selected record stays selected.
+//
+// The frame's preview pane, while the Preview setting is on, shows the selected row's file with the
+// row's range as the jobs read it (PageRange::Normalise), and the range being typed while a Begin
+// Page or End Page box is open. A page picked in the pane becomes the row's Begin Page or End Page:
+// an edit of that cell like a typed one, one undo step.
 class CQuireView : public QWidget, public CJobListView
 {
     Q_OBJECT
@@ -119,6 +125,12 @@ private:
     // A column's width changed: when the view did not change it, the user did.
     void OnColumnResized();
     void RunJob(int nMode);
+    // Shows the selected row in the preview pane, or nothing while the preview is off.
+    void UpdatePreview();
+    // Page `nPage` was picked in the preview as the shown row's first (`nSubItem` 3) or last (4) page.
+    void OnPagePicked(int nSubItem, int nPage);
+    // The open edit box of `nSubItem` of row `nItem` holds `szText`: a typed page moves the preview's range.
+    void OnRangeTyped(int nItem, int nSubItem, const QString& szText);
     // Empty when a merge may write `szPath`; else what the user should do. An existing file is replaced
     // only when it is a PDF file (its first kilobyte holds "%PDF-").
     QString CheckMergeOutput(const QString& szPath) const;
@@ -144,4 +156,8 @@ private:
     // The view is setting column widths itself; the user has set them (the shares no longer apply).
     bool m_bLayingOut = false;
     bool m_bUserWidths = false;
+    // The row the preview shows, -1: none; the pane is brought up to date when control returns to
+    // the event loop.
+    int m_nPreviewItem = -1;
+    QTimer* m_pPreviewUpdate = nullptr;
 };

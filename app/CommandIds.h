@@ -50,6 +50,8 @@ constexpr int ID_SPLIT_FOLDER = 32804;
 constexpr int ID_SPLIT_FOLDER_BUTTON = 32805;
 // Merge: each row's bookmarks under one bookmark of its own.
 constexpr int ID_OPTIONS_NEST_BOOKMARKS = 32806;
+// Shows or hides the preview pane beside the list.
+constexpr int ID_VIEW_PREVIEW = 32807;
 
 // The status bar's button that opens the folder of the last job's result.
 constexpr int ID_OPEN_RESULT_FOLDER = 32791;

@@ -697,6 +697,8 @@ void CXListCtrl::EditSubItem(int nItem, int nSubItem)
     connect(pEdit, &CXEdit::killFocus, this, &CXListCtrl::OnXEditKillFocus);
     connect(pEdit, &CXEdit::escape, this, &CXListCtrl::OnXEditEscape);
     connect(pEdit, &CXEdit::tab, this, &CXListCtrl::OnXEditTab);
+    connect(pEdit, &QLineEdit::textEdited, this,
+            [this, nItem, nSubItem](const QString& szText) { emit editTextChanged(nItem, nSubItem, szText); });
     pEdit->show();
     pEdit->setFocus(Qt::MouseFocusReason);
 }

@@ -223,6 +223,8 @@ signals:
     // An edit of the cell was committed (also when the end hook kept the old text), by the mouse,
     // Enter, Tab or Shift+Tab alike.
     void editEnd(int nItem, int nSubItem);
+    // The user changed the text of the open edit box of the cell; nothing is stored yet.
+    void editTextChanged(int nItem, int nSubItem, const QString& szText);
 
 protected:
     void paintEvent(QPaintEvent* pEvent) override;

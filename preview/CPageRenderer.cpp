@@ -3,21 +3,20 @@
 
 CPageRenderer::CPageRenderer(const QString&, const QStringList&, QObject* pParent)
     : QObject(pParent)
-{
-}
+{ }
 
 CPageRenderer::~CPageRenderer() = default;
 
-void CPageRenderer::Render(const QString&, const QString&, const QList<int>&, const QSize&) {}
+void CPageRenderer::Render(const QString&, const QString&, const QList<int>&, const QSize&) { }
 
-void CPageRenderer::Cancel() {}
+void CPageRenderer::Cancel() { }
 
 bool CPageRenderer::IsUnpreviewable(const QString&) const
 {
     return false;
 }
 
-void CPageRenderer::SetTimeLimit(int) {}
+void CPageRenderer::SetTimeLimit(int) { }
 
 qint64 CPageRenderer::ProcessId() const
 {

@@ -7,6 +7,7 @@
 #include "app/CMainFrame.h"
 #include "app/CQuireApp.h"
 #include "app/CQuireView.h"
+#include "preview/CPageRenderer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,7 +35,10 @@ int main(int argc, char* argv[])
     app.GetAppDataPath();
     app.m_szSettingsFile = app.m_szAppDataPath + QStringLiteral("Settings.ini");
     app.GetAppSettings();
-    CMainFrame frame(app.Settings());
+    // The intake is measured alone: no pages are drawn beside it.
+    app.Settings().SetPreview(false);
+    CPageRenderer renderer(QString(), {});
+    CMainFrame frame(app.Settings(), renderer);
     auto* pView = new CQuireView(frame, app.Settings());
     frame.SetView(pView, pView);
     frame.resize(1000, 700);

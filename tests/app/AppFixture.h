@@ -24,6 +24,10 @@
 #include "controls/CRibbonPanel.h"
 #include "controls/CXEdit.h"
 #include "controls/CXThemeHelper.h"
+#include "preview/CPageRenderer.h"
+#include "preview/CPageStrip.h"
+#include "preview/CPageStripModel.h"
+#include "preview/CPreviewPane.h"
 #include "tests/support/PdfFixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -159,6 +163,8 @@ protected:
 
     std::map<const char*, QByteArray> m_oldEnv;
     CQuireApp m_app;
+    // The preview's pages are drawn by the program this build made, as the window's own run does.
+    CPageRenderer m_renderer {QStringLiteral(QUIRE_BINARY_DIR "/quire-binder"), {QStringLiteral("--render-pages")}};
 };
 
 // The main window with its file list view as the program builds them, shown; Auto Open is off.
@@ -176,7 +182,7 @@ protected:
     {
         m_pFrame.reset();
         m_app.GetAppSettings();
-        m_pFrame = std::make_unique<CMainFrame>(Settings());
+        m_pFrame = std::make_unique<CMainFrame>(Settings(), m_renderer);
         m_pView = new CQuireView(*m_pFrame, Settings());
         m_pFrame->SetView(m_pView, m_pView);
         m_pFrame->resize(1000, 700);

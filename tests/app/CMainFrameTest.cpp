@@ -208,7 +208,7 @@ TEST_F(MainFrame, HelpShowsTheGuideTheVersionsAndOpensOnlyTheAddressesTheBuildWa
     m_pFrame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
     QTest::keyClick(m_pFrame.get(), Qt::Key_Alt);
-    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "J", "E", "Z", "Y", "S"}));
+    EXPECT_EQ(pRibbon->VisibleKeyTips(), (QStringList {"F", "H", "J", "V", "E", "Z", "Y", "S"}));
     // Alt, E shows the Help tab; its letters lead to the commands shown: C says which version runs.
     QTest::keyClick(m_pFrame.get(), Qt::Key_E);
     EXPECT_EQ(pRibbon->VisibleKeyTips().join(""),

@@ -66,7 +66,7 @@ protected:
 TEST_F(ViewTest, CommandsFollowTheSelectionAndTheBoxesOnScreenAtOnceAndEachChangeIsOneUndoStep)
 {
     // Without a view the frame takes the list as empty.
-    const CMainFrame bare(Settings());
+    const CMainFrame bare(Settings(), m_renderer);
     EXPECT_EQ(EnableStates(&bare), "-------B");
     m_pFrame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));

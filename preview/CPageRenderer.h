@@ -32,6 +32,9 @@ class QTimer;
 // The helper's answers are checked as input from a stranger: a frame too long, out of order or for
 // a question not asked, an image larger than the box or with the wrong byte count is a death.
 //
+// A helper that cannot be started at all fails the pages asked for (pageFailed()); the next Render()
+// tries to start it again.
+//
 // Passwords go to the helper through its standard input, never its command line.
 class CPageRenderer : public QObject
 {

@@ -10,7 +10,6 @@
 #include "app/CommandIds.h"
 #include "app/EngineText.h"
 #include "controls/CXListCtrl.h"
-#include "engine/PageRange.h"
 #include "joblist/FileIntake.h"
 #include "joblist/JobRows.h"
 #include "preview/CPreviewPane.h"
@@ -507,6 +506,7 @@ void CQuireView::OnCheckboxClicked(int nItem, int nSubItem)
 
 void CQuireView::OnEditEnd(int nItem, int nSubItem)
 {
+    m_typed = {};
     if (!m_pList || nSubItem < 3 || nSubItem > 5 || nItem < 0 || nItem >= m_arrItems.GetCount())
         return;
     CListEditCommand::State after = CurrentState();
@@ -533,11 +533,21 @@ void CQuireView::UpdatePreview()
         return;
     }
     const ListItemData& item = m_arrItems.GetAt(nSel);
-    const int nPages = quire::PageRange::ParsePageText(item.szPages);
-    const quire::PageRange range = quire::PageRange::Normalise(nPages, item.szBeginPage, item.szEndPage);
+    const quire::PageRange range = PreviewRange(nSel);
     m_nPreviewItem = nSel;
-    pPreview->ShowRow({EngineText::ToPath(item.szFilePath), QString::fromStdString(item.szPassword.Get()), nPages,
-                       range.Begin(), range.End()});
+    pPreview->ShowRow({EngineText::ToPath(item.szFilePath), QString::fromStdString(item.szPassword.Get()),
+                       range.Pages(), range.Begin(), range.End()});
+}
+
+quire::PageRange CQuireView::PreviewRange(int nItem) const
+{
+    const ListItemData& item = m_arrItems.GetAt(nItem);
+    std::string begin = item.szBeginPage;
+    std::string end = item.szEndPage;
+    // A box still open on the row shows what the jobs will read once it is closed.
+    if (m_typed.nItem == nItem && m_pList && m_pList->GetEditControl())
+        (m_typed.nSubItem == 3 ? begin : end) = EngineText::FromText(m_typed.szText);
+    return quire::PageRange::Normalise(quire::PageRange::ParsePageText(item.szPages), begin, end);
 }
 
 void CQuireView::OnPagePicked(int nSubItem, int nPage)
@@ -558,13 +568,12 @@ void CQuireView::OnPagePicked(int nSubItem, int nPage)
 void CQuireView::OnRangeTyped(int nItem, int nSubItem, const QString& szText)
 {
     CPreviewPane* pPreview = m_frame.GetPreviewPane();
-    if (!pPreview || (nSubItem != 3 && nSubItem != 4) || nItem != m_nPreviewItem || nItem >= m_arrItems.GetCount())
+    if (!pPreview || (nSubItem != 3 && nSubItem != 4) || nItem >= m_arrItems.GetCount())
         return;
-    const ListItemData& item = m_arrItems.GetAt(nItem);
-    const std::string typed = EngineText::FromText(szText);
-    const quire::PageRange range
-        = quire::PageRange::Normalise(quire::PageRange::ParsePageText(item.szPages),
-                                      nSubItem == 3 ? typed : item.szBeginPage, nSubItem == 4 ? typed : item.szEndPage);
+    m_typed = {nItem, nSubItem, szText};
+    if (nItem != m_nPreviewItem)
+        return;
+    const quire::PageRange range = PreviewRange(nItem);
     pPreview->SetRange(range.Begin(), range.End());
 }
 

@@ -4,6 +4,7 @@
 #include "app/CJobListView.h"
 #include "app/CListEditCommand.h"
 #include "controls/CXListCtrl.h"
+#include "engine/PageRange.h"
 #include "joblist/CListItemArray.h"
 
 #include <QPointer>
@@ -131,6 +132,8 @@ private:
     void OnPagePicked(int nSubItem, int nPage);
     // The open edit box of `nSubItem` of row `nItem` holds `szText`: a typed page moves the preview's range.
     void OnRangeTyped(int nItem, int nSubItem, const QString& szText);
+    // Row `nItem`'s range as the jobs read it, with the text of a page box open on it.
+    quire::PageRange PreviewRange(int nItem) const;
     // Empty when a merge may write `szPath`; else what the user should do. An existing file is replaced
     // only when it is a PDF file (its first kilobyte holds "%PDF-").
     QString CheckMergeOutput(const QString& szPath) const;
@@ -160,4 +163,11 @@ private:
     // the event loop.
     int m_nPreviewItem = -1;
     QTimer* m_pPreviewUpdate = nullptr;
+    // What was last typed into a page box, and where.
+    struct TypedPage
+    {
+        int nItem = -1;
+        int nSubItem = 0;
+        QString szText;
+    } m_typed;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: Apache-2.0
 # Starts the desktop program on a virtual X display, adds three sample PDF files through Add PDF Files
-# (Ctrl+O and the file dialog, typed as a user would) and saves a picture of the screen.
+# (Ctrl+O and the file dialog, typed as a user would), selects the first row and types its range, so
+# that the preview beside the list shows its pages, and saves a picture of the screen.
 #   tools/screenshot.sh [output.png]                (default: docs/screenshot.png)
 # QUIRE_BINDER names the program to start (default: build/quire-binder, built when missing).
 # Installs Xvfb, xdotool and ImageMagick when they are missing (with sudo when not root).
@@ -48,13 +49,15 @@ trap cleanup EXIT
 mkdir -p "$work/run" "$work/config" "$work/docs"
 chmod 700 "$work/run"
 
-# A small PDF with one line of text per page; qpdf writes the cross-reference table.
+# A small PDF with a coloured block and one line of text per page; qpdf writes the cross-reference
+# table.
 sample()
 {
     local name=$1 pages=$2 kids="" objects="" n=4 i
     for ((i = 1; i <= pages; i++)); do
         kids+="$n 0 R "
-        local text="BT /F1 24 Tf 72 720 Td ($name page $i) Tj ET"
+        local shade=$(( (i * 37) % 100 ))
+        local text="0.2 0.$shade 0.7 rg 72 430 468 260 re f 0 g BT /F1 40 Tf 72 340 Td (Page $i) Tj /F1 22 Tf 0 -50 Td ($name) Tj ET"
         objects+="$n 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 3 0 R >> >> /Contents $((n + 1)) 0 R >> endobj
 $((n + 1)) 0 obj << /Length ${#text} >> stream
 $text
@@ -82,7 +85,7 @@ for _ in $(seq 50); do
     sleep 0.2
 done
 window=$(xdotool search --name "Quire Binder" | head -1)
-xdotool windowsize "$window" 1100 650
+xdotool windowsize "$window" 1180 700
 xdotool windowmove "$window" 90 60
 # Without a window manager the program takes the keyboard focus only when given it.
 xdotool windowfocus --sync "$window" 2>/dev/null || true
@@ -95,6 +98,15 @@ sleep 0.8
 xdotool type --delay 20 '"Annual report.pdf" "Budget 2027.pdf" "Minutes.pdf"'
 xdotool key Return
 sleep 1.5
+# The first row, its range typed: pages 3 to 8 of 12 stand out in the preview.
+xdotool key Home F2
+sleep 0.3
+xdotool type --delay 20 3
+xdotool key Tab
+sleep 0.3
+xdotool type --delay 20 8
+xdotool key Return
+sleep 2
 mkdir -p "$(dirname "$out")"
 # The whole screen, cut to the main window, so that any dialog in front of it shows too.
 eval "$(xdotool getwindowgeometry --shell "$window")"

@@ -15,7 +15,10 @@ work=${QUIRE_BENCH_DIR:-/tmp/quire-bench}/preview
 build=${QUIRE_PREVIEW_BUILD:-build-bench-gui}
 
 ./build.sh deps
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUIRE_BUILD_GUI=ON >/dev/null
+# QUIRE_PREVIEW_BUILD may name a build folder configured already (the default preset's build, say).
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUIRE_BUILD_GUI=ON >/dev/null
+fi
 cmake --build "$build" --target quire-binder quire-bench-corpus quire_bench_preview -j "$(nproc)" >/dev/null
 gen=$build/bench/quire-bench-corpus
 bench=$build/bench/quire_bench_preview
@@ -47,9 +50,9 @@ print(f"{sys.argv[1]}: median {statistics.median(ok):.1f} ms, worst {max(ok):.1f
 }
 
 for _ in $(seq "$runs"); do
-    "$bench" "$binder" first "$work"/big/*.pdf
+    "$bench" "$binder" first "$work"/big/*.pdf 2>/dev/null
 done | summary "20,000-page file, first thumbnail in a new window ($runs runs)"
-"$bench" "$binder" first "$work"/many/*.pdf | summary "300 files selected in turn, first thumbnail of each"
+"$bench" "$binder" first "$work"/many/*.pdf 2>/dev/null | summary "300 files selected in turn, first thumbnail of each"
 for _ in $(seq 3); do
-    "$bench" "$binder" scroll "$work"/long/*.pdf
+    "$bench" "$binder" scroll "$work"/long/*.pdf 2>/dev/null
 done

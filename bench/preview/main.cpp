@@ -25,6 +25,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QItemSelectionModel>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -44,8 +46,11 @@ void WaitUntil(const std::function<bool()>& done, int nLimitMs)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
 }
 
-bool FirstVisibleDrawn(CPreviewPane& pane)
+// The strip shows the file at `szPath` and the first page in view is drawn.
+bool FirstVisibleDrawn(CPreviewPane& pane, const QString& szPath)
 {
+    if (!pane.Model()->FileKey().startsWith(szPath + QLatin1Char('\n')))
+        return false;
     const QList<int> pages = pane.Strip()->PagesToDraw(0);
     return !pages.isEmpty()
         && !pane.Model()->data(pane.Model()->index(pages.first()), CPageStripModel::ThumbnailRole).isNull();
@@ -57,13 +62,14 @@ int First(CMainFrame& frame, CQuireView& view)
     const int nRows = view.GetListCtrl()->GetItemCount();
     int nMissed = 0;
     for (int i = 0; i < nRows; ++i) {
+        const QString szPath = QFileInfo(QString::fromStdString(view.GetItems().GetAt(i).szFilePath)).absoluteFilePath();
         QElapsedTimer clock;
         clock.start();
         view.GetListCtrl()->SetCurSel(i, true);
-        WaitUntil([&] { return FirstVisibleDrawn(pane); }, 10000);
+        WaitUntil([&] { return FirstVisibleDrawn(pane, szPath); }, 10000);
         // Visible means painted: the paint the arrival asked for is done now.
         pane.Strip()->viewport()->repaint();
-        const bool bDrawn = FirstVisibleDrawn(pane);
+        const bool bDrawn = FirstVisibleDrawn(pane, szPath);
         nMissed += bDrawn ? 0 : 1;
         std::printf("%.1f\n", bDrawn ? clock.nsecsElapsed() / 1e6 : -1.0);
     }
@@ -74,7 +80,8 @@ int Scroll(CMainFrame& frame, CQuireView& view)
 {
     CPreviewPane& pane = *frame.GetPreviewPane();
     view.GetListCtrl()->SetCurSel(0, true);
-    WaitUntil([&] { return FirstVisibleDrawn(pane); }, 10000);
+    const QString szPath = QFileInfo(QString::fromStdString(view.GetItems().GetAt(0).szFilePath)).absoluteFilePath();
+    WaitUntil([&] { return FirstVisibleDrawn(pane, szPath); }, 10000);
     QScrollBar* pBar = pane.Strip()->verticalScrollBar();
     const int nStep = 3 * pane.Strip()->gridSize().height();
     int nDrawn = 0;
@@ -131,7 +138,6 @@ int main(int argc, char** argv)
     app.GetAppDataPath();
     app.m_szSettingsFile = app.m_szAppDataPath + QStringLiteral("Settings.ini");
     app.GetAppSettings();
-    app.Settings().SetPreview(true);
     CPageRenderer renderer(args[1], {QStringLiteral("--render-pages")});
     CMainFrame frame(app.Settings(), renderer);
     auto* pView = new CQuireView(frame, app.Settings());
@@ -140,11 +146,17 @@ int main(int argc, char** argv)
     frame.show();
     QApplication::processEvents();
 
+    // The files are added with the preview off and no row selected, so that nothing is drawn before
+    // the measurement selects a row.
+    app.Settings().SetPreview(false);
     frame.AddFiles(args.mid(3), CMainFrame::Source::Given);
     WaitUntil([&] { return !frame.IsIntakeRunning(); }, 600000);
     if (pView->GetListCtrl()->GetItemCount() != args.size() - 3) {
         std::fprintf(stderr, "not every file was added\n");
         return 1;
     }
+    pView->GetListCtrl()->selectionModel()->clear();
+    app.Settings().SetPreview(true);
+    QApplication::processEvents();
     return args[2] == QLatin1String("first") ? First(frame, *pView) : Scroll(frame, *pView);
 }

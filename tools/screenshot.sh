@@ -99,13 +99,16 @@ xdotool type --delay 20 '"Annual report.pdf" "Budget 2027.pdf" "Minutes.pdf"'
 xdotool key Return
 sleep 1.5
 # The first row, its range typed: pages 3 to 8 of 12 stand out in the preview.
-xdotool key Home F2
+xdotool mousemove --window "$window" 100 172 click 1
+sleep 0.5
+xdotool mousemove --window "$window" 455 172 click 1
 sleep 0.3
+xdotool key ctrl+a
 xdotool type --delay 20 3
-xdotool key Tab
-sleep 0.3
+xdotool key Tab ctrl+a
 xdotool type --delay 20 8
 xdotool key Return
+xdotool mousemove --window "$window" 700 500
 sleep 2
 mkdir -p "$(dirname "$out")"
 # The whole screen, cut to the main window, so that any dialog in front of it shows too.

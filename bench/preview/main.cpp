@@ -62,7 +62,8 @@ int First(CMainFrame& frame, CQuireView& view)
     const int nRows = view.GetListCtrl()->GetItemCount();
     int nMissed = 0;
     for (int i = 0; i < nRows; ++i) {
-        const QString szPath = QFileInfo(QString::fromStdString(view.GetItems().GetAt(i).szFilePath)).absoluteFilePath();
+        const QString szPath
+            = QFileInfo(QString::fromStdString(view.GetItems().GetAt(i).szFilePath)).absoluteFilePath();
         QElapsedTimer clock;
         clock.start();
         view.GetListCtrl()->SetCurSel(i, true);

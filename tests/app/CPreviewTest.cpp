@@ -203,9 +203,9 @@ TEST_F(PreviewTest, ClickAndShiftClickPickTheRangeAndUndoTakesThemBack)
     EXPECT_EQ(Rows(), "[x] twelve.pdf 12 4 12 twelve");
 }
 
-// A protected row is drawn with the password it was opened with; a file that cannot be drawn shows
-// grey places whose tooltip says why.
-TEST_F(PreviewTest, AProtectedRowIsDrawnWithItsPasswordAndAFileThatCannotBeShowsWhy)
+// A protected row is drawn with the password it was opened with. A file changed on disk is drawn
+// again from what it holds now; once it is no PDF, its grey places say why in their tooltips.
+TEST_F(PreviewTest, AProtectedRowIsDrawnWithItsPasswordAndAChangedFileAsItIsNow)
 {
     const std::string locked = MakePdf("locked.pdf", 2, false, "s3cret");
     QStringList prompts;
@@ -218,16 +218,23 @@ TEST_F(PreviewTest, AProtectedRowIsDrawnWithItsPasswordAndAFileThatCannotBeShows
     ASSERT_TRUE(WaitForThumbnail(1));
     EXPECT_LT(Difference(Thumbnail(1), OtherRendering(locked, 1, Thumbnail(1).size(), "s3cret")), 10.0);
 
-    // The file is replaced by one that is no PDF after it was added.
-    const std::string gone = MakePdf("gone.pdf", 2);
-    AddFiles({gone});
-    fx::WriteNotPdf(gone);
+    const std::string later = MakePdf("later.pdf", 2);
+    AddFiles({later});
+    ClickRow(1);
+    ASSERT_TRUE(WaitForThumbnail(0));
+    EXPECT_FALSE(IsWide(Thumbnail(0)));
+    MakeWidePdf("later.pdf", 2);
+    ClickRow(0);
+    ClickRow(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return IsWide(Thumbnail(0)); }, 30000));
+    fx::WriteNotPdf(later);
+    ClickRow(0);
     ClickRow(1);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return !Model()->data(Model()->index(0), CPageStripModel::FailureRole).toString().isEmpty(); }, 30000));
     EXPECT_TRUE(Thumbnail(0).isNull());
     EXPECT_THAT(Model()->data(Model()->index(0), Qt::ToolTipRole).toString().toStdString(),
-                testing::StartsWith("Page 1: "));
+                testing::StartsWith("Page 1: The file cannot be opened"));
 }
 
 // The helper that draws the pages dies while drawing: it is started again and the pages still come;

@@ -100,7 +100,8 @@ protected:
 TEST_F(PreviewTest, TheStripShowsTheSelectedFilesPagesAsAnotherReaderDrawsThem)
 {
     const std::string wide = MakeWidePdf("wide.pdf", 400);
-    const std::string tall = MakePdf("tall.pdf", 3);
+    const std::string tall = m_tmp.File("tall.pdf");
+    fx::WritePdf(tall, {.tag = "tall", .pages = 3, .labels = {{1, "r"}, {3, "D"}}});
     AddFiles({wide, tall});
     ClickRow(0);
     ASSERT_TRUE(WaitForThumbnail(0));
@@ -128,7 +129,9 @@ TEST_F(PreviewTest, TheStripShowsTheSelectedFilesPagesAsAnotherReaderDrawsThem)
     // The wide file's waiting pages were dropped: at most the one being drawn came after the move.
     EXPECT_LE(
         std::count_if(drawn.begin(), drawn.end(), [&](const QList<QVariant>& args) { return args[0] == Q(wide); }), 1);
-    EXPECT_EQ(Model()->data(Model()->index(2), Qt::DisplayRole).toString(), "3");
+    // Under each page its number, and its label where the file gives one of its own.
+    EXPECT_EQ(Model()->data(Model()->index(1), Qt::DisplayRole).toString(), "2 (ii)");
+    EXPECT_EQ(Model()->data(Model()->index(2), Qt::DisplayRole).toString(), "3 (1)");
 }
 
 // What is dimmed follows the range as it is typed, before Enter, and as it is kept; a range that

@@ -277,7 +277,7 @@ TEST_F(MergeJobTest, EveryStandardEncryptionOpensWithEitherPasswordAndOnlyWithOn
                 EXPECT_THAT(e.what(), testing::Not(testing::HasSubstr(o.password.empty() ? "\n" : o.password)));
             }
         }
-        // A part keeps its source's protection, or loses it when the owner asks.
+        // Every part keeps its source's protection, or loses it when the owner asks.
         for (const std::string& given : {user, f.owner}) {
             for (const bool remove : {false, true}) {
                 JobRow row = RowFor(path);
@@ -285,16 +285,21 @@ TEST_F(MergeJobTest, EveryStandardEncryptionOpensWithEitherPasswordAndOnlyWithOn
                 SplitOptions options;
                 options.autoBackup = false;
                 options.removeProtection = remove;
+                options.mode = SplitMode::EveryPages;
                 const JobReport report = RunSplit({row}, options);
                 const bool removed = remove && given == f.owner;
                 ASSERT_EQ(report.ok, !remove || removed) << given << Errors(report);
-                if (!report.ok)
-                    continue;
-                const std::string part = m_tmp.File("enc_p1-2.pdf");
-                const pdf::PdfReader asUser(part, removed ? "" : user), asOwner(part, removed ? "" : f.owner);
-                EXPECT_EQ(std::tuple(asUser.NumberOfPages(), asUser.EncryptionMethod(), asOwner.OwnerPasswordMatched()),
-                          std::tuple(2, removed ? "" : f.method, !removed))
-                    << given;
+                for (const std::string& part : report.filesWritten) {
+                    const pdf::PdfReader asUser(part, removed ? "" : user), asOwner(part, removed ? "" : f.owner);
+                    EXPECT_EQ(
+                        std::tuple(asUser.NumberOfPages(), asUser.EncryptionMethod(), asOwner.OwnerPasswordMatched()),
+                        std::tuple(1, removed ? "" : f.method, !removed))
+                        << given << part;
+                    if (!removed && !f.user.empty()) {
+                        EXPECT_THROW(pdf::PdfReader {part}, pdf::PdfError) << part;
+                    }
+                }
+                EXPECT_EQ(report.filesWritten.size(), report.ok ? 2u : 0u);
             }
         }
     }

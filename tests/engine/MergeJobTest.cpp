@@ -135,16 +135,14 @@ TEST_F(MergeJobTest, NestedBookmarksPutEachRowsTrimmedOutlineUnderAnItemOfItsOwn
 
 TEST_F(MergeJobTest, FormsKeepWorkingWithClashingNamesRenamedAndMultiPageFieldsWhole)
 {
-    PdfDesc first;
-    first.fields = {{FieldKind::Text, "name", {1}, "Ann"},
-                    {FieldKind::CheckBox, "agree", {1}, ""},
-                    {FieldKind::Radio, "choice", {1, 1, 1}, ""},
-                    {FieldKind::Text, "shared", {1, 2}, "both pages"}};
-    PdfDesc second;
-    second.fields = {{FieldKind::Text, "name", {1}, "Bob"}, {FieldKind::Text, "shared", {2, 3}, ""}};
-    second.version = "1.7";
-    const std::string f1 = Make("f1.pdf", 2, false, first);
-    const std::string f2 = Make("f2.pdf", 3, false, second);
+    const std::string f1 = Make("f1.pdf", 2, false,
+                                {.fields = {{FieldKind::Text, "name", {1}, "Ann"},
+                                            {FieldKind::CheckBox, "agree", {1}, ""},
+                                            {FieldKind::Radio, "choice", {1, 1, 1}, ""},
+                                            {FieldKind::Text, "shared", {1, 2}, "both pages"}}});
+    const std::string f2 = Make(
+        "f2.pdf", 3, false,
+        {.fields = {{FieldKind::Text, "name", {1}, "Bob"}, {FieldKind::Text, "shared", {2, 3}, ""}}, .version = "1.7"});
     const JobReport report = RunMerge({RowFor(f1), RowFor(f2)}, Options());
     ASSERT_TRUE(report.ok) << Errors(report);
     const std::string out = m_tmp.File("out.pdf");
@@ -282,10 +280,8 @@ TEST_F(MergeJobTest, EveryStandardEncryptionOpensWithEitherPasswordAndOnlyWithOn
             for (const bool remove : {false, true}) {
                 JobRow row = RowFor(path);
                 row.szPassword = given;
-                SplitOptions options;
-                options.autoBackup = false;
+                SplitOptions options = Cut(SplitMode::EveryPages, 1);
                 options.removeProtection = remove;
-                options.mode = SplitMode::EveryPages;
                 const JobReport report = RunSplit({row}, options);
                 const bool removed = remove && given == f.owner;
                 ASSERT_EQ(report.ok, !remove || removed) << given << Errors(report);
@@ -381,8 +377,7 @@ TEST_F(MergeJobTest, AStopRequestEndsEitherJobBeforeTheNextRowAndIsNoFailure)
 // descriptor until closed, then open their file around each read, can manage it.
 TEST_F(MergeJobTest, ReadersHoldAtMostOneDescriptorSoManySourcesFitInAFew)
 {
-    PdfDesc desc;
-    desc.fields = {{FieldKind::Text, "f", {2}, ""}};
+    const PdfDesc desc {.fields = {{FieldKind::Text, "f", {2}, ""}}};
     std::vector<JobRow> rows;
     std::vector<std::tuple<std::string, int, int>> pages;
     for (int i = 0; i < 150; ++i) {

@@ -19,16 +19,6 @@ struct Expected
     std::vector<std::string> outline {};
 };
 
-SplitOptions Cut(SplitMode mode, int n, const std::string& nameTemplate = "")
-{
-    SplitOptions options;
-    options.autoBackup = false;
-    options.mode = mode;
-    (mode == SplitMode::AtBookmarks ? options.bookmarkLevel : options.everyPages) = n;
-    options.nameTemplate = nameTemplate;
-    return options;
-}
-
 const std::string kLong(300, 'x');
 
 } // namespace

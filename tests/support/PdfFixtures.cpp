@@ -691,16 +691,17 @@ LayersRead LayersOf(const std::string& path)
             read.off.push_back(nameOf(group));
         for (QOH set : items(key(config, "/RBGroups")))
             read.radio.push_back(joined(set));
-        std::function<std::string(QOH)> order = [&](QOH entries) {
+        // An /Order that holds itself, which a job must not write, shows as "[...]" past 32 levels.
+        std::function<std::string(QOH, int)> order = [&](QOH entries, int depth) {
             std::string text;
             for (QOH entry : items(entries))
                 text += (text.empty() ? "" : " ")
-                    + (entry.isArray()        ? "[" + order(entry) + "]"
+                    + (entry.isArray()        ? "[" + (depth < 32 ? order(entry, depth + 1) : "...") + "]"
                            : entry.isString() ? "(" + entry.getUTF8Value() + ")"
                                               : nameOf(entry));
             return text;
         };
-        read.order = order(key(config, "/Order"));
+        read.order = order(key(config, "/Order"), 0);
     });
     return read;
 }

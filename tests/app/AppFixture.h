@@ -118,7 +118,7 @@ inline std::unique_ptr<QTimer> AnswerPasswords(std::vector<Answer> answers, QStr
 
 // An application object whose home, runtime folder, Settings.ini and settings area (recent files,
 // look) live in the test's own folder, with every modal seam in test mode.
-class AppFixture : public TempDirTest
+class AppFixture : public fx::FolderTest
 {
 protected:
     void SetUp() override
@@ -153,12 +153,7 @@ protected:
     // when asked.
     std::string MakePdf(const std::string& name, int nPages, bool bOutline = false, const std::string& password = "")
     {
-        const std::string tag = name.substr(0, name.rfind('.'));
-        fx::PdfDesc desc {.tag = tag, .pages = nPages, .userPassword = password};
-        if (bOutline)
-            desc.outline = fx::OnePerPage(nPages, tag + " chapter");
-        fx::WritePdf(m_tmp.File(name), desc);
-        return m_tmp.File(name);
+        return Make(name, nPages, bOutline, {.userPassword = password});
     }
 
     std::map<const char*, QByteArray> m_oldEnv;

@@ -54,6 +54,17 @@ public:
     std::function<void(int)> onRow;
 };
 
+// A split without backups that cuts each range in `mode`: parts of `n` pages, or at bookmarks of level `n`.
+inline quire::SplitOptions Cut(quire::SplitMode mode, int n, const std::string& nameTemplate = "")
+{
+    quire::SplitOptions options;
+    options.autoBackup = false;
+    options.mode = mode;
+    (mode == quire::SplitMode::AtBookmarks ? options.bookmarkLevel : options.everyPages) = n;
+    options.nameTemplate = nameTemplate;
+    return options;
+}
+
 using quire::fixtures::ExpectSound;
 using quire::fixtures::Pages;
 

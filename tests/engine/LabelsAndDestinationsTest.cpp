@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-// Page labels and named destinations through merge and split; read back with qpdf --json (labels),
+// Page labels and named destinations through merge and split; read back with qpdf's page label helper,
 // pdfinfo -dests, and qpdf's outline and link readers.
 #include "tests/engine/EngineTestRows.h"
 
@@ -86,18 +86,16 @@ TEST_F(LabelsAndDestinationsTest, MergedPagesShowTheLabelTheyHadAndUnlabelledRow
 
 TEST_F(LabelsAndDestinationsTest, NamedDestinationsComeAlongOnceEachAndClashingNamesAreRenamed)
 {
-    PdfDesc one;
-    one.namedDests = {{"intro", 1}, {"results", 3}, {"old", 4, true}};
-    one.links = {{2, 3, DestKind::NameTree, "results"}, {3, 4, DestKind::OldDests, "old"}};
-    one.outline = {Item("Results", 3, DestKind::NameTree)};
-    one.outline[0].name = "results";
-    PdfDesc two;
-    two.namedDests = {{"intro", 2}, {"intro-2", 1}, {"results", 3}};
-    two.links = {{1, 3, DestKind::NameTree, "results"}};
-    two.outline = {Item("Results again", 3, DestKind::NameTree)};
-    two.outline[0].name = "results";
-    const std::string a = Make("One.pdf", 4, false, one);
-    const std::string b = Make("Two.pdf", 3, false, two);
+    const std::string a
+        = Make("One.pdf", 4, false,
+               {.outline = {{.title = "Results", .page = 3, .kind = DestKind::NameTree, .kids = {}, .name = "results"}},
+                .links = {{2, 3, DestKind::NameTree, "results"}, {3, 4, DestKind::OldDests, "old"}},
+                .namedDests = {{"intro", 1}, {"results", 3}, {"old", 4, true}}});
+    const std::string b = Make(
+        "Two.pdf", 3, false,
+        {.outline = {{.title = "Results again", .page = 3, .kind = DestKind::NameTree, .kids = {}, .name = "results"}},
+         .links = {{1, 3, DestKind::NameTree, "results"}},
+         .namedDests = {{"intro", 2}, {"intro-2", 1}, {"results", 3}}});
     const struct
     {
         const char* label;
@@ -144,16 +142,8 @@ TEST_F(LabelsAndDestinationsTest, NamedDestinationsComeAlongOnceEachAndClashingN
 
 TEST_F(LabelsAndDestinationsTest, SplitPartsKeepTheLabelsAndDestinationsOfTheirPages)
 {
-    PdfDesc desc;
-    desc.labels = {{1, "r"}, {3, "D"}};
-    desc.namedDests = {{"a", 1}, {"b", 3}, {"c", 6, true}};
-    const std::string source = Make("S.pdf", 6, false, desc);
-    SplitOptions every2;
-    every2.autoBackup = false;
-    every2.mode = SplitMode::EveryPages;
-    every2.everyPages = 2;
-    SplitOptions range = every2;
-    range.mode = SplitMode::PageRange;
+    const std::string source
+        = Make("S.pdf", 6, false, {.labels = {{1, "r"}, {3, "D"}}, .namedDests = {{"a", 1}, {"b", 3}, {"c", 6, true}}});
     const struct
     {
         const char* label;
@@ -161,10 +151,13 @@ TEST_F(LabelsAndDestinationsTest, SplitPartsKeepTheLabelsAndDestinationsOfTheirP
         SplitOptions options;
         std::vector<std::tuple<std::string, Strings, Strings>> parts; // name, labels, destinations
     } cases[] = {
-        {"one range", RowFor(source, "2", "5"), range, {{"S_p2-5.pdf", {"ii", "1", "2", "3"}, {"b -> 2"}}}},
+        {"one range",
+         RowFor(source, "2", "5"),
+         Cut(SplitMode::PageRange, 1),
+         {{"S_p2-5.pdf", {"ii", "1", "2", "3"}, {"b -> 2"}}}},
         {"every 2 pages",
          RowFor(source),
-         every2,
+         Cut(SplitMode::EveryPages, 2),
          {{"S_p1-2.pdf", {"i", "ii"}, {"a -> 1"}},
           {"S_p3-4.pdf", {"1", "2"}, {"b -> 1"}},
           {"S_p5-6.pdf", {"3", "4"}, {"c -> 2"}}}},

@@ -102,11 +102,7 @@ TEST_F(OptionalContentTest, MergedLayersKeepTheirStateRadioGroupsAndPageReferenc
 
 TEST_F(OptionalContentTest, SplitPartsKeepTheLayersTheirPagesUse)
 {
-    SplitOptions options;
-    options.mode = SplitMode::EveryPages;
-    options.everyPages = 1;
-    options.nameTemplate = "{n}";
-    ASSERT_TRUE(RunSplit({RowFor(m_tmp.File("A.pdf"))}, options).ok);
+    ASSERT_TRUE(RunSplit({RowFor(m_tmp.File("A.pdf"))}, Cut(SplitMode::EveryPages, 1, "{n}")).ok);
     EXPECT_EQ(Summary(LayersOf(m_tmp.File("1.pdf"))), "groups A on; off ; radio A on; order A on; pages A on");
     EXPECT_EQ(Summary(LayersOf(m_tmp.File("2.pdf"))), "groups A off; off A off; radio A off; order A off; pages A off");
     EXPECT_EQ(Summary(LayersOf(m_tmp.File("3.pdf"))), "none; pages ");
@@ -142,11 +138,7 @@ TEST_F(OptionalContentTest, OutlineActionsOffTheDocumentSurviveMergeAndSplit)
     ExpectSound(m_tmp.File("out.pdf"), Pages({{"X", 1, 2}}));
     EXPECT_THAT(OutlineActionsOf(m_tmp.File("out.pdf")), ElementsAreArray(kept));
 
-    SplitOptions options;
-    options.mode = SplitMode::EveryPages;
-    options.everyPages = 2;
-    options.nameTemplate = "part{n}";
-    ASSERT_TRUE(RunSplit({RowFor(m_tmp.File("Actions.pdf"))}, options).ok);
+    ASSERT_TRUE(RunSplit({RowFor(m_tmp.File("Actions.pdf"))}, Cut(SplitMode::EveryPages, 2, "part{n}")).ok);
     EXPECT_THAT(OutlineActionsOf(m_tmp.File("part1.pdf")), ElementsAreArray(kept));
     std::vector<std::string> second = kept;
     second.push_back("Page 3: -");

@@ -19,16 +19,6 @@ struct Expected
     std::vector<std::string> outline {};
 };
 
-SplitOptions Cut(SplitMode mode, int n, const std::string& nameTemplate = "")
-{
-    SplitOptions options;
-    options.autoBackup = false;
-    options.mode = mode;
-    (mode == SplitMode::AtBookmarks ? options.bookmarkLevel : options.everyPages) = n;
-    options.nameTemplate = nameTemplate;
-    return options;
-}
-
 const std::string kLong(300, 'x');
 
 } // namespace
@@ -193,26 +183,6 @@ TEST_F(SplitJobTest, NamesThatCannotAllBeWrittenRefuseTheJobBeforeAnythingIsWrit
         EXPECT_THAT(Errors(report), HasSubstr(c.message));
         EXPECT_TRUE(report.filesWritten.empty());
         EXPECT_EQ(Snapshot(), before);
-    }
-}
-
-TEST_F(SplitJobTest, PartsOfAProtectedSourceGoIntoTheFolderProtectedAsItIs)
-{
-    const std::string source = m_tmp.File("locked.pdf");
-    WritePdf(source, {.tag = "L", .pages = 5, .userPassword = "user", .ownerPassword = "owner"});
-    std::filesystem::create_directory(m_tmp.File("out"));
-    JobRow row = RowFor(source);
-    row.szPassword = "user";
-    SplitOptions options = Cut(SplitMode::EveryPages, 2);
-    options.folder = m_tmp.File("out");
-    const JobReport report = RunSplit({row}, options);
-    ASSERT_TRUE(report.ok) << Errors(report);
-    for (const char* name : {"locked_p1-2.pdf", "locked_p3-4.pdf", "locked_p5-5.pdf"}) {
-        SCOPED_TRACE(name);
-        const std::string part = m_tmp.File(std::string("out/") + name);
-        EXPECT_THROW(pdf::PdfReader {part}, pdf::PdfError);
-        EXPECT_EQ(pdf::PdfReader(part, "user").EncryptionMethod(), "AES-256");
-        EXPECT_TRUE(pdf::PdfReader(part, "owner").OwnerPasswordMatched());
     }
 }
 

@@ -78,10 +78,8 @@ std::map<std::string, std::string> ExpectDescribed(const std::string& path, cons
 
 TEST_F(XmpMetadataTest, AMergedFileDescribesItselfInXmpAsItsDocumentInformationDoes)
 {
-    PdfDesc conforming;
-    conforming.xmp = kConformingPacket;
     const std::string a = Make("a.pdf", 2);
-    const std::string b = Make("b.pdf", 1, false, conforming);
+    const std::string b = Make("b.pdf", 1, false, {.xmp = kConformingPacket});
     const struct
     {
         const char* label;
@@ -128,15 +126,9 @@ TEST_F(XmpMetadataTest, ASplitPartKeepsItsSourcesPacketUpdatedAndWithoutConforma
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
-        PdfDesc desc;
-        desc.xmp = row.xmp;
-        desc.info = {{"Title", row.title}, {"Author", "Ann"}};
-        const std::string source = Make(std::string(row.label).substr(0, 8) + ".pdf", 2, false, desc);
-        SplitOptions options;
-        options.autoBackup = false;
-        options.mode = SplitMode::EveryPages;
-        options.everyPages = 1;
-        const JobReport report = RunSplit({RowFor(source)}, options);
+        const std::string source = Make(std::string(row.label).substr(0, 8) + ".pdf", 2, false,
+                                        {.info = {{"Title", row.title}, {"Author", "Ann"}}, .xmp = row.xmp});
+        const JobReport report = RunSplit({RowFor(source)}, Cut(SplitMode::EveryPages, 1));
         ASSERT_TRUE(report.ok) << Errors(report);
         ASSERT_EQ(report.filesWritten.size(), 2u);
         EXPECT_EQ(report.notes.size(), row.noted ? 1u : 0u);

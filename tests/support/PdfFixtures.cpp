@@ -9,6 +9,7 @@
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
 #include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageLabelDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <qpdf/QUtil.hh>
 
@@ -620,129 +621,89 @@ std::string PageOf(QPDF& pdf, QOH page)
 
 } // namespace
 
-std::vector<std::string> OutlineActionsOf(const std::string& path)
+namespace {
+
+// Every outline item as qpdf's outline helper reads it, in outline order, with its depth.
+template<typename Line> std::vector<std::string> WalkOutline(const std::string& path, Line line)
 {
-    return ReadWithQpdf(path, "outline", nullptr, [](QPDF& pdf, auto&, std::vector<std::string>& lines) {
-        std::function<void(std::vector<QPDFOutlineObjectHelper>)> walk = [&](auto items) {
+    return ReadWithQpdf(path, "outline", nullptr, [&](QPDF& pdf, auto&, std::vector<std::string>& lines) {
+        std::function<void(std::vector<QPDFOutlineObjectHelper>, int)> walk = [&](auto items, int depth) {
             for (auto& item : items) {
-                QOH action = item.getObjectHandle().getKey("/A");
-                lines.push_back(item.getTitle() + ": " + (action.isNull() ? "-" : action.unparseResolved()));
-                walk(item.getKids());
+                lines.push_back(line(pdf, item, depth));
+                walk(item.getKids(), depth + 1);
             }
         };
-        walk(QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines());
+        walk(QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines(), 0);
     });
 }
 
-namespace {
-
-// Reads `qpdf --json` output: objects by reference, values as qpdf writes them ("/Name", "u:text",
-// "3 0 R").
-class JsonObjects
-{
-public:
-    explicit JsonObjects(const std::string& text)
-    {
-        const nlohmann::json doc = nlohmann::json::parse(text);
-        m_objects = doc.at("qpdf").at(1);
-    }
-
-    const nlohmann::json& Resolve(const nlohmann::json& v) const
-    {
-        if (v.is_string() && std::regex_match(v.get<std::string>(), std::regex(R"(\d+ \d+ R)")))
-            return m_objects.at("obj:" + v.get<std::string>()).at("value");
-        return v;
-    }
-    const nlohmann::json& Root() const { return Resolve(m_objects.at("trailer").at("value").at("/Root")); }
-    const nlohmann::json* Key(const nlohmann::json& dict, const char* key) const
-    {
-        const nlohmann::json& d = Resolve(dict);
-        return d.is_object() && d.contains(key) ? &Resolve(d.at(key)) : nullptr;
-    }
-
-private:
-    nlohmann::json m_objects;
-};
-
 } // namespace
 
-LayersRead LayersOf(const std::string& path)
+std::vector<std::string> OutlineActionsOf(const std::string& path)
 {
-    LayersRead read;
-    const ChildResult json = RunChild({"qpdf", "--json=2", "--json-key=qpdf", path});
-    if (json.exitCode != 0) {
-        ADD_FAILURE() << "qpdf --json failed on " << path << ": " << json.err;
-        return read;
-    }
-    const JsonObjects objects(json.out);
-    const nlohmann::json* properties = objects.Key(objects.Root(), "/OCProperties");
-    read.present = properties != nullptr;
-    std::map<std::string, std::string> names; // reference -> /Name
-    if (const nlohmann::json* groups = properties ? objects.Key(*properties, "/OCGs") : nullptr) {
-        for (const auto& ref : *groups) {
-            const nlohmann::json* name = objects.Key(ref, "/Name");
-            names[ref.get<std::string>()] = name ? name->get<std::string>().substr(2) : "?";
-            read.groups.push_back(names[ref.get<std::string>()]);
-        }
-    }
-    auto nameOf = [&](const nlohmann::json& ref) {
-        auto known = ref.is_string() ? names.find(ref.get<std::string>()) : names.end();
-        return known == names.end() ? std::string("?") : known->second;
-    };
-    std::function<void(const nlohmann::json&)> pages = [&](const nlohmann::json& node) {
-        if (const nlohmann::json* kids = objects.Key(node, "/Kids")) {
-            for (const auto& kid : *kids)
-                pages(kid);
-            return;
-        }
-        std::string line;
-        const nlohmann::json* resources = objects.Key(node, "/Resources");
-        if (const nlohmann::json* used = resources ? objects.Key(*resources, "/Properties") : nullptr)
-            for (const auto& [key, ref] : used->items())
-                line += (line.empty() ? "" : " ") + nameOf(ref);
-        read.pageGroups.push_back(line);
-    };
-    pages(objects.Root().at("/Pages"));
-    const nlohmann::json* config = properties ? objects.Key(*properties, "/D") : nullptr;
-    if (const nlohmann::json* off = config ? objects.Key(*config, "/OFF") : nullptr)
-        for (const auto& ref : *off)
-            read.off.push_back(nameOf(ref));
-    if (const nlohmann::json* radio = config ? objects.Key(*config, "/RBGroups") : nullptr)
-        for (const auto& set : *radio) {
-            std::string line;
-            for (const auto& ref : objects.Resolve(set))
-                line += (line.empty() ? "" : " ") + nameOf(ref);
-            read.radio.push_back(line);
-        }
-    std::function<std::string(const nlohmann::json&)> order = [&](const nlohmann::json& items) {
-        std::string text;
-        for (const auto& item : objects.Resolve(items)) {
-            text += text.empty() ? "" : " ";
-            if (objects.Resolve(item).is_array())
-                text += "[" + order(item) + "]";
-            else if (item.get<std::string>().rfind("u:", 0) == 0)
-                text += "(" + item.get<std::string>().substr(2) + ")";
-            else
-                text += nameOf(item);
-        }
-        return text;
-    };
-    if (const nlohmann::json* items = config ? objects.Key(*config, "/Order") : nullptr)
-        read.order = order(*items);
-    return read;
+    return WalkOutline(path, [](QPDF&, QPDFOutlineObjectHelper& item, int) {
+        QOH action = item.getObjectHandle().getKey("/A");
+        return item.getTitle() + ": " + (action.isNull() ? "-" : action.unparseResolved());
+    });
 }
 
 std::vector<std::string> OutlineOf(const std::string& path)
 {
-    return ReadWithQpdf(path, "outline", nullptr, [](QPDF& pdf, auto&, std::vector<std::string>& lines) {
-        std::function<void(std::vector<QPDFOutlineObjectHelper>, std::string)> walk = [&](auto items, auto indent) {
-            for (auto& item : items) {
-                lines.push_back(indent + item.getTitle() + " -> " + PageOf(pdf, item.getDestPage()));
-                walk(item.getKids(), indent + "  ");
-            }
-        };
-        walk(QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines(), "");
+    return WalkOutline(path, [](QPDF& pdf, QPDFOutlineObjectHelper& item, int depth) {
+        return std::string(2 * static_cast<std::size_t>(depth), ' ') + item.getTitle() + " -> "
+            + PageOf(pdf, item.getDestPage());
     });
+}
+
+LayersRead LayersOf(const std::string& path)
+{
+    LayersRead read;
+    ReadWithQpdf(path, "layers", nullptr, [&](QPDF& pdf, auto&, std::vector<std::string>&) {
+        const auto items = [](QOH array) { return array.isArray() ? array.getArrayAsVector() : std::vector<QOH> {}; };
+        const auto key = [](QOH dict, const char* name) { return dict.isDictionary() ? dict.getKey(name) : QOH(); };
+        QOH properties = pdf.getRoot().getKey("/OCProperties"), config = key(properties, "/D");
+        read.present = properties.isDictionary();
+        std::map<QPDFObjGen, std::string> names; // the groups of /OCGs, by reference
+        for (QOH group : items(key(properties, "/OCGs"))) {
+            QOH name = key(group, "/Name");
+            read.groups.push_back(name.isString() ? name.getUTF8Value() : "?");
+            if (group.isIndirect())
+                names[group.getObjGen()] = read.groups.back();
+        }
+        const auto nameOf = [&](QOH group) {
+            auto known = group.isIndirect() ? names.find(group.getObjGen()) : names.end();
+            return known == names.end() ? std::string("?") : known->second;
+        };
+        const auto joined = [&](QOH groups) {
+            std::string text;
+            for (QOH group : items(groups))
+                text += (text.empty() ? "" : " ") + nameOf(group);
+            return text;
+        };
+        for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
+            QOH used = key(key(page.getObjectHandle(), "/Resources"), "/Properties");
+            std::string line;
+            for (const auto& [tag, group] : used.isDictionary() ? used.getDictAsMap() : std::map<std::string, QOH> {})
+                line += (line.empty() ? "" : " ") + nameOf(group);
+            read.pageGroups.push_back(line);
+        }
+        for (QOH group : items(key(config, "/OFF")))
+            read.off.push_back(nameOf(group));
+        for (QOH set : items(key(config, "/RBGroups")))
+            read.radio.push_back(joined(set));
+        // An /Order that holds itself, which a job must not write, shows as "[...]" past 32 levels.
+        std::function<std::string(QOH, int)> order = [&](QOH entries, int depth) {
+            std::string text;
+            for (QOH entry : items(entries))
+                text += (text.empty() ? "" : " ")
+                    + (entry.isArray()        ? "[" + (depth < 32 ? order(entry, depth + 1) : "...") + "]"
+                           : entry.isString() ? "(" + entry.getUTF8Value() + ")"
+                                              : nameOf(entry));
+            return text;
+        };
+        read.order = order(key(config, "/Order"), 0);
+    });
+    return read;
 }
 
 std::vector<std::string> FieldsOf(const std::string& path)
@@ -806,14 +767,11 @@ std::string Roman(long long n)
     return text;
 }
 
-// A page's label from its label dictionary (as qpdf's JSON gives it), as viewers show it: letters
-// go A..Z, AA..ZZ, AAA...
-std::string LabelText(const nlohmann::json& label, long long number)
+// A page's label from its label dictionary, as viewers show it: letters go A..Z, AA..ZZ, AAA...
+std::string LabelText(QOH label)
 {
-    const std::string style = label.value("/S", "");
-    std::string prefix = label.value("/P", "");
-    if (prefix.size() >= 2 && prefix.compare(0, 2, "u:") == 0)
-        prefix = prefix.substr(2);
+    const std::string style = label.getKey("/S").isName() ? label.getKey("/S").getName() : "";
+    const long long number = label.getKey("/St").isInteger() ? label.getKey("/St").getIntValue() : 1;
     std::string digits;
     if (style == "/D")
         digits = std::to_string(number);
@@ -827,38 +785,22 @@ std::string LabelText(const nlohmann::json& label, long long number)
     if (style == "/R" || style == "/A")
         std::transform(digits.begin(), digits.end(), digits.begin(),
                        [](char c) { return static_cast<char>(std::toupper(c)); });
-    return prefix + digits;
+    return (label.getKey("/P").isString() ? label.getKey("/P").getUTF8Value() : "") + digits;
 }
 
 } // namespace
 
 std::vector<std::string> LabelsOf(const std::string& path)
 {
-    const auto [status, ended, out, err] = RunChild({"qpdf", "--json", "--json-key=pagelabels", path});
-    EXPECT_EQ(status, 0) << path << "\n" << err;
-    std::vector<std::string> labels;
-    try {
-        const nlohmann::json top = nlohmann::json::parse(out);
-        const int pages = std::stoi(PdfInfo(path)["Pages"]);
-        std::vector<std::pair<long long, nlohmann::json>> starts;
-        for (const nlohmann::json& range : top.value("pagelabels", nlohmann::json::array()))
-            starts.emplace_back(range.at("index").get<long long>(), range.at("label"));
-        if (starts.empty())
-            return labels;
-        for (int page = 0; page < pages; ++page) {
-            auto it = std::upper_bound(starts.begin(), starts.end(), page,
-                                       [](int p, const auto& start) { return p < start.first; });
-            if (it == starts.begin()) {
-                labels.push_back(std::to_string(page + 1));
-                continue;
-            }
-            --it;
-            labels.push_back(LabelText(it->second, it->second.value("/St", 1LL) + page - it->first));
+    return ReadWithQpdf(path, "page labels", nullptr, [](QPDF& pdf, auto&, std::vector<std::string>& labels) {
+        QPDFPageLabelDocumentHelper helper(pdf);
+        const auto pages = static_cast<long long>(pdf.getAllPages().size());
+        for (long long page = 0; helper.hasPageLabels() && page < pages; ++page) {
+            // qpdf's helper gives the dictionary of the range the page is in, its /St moved on to the page.
+            QOH label = helper.getLabelForPage(page);
+            labels.push_back(label.isDictionary() ? LabelText(label) : std::to_string(page + 1));
         }
-    } catch (const std::exception& e) {
-        ADD_FAILURE() << "the page labels of " << path << " could not be read: " << e.what();
-    }
-    return labels;
+    });
 }
 
 std::vector<std::string> DestsOf(const std::string& path)

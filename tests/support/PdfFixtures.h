@@ -2,8 +2,8 @@
 #pragma once
 
 // PDF files for tests, built in code with qpdf, and the second readers that check what a test
-// wrote (qpdf --check, pdfinfo, pdftotext as child processes; qpdf's own outline and form helpers
-// in process, which share no code with the engine's outline walker).
+// wrote (qpdf --check, pdfinfo, pdftotext as child processes; qpdf's own outline, form and page label
+// helpers in process, which share no code with the engine's own readers).
 //
 // Every page of a fixture shows one line of real text in Helvetica, "<tag> page <n>", so
 // PageTexts() tells which source page ended up where. Link with the `quire_test_pdf` library.
@@ -262,8 +262,8 @@ std::vector<std::string> FieldsOf(const std::string& path);
 // page order.
 std::vector<std::string> AppearancesOf(const std::string& path, const std::string& field, const std::string& state);
 
-// Each page's label as `qpdf --json` reads the /PageLabels tree ("iv", "A-3", "7"); the page number
-// for a page without a label, nothing when the file has no labels.
+// Each page's label as qpdf's page label helper reads the /PageLabels tree ("iv", "A-3", "7"); the page
+// number for a page without a label, nothing when the file has no labels.
 std::vector<std::string> LabelsOf(const std::string& path);
 
 // The named destinations `pdfinfo -dests` lists, as "<name> -> <page>", sorted by name.
@@ -277,7 +277,7 @@ std::vector<std::string> LinksOf(const std::string& path);
 // order, "<title>: <the /A dictionary as qpdf writes it, references resolved>" ("-" without /A).
 std::vector<std::string> OutlineActionsOf(const std::string& path);
 
-// The optional content of a file as `qpdf --json` shows it; groups by their /Name.
+// The optional content of a file as qpdf reads it; groups by their /Name.
 struct LayersRead
 {
     std::vector<std::string> groups; // /OCGs

@@ -556,13 +556,9 @@ void CQuireView::OnPagePicked(int nSubItem, int nPage)
         return;
     // A box open on the row would put its own text back when it closes.
     m_pList->CancelEditLabel();
-    const QString szPage = QString::number(nPage);
-    m_pList->SetItemText(m_nPreviewItem, nSubItem, szPage);
-    CListEditCommand::State after = CurrentState();
-    ListItemData item = after.items.GetAt(m_nPreviewItem);
-    (nSubItem == 3 ? item.szBeginPage : item.szEndPage) = EngineText::FromText(szPage);
-    after.items.SetAt(m_nPreviewItem, item);
-    Commit(QStringLiteral("Edit %1").arg(QLatin1String(kColumns[nSubItem].szTitle)), std::move(after), true);
+    // The page goes into the cell as if typed there.
+    m_pList->SetItemText(m_nPreviewItem, nSubItem, QString::number(nPage));
+    OnEditEnd(m_nPreviewItem, nSubItem);
 }
 
 void CQuireView::OnRangeTyped(int nItem, int nSubItem, const QString& szText)

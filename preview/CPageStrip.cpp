@@ -24,7 +24,6 @@ CPageStrip::CPageStrip(QWidget* pParent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     verticalScrollBar()->setSingleStep(pDelegate->CellSize().height() / 4);
-    setMouseTracking(false);
 }
 
 QList<int> CPageStrip::PagesToDraw(int nAround)

@@ -41,7 +41,6 @@ CPreviewPane::CPreviewPane(CPageRenderer& renderer, qint64 nBudgetBytes, QWidget
     m_pStrip->setObjectName(QStringLiteral("PreviewStrip"));
     m_pStrip->setModel(m_pModel);
     m_pStrip->setAccessibleName(QStringLiteral("Pages"));
-    m_pStrip->setToolTip(QString());
     auto* pHint = new QLabel(QStringLiteral("Click a page: Begin Page. Shift+click: End Page. Keys: B and E."), this);
     pHint->setWordWrap(true);
     pHint->setEnabled(false);

@@ -21,6 +21,12 @@ std::optional<FileIdentity> FileIdentity::Of(const std::string& path)
     return id;
 }
 
+std::string FileIdentity::Stamp() const
+{
+    return std::to_string(m_device) + ':' + std::to_string(m_inode) + ':' + std::to_string(m_size) + ':'
+        + std::to_string(m_modifiedNs) + ':' + std::to_string(m_changedNs);
+}
+
 bool FileIdentity::SameFile(const std::string& a, const std::string& b)
 {
     // NOTE: a string comparison would miss "dir/./x.pdf", hard links and symbolic links; the device

@@ -26,6 +26,8 @@ public:
     bool SameFileAs(const FileIdentity& other) const { return m_device == other.m_device && m_inode == other.m_inode; }
 
     std::int64_t Size() const { return m_size; }
+    // A text that differs whenever the identity does: the key of what is kept of one state of a file.
+    std::string Stamp() const;
 
 private:
     std::uint64_t m_device = 0;

@@ -2,12 +2,13 @@
 #include "preview/CPageRenderServer.h"
 #include "preview/RenderMessages.h"
 
+#include "engine/FileIdentity.h"
+
 #include <QFile>
 #include <QPdfDocument>
 
 #include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +16,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 // A sanitizer reserves terabytes of address space for its shadow memory: no address-space limit
@@ -101,30 +103,6 @@ QImage OnWhite(const QImage& drawn)
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-// What tells a file changed on disk from the one opened: its inode, size and modification time.
-struct FileIdentity
-{
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = -1;
-    timespec modified {};
-
-    static FileIdentity Of(const QString& szPath)
-    {
-        struct stat info
-        {
-        };
-        if (::stat(QFile::encodeName(szPath).constData(), &info) != 0)
-            return {};
-        return {info.st_dev, info.st_ino, info.st_size, info.st_mtim};
-    }
-    bool operator==(const FileIdentity& other) const
-    {
-        return device == other.device && inode == other.inode && size == other.size
-            && modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
-    }
-};
-
 // The document last asked for, kept open while requests name the same file, unchanged on disk, and
 // the same password.
 class Documents
@@ -135,9 +113,10 @@ public:
         Answer answer;
         answer.nSerial = request.nSerial;
         answer.nPage = request.nPage;
-        const FileIdentity identity = FileIdentity::Of(request.szPath);
+        const std::optional<pdf::FileIdentity> identity
+            = pdf::FileIdentity::Of(QFile::encodeName(request.szPath).toStdString());
         if (!m_pDocument || request.szPath != m_szPath || request.szPassword != m_szPassword
-            || !(identity == m_identity)) {
+            || identity != m_identity) {
             m_identity = identity;
             Open(request.szPath, request.szPassword);
         }
@@ -184,7 +163,7 @@ private:
     }
 
     std::unique_ptr<QPdfDocument> m_pDocument;
-    FileIdentity m_identity;
+    std::optional<pdf::FileIdentity> m_identity; // the file on disk as it was opened
     QString m_szPath;
     QString m_szPassword;
     QPdfDocument::Error m_error = QPdfDocument::Error::Unknown;

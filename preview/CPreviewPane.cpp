@@ -6,7 +6,9 @@
 #include "preview/CPageStripDelegate.h"
 #include "preview/CPageStripModel.h"
 
-#include <QDateTime>
+#include "engine/FileIdentity.h"
+
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
@@ -19,11 +21,9 @@ QString FileKey(const QString& szPath)
 {
     if (szPath.isEmpty())
         return {};
-    const QFileInfo info(szPath);
-    return QStringLiteral("%1\n%2\n%3")
-        .arg(info.absoluteFilePath())
-        .arg(info.size())
-        .arg(info.lastModified().toMSecsSinceEpoch());
+    const std::optional<pdf::FileIdentity> identity = pdf::FileIdentity::Of(QFile::encodeName(szPath).toStdString());
+    return QFileInfo(szPath).absoluteFilePath() + QLatin1Char('\n')
+        + (identity ? QString::fromStdString(identity->Stamp()) : QStringLiteral("unread"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // The preview beside the list, driven as a user drives it: rows picked in the list, ranges typed and
 // picked in the strip, pages drawn by the real helper process and compared with pdftoppm's drawing.
 #include "tests/app/AppFixture.h"
+#include "tests/support/PageImages.h"
 
 #include <gmock/gmock.h>
 #include <qpdf/QPDF.hh>
@@ -59,36 +60,7 @@ protected:
     // pdftoppm's drawing of page `nPage` (0-based) at `size`.
     QImage OtherRendering(const std::string& path, int nPage, QSize size, const std::string& password = "")
     {
-        const std::string page = std::to_string(nPage + 1);
-        std::vector<std::string> argv {"pdftoppm",
-                                       "-png",
-                                       "-singlefile",
-                                       "-f",
-                                       page,
-                                       "-l",
-                                       page,
-                                       "-scale-to-x",
-                                       std::to_string(size.width()),
-                                       "-scale-to-y",
-                                       std::to_string(size.height())};
-        if (!password.empty())
-            argv.insert(argv.end(), {"-upw", password});
-        argv.insert(argv.end(), {path, m_tmp.File("other")});
-        EXPECT_EQ(fx::RunChild(argv).exitCode, 0);
-        return QImage(Path("other.png"));
-    }
-    // The mean difference of grey levels, 0 to 255.
-    static double Difference(const QImage& a, const QImage& b)
-    {
-        if (a.size() != b.size() || a.isNull())
-            return 255;
-        const QImage greyA = a.convertToFormat(QImage::Format_Grayscale8);
-        const QImage greyB = b.convertToFormat(QImage::Format_Grayscale8);
-        double dSum = 0;
-        for (int y = 0; y < a.height(); ++y)
-            for (int x = 0; x < a.width(); ++x)
-                dSum += std::abs(greyA.constScanLine(y)[x] - greyB.constScanLine(y)[x]);
-        return dSum / (a.width() * a.height());
+        return fx::PdftoppmPage(path, nPage, size, m_tmp.File("other"), password);
     }
     static bool IsWide(const QImage& image) { return image.width() > image.height(); }
 };
@@ -108,7 +80,7 @@ TEST_F(PreviewTest, TheStripShowsTheSelectedFilesPagesAsAnotherReaderDrawsThem)
     EXPECT_EQ(Model()->rowCount(), 400);
     const QImage first = Thumbnail(0);
     EXPECT_TRUE(IsWide(first));
-    EXPECT_LT(Difference(first, OtherRendering(wide, 0, first.size())), 10.0);
+    EXPECT_LT(fx::MeanGreyDifference(first, OtherRendering(wide, 0, first.size())), 10.0);
     // A page of another file is never shown: every thumbnail the strip gets from here on is tall.
     QList<int> shownWide;
     QObject::connect(Model(), &QAbstractItemModel::dataChanged, Model(),
@@ -123,7 +95,8 @@ TEST_F(PreviewTest, TheStripShowsTheSelectedFilesPagesAsAnotherReaderDrawsThem)
     for (int nPage = 0; nPage < 3; ++nPage) {
         ASSERT_TRUE(WaitForThumbnail(nPage)) << nPage;
         EXPECT_FALSE(IsWide(Thumbnail(nPage)));
-        EXPECT_LT(Difference(Thumbnail(nPage), OtherRendering(tall, nPage, Thumbnail(nPage).size())), 10.0) << nPage;
+        EXPECT_LT(fx::MeanGreyDifference(Thumbnail(nPage), OtherRendering(tall, nPage, Thumbnail(nPage).size())), 10.0)
+            << nPage;
     }
     EXPECT_TRUE(shownWide.isEmpty());
     // The wide file's waiting pages were dropped: at most the one being drawn came after the move.
@@ -219,7 +192,7 @@ TEST_F(PreviewTest, AProtectedRowIsDrawnWithItsPasswordAndAChangedFileAsItIsNow)
     ASSERT_EQ(prompts.size(), 1);
     ClickRow(0);
     ASSERT_TRUE(WaitForThumbnail(1));
-    EXPECT_LT(Difference(Thumbnail(1), OtherRendering(locked, 1, Thumbnail(1).size(), "s3cret")), 10.0);
+    EXPECT_LT(fx::MeanGreyDifference(Thumbnail(1), OtherRendering(locked, 1, Thumbnail(1).size(), "s3cret")), 10.0);
 
     const std::string later = MakePdf("later.pdf", 2);
     AddFiles({later});

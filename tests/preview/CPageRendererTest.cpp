@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "preview/CPageRenderer.h"
 #include "preview/RenderMessages.h"
+#include "tests/support/PageImages.h"
 #include "tests/support/PdfFixtures.h"
 
 #include <QTest>
@@ -95,16 +96,6 @@ bool ShowsInk(const QImage& grey)
     return false;
 }
 
-double MeanDifference(const QImage& a, const QImage& b)
-{
-    double total = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x)
-            total += std::abs(int(a.constScanLine(y)[x]) - int(b.constScanLine(y)[x]));
-    }
-    return total / (double(a.width()) * a.height());
-}
-
 template<class Row> std::string RowName(const ::testing::TestParamInfo<Row>& row)
 {
     return row.param.name;
@@ -163,20 +154,14 @@ TEST_P(PageLookTest, MatchesPdftoppm)
     ASSERT_LE(image.height(), row.box.height());
     EXPECT_TRUE(image.width() == row.box.width() || image.height() == row.box.height());
 
-    const std::string prefix = m_tmp.File("ppm");
-    const std::string page = std::to_string(row.page + 1);
     // pdftoppm scales the page before it turns it.
     const QSize scaleTo = row.rotate % 180 ? image.size().transposed() : image.size();
-    const ChildResult ppm
-        = RunChild({"pdftoppm", "-png", "-f", page, "-l", page, "-scale-to-x", std::to_string(scaleTo.width()),
-                    "-scale-to-y", std::to_string(scaleTo.height()), "-singlefile", szPath.toStdString(), prefix});
-    ASSERT_EQ(ppm.exitCode, 0) << ppm.err;
-    const QImage reference = QImage(QString::fromStdString(prefix + ".png")).convertToFormat(QImage::Format_Grayscale8);
+    const QImage reference = PdftoppmPage(szPath.toStdString(), row.page, scaleTo, m_tmp.File("ppm"));
     ASSERT_EQ(reference.size(), image.size());
     const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
     EXPECT_TRUE(ShowsInk(reference));
     EXPECT_TRUE(ShowsInk(grey));
-    EXPECT_LT(MeanDifference(grey, reference), 4.0);
+    EXPECT_LT(MeanGreyDifference(grey, reference), 4.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, PageLookTest,
